@@ -1,0 +1,292 @@
+// The control object: building its child widgets, initialisation and
+// termination, the host connection (events and refusals), and the members
+// that only report the control's window.
+#include <exception>
+#include <string>
+
+#include "control/guards.h"
+#include "control/ucvKorvane_p.h"
+#include "shell/window_utils.h"
+
+namespace korvane {
+
+namespace {
+
+// Runs one step of a handler that goes on after a failing step.
+template <typename F>
+void Step(F&& f) {
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+
+tk::PictureRef ButtonPicture(const char* name) {
+    return std::make_shared<const tk::Picture>(tk::Picture{name, 16, 16});
+}
+
+}  // namespace
+
+const char* StyleName(StyleType style) {
+    switch (style) {
+        case StyleType::DropdownCombo:
+            return "Dropdown Combo";
+        case StyleType::SimpleCombo:
+            return "Simple Combo";
+        case StyleType::DropdownList:
+            return "Dropdown List";
+    }
+    return "";
+}
+
+ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site)
+    : q(owner), desktop(form.Owner()), hostForm(form) {
+    container = desktop.CreateUserControl(hostForm, site.Name, tk::Ambient{site.UserMode});
+    container->Left(site.Left);
+    container->Top(site.Top);
+    txtCol1 = desktop.CreateTextBox(*container, "txtCol1");
+    txtCol2 = desktop.CreateTextBox(*container, "txtCol2");
+    lblCol1 = desktop.CreateLabel(*container, "lblCol1");
+    lblCol2 = desktop.CreateLabel(*container, "lblCol2");
+    lstCol1a = desktop.CreateListBox(*container, "lstCol1a");
+    lstCol2a = desktop.CreateListBox(*container, "lstCol2a");
+    imgCombo = desktop.CreateImage(*container, "imgCombo");
+    imgCboUp = desktop.CreateImage(*container, "imgCboUp");
+    imgCboDown = desktop.CreateImage(*container, "imgCboDown");
+    TimerProc = desktop.CreateTimer(*container, "TimerProc");
+
+    // The design-time arrangement: the fields side by side, the lists under
+    // them, the button at the right; the picture holders never show.
+    Step([&] {
+        imgCboUp->Picture(ButtonPicture("ComboUp"));
+        imgCboDown->Picture(ButtonPicture("ComboDown"));
+        imgCboUp->Visible(false);
+        imgCboDown->Visible(false);
+        imgCombo->Picture(imgCboUp->Picture());
+        txtCol1->Left(0);
+        txtCol1->Top(0);
+        txtCol1->Width(1100);
+        txtCol1->Height(315);
+        txtCol2->Left(1100);
+        txtCol2->Top(0);
+        txtCol2->Width(2870);
+        txtCol2->Height(315);
+        lblCol1->Left(0);
+        lblCol1->Top(0);
+        lblCol1->Width(1100);
+        lblCol1->Height(315);
+        lblCol1->Visible(false);
+        lblCol2->Left(1100);
+        lblCol2->Top(0);
+        lblCol2->Width(2900);
+        lblCol2->Height(315);
+        lblCol2->Visible(false);
+        lstCol1a->Left(0);
+        lstCol1a->Top(315);
+        lstCol1a->Width(1100);
+        lstCol2a->Left(1100);
+        lstCol2a->Top(315);
+        lstCol2a->Width(2870);
+        lstCol1a->Visible(false);
+        lstCol2a->Visible(false);
+        TimerProc->Interval(100);
+        TimerProc->Enabled(false);
+    });
+
+    WireLayout();
+    WireTextEntry();
+    WireKeyboard();
+    WireEmbeddedList();
+    WireDropDownButton();
+    WireFocusWatcher();
+
+    // Initialize: every step is skipped on failure and the next one runs.
+    Step([&] {
+        Busy() = true;
+        holdsStartupBusy = true;
+    });
+    Step([&] { twipsPerPixelX = desktop.TwipsPerPixelX(); });
+    Step([&] { twipsPerPixelY = desktop.TwipsPerPixelY(); });
+    Step([&] { sysWindowColor = detail::SysWindowColor(desktop); });
+    Step([&] { sysTextColor = detail::SysWindowTextColor(desktop); });
+    Step([&] {
+        defaultFont = std::make_shared<tk::Font>();
+        defaultFont->Name = "MS Sans Serif";
+        defaultFont->Size = 8;
+        defaultFont->Bold = false;
+        defaultFont->Underline = false;
+        defaultFont->Italic = false;
+        defaultFont->Strikethrough = false;
+        font = defaultFont;
+    });
+    Step([&] { closedHeight = 330; });
+    Step([&] { buttonWidth = twipsPerPixelX * (detail::VScrollWidth(desktop) + 2); });
+    Step([&] { fieldHeight = 315; });
+    Step([&] { listHeight = 1800; });
+    backColor = sysWindowColor;
+    foreColor = sysTextColor;
+}
+
+ucvKorvane::Private::~Private() {
+    *alive = false;
+    // Terminate: stop the timer and release the drop-down window. A control
+    // destroyed before its properties were applied gives back the busy flag
+    // it took, or every other control on the desktop would stop arranging.
+    Step([&] { TimerProc->Enabled(false); });
+    window.reset();
+    if (holdsStartupBusy)
+        Busy() = false;
+}
+
+bool ucvKorvane::Private::UserMode() const {
+    return container->Ambient().UserMode;
+}
+
+bool ucvKorvane::Private::HasDropDownStyle() const {
+    return style == StyleType::DropdownCombo || style == StyleType::DropdownList;
+}
+
+ListPair ucvKorvane::Private::Pair() const {
+    switch (style) {
+        case StyleType::DropdownCombo:
+        case StyleType::DropdownList:
+            if (window)
+                return {&window->lstCol1(), &window->lstCol2()};
+            return {};
+        case StyleType::SimpleCombo:
+            return {lstCol1a.get(), lstCol2a.get()};
+    }
+    return {};
+}
+
+bool& ucvKorvane::Private::Busy() {
+    return detail::g_Busy(desktop);
+}
+
+void ucvKorvane::Private::ShowCritical(std::string_view text) {
+    desktop.MsgBox(text, tk::msgbox::Critical);
+}
+
+void ucvKorvane::Private::RefuseWrite(ErrorCode code) {
+    if (UserMode())
+        Raise(code);
+    ShowCritical(ErrorDescription(code));
+}
+
+bool ucvKorvane::Private::RefusedWhileSorting() {
+    if (!sorting)
+        return false;
+    ShowCritical(kSortingMessage);
+    return true;
+}
+
+void ucvKorvane::Private::CheckIndexNotNegative(std::int32_t index) const {
+    if (index < 0)
+        Raise(ErrorCode::InvalidProcedureCall);
+}
+
+void ucvKorvane::Private::CheckIndexInPair(const ListPair& pair, std::int32_t index) const {
+    if (pair && index > pair.col1->ListCount() - 1)
+        Raise(ErrorCode::ItemDoesNotExist, std::to_string(index));
+}
+
+void ucvKorvane::Private::EnsureWindow() {
+    if (window)
+        return;
+    window = std::make_unique<detail::Window>(desktop);
+    RebuildRowIndex();
+}
+
+void ucvKorvane::Private::ReleaseWindow() {
+    if (!window)
+        return;
+    auto closing = std::move(window);
+    if (closing->Form().Loaded())
+        closing->Form().Unload();
+    closing.reset();
+    RebuildRowIndex();
+}
+
+// --- events to the host -------------------------------------------------------
+// The token outlives the control: a handler that destroys the control leaves
+// it false, and the raising code stops touching members that are gone.
+
+bool ucvKorvane::Private::RaiseClick() {
+    auto token = alive;
+    if (sink)
+        sink->Click();
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
+    auto token = alive;
+    if (sink)
+        sink->KeyDown(keyCode, shift);
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseKeyPress(std::int16_t& keyAscii, std::int16_t& col) {
+    auto token = alive;
+    if (sink)
+        sink->KeyPress(keyAscii, col);
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
+    auto token = alive;
+    if (sink)
+        sink->KeyUp(keyCode, shift);
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseMouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
+    auto token = alive;
+    if (sink)
+        sink->MouseDown(button, shift, x, y);
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseMouseMove(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
+    auto token = alive;
+    if (sink)
+        sink->MouseMove(button, shift, x, y);
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
+    auto token = alive;
+    if (sink)
+        sink->MouseUp(button, shift, x, y);
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseFilled() {
+    auto token = alive;
+    if (sink)
+        sink->Filled();
+    return *token;
+}
+
+// --- public ---------------------------------------------------------------------
+
+ucvKorvane::ucvKorvane(tk::Form& hostForm, Site site) : d(std::make_unique<Private>(*this, hostForm, site)) {}
+
+ucvKorvane::~ucvKorvane() = default;
+
+void ucvKorvane::Advise(ucvKorvaneEvents* sink) {
+    d->sink = sink;
+}
+
+tk::UserControl& ucvKorvane::Container() const {
+    return *d->container;
+}
+
+std::int32_t ucvKorvane::hWnd() const {
+    return d->container->hWnd();
+}
+
+std::int32_t ucvKorvane::hDC() const {
+    return d->container->hDC();
+}
+
+}  // namespace korvane

@@ -1,0 +1,215 @@
+// The rows: added, read, changed, numbered and removed in the style's list
+// pair (the column-1 list holds the item numbers), with the duplicate rule,
+// the row limit and the index errors. The row procedures at the end serve
+// the sort, which needs the rows without checks.
+#include <string>
+
+#include "control/text.h"
+#include "control/ucvKorvane_p.h"
+
+namespace korvane {
+
+using detail::SplitRowText;
+
+// --- row procedures for the sort ------------------------------------------------
+
+void ucvKorvane::Private::AppendRow(const std::string& col1, const std::string& col2, std::int32_t itemData) {
+    ListPair pair = Pair();
+    if (!pair)
+        return;
+    pair.col1->AddItem(col1);
+    pair.col2->AddItem(col2);
+    pair.col1->ItemData(pair.col1->NewIndex(), itemData);
+    rowIndex.Add(col1, col2);
+}
+
+void ucvKorvane::Private::ClearRows() {
+    if (HasDropDownStyle() && window) {
+        window->lstCol1().Clear();
+        window->lstCol2().Clear();
+    }
+    lblCol1->Caption("");
+    lblCol2->Caption("");
+    txtCol1->Text("");
+    txtCol2->Text("");
+    lstCol1a->Clear();
+    lstCol2a->Clear();
+    rowIndex.Clear();
+    currentRow = -1;
+    topRow = 0;
+}
+
+std::string ucvKorvane::Private::RowText(std::int32_t index) {
+    ListPair pair = Pair();
+    if (!pair)
+        return lastRowText;
+    lastRowText = pair.col1->List(index) + '\t' + pair.col2->List(index);
+    return lastRowText;
+}
+
+std::int32_t ucvKorvane::Private::RowItemData(std::int32_t index) {
+    ListPair pair = Pair();
+    if (!pair)
+        return lastItemData;
+    lastItemData = pair.col1->ItemData(index);
+    return lastItemData;
+}
+
+void ucvKorvane::Private::RebuildRowIndex() {
+    rowIndex.Clear();
+    ListPair pair = Pair();
+    if (!pair)
+        return;
+    std::int32_t n = pair.col1->ListCount();
+    rowIndex.Reserve(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i)
+        rowIndex.Add(pair.col1->List(i), pair.col2->List(i));
+}
+
+// --- public members -------------------------------------------------------------
+
+void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::int32_t ID) {
+    if (d->RefusedWhileSorting())
+        return;
+    ListPair pair = d->Pair();
+    if (!pair)
+        return;
+    // The rule applies to whichever pair holds the rows, so the same rows
+    // added to any style give the same list.
+    if (d->rowIndex.Refuses(Col1, Col2)) {
+        d->desktop.Beep();
+        return;
+    }
+    if (pair.col1->ListCount() >= tk::ListBox::MaxEntries)
+        Raise(ErrorCode::ListFull);
+    pair.col1->AddItem(Col1);
+    try {
+        pair.col2->AddItem(Col2);
+    } catch (...) {
+        // Never leave the two lists out of step.
+        pair.col1->RemoveItem(pair.col1->NewIndex());
+        throw;
+    }
+    pair.col1->ItemData(pair.col1->NewIndex(), ID);
+    d->rowIndex.Add(Col1, Col2);
+    d->newestRow = pair.col1->NewIndex();
+}
+
+void ucvKorvane::RemoveItem(std::int32_t Index) {
+    if (d->RefusedWhileSorting())
+        return;
+    d->CheckIndexNotNegative(Index);
+    ListPair pair = d->Pair();
+    if (!pair)
+        return;
+    d->CheckIndexInPair(pair, Index);
+
+    std::string col1 = pair.col1->List(Index);
+    std::string col2 = pair.col2->List(Index);
+    pair.col1->RemoveItem(Index);
+    pair.col2->RemoveItem(Index);
+    d->rowIndex.Remove(col1, col2);
+
+    if (Index == d->currentRow) {
+        if (d->style != StyleType::SimpleCombo) {
+            d->lblCol1->Caption("");
+            d->lblCol2->Caption("");
+        }
+        d->txtCol1->Text("");
+        d->txtCol2->Text("");
+        d->currentRow = -1;
+    }
+    if (Index < d->currentRow && d->currentRow != -1)
+        --d->currentRow;
+    // The list knows which row it now shows at the top; lowering the old
+    // value blindly could reach -1, a top row no list has.
+    d->topRow = pair.col2->TopIndex();
+}
+
+void ucvKorvane::Clear() {
+    if (d->RefusedWhileSorting())
+        return;
+    d->ClearRows();
+}
+
+std::string ucvKorvane::List(std::int32_t Index) {
+    if (d->RefusedWhileSorting())
+        return "";
+    d->CheckIndexNotNegative(Index);
+    ListPair pair = d->Pair();
+    if (!pair)
+        return d->lastRowText;
+    d->CheckIndexInPair(pair, Index);
+    return d->RowText(Index);
+}
+
+void ucvKorvane::List(std::int32_t Index, const std::string& NewValue) {
+    if (d->RefusedWhileSorting())
+        return;
+    d->CheckIndexNotNegative(Index);
+    ListPair pair = d->Pair();
+    if (!pair)
+        return;
+    d->CheckIndexInPair(pair, Index);
+    auto [col1, col2] = SplitRowText(NewValue);
+    std::string old1 = pair.col1->List(Index);
+    std::string old2 = pair.col2->List(Index);
+    pair.col1->List(Index, col1);
+    pair.col2->List(Index, col2);
+    d->rowIndex.Remove(old1, old2);
+    d->rowIndex.Add(col1, col2);
+}
+
+std::string ucvKorvane::ListCol(std::int16_t Col, std::int32_t Index) {
+    if (d->RefusedWhileSorting())
+        return "";
+    d->CheckIndexNotNegative(Index);
+    if (Col != 1 && Col != 2)
+        Raise(ErrorCode::InvalidProcedureCall);
+    ListPair pair = d->Pair();
+    if (!pair)
+        return "";
+    d->CheckIndexInPair(pair, Index);
+    return Col == 1 ? pair.col1->List(Index) : pair.col2->List(Index);
+}
+
+std::int32_t ucvKorvane::ListCount() {
+    ListPair pair = d->Pair();
+    if (pair)
+        d->storedRowCount = pair.col2->ListCount();
+    return d->storedRowCount;
+}
+
+void ucvKorvane::ListCount(std::int32_t /*NewValue*/) {
+    d->RefuseWrite(ErrorCode::ReadOnlyProperty);
+}
+
+std::int32_t ucvKorvane::NewIndex() const {
+    return d->newestRow;
+}
+
+std::int32_t ucvKorvane::ItemData(std::int32_t Index) {
+    if (d->RefusedWhileSorting())
+        return 0;
+    d->CheckIndexNotNegative(Index);
+    ListPair pair = d->Pair();
+    if (!pair)
+        return d->lastItemData;
+    d->CheckIndexInPair(pair, Index);
+    return d->RowItemData(Index);
+}
+
+void ucvKorvane::ItemData(std::int32_t Index, std::int32_t New_ItemData) {
+    if (d->RefusedWhileSorting())
+        return;
+    d->CheckIndexNotNegative(Index);
+    ListPair pair = d->Pair();
+    if (pair) {
+        d->CheckIndexInPair(pair, Index);
+        d->lastItemData = New_ItemData;
+        pair.col1->ItemData(Index, New_ItemData);
+    }
+    d->container->PropertyChanged("ItemData");
+}
+
+}  // namespace korvane

@@ -1,0 +1,97 @@
+// Case folding through ICU, and the small string rules of row texts.
+#include "control/text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+namespace korvane::detail {
+
+namespace {
+
+bool IsAscii(std::string_view text) {
+    for (unsigned char c : text) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t length = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    while (i < length) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string FoldKey(std::string_view text) {
+    // Full case folding maps ASCII letters exactly as tolower does, so pure
+    // ASCII text (most rows) skips the UTF-16 round trip with the same result.
+    if (IsAscii(text)) {
+        std::string key(text);
+        for (char& c : key) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return key;
+    }
+    if (!IsValidUtf8(text) || text.size() > static_cast<std::size_t>(INT32_MAX)) {
+        // 0xFF never occurs in UTF-8, so these keys cannot meet a folded one.
+        std::string key = "\xFF";
+        key.append(text);
+        return key;
+    }
+    icu::UnicodeString u =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    u.foldCase(U_FOLD_CASE_DEFAULT);
+    std::string key;
+    u.toUTF8String(key);
+    return key;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a == b || FoldKey(a) == FoldKey(b);
+}
+
+std::string_view TrimLeft(std::string_view text) {
+    std::size_t first = text.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view Trim(std::string_view text) {
+    text = TrimLeft(text);
+    std::size_t last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+std::pair<std::string, std::string> SplitRowText(std::string_view text) {
+    std::size_t at = text.find('\t');
+    if (at == std::string_view::npos)
+        at = text.find(';');
+    if (at == std::string_view::npos)
+        return {std::string(text), std::string()};
+    return {std::string(text.substr(0, at)), std::string(text.substr(at + 1))};
+}
+
+std::size_t CodePoints(std::string_view text) {
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t length = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    std::size_t count = 0;
+    while (i < length) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace korvane::detail

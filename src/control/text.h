@@ -1,0 +1,30 @@
+// Text helpers shared by the control: case-insensitive keys and comparison
+// (Unicode case folding and collation), blank trimming and the row-text split.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace korvane::detail {
+
+// A key that two texts share exactly when they are equal ignoring case
+// ("Ärger" and "ärger"). Text that is not valid UTF-8 gets a key of its own
+// bytes, so it equals only itself and never a valid text.
+std::string FoldKey(std::string_view text);
+
+// Equality ignoring case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Removes leading and trailing blanks (the space character).
+std::string_view Trim(std::string_view text);
+std::string_view TrimLeft(std::string_view text);
+
+// Splits a row text at the first tab, else at the first ";", else gives the
+// whole text as column 1 and an empty column 2. Nothing is trimmed.
+std::pair<std::string, std::string> SplitRowText(std::string_view text);
+
+// Number of code points (invalid bytes count one each).
+std::size_t CodePoints(std::string_view text);
+
+}  // namespace korvane::detail

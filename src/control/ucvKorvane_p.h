@@ -1,0 +1,169 @@
+// The control's state: its child widgets and its members, in one table, and
+// the private procedures that the per-concern source files share. Every
+// file of the control reads and writes the members by these names.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/row_index.h"
+#include "dropdown/window.h"
+#include "korvane/ucvKorvane.h"
+
+namespace korvane {
+
+// Colours the control paints with while locked.
+inline constexpr tk::OleColor kLockedGrey = tk::Rgb(192, 192, 192);
+inline constexpr tk::OleColor kBlack = tk::Rgb(0, 0, 0);
+inline constexpr const char* kSortingMessage = "Sorting in progress, wait please";
+
+// The two list boxes that hold the rows in the present style.
+struct ListPair {
+    tk::ListBox* col1 = nullptr;
+    tk::ListBox* col2 = nullptr;
+    explicit operator bool() const { return col1 != nullptr && col2 != nullptr; }
+};
+
+struct ucvKorvane::Private {
+    Private(ucvKorvane& q, tk::Form& hostForm, const Site& site);
+    ~Private();
+
+    ucvKorvane& q;
+    tk::Desktop& desktop;
+    tk::Form& hostForm;
+
+    // --- child widgets ------------------------------------------------------
+    std::unique_ptr<tk::UserControl> container;
+    std::unique_ptr<tk::TextBox> txtCol1;
+    std::unique_ptr<tk::TextBox> txtCol2;
+    std::unique_ptr<tk::Label> lblCol1;
+    std::unique_ptr<tk::Label> lblCol2;
+    std::unique_ptr<tk::ListBox> lstCol1a;
+    std::unique_ptr<tk::ListBox> lstCol2a;
+    std::unique_ptr<tk::Image> imgCombo;
+    std::unique_ptr<tk::Image> imgCboUp;
+    std::unique_ptr<tk::Image> imgCboDown;
+    std::unique_ptr<tk::Timer> TimerProc;
+
+    // --- members --------------------------------------------------------------
+    std::unique_ptr<detail::Window> window;  // the drop-down window, styles 0 and 2
+    bool highlightShown = false;
+    bool highlightRenewed = false;
+    tk::OleColor sysWindowColor = 0;
+    tk::OleColor sysTextColor = 0;
+    tk::FontRef font;
+    tk::OleColor backColor = 0;
+    tk::OleColor foreColor = 0;
+    std::string lastRowText;
+    std::int32_t storedRowCount = 0;
+    std::int32_t currentRow = -1;
+    std::int32_t lastItemData = 0;
+    std::int32_t widthCol1 = 1100;
+    std::int32_t widthCol2 = 2900;
+    StyleType style = StyleType::DropdownCombo;
+    std::int32_t topRow = 0;
+    bool autoFill = false;
+    bool locked = false;
+    std::string lastText;
+    std::int32_t newestRow = -1;
+    std::int32_t listHeight = 1800;
+    std::string toolTipText;
+    tk::FontRef defaultFont;
+    std::int32_t fieldHeight = 315;
+    std::int32_t closedHeight = 330;
+    std::int32_t buttonWidth = 0;
+    std::int16_t twipsPerPixelX = 15;
+    std::int16_t twipsPerPixelY = 15;
+    std::vector<std::string> sortCol1;
+    std::vector<std::string> sortCol2;
+    std::vector<std::int32_t> sortItemData;
+    double pairKeys[2] = {0, 0};
+    std::int32_t pivotPosition = 0;
+    bool numericSort = false;
+    bool plainNumbers = false;
+    std::string pivotText;
+    double pivotNumber = 0;
+    bool buttonPressed = false;
+    bool sorting = false;
+    bool settingWidth = false;
+    std::int32_t systemCallResult = 0;
+
+    // --- beyond the table: the host connection and bookkeeping -------------
+    ucvKorvaneEvents* sink = nullptr;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    bool holdsStartupBusy = false;  // Initialize set the busy flag; the properties clear it
+    detail::RowIndex rowIndex;      // kept in step with the style's list pair
+
+    // --- shared procedures ----------------------------------------------------
+    bool UserMode() const;
+    bool HasDropDownStyle() const;
+    ListPair Pair() const;
+    bool& Busy();
+
+    // A refused property write: the error at run time, the same text in a
+    // message box at design time.
+    void RefuseWrite(ErrorCode code);
+    void ShowCritical(std::string_view text);
+    // While a sort runs, the guarded members show the refusal and return.
+    bool RefusedWhileSorting();
+    // Error 5 for a negative index, error 6 past the last row of the pair.
+    void CheckIndexNotNegative(std::int32_t index) const;
+    void CheckIndexInPair(const ListPair& pair, std::int32_t index) const;
+
+    // Rows, as the sort uses them (no checks, no duplicate rule).
+    void AppendRow(const std::string& col1, const std::string& col2, std::int32_t itemData);
+    void ClearRows();
+    std::string RowText(std::int32_t index);
+    std::int32_t RowItemData(std::int32_t index);
+    void RebuildRowIndex();
+
+    void ShowCurrentRow();
+    void ClearCurrentRow();  // typing drops the current row
+
+    // Window creation and release follow the style.
+    void EnsureWindow();
+    void ReleaseWindow();
+
+    // Events to the host. Each returns false when the host destroyed the
+    // control inside its handler; the caller must then return at once.
+    bool RaiseClick();
+    bool RaiseKeyDown(std::int16_t& keyCode, std::int16_t& shift);
+    bool RaiseKeyPress(std::int16_t& keyAscii, std::int16_t& col);
+    bool RaiseKeyUp(std::int16_t& keyCode, std::int16_t& shift);
+    bool RaiseMouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y);
+    bool RaiseMouseMove(std::int16_t& button, std::int16_t& shift, float& x, float& y);
+    bool RaiseMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
+    bool RaiseFilled();
+
+    // Appearance and layout (appearance.cpp, layout.cpp).
+    void PushFont();
+    void PushBackColor();
+    void PushForeColor();
+    void PushLocked();
+    void PushAll();
+    void Arrange();
+    void Resize();
+    void Paint();
+    void DrawHighlight();
+    void ApplyStyleWidgets(StyleType value);
+
+    // The drop-down (dropdown.cpp) and the focus watcher (focus_watcher.cpp).
+    void SizeDropDown();
+    void OpenDropDown();
+    std::string GetWindowClass(tk::Hwnd window);
+    void TimerProc_Timer();
+    void RestoreLabelColours();
+
+    // Widget event wiring (one function per concern).
+    void WireTextEntry();
+    void WireKeyboard();
+    void WireEmbeddedList();
+    void WireDropDownButton();
+    void WireFocusWatcher();
+    void WireLayout();
+};
+
+}  // namespace korvane

@@ -1,0 +1,314 @@
+// Opening the drop-down: the button (and, in Dropdown List, the labels) with
+// its pressed and released pictures, sizing the window's two lists, placing
+// the window under the control (or above it when there is more room there),
+// clamped to the screen, and showing it top-most, or modal when the host is
+// not one of our forms.
+#include <cmath>
+#include <exception>
+#include <optional>
+
+#include "control/guards.h"
+#include "control/text.h"
+#include "control/ucvKorvane_p.h"
+#include "shell/window_utils.h"
+
+namespace korvane {
+
+namespace {
+
+std::int32_t RoundHalfEven(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    double r = std::nearbyint(value);
+    if (r > INT32_MAX)
+        return INT32_MAX;
+    if (r < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(r);
+}
+
+// Widths given to a column that is hidden in the control.
+constexpr float kHiddenCol1Width = 1100;
+constexpr float kHiddenCol2Width = 2900;
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (part.size() > text.size())
+        return false;
+    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
+        std::size_t k = 0;
+        while (k < part.size() && lower(text[i + k]) == lower(part[k]))
+            ++k;
+        if (k == part.size())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ucvKorvane::Private::SizeDropDown() {
+    if (!window)
+        return;
+    tk::ListBox& l1 = window->lstCol1();
+    tk::ListBox& l2 = window->lstCol2();
+    l1.Height(static_cast<float>(listHeight));
+    l2.Height(static_cast<float>(listHeight));
+    q.ListHeight(RoundHalfEven(l1.Height()));
+
+    const auto W1 = static_cast<float>(widthCol1);
+    const auto W2 = static_cast<float>(widthCol2);
+    const auto B = static_cast<float>(buttonWidth);
+    const float P2 = 2.0f * static_cast<float>(twipsPerPixelX);
+    bool sized = true;
+    if (widthCol1 > 0 && widthCol2 > 0) {
+        l1.Width(W1 + B);
+        l2.Width(W2 + B - P2);
+        l2.Left(W1);
+    } else if (widthCol1 == 0 && widthCol2 > 0) {
+        l1.Width(kHiddenCol1Width + B);
+        l2.Width(W2 + B - P2);
+        l2.Left(kHiddenCol1Width);
+    } else if (widthCol1 > 0 && widthCol2 == 0) {
+        l1.Width(W1 + B);
+        l2.Width(kHiddenCol2Width + B - P2);
+        l2.Left(W1);
+    } else {
+        sized = false;
+    }
+    if (sized)
+        window->Form().Width(l2.Width() + l1.Width());
+    window->Form().Height(static_cast<float>(listHeight));
+}
+
+std::string ucvKorvane::Private::GetWindowClass(tk::Hwnd hwnd) {
+    std::string name;
+    systemCallResult = desktop.GetClassNameA(hwnd, name, 250);
+    if (systemCallResult <= 0)
+        return "";
+    return name.substr(0, static_cast<std::size_t>(systemCallResult));
+}
+
+void ucvKorvane::Private::OpenDropDown() {
+    // Every step goes on after a failing one; the failures are remembered,
+    // because a failed modeless show falls back to a modal one.
+    bool failed = false;
+    auto step = [&](auto&& f) {
+        try {
+            f();
+        } catch (const std::exception&) {
+            failed = true;
+        }
+    };
+    if (!window)
+        return;  // nothing to open: every step would fail
+    tk::Form& form = window->Form();
+    tk::ListBox& l1 = window->lstCol1();
+    tk::ListBox& l2 = window->lstCol2();
+    const double tppX = twipsPerPixelX;
+    const double tppY = twipsPerPixelY;
+
+    step([&] { SizeDropDown(); });
+    tk::Rect r;
+    step([&] { systemCallResult = desktop.GetWindowRect(container->hWnd(), r); });
+    double y = tppY * r.Top + tppY * (r.Bottom - r.Top);
+    double h = listHeight;
+    const double screenH = desktop.ScreenHeight();
+    const double screenW = desktop.ScreenWidth();
+    // Below the control, or above it when there is more room there; a list
+    // that fits neither is cut to the room left and then to whole rows.
+    for (int guard = 0; guard < 64; ++guard) {
+        if (y + h > screenH && screenH - y < y) {
+            y = tppY * r.Top - h;
+            if (y < 0) {
+                h += y;
+                y = 0;
+            }
+        }
+        if (screenH - y < h) {
+            h = RoundHalfEven(screenH - y);
+            step([&] {
+                l1.Height(static_cast<float>(h));
+                l2.Height(static_cast<float>(h));
+            });
+            h = RoundHalfEven(l1.Height());
+            continue;
+        }
+        break;
+    }
+    double x = widthCol1 > 0 ? tppX * r.Left : tppX * r.Left - kHiddenCol1Width;
+    if (x < 0)
+        x = 0;
+    if (x + form.Width() > screenW)
+        x = RoundHalfEven(screenW - form.Width());
+    step([&] { form.Top(static_cast<float>(y)); });
+    step([&] { form.Left(static_cast<float>(x)); });
+    step([&] { form.Height(static_cast<float>(h)); });
+
+    bool foreign = true;
+    step([&] {
+        tk::Hwnd parent = desktop.GetParent(container->hWnd());
+        foreign = !ContainsNoCase(GetWindowClass(parent), "Thunder");
+    });
+
+    // The lists are moved with the busy flag held, so their own handlers
+    // ignore these moves. It is given back before the window shows: a modal
+    // window runs its own loop, and a held flag would make it ignore clicks.
+    std::optional<detail::FlagGuard> busy(std::in_place, Busy());
+    if (currentRow > -1) {
+        step([&] { l1.ListIndex(currentRow); });
+        step([&] { l2.ListIndex(currentRow); });
+        step([&] { l1.TopIndex(currentRow); });
+        step([&] { l2.TopIndex(currentRow); });
+        step([&] { q.TopIndex(l2.TopIndex()); });
+    }
+    step([&] { window->TopIndex(topRow); });
+    step([&] { window->ListIndex(currentRow); });
+    step([&] { window->FlagShowList(true); });
+    step([&] { window->Selected(false); });
+    step([&] { form.Load(); });
+    busy.reset();
+
+    auto token = alive;
+    if (foreign) {
+        step([&] { window->Modal(true); });
+        step([&] { form.Show(tk::Form::Modal); });
+        if (!*token)
+            return;
+    } else {
+        step([&] { form.Show(tk::Form::Modeless); });
+        step([&] { desktop.DoEvents(); });
+        if (!*token)
+            return;
+        if (failed) {
+            step([&] { window->Modal(true); });
+            step([&] { form.Show(tk::Form::Modal); });
+            return;
+        }
+        step([&] { window->Modal(false); });
+        step([&] { detail::SetZOrder(desktop, form.hWnd(), tk::hwnd::TopMost); });
+    }
+    if (!*token || !window)
+        return;
+
+    detail::FlagGuard busyAgain(Busy());
+    auto focusFirstVisible = [&](tk::ListBox& first, tk::ListBox& second) {
+        if (first.Visible()) {
+            first.SetFocus();
+        } else if (second.Visible()) {
+            second.SetFocus();
+        }
+    };
+    step([&] {
+        if (widthCol1 < 1) {
+            focusFirstVisible(l2, l1);
+        } else {
+            focusFirstVisible(l1, l2);
+        }
+    });
+    if (style == StyleType::DropdownList)
+        step([&] { RestoreLabelColours(); });
+}
+
+void ucvKorvane::Private::RestoreLabelColours() {
+    lblCol1->BackColor(locked ? kLockedGrey : backColor);
+    lblCol2->BackColor(locked ? kLockedGrey : backColor);
+    lblCol1->ForeColor(locked ? kBlack : foreColor);
+    lblCol2->ForeColor(locked ? kBlack : foreColor);
+}
+
+// --- the button and the labels -----------------------------------------------------
+
+namespace {
+
+void ButtonDown(ucvKorvane::Private& d, std::int16_t button) {
+    if (button != tk::button::Left)
+        return;
+    // Let the host finish what the press started (focus changes) first.
+    d.container->Refresh();
+    d.desktop.DoEvents();
+    if (!d.window)
+        return;
+    if (d.window->FlagShowList()) {
+        if (d.style == StyleType::DropdownCombo) {
+            d.window->HideChildForm();
+            tk::TextBox& field = d.widthCol1 <= 0 ? *d.txtCol2 : *d.txtCol1;
+            field.SelStart(0);
+            field.SelLength(static_cast<std::int32_t>(detail::CodePoints(field.Text())));
+            field.SetFocus();
+        } else if (d.style == StyleType::DropdownList) {
+            d.window->HideChildForm();
+            d.DrawHighlight();
+        }
+        return;
+    }
+    d.imgCombo->Picture(d.imgCboDown->Picture());
+    d.buttonPressed = true;
+    if (!d.HasDropDownStyle())
+        return;
+    auto token = d.alive;
+    d.OpenDropDown();
+    if (!*token || !d.window)
+        return;
+    if (d.window->Modal()) {
+        d.imgCombo->Picture(d.imgCboUp->Picture());
+        d.buttonPressed = false;
+    }
+}
+
+void ButtonMove(ucvKorvane::Private& d, float x, float y) {
+    if (!d.buttonPressed)
+        return;
+    const bool outside = x <= 0 || x >= d.imgCombo->Width() || y <= 0 || y >= d.imgCombo->Height();
+    d.imgCombo->Picture(outside ? d.imgCboUp->Picture() : d.imgCboDown->Picture());
+}
+
+void ButtonUp(ucvKorvane::Private& d, std::int16_t button, std::int16_t shift) {
+    if (button == tk::button::Left) {
+        d.imgCombo->Picture(d.imgCboUp->Picture());
+        d.buttonPressed = false;
+    }
+    // The hidden gesture: right button with Shift, Ctrl and Alt.
+    if (button == tk::button::Right && shift == (tk::shift::Shift | tk::shift::Ctrl | tk::shift::Alt))
+        d.q.About();
+}
+
+void LabelDown(ucvKorvane::Private& d, std::int16_t& button, std::int16_t& shift, float& x, float& y) {
+    if (d.style == StyleType::DropdownList && !d.RaiseMouseDown(button, shift, x, y))
+        return;
+    if (button != tk::button::Left || shift != tk::shift::None)
+        return;
+    if (!d.window)
+        return;
+    if (d.window->FlagShowList()) {
+        d.window->HideChildForm();
+        d.DrawHighlight();
+    } else {
+        d.buttonPressed = true;
+        d.OpenDropDown();
+    }
+}
+
+}  // namespace
+
+void ucvKorvane::Private::WireDropDownButton() {
+    imgCombo->OnMouseDown = [this](std::int16_t& b, std::int16_t&, float&, float&) { ButtonDown(*this, b); };
+    imgCombo->OnMouseMove = [this](std::int16_t&, std::int16_t&, float& x, float& y) { ButtonMove(*this, x, y); };
+    imgCombo->OnMouseUp = [this](std::int16_t& b, std::int16_t& s, float&, float&) { ButtonUp(*this, b, s); };
+    for (tk::Label* label : {lblCol1.get(), lblCol2.get()}) {
+        label->OnMouseDown = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+            LabelDown(*this, b, s, x, y);
+        };
+        label->OnMouseMove = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+            if (style == StyleType::DropdownList)
+                RaiseMouseMove(b, s, x, y);
+        };
+        label->OnMouseUp = [this](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+            if (style == StyleType::DropdownList && !RaiseMouseUp(b, s, x, y))
+                return;
+            buttonPressed = false;
+        };
+    }
+}
+
+}  // namespace korvane

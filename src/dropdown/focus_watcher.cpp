@@ -1,0 +1,65 @@
+// The focus watcher: every 100 ms it compares the window that has the focus
+// with the control's windows, closes an open drop-down as soon as the focus
+// is elsewhere, keeps the Dropdown List highlight in step with the focus,
+// and hands a row chosen in the drop-down over to the control.
+#include "control/ucvKorvane_p.h"
+
+namespace korvane {
+
+void ucvKorvane::Private::TimerProc_Timer() {
+    if (!window)
+        return;
+    const tk::Hwnd f = desktop.GetFocus();
+    systemCallResult = f;
+    const tk::Hwnd self = container->hWnd();
+    const bool dropDownList = style == StyleType::DropdownList;
+
+    if (window->FlagShowList()) {
+        if (f == window->lstCol1().hWnd() || f == window->lstCol2().hWnd() || f == window->Form().hWnd()) {
+            // The user is working in the drop-down.
+            highlightRenewed = false;
+            return;
+        }
+        window->HideChildForm();
+        if (f == self && dropDownList)
+            DrawHighlight();
+    } else if (highlightShown) {
+        if (f != self && dropDownList) {
+            RestoreLabelColours();
+            highlightShown = false;
+            highlightRenewed = false;
+        } else if (f == self && dropDownList && !highlightRenewed) {
+            DrawHighlight();
+            highlightRenewed = true;
+        }
+    } else if (f == self && dropDownList && !buttonPressed) {
+        DrawHighlight();
+        highlightShown = true;
+    }
+
+    // Hand-over of a committed row.
+    if (window && window->Selected()) {
+        const std::int32_t chosen = window->ListIndex();
+        auto token = alive;
+        try {
+            q.ListIndex(chosen);
+        } catch (...) {
+            // A row removed since it was chosen: hand it over only once.
+            if (*token && window)
+                window->Selected(false);
+            throw;
+        }
+        if (*token && window)
+            window->Selected(false);
+    }
+}
+
+void ucvKorvane::Private::WireFocusWatcher() {
+    TimerProc->OnTimer = [this] {
+        // Never in the designer.
+        if (UserMode())
+            TimerProc_Timer();
+    };
+}
+
+}  // namespace korvane

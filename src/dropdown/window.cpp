@@ -1,0 +1,200 @@
+// The drop-down window's behaviour: keeping its two lists aligned, hover
+// selection, commit by click or Enter, Escape, deactivation and the
+// navigation keys. While it moves its own lists it holds the busy flag, so
+// the control's handlers ignore those moves.
+#include "dropdown/window.h"
+
+#include <cmath>
+
+#include "control/guards.h"
+#include "control/navigation.h"
+
+namespace korvane::detail {
+
+Window::Window(tk::Desktop& desktop) : desktop_(desktop) {
+    form_ = desktop_.CreateForm("Window");
+    lstCol1_ = desktop_.CreateListBox(*form_, "lstCol1");
+    lstCol2_ = desktop_.CreateListBox(*form_, "lstCol2");
+    // As designed: lstCol2 lies over the right-hand strip of lstCol1, where
+    // lstCol1's scroll bar would be, so only one scroll bar shows.
+    lstCol1_->Left(0);
+    lstCol1_->Top(0);
+    lstCol1_->Width(1100);
+    lstCol1_->Height(1785);
+    lstCol2_->Left(1070);
+    lstCol2_->Top(0);
+    lstCol2_->Width(3140);
+    lstCol2_->Height(1785);
+    Wire();
+}
+
+Window::~Window() {
+    // Handlers capture this window; the lists may outlive it for a moment
+    // while the members are torn down.
+    for (tk::ListBox* list : {lstCol1_.get(), lstCol2_.get()}) {
+        list->OnClick = nullptr;
+        list->OnMouseMove = nullptr;
+        list->OnMouseDown = nullptr;
+        list->OnKeyDown = nullptr;
+        list->OnKeyPress = nullptr;
+        list->OnScroll = nullptr;
+    }
+    form_->OnDeactivate = nullptr;
+}
+
+void Window::Wire() {
+    form_->OnDeactivate = [this] { HideChildForm(); };
+    lstCol1_->OnClick = [this] {
+        if (locked_)
+            SyncLists(1);
+    };
+    lstCol2_->OnClick = [this] {
+        if (locked_)
+            SyncLists(2);
+    };
+    lstCol1_->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float& y) {
+        ListMouseMove(*lstCol1_, *lstCol2_, y);
+    };
+    lstCol2_->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float& y) {
+        ListMouseMove(*lstCol2_, *lstCol1_, y);
+    };
+    lstCol1_->OnMouseDown = [this](std::int16_t& b, std::int16_t& s, float&, float&) {
+        ListMouseDown(*lstCol1_, b, s, 1);
+    };
+    lstCol2_->OnMouseDown = [this](std::int16_t& b, std::int16_t& s, float&, float&) {
+        ListMouseDown(*lstCol2_, b, s, 2);
+    };
+    lstCol1_->OnKeyDown = [this](std::int16_t& k, std::int16_t&) { ListKeyDown(*lstCol1_, *lstCol2_, k); };
+    lstCol2_->OnKeyDown = [this](std::int16_t& k, std::int16_t&) { ListKeyDown(*lstCol2_, *lstCol1_, k); };
+    lstCol1_->OnKeyPress = [this](std::int16_t& a) { ListKeyPress(*lstCol1_, a); };
+    lstCol2_->OnKeyPress = [this](std::int16_t& a) { ListKeyPress(*lstCol2_, a); };
+    lstCol2_->OnScroll = [this] {
+        lstCol1_->TopIndex(lstCol2_->TopIndex());
+        topIndex_ = lstCol2_->TopIndex();
+    };
+}
+
+void Window::ListIndex(std::int32_t value) {
+    listIndex_ = value;
+    SyncLists(0);
+}
+
+void Window::SyncLists(std::int16_t mode) {
+    lstCol1_->ListIndex(listIndex_);
+    lstCol2_->ListIndex(listIndex_);
+    if (mode == 1) {
+        lstCol2_->TopIndex(lstCol1_->TopIndex());
+    } else if (mode == 2) {
+        lstCol1_->TopIndex(lstCol2_->TopIndex());
+    } else {
+        lstCol1_->TopIndex(topIndex_);
+        lstCol2_->TopIndex(topIndex_);
+    }
+}
+
+void Window::HideChildForm() {
+    FlagGuard busy(g_Busy(desktop_));
+    if (form_->Visible())
+        form_->Hide();
+    flagShowList_ = false;
+    if (!selected_) {
+        // What the user only hovered over is dropped.
+        lstCol1_->ListIndex(listIndex_);
+        lstCol2_->ListIndex(listIndex_);
+    }
+}
+
+void Window::ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y) {
+    if (self.ListCount() == 0)
+        return;
+    try {
+        if (locked_) {
+            self.ListIndex(listIndex_);
+            return;
+        }
+        FlagGuard busy(g_Busy(desktop_));
+        if (cFont_)
+            form_->Font(cFont_);
+        rowHeight_ = static_cast<std::int32_t>(std::nearbyint(form_->TextHeight("T")));
+        if (rowHeight_ <= 0)
+            return;
+        auto row = static_cast<std::int32_t>(std::floor(y / static_cast<float>(rowHeight_))) + self.TopIndex();
+        self.ListIndex(static_cast<std::int16_t>(row));
+        other.ListIndex(self.ListIndex());
+        focusHandle_ = desktop_.GetFocus();
+        if (focusHandle_ != self.hWnd())
+            self.SetFocus();
+    } catch (const std::exception&) {
+        // A row past the last one, or a list that refuses the focus: the
+        // pointer just selects nothing new.
+    }
+}
+
+void Window::ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t shift, std::int16_t syncMode) {
+    if (g_Busy(desktop_))
+        return;
+    // Every step goes on after a failing one.
+    auto step = [](auto&& f) {
+        try {
+            f();
+        } catch (const std::exception&) {
+        }
+    };
+    if (locked_) {
+        step([&] { selected_ = false; });
+        step([&] { SyncLists(syncMode); });
+        step([&] { HideChildForm(); });
+        return;
+    }
+    if (button != tk::button::Left || shift != tk::shift::None)
+        return;
+    step([&] {
+        if (self.ListIndex() != -1) {
+            selected_ = true;
+            listIndex_ = self.ListIndex();
+        } else {
+            selected_ = false;
+        }
+    });
+    step([&] { HideChildForm(); });
+}
+
+void Window::lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& /*Shift*/) {
+    ListKeyDown(*lstCol1_, *lstCol2_, KeyCode);
+}
+
+void Window::ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode) {
+    if (locked_) {
+        keyCode = 0;
+        return;
+    }
+    FlagGuard busy(g_Busy(desktop_));
+    std::int32_t cur = self.ListIndex();
+    std::int32_t n = self.ListCount();
+    auto next = NavigateRow(keyCode, cur, n);
+    // Every key is consumed, so the list box's own handling never moves it.
+    keyCode = 0;
+    if (next) {
+        self.ListIndex(*next);
+        other.ListIndex(*next);
+    }
+}
+
+void Window::ListKeyPress(tk::ListBox& self, std::int16_t& keyAscii) {
+    if (keyAscii == tk::key::Return) {
+        if (locked_) {
+            selected_ = false;
+        } else if (self.ListIndex() != -1) {
+            selected_ = true;
+            listIndex_ = self.ListIndex();
+        } else {
+            selected_ = false;
+        }
+        HideChildForm();
+    } else if (keyAscii == tk::key::Escape) {
+        selected_ = false;
+        HideChildForm();
+    }
+}
+
+}  // namespace korvane::detail

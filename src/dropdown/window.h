@@ -1,0 +1,75 @@
+// The drop-down window: a top-level form with two list boxes side by side,
+// lstCol1 and lstCol2, that hold the rows of the two drop-down styles. It
+// tracks the pointer, handles the navigation keys and closes on a click,
+// Enter, Escape or deactivation, leaving the chosen row in ListIndex and
+// Selected for the control to take over. It never calls the control.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "korvane/toolkit/desktop.h"
+
+namespace korvane::detail {
+
+class Window {
+public:
+    explicit Window(tk::Desktop& desktop);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    tk::Form& Form() const { return *form_; }
+    tk::ListBox& lstCol1() const { return *lstCol1_; }
+    tk::ListBox& lstCol2() const { return *lstCol2_; }
+
+    void HideChildForm();
+    void lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
+
+    bool FlagShowList() const { return flagShowList_; }
+    void FlagShowList(bool value) { flagShowList_ = value; }
+    bool Modal() const { return modal_; }
+    void Modal(bool value) { modal_ = value; }
+    void Locked(bool value) { locked_ = value; }
+    bool IsLocked() const { return locked_; }
+    std::int32_t ListIndex() const { return listIndex_; }
+    void ListIndex(std::int32_t value);
+    void cFont(tk::FontRef value) { cFont_ = std::move(value); }
+    const tk::FontRef& cFont() const { return cFont_; }
+    std::int32_t TopIndex() const { return topIndex_; }
+    void TopIndex(std::int32_t value) { topIndex_ = value; }
+    void cBackcolor(tk::OleColor value) { cBackcolor_ = value; }
+    tk::OleColor cBackcolor() const { return cBackcolor_; }
+    void cForecolor(tk::OleColor value) { cForecolor_ = value; }
+    tk::OleColor cForecolor() const { return cForecolor_; }
+    bool Selected() const { return selected_; }
+    void Selected(bool value) { selected_ = value; }
+
+private:
+    void SyncLists(std::int16_t mode);
+    void ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y);
+    void ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t shift, std::int16_t syncMode);
+    void ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode);
+    void ListKeyPress(tk::ListBox& self, std::int16_t& keyAscii);
+    void Wire();
+
+    tk::Desktop& desktop_;
+    std::unique_ptr<tk::Form> form_;
+    std::unique_ptr<tk::ListBox> lstCol1_;
+    std::unique_ptr<tk::ListBox> lstCol2_;
+
+    // Members, in the window's order.
+    tk::FontRef cFont_;
+    tk::OleColor cBackcolor_ = 0;
+    tk::OleColor cForecolor_ = 0;
+    bool locked_ = false;
+    bool modal_ = false;
+    std::int32_t listIndex_ = -1;
+    std::int32_t topIndex_ = 0;
+    bool flagShowList_ = false;
+    std::int32_t rowHeight_ = 0;
+    bool selected_ = false;
+    tk::Hwnd focusHandle_ = 0;
+};
+
+}  // namespace korvane::detail

@@ -1,0 +1,91 @@
+// Keyboard navigation in the three places that take keys: the fields (edit
+// styles), the control itself (Dropdown List, whose labels cannot take the
+// focus) and the embedded lists (Simple Combo). Up and Down move one row,
+// Page Up and Page Down ten; Alt+Down opens the drop-down; Delete drops the
+// current row in a field.
+#include "control/navigation.h"
+#include "control/ucvKorvane_p.h"
+
+namespace korvane {
+
+using detail::IsNavigationKey;
+using detail::NavigateRow;
+
+namespace {
+
+constexpr bool IsAltDown(std::int16_t keyCode, std::int16_t shift) {
+    return keyCode == tk::key::Down && shift == tk::shift::Alt;
+}
+
+void FieldKeyDown(ucvKorvane::Private& d, std::int16_t column, std::int16_t& keyCode, std::int16_t& shift) {
+    if (IsAltDown(keyCode, shift)) {
+        if (d.style == StyleType::DropdownCombo)
+            d.OpenDropDown();
+        keyCode = 0;
+        return;
+    }
+    if (d.style == StyleType::DropdownCombo || d.style == StyleType::SimpleCombo) {
+        if (!d.RaiseKeyDown(keyCode, shift))
+            return;
+    }
+    if (d.locked)
+        return;
+    ListPair pair = d.Pair();
+    if (!pair)
+        return;
+    tk::ListBox& list = column == 1 ? *pair.col1 : *pair.col2;
+    const std::int32_t cur = list.ListIndex();
+    const std::int32_t n = list.ListCount();
+    if (IsNavigationKey(keyCode)) {
+        auto next = NavigateRow(keyCode, cur, n);
+        if (!next)
+            return;
+        d.currentRow = *next;
+        keyCode = 0;
+        pair.col1->ListIndex(*next);
+        pair.col2->ListIndex(*next);
+        d.ShowCurrentRow();
+        d.RaiseClick();
+    } else if (keyCode == tk::key::Delete) {
+        // The field still deletes the character: the key is left as it is.
+        d.ClearCurrentRow();
+    }
+}
+
+void ControlKeyDown(ucvKorvane::Private& d, std::int16_t& keyCode, std::int16_t& shift) {
+    if (d.style != StyleType::DropdownList)
+        return;
+    const std::int16_t arrived = keyCode;
+    if (!d.RaiseKeyDown(keyCode, shift))
+        return;
+    if (IsAltDown(keyCode, shift)) {
+        d.OpenDropDown();
+        return;
+    }
+    if (!d.window)
+        return;
+    const std::int32_t before = d.window->lstCol1().ListIndex();
+    d.window->lstCol1_KeyDown(keyCode, shift);
+    const std::int32_t after = d.window->lstCol1().ListIndex();
+    // The key that arrived decides, not the host's substitute.
+    if (after != before && IsNavigationKey(arrived)) {
+        auto token = d.alive;
+        d.q.ListIndex(after);
+        if (*token)
+            d.DrawHighlight();
+    }
+}
+
+}  // namespace
+
+void ucvKorvane::Private::WireKeyboard() {
+    txtCol1->OnKeyDown = [this](std::int16_t& k, std::int16_t& s) { FieldKeyDown(*this, 1, k, s); };
+    txtCol2->OnKeyDown = [this](std::int16_t& k, std::int16_t& s) { FieldKeyDown(*this, 2, k, s); };
+    container->OnKeyDown = [this](std::int16_t& k, std::int16_t& s) { ControlKeyDown(*this, k, s); };
+    container->OnKeyUp = [this](std::int16_t& k, std::int16_t& s) {
+        if (style == StyleType::DropdownList)
+            RaiseKeyUp(k, s);
+    };
+}
+
+}  // namespace korvane

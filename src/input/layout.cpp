@@ -1,0 +1,343 @@
+// Layout and painting: the column widths and the list height, the
+// container's Resize (which rescales the columns to a new width and forces
+// the height), the arrangement after a font change, and the Dropdown List
+// focus look drawn on the labels.
+#include <cmath>
+#include <exception>
+
+#include "control/guards.h"
+#include "control/ucvKorvane_p.h"
+#include "shell/window_utils.h"
+
+namespace korvane {
+
+namespace {
+
+std::int32_t RoundHalfEven(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    double r = std::nearbyint(value);
+    if (r > INT32_MAX)
+        return INT32_MAX;
+    if (r < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(r);
+}
+
+template <typename F>
+void Step(F&& f) {
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+void ucvKorvane::Private::WireLayout() {
+    container->OnResize = [this] { Resize(); };
+    container->OnPaint = [this] { Paint(); };
+}
+
+// --- column widths ------------------------------------------------------------------
+
+namespace {
+
+enum class Column { One, Two };
+
+// The width a control of these columns should have.
+float ControlWidth(const ucvKorvane::Private& d) {
+    const float border = 2.0f * static_cast<float>(d.twipsPerPixelX);
+    float w = static_cast<float>(d.widthCol1) + static_cast<float>(d.widthCol2) - border;
+    if (d.style != StyleType::SimpleCombo)
+        w += static_cast<float>(d.buttonWidth);
+    return w;
+}
+
+void PlaceColumn(ucvKorvane::Private& d, Column column) {
+    const float b = 2.0f * static_cast<float>(d.twipsPerPixelX);
+    const auto W1 = static_cast<float>(d.widthCol1);
+    const auto W2 = static_cast<float>(d.widthCol2);
+    const bool list = d.style == StyleType::DropdownList;
+    const std::int32_t v = column == Column::One ? d.widthCol1 : d.widthCol2;
+
+    if (d.style == StyleType::SimpleCombo) {
+        if (column == Column::One) {
+            if (v == 0) {
+                d.txtCol1->Visible(false);
+                d.lstCol1a->Visible(false);
+                d.txtCol2->Visible(true);
+                d.lstCol2a->Visible(true);
+                d.txtCol2->Left(0);
+                d.lstCol2a->Left(0);
+                d.txtCol2->Width(W2 - b);
+                d.lstCol2a->Width(W2 - b);
+            } else {
+                d.txtCol1->Visible(true);
+                d.lstCol1a->Visible(true);
+                if (d.widthCol2 == 0) {
+                    d.txtCol1->Width(W1 - b);
+                    d.lstCol1a->Width(W1 - b);
+                } else {
+                    d.txtCol1->Width(W1);
+                    d.txtCol2->Left(W1);
+                    d.lstCol2a->Left(W1);
+                    d.lstCol1a->Width(W1);
+                }
+            }
+        } else if (v == 0) {
+            d.txtCol2->Visible(false);
+            d.lstCol2a->Visible(false);
+            d.txtCol1->Visible(true);
+            d.lstCol1a->Visible(true);
+            d.txtCol1->Width(W1 - b);
+            d.lstCol1a->Width(W1 - b);
+        } else {
+            d.txtCol2->Visible(true);
+            d.lstCol2a->Visible(true);
+            d.txtCol2->Width(W2 - b);
+            d.lstCol2a->Width(W2 - b);
+            d.txtCol2->Left(W1);
+            d.lstCol2a->Left(W1);
+        }
+        d.container->Width(ControlWidth(d));
+        return;
+    }
+    if (!d.HasDropDownStyle())
+        return;
+
+    // Dropdown Combo shows a column in its field, Dropdown List in its label.
+    tk::Widget& shown1 = list ? static_cast<tk::Widget&>(*d.lblCol1) : *d.txtCol1;
+    tk::Widget& other1 = list ? static_cast<tk::Widget&>(*d.txtCol1) : *d.lblCol1;
+    tk::Widget& shown2 = list ? static_cast<tk::Widget&>(*d.lblCol2) : *d.txtCol2;
+    tk::Widget& other2 = list ? static_cast<tk::Widget&>(*d.txtCol2) : *d.lblCol2;
+    if (column == Column::One) {
+        if (v == 0) {
+            shown2.Visible(true);
+            other2.Visible(false);
+            d.txtCol1->Visible(false);
+            d.lblCol1->Visible(false);
+            d.lblCol2->Left(0);
+            d.txtCol2->Left(0);
+        } else {
+            shown1.Visible(true);
+            other1.Visible(false);
+            if (d.widthCol2 == 0) {
+                d.txtCol1->Width(W1 - b);
+                d.lblCol1->Width(W1);
+            } else {
+                d.txtCol1->Width(W1);
+                d.lblCol1->Width(W1);
+                d.txtCol2->Left(W1);
+                d.lblCol2->Left(W1);
+            }
+        }
+        d.imgCombo->Left(W1 + W2 - b);
+    } else if (v == 0) {
+        shown1.Visible(true);
+        other1.Visible(false);
+        d.txtCol2->Visible(false);
+        d.lblCol2->Visible(false);
+        d.imgCombo->Left(W1 - b);
+    } else {
+        shown2.Visible(true);
+        other2.Visible(false);
+        d.lblCol2->Width(W2);
+        d.txtCol2->Width(W2 - b);
+        d.imgCombo->Left(W1 + W2 - b);
+    }
+    d.container->Width(ControlWidth(d));
+}
+
+void WriteWidth(ucvKorvane::Private& d, Column column, std::int32_t value) {
+    std::int32_t& mine = column == Column::One ? d.widthCol1 : d.widthCol2;
+    const std::int32_t other = column == Column::One ? d.widthCol2 : d.widthCol1;
+    // Never both columns hidden: with the other one at 0 this one needs 270.
+    const std::int32_t smallest = other == 0 ? 270 : 0;
+    if (value < smallest) {
+        if (d.UserMode())
+            Raise(ErrorCode::InvalidPropertyValue);
+        d.ShowCritical(ErrorDescription(ErrorCode::InvalidPropertyValue));
+        mine = smallest;
+        return;
+    }
+    detail::FlagGuard setting(d.settingWidth);
+    if (value >= 1 && value <= 269)
+        value = 270;
+    mine = value;
+    PlaceColumn(d, column);
+    d.container->PropertyChanged(column == Column::One ? "WidthCol1" : "WidthCol2");
+}
+
+}  // namespace
+
+std::int32_t ucvKorvane::WidthCol1() const {
+    return d->widthCol1;
+}
+void ucvKorvane::WidthCol1(std::int32_t New_WidthCol1) {
+    WriteWidth(*d, Column::One, New_WidthCol1);
+}
+std::int32_t ucvKorvane::WidthCol2() const {
+    return d->widthCol2;
+}
+void ucvKorvane::WidthCol2(std::int32_t New_WidthCol2) {
+    WriteWidth(*d, Column::Two, New_WidthCol2);
+}
+
+// --- list height ----------------------------------------------------------------------
+
+std::int32_t ucvKorvane::ListHeight() const {
+    return d->listHeight;
+}
+
+void ucvKorvane::ListHeight(std::int32_t NewValue) {
+    d->listHeight = NewValue;
+    d->container->PropertyChanged("ListHeight");
+    const double screen = d->desktop.ScreenHeight();
+    if (screen < static_cast<double>(d->closedHeight) + d->listHeight)
+        d->listHeight = RoundHalfEven(screen - d->closedHeight);
+    if (d->HasDropDownStyle() && d->window) {
+        d->window->lstCol1().Height(static_cast<float>(d->listHeight));
+        d->window->lstCol2().Height(static_cast<float>(d->listHeight));
+        d->listHeight = RoundHalfEven(d->window->lstCol1().Height());
+    } else if (d->style == StyleType::SimpleCombo) {
+        d->container->Height(static_cast<float>(d->closedHeight + d->listHeight));
+    }
+}
+
+// --- resize ------------------------------------------------------------------------------
+
+void ucvKorvane::Private::Resize() {
+    bool& busy = Busy();
+    if (busy)
+        return;
+    detail::FlagGuard guard(busy);
+    if (!settingWidth) {
+        Step([&] {
+            const float old = ControlWidth(*this);
+            if (old <= 0)
+                return;  // nothing sensible to scale from
+            const auto p1 = static_cast<float>(widthCol1 * 100.0 / old);
+            const auto p2 = static_cast<float>(widthCol2 * 100.0 / old);
+            std::int32_t w1 = widthCol1;
+            std::int32_t w2 = widthCol2;
+            if (container->Width() != old) {
+                const std::int32_t width = RoundHalfEven(container->Width());
+                w1 = RoundHalfEven(static_cast<double>(p1) * width / 100.0);
+                w2 = RoundHalfEven(static_cast<double>(p2) * width / 100.0);
+                if (w2 < 270)
+                    w2 = w1 < 270 ? 270 : 0;
+                if (w1 < 270)
+                    w1 = w2 < 270 ? 270 : 0;
+            }
+            Step([&] { q.WidthCol1(w1); });
+            Step([&] { q.WidthCol2(w2); });
+        });
+        Step([&] { container->Width(ControlWidth(*this)); });
+    }
+    switch (style) {
+        case StyleType::SimpleCombo:
+            Step([&] { desktop.DoEvents(); });
+            Step([&] { detail::SetZOrder(desktop, container->hWnd(), tk::hwnd::Top); });
+            Step([&] {
+                std::int32_t h = RoundHalfEven(container->Height() - static_cast<float>(closedHeight));
+                if (h < 0)
+                    h = 0;
+                lstCol1a->Height(static_cast<float>(h));
+                lstCol2a->Height(static_cast<float>(h));
+            });
+            Step([&] { listHeight = RoundHalfEven(lstCol1a->Height()); });
+            Step([&] { container->Height(static_cast<float>(closedHeight + listHeight)); });
+            break;
+        case StyleType::DropdownCombo:
+        case StyleType::DropdownList:
+            Step([&] { container->Height(static_cast<float>(closedHeight)); });
+            break;
+    }
+}
+
+// --- arrangement after a font change -------------------------------------------------
+
+void ucvKorvane::Private::Arrange() {
+    detail::FlagGuard busy(Busy());
+    auto fieldHeights = [&](float h) {
+        txtCol1->Height(h);
+        txtCol2->Height(h);
+        lblCol1->Height(h);
+        lblCol2->Height(h);
+    };
+    fieldHeights(315);
+    lstCol1a->Height(static_cast<float>(listHeight));
+    lstCol2a->Height(static_cast<float>(listHeight));
+    if (style == StyleType::DropdownList && window) {
+        window->lstCol1().Height(static_cast<float>(listHeight));
+        window->lstCol2().Height(static_cast<float>(listHeight));
+    }
+    imgCombo->Width(static_cast<float>(buttonWidth));
+    imgCombo->Height(315);
+    container->Font(font);
+    for (tk::Widget* w : {static_cast<tk::Widget*>(lblCol1.get()), static_cast<tk::Widget*>(lblCol2.get()),
+                          static_cast<tk::Widget*>(txtCol1.get()), static_cast<tk::Widget*>(txtCol2.get()),
+                          static_cast<tk::Widget*>(lstCol1a.get()), static_cast<tk::Widget*>(lstCol2a.get())})
+        w->Font(font);
+    fieldHeight = RoundHalfEven(container->TextHeight("X"));
+    std::int32_t h = 0;
+    if (style == StyleType::DropdownCombo || style == StyleType::SimpleCombo)
+        h = RoundHalfEven(txtCol1->Height());
+    if (style == StyleType::DropdownList)
+        h = RoundHalfEven(lblCol1->Height());
+    bool retried = false;
+    for (;;) {
+        if (fieldHeight > h) {
+            closedHeight = twipsPerPixelY + fieldHeight;
+        } else {
+            fieldHeight = 315;
+            closedHeight = twipsPerPixelY + 315;
+        }
+        fieldHeights(static_cast<float>(fieldHeight));
+        // A field that will not shrink to the font's height sets the height.
+        if (txtCol1->Height() > static_cast<float>(fieldHeight) && !retried) {
+            retried = true;
+            fieldHeight = RoundHalfEven(txtCol1->Height());
+            continue;
+        }
+        break;
+    }
+    imgCombo->Height(static_cast<float>(fieldHeight));
+    imgCombo->Width(static_cast<float>(buttonWidth));
+}
+
+// --- painting ----------------------------------------------------------------------------
+
+void ucvKorvane::Private::Paint() {
+    if (style != StyleType::DropdownList)
+        return;
+    systemCallResult = desktop.GetFocus();
+    if (systemCallResult == container->hWnd()) {
+        DrawHighlight();
+        return;
+    }
+    for (tk::Label* label : {lblCol1.get(), lblCol2.get()})
+        label->BackColor(locked ? kLockedGrey : backColor);
+    for (tk::Label* label : {lblCol1.get(), lblCol2.get()})
+        label->ForeColor(locked ? kBlack : foreColor);
+    lblCol1->Refresh();
+    lblCol2->Refresh();
+}
+
+void ucvKorvane::Private::DrawHighlight() {
+    lblCol1->BackColor(detail::SysHighlightColor(desktop));
+    lblCol1->ForeColor(detail::SysHighlightTextColor(desktop));
+    lblCol2->BackColor(detail::SysHighlightColor(desktop));
+    lblCol2->ForeColor(detail::SysHighlightTextColor(desktop));
+    lblCol1->Refresh();
+    lblCol2->Refresh();
+    tk::Rect rect;
+    rect.Left = 2;
+    rect.Top = 2;
+    rect.Right = RoundHalfEven((static_cast<double>(widthCol1) + widthCol2) / twipsPerPixelX - 3);
+    rect.Bottom = RoundHalfEven(static_cast<double>(closedHeight) / twipsPerPixelY - 4);
+    systemCallResult = desktop.DrawFocusRect(container->hDC(), rect);
+}
+
+}  // namespace korvane

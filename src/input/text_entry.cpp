@@ -1,0 +1,134 @@
+// Typing into the two fields: free text drops the current row (the fields
+// do not search the list), Enter walks from column 1 to column 2, and with
+// AutoFill Enter in column 2 appends the typed pair as a new row and raises
+// Filled. The fields' key and mouse events reach the host as the control's.
+#include "control/text.h"
+#include "control/ucvKorvane_p.h"
+
+namespace korvane {
+
+using detail::Trim;
+
+void ucvKorvane::Private::ClearCurrentRow() {
+    topRow = 0;
+    currentRow = -1;
+    if (style != StyleType::DropdownCombo && style != StyleType::SimpleCombo)
+        return;
+    ListPair pair = Pair();
+    if (!pair)
+        return;
+    pair.col1->TopIndex(0);
+    pair.col2->TopIndex(0);
+    pair.col1->ListIndex(-1);
+    pair.col2->ListIndex(-1);
+}
+
+namespace {
+
+bool EditStyle(const ucvKorvane::Private& d) {
+    return d.style == StyleType::DropdownCombo || d.style == StyleType::SimpleCombo;
+}
+
+// Moves the focus to a field that can take it; a hidden or disabled field
+// leaves the focus where it is.
+void FocusField(tk::TextBox& field) {
+    if (field.Visible() && field.Enabled())
+        field.SetFocus();
+}
+
+void EmptinessRule(ucvKorvane::Private& d) {
+    if (d.txtCol1->Text().empty() && d.txtCol2->Text().empty() && !d.autoFill && !d.locked)
+        d.ClearCurrentRow();
+}
+
+void FieldGotFocus(ucvKorvane::Private& d, tk::TextBox& field) {
+    if (d.style == StyleType::DropdownCombo && d.window && d.window->FlagShowList() && !d.buttonPressed)
+        d.window->HideChildForm();
+    field.SelStart(0);
+    field.SelLength(static_cast<std::int32_t>(detail::CodePoints(field.Text())));
+}
+
+// Enter in column 2 with AutoFill: the typed pair becomes a new row.
+void FillRow(ucvKorvane::Private& d, std::int16_t& keyAscii) {
+    if (d.locked) {
+        keyAscii = 0;
+        return;
+    }
+    auto token = d.alive;
+    if (d.widthCol1 != 0) {
+        if (!d.autoFill || Trim(d.txtCol1->Text()).empty() || Trim(d.txtCol2->Text()).empty()) {
+            FocusField(*d.txtCol1);
+            return;
+        }
+        d.q.AddItem(d.txtCol1->Text(), d.txtCol2->Text(), 0);
+        d.q.TopIndex(d.q.ListCount() - 1);
+        d.txtCol1->Text("");
+        d.txtCol2->Text("");
+        FocusField(*d.txtCol1);
+    } else {
+        if (!d.autoFill || Trim(d.txtCol2->Text()).empty())
+            return;
+        d.q.AddItem("", d.txtCol2->Text(), 0);
+        d.q.TopIndex(d.q.ListCount() - 1);
+        d.txtCol2->Text("");
+        FocusField(*d.txtCol2);
+    }
+    if (!*token)
+        return;
+    d.RaiseFilled();
+}
+
+void FieldKeyPress(ucvKorvane::Private& d, std::int16_t column, std::int16_t& keyAscii) {
+    if (keyAscii == tk::key::Return) {
+        if (column == 1) {
+            keyAscii = 0;
+            FocusField(*d.txtCol2);
+        } else {
+            FillRow(d, keyAscii);
+        }
+        return;
+    }
+    if (EditStyle(d)) {
+        std::int16_t col = column;  // the host may change its copy; it has no effect
+        if (!d.RaiseKeyPress(keyAscii, col))
+            return;
+    }
+    if (d.q.ListCount() == 0 || d.autoFill)
+        return;
+    // Column 1 keeps the row when the host cancelled the key; column 2
+    // drops it whatever the host did.
+    if (column == 1 && keyAscii == 0)
+        return;
+    d.ClearCurrentRow();
+}
+
+void WireField(ucvKorvane::Private& d, tk::TextBox& field, std::int16_t column) {
+    field.OnChange = [&d] { EmptinessRule(d); };
+    field.OnGotFocus = [&d, &field] { FieldGotFocus(d, field); };
+    field.OnKeyPress = [&d, column](std::int16_t& keyAscii) { FieldKeyPress(d, column, keyAscii); };
+    field.OnKeyUp = [&d](std::int16_t& keyCode, std::int16_t& shift) {
+        if (EditStyle(d))
+            d.RaiseKeyUp(keyCode, shift);
+    };
+    field.OnMouseDown = [&d](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        if (EditStyle(d))
+            d.RaiseMouseDown(b, s, x, y);
+    };
+    field.OnMouseMove = [&d](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        if (EditStyle(d))
+            d.RaiseMouseMove(b, s, x, y);
+    };
+    field.OnMouseUp = [&d](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        if (EditStyle(d))
+            d.RaiseMouseUp(b, s, x, y);
+    };
+}
+
+}  // namespace
+
+void ucvKorvane::Private::WireTextEntry() {
+    WireField(*this, *txtCol1, 1);
+    WireField(*this, *txtCol2, 2);
+}
+
+}  // namespace korvane

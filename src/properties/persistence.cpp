@@ -1,0 +1,251 @@
+// The control's life cycle with its saved properties: the defaults of a new
+// control, reading the 16 saved keys and rebuilding the widgets from them,
+// and writing them back when the host saves its form.
+#include <cmath>
+#include <exception>
+
+#include "control/text.h"
+#include "control/ucvKorvane_p.h"
+#include "shell/window_utils.h"
+
+namespace korvane {
+
+namespace {
+
+template <typename F>
+void Step(F&& f) {
+    try {
+        f();
+    } catch (const std::exception&) {
+    }
+}
+
+// Values read back from a bag: a value of another type than the key's gives
+// the default, so one damaged key never stops the others.
+std::int32_t AsInt32(const tk::Variant& v, std::int32_t def) {
+    if (auto p = std::get_if<std::int32_t>(&v))
+        return *p;
+    if (auto p = std::get_if<std::int16_t>(&v))
+        return *p;
+    if (auto p = std::get_if<bool>(&v))
+        return *p ? -1 : 0;
+    auto fromFloating = [&](double x) {
+        if (!std::isfinite(x) || x > INT32_MAX || x < INT32_MIN)
+            return def;
+        return static_cast<std::int32_t>(std::nearbyint(x));
+    };
+    if (auto p = std::get_if<double>(&v))
+        return fromFloating(*p);
+    if (auto p = std::get_if<float>(&v))
+        return fromFloating(*p);
+    return def;
+}
+
+bool AsBool(const tk::Variant& v, bool def) {
+    if (auto p = std::get_if<bool>(&v))
+        return *p;
+    if (auto p = std::get_if<std::int16_t>(&v))
+        return *p != 0;
+    if (auto p = std::get_if<std::int32_t>(&v))
+        return *p != 0;
+    return def;
+}
+
+std::string AsString(const tk::Variant& v, const std::string& def) {
+    if (auto p = std::get_if<std::string>(&v))
+        return *p;
+    return def;
+}
+
+tk::FontRef AsFont(const tk::Variant& v, const tk::FontRef& def) {
+    if (auto p = std::get_if<tk::FontRef>(&v); p && *p)
+        return *p;
+    return def;
+}
+
+}  // namespace
+
+void ucvKorvane::InitProperties() {
+    d->sysWindowColor = detail::SysWindowColor(d->desktop);
+    d->sysTextColor = detail::SysWindowTextColor(d->desktop);
+    d->font = d->defaultFont;
+    d->backColor = d->sysWindowColor;
+    d->foreColor = d->sysTextColor;
+    d->lastRowText.clear();
+    d->lastText.clear();
+    d->currentRow = -1;
+    d->lastItemData = 0;
+    d->widthCol1 = 1100;
+    d->widthCol2 = 2900;
+    d->lblCol2->Left(1100);
+    d->txtCol2->Left(1100);
+    d->imgCombo->Left(static_cast<float>(d->widthCol1 + d->widthCol2 - 2 * d->twipsPerPixelX));
+    d->style = StyleType::DropdownCombo;
+    d->autoFill = false;
+    d->locked = false;
+    d->newestRow = -1;
+    d->toolTipText.clear();
+    // A new control in a drop-down style needs its drop-down window at
+    // once: it holds the rows, and without it every row added is lost.
+    d->EnsureWindow();
+    d->window->cFont(d->font);
+    d->window->cBackcolor(d->backColor);
+    d->window->cForecolor(d->foreColor);
+    d->window->Locked(d->locked);
+    if (d->UserMode()) {
+        Step([&] { d->window->Form().Load(); });
+        Step([&] { d->TimerProc->Enabled(true); });
+    }
+    d->Busy() = false;
+    d->holdsStartupBusy = false;
+}
+
+void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
+    auto& p = *d;
+    auto read = [&](const char* key, const tk::Variant& def) { return bag.ReadProperty(key, def); };
+    Step([&] { p.font = AsFont(read("Font", p.defaultFont), p.defaultFont); });
+    Step([&] {
+        p.backColor = static_cast<tk::OleColor>(AsInt32(read("BackColor", static_cast<std::int32_t>(p.sysWindowColor)),
+                                                        static_cast<std::int32_t>(p.sysWindowColor)));
+    });
+    Step([&] {
+        p.foreColor = static_cast<tk::OleColor>(AsInt32(read("ForeColor", static_cast<std::int32_t>(p.sysTextColor)),
+                                                        static_cast<std::int32_t>(p.sysTextColor)));
+    });
+    Step([&] { p.lastRowText = AsString(read("List", std::string()), ""); });
+    Step([&] { p.currentRow = AsInt32(read("ListIndex", -1), -1); });
+    Step([&] { p.lastItemData = AsInt32(read("ItemData", 0), 0); });
+    Step([&] { p.widthCol1 = AsInt32(read("WidthCol1", 1100), 1100); });
+    Step([&] { p.widthCol2 = AsInt32(read("WidthCol2", 2900), 2900); });
+    Step([&] { p.buttonWidth = p.twipsPerPixelX * (detail::VScrollWidth(p.desktop) + 2); });
+    Step([&] { p.style = static_cast<StyleType>(AsInt32(read("Style", std::int16_t{0}), 0)); });
+    Step([&] { p.autoFill = AsBool(read("AutoFill", false), false); });
+    Step([&] { p.locked = AsBool(read("Locked", false), false); });
+    Step([&] { p.lastText = AsString(read("Text", std::string()), ""); });
+    Step([&] { p.newestRow = AsInt32(read("NewIndex", -1), -1); });
+    Step([&] { p.listHeight = AsInt32(read("ListHeight", 1800), 1800); });
+    Step([&] { p.toolTipText = AsString(read("ToolTipText", std::string()), ""); });
+    Step([&] { p.container->Enabled(AsBool(read("Enabled", true), true)); });
+
+    if (p.HasDropDownStyle())
+        Step([&] { p.EnsureWindow(); });
+    Step([&] { p.txtCol1->Locked(p.locked); });
+    Step([&] { p.txtCol2->Locked(p.locked); });
+    for (tk::Widget* w : {static_cast<tk::Widget*>(p.txtCol1.get()), static_cast<tk::Widget*>(p.txtCol2.get()),
+                          static_cast<tk::Widget*>(p.lblCol1.get()), static_cast<tk::Widget*>(p.lblCol2.get()),
+                          static_cast<tk::Widget*>(p.lstCol1a.get()), static_cast<tk::Widget*>(p.lstCol2a.get())})
+        Step([&] { w->BackColor(p.locked ? kLockedGrey : p.backColor); });
+    for (tk::Widget* w : {static_cast<tk::Widget*>(p.lblCol1.get()), static_cast<tk::Widget*>(p.lblCol2.get()),
+                          static_cast<tk::Widget*>(p.txtCol1.get()), static_cast<tk::Widget*>(p.txtCol2.get()),
+                          static_cast<tk::Widget*>(p.lstCol1a.get()), static_cast<tk::Widget*>(p.lstCol2a.get())})
+        Step([&] { w->ForeColor(p.foreColor); });
+    Step([&] { p.Arrange(); });
+
+    const float border = 2.0f * static_cast<float>(p.twipsPerPixelX);
+    switch (p.style) {
+        case StyleType::DropdownCombo:
+            Step([&] { p.lblCol1->Visible(false); });
+            Step([&] { p.lblCol2->Visible(false); });
+            Step([&] { p.txtCol1->Visible(true); });
+            Step([&] { p.txtCol2->Visible(true); });
+            break;
+        case StyleType::DropdownList:
+            Step([&] { p.txtCol1->Visible(false); });
+            Step([&] { p.txtCol2->Visible(false); });
+            Step([&] { p.lblCol1->Visible(true); });
+            Step([&] { p.lblCol2->Visible(true); });
+            break;
+        case StyleType::SimpleCombo:
+            Step([&] { p.imgCombo->Visible(false); });
+            Step([&] { p.lstCol1a->Width(static_cast<float>(p.widthCol1)); });
+            Step([&] { p.lstCol2a->Width(static_cast<float>(p.widthCol2) - border); });
+            Step([&] { p.lstCol2a->Left(static_cast<float>(p.widthCol1)); });
+            Step([&] { p.lstCol1a->Top(static_cast<float>(p.fieldHeight)); });
+            Step([&] { p.lstCol2a->Top(static_cast<float>(p.fieldHeight)); });
+            Step([&] { p.lstCol1a->Visible(true); });
+            Step([&] { p.lstCol2a->Visible(true); });
+            break;
+    }
+
+    // The column widgets by width: labels in Dropdown List, fields otherwise.
+    const bool labels = p.style == StyleType::DropdownList;
+    tk::Widget& col1 = labels ? static_cast<tk::Widget&>(*p.lblCol1) : *p.txtCol1;
+    tk::Widget& col2 = labels ? static_cast<tk::Widget&>(*p.lblCol2) : *p.txtCol2;
+    const auto W1 = static_cast<float>(p.widthCol1);
+    const auto W2 = static_cast<float>(p.widthCol2);
+    auto placeCol2 = [&] {
+        Step([&] { p.lblCol2->Left(W1); });
+        Step([&] { p.txtCol2->Left(W1); });
+        Step([&] { p.imgCombo->Left(W1 + W2 - border); });
+    };
+    if (p.widthCol1 >= 1 && p.widthCol2 >= 1) {
+        tk::Widget& hidden1 = labels ? static_cast<tk::Widget&>(*p.txtCol1) : *p.lblCol1;
+        tk::Widget& hidden2 = labels ? static_cast<tk::Widget&>(*p.txtCol2) : *p.lblCol2;
+        Step([&] { col1.Visible(true); });
+        Step([&] { col2.Visible(true); });
+        Step([&] { hidden1.Visible(false); });
+        Step([&] { hidden2.Visible(false); });
+        Step([&] { p.lblCol1->Width(W1); });
+        Step([&] { p.txtCol1->Width(W1); });
+        Step([&] { p.lblCol2->Width(W2); });
+        Step([&] { p.txtCol2->Width(W2 - border); });
+        placeCol2();
+    } else if (p.widthCol1 == 0 && p.widthCol2 >= 1) {
+        Step([&] { col1.Visible(false); });
+        Step([&] { col2.Visible(true); });
+        Step([&] { p.lblCol2->Width(W2); });
+        Step([&] { p.txtCol2->Width(W2 - border); });
+        placeCol2();
+    } else if (p.widthCol1 >= 1 && p.widthCol2 == 0) {
+        Step([&] { col2.Visible(false); });
+        Step([&] { col1.Visible(true); });
+        Step([&] { p.lblCol1->Width(W1); });
+        Step([&] { p.txtCol1->Width(W1); });
+        placeCol2();
+    }
+
+    if (p.style == StyleType::DropdownCombo || p.style == StyleType::SimpleCombo) {
+        auto [part1, part2] = detail::SplitRowText(p.lastText);
+        Step([&] { p.txtCol1->Text(part1); });
+        Step([&] { p.txtCol2->Text(part2); });
+    }
+    if (p.HasDropDownStyle() && p.window) {
+        if (p.UserMode()) {
+            Step([&] { p.window->Form().Load(); });
+            Step([&] { p.TimerProc->Enabled(true); });
+        }
+        Step([&] { p.window->cFont(p.font); });
+        Step([&] { p.window->cBackcolor(p.backColor); });
+        Step([&] { p.window->cForecolor(p.foreColor); });
+        Step([&] { p.window->Locked(p.locked); });
+        Step([&] { p.PushFont(); });
+        Step([&] { p.PushBackColor(); });
+        Step([&] { p.PushForeColor(); });
+        Step([&] { p.PushLocked(); });
+    }
+    p.Busy() = false;
+    p.holdsStartupBusy = false;
+    Step([&] { p.Resize(); });
+}
+
+void ucvKorvane::WriteProperties(tk::PropertyBag& bag) {
+    auto& p = *d;
+    bag.WriteProperty("Font", p.font, p.defaultFont);
+    bag.WriteProperty("BackColor", static_cast<std::int32_t>(p.backColor), static_cast<std::int32_t>(p.sysWindowColor));
+    bag.WriteProperty("ForeColor", static_cast<std::int32_t>(p.foreColor), static_cast<std::int32_t>(p.sysTextColor));
+    bag.WriteProperty("Enabled", p.container->Enabled(), true);
+    bag.WriteProperty("List", p.lastRowText, std::string());
+    bag.WriteProperty("ListIndex", p.currentRow, -1);
+    bag.WriteProperty("ItemData", p.lastItemData, 0);
+    bag.WriteProperty("WidthCol1", p.widthCol1, 1100);
+    bag.WriteProperty("WidthCol2", p.widthCol2, 2900);
+    bag.WriteProperty("Style", static_cast<std::int32_t>(p.style), std::int16_t{0});
+    bag.WriteProperty("AutoFill", p.autoFill, false);
+    bag.WriteProperty("Locked", p.locked, false);
+    bag.WriteProperty("Text", p.lastText, std::string());
+    bag.WriteProperty("NewIndex", p.newestRow, -1);
+    bag.WriteProperty("ListHeight", p.listHeight, 1800);
+    bag.WriteProperty("ToolTipText", p.toolTipText, std::string());
+}
+
+}  // namespace korvane

@@ -1,0 +1,81 @@
+// The window utilities: thin layers over one or two desktop functions each.
+#include "shell/window_utils.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace korvane::detail {
+
+namespace {
+// The last results, kept for a debugger; nothing reads them.
+thread_local std::int32_t lastZOrderResult = 0;
+thread_local std::int32_t lastTopMostResult = 0;
+thread_local std::intptr_t lastShellResult = 0;
+
+constexpr unsigned kNoSizeNoMove = tk::swp::NoSize | tk::swp::NoMove;
+}  // namespace
+
+void SetZOrder(tk::Desktop& desktop, tk::Hwnd window, tk::Hwnd insertAfter) {
+    lastZOrderResult = desktop.SetWindowPos(window, insertAfter, 0, 0, 0, 0, kNoSizeNoMove);
+}
+
+void MakeTopMost(tk::Desktop& desktop, tk::Hwnd window) {
+    lastTopMostResult = desktop.SetWindowPos(window, tk::hwnd::TopMost, 0, 0, 0, 0, kNoSizeNoMove);
+}
+
+std::int32_t VScrollWidth(tk::Desktop& desktop) {
+    return desktop.GetSystemMetrics(tk::sm::CxVScroll);
+}
+
+tk::OleColor SysWindowColor(tk::Desktop& desktop) {
+    return desktop.GetSysColor(tk::syscolor::Window);
+}
+tk::OleColor SysWindowTextColor(tk::Desktop& desktop) {
+    return desktop.GetSysColor(tk::syscolor::WindowText);
+}
+tk::OleColor SysHighlightColor(tk::Desktop& desktop) {
+    return desktop.GetSysColor(tk::syscolor::Highlight);
+}
+tk::OleColor SysHighlightTextColor(tk::Desktop& desktop) {
+    return desktop.GetSysColor(tk::syscolor::HighlightText);
+}
+
+std::int16_t CountLines(std::string_view text) {
+    auto count = std::count(text.begin(), text.end(), '\r');
+    return static_cast<std::int16_t>(std::min<std::ptrdiff_t>(count, INT16_MAX));
+}
+
+std::string ShellOpen(tk::Desktop& desktop, std::string_view target) {
+    constexpr std::int32_t kShowNormal = 1;
+    std::intptr_t r = desktop.ShellExecuteA(desktop.GetDesktopWindow(), "", target, "", "C:\\", kShowNormal);
+    lastShellResult = r;
+    if (r >= 33)
+        return "";
+    switch (r) {
+        case 2:
+            return "File not found.";
+        case 3:
+            return "Path not found.";
+        case 5:
+            return "Access denied.";
+        case 27:
+            return "Incomplete association type of file.";
+        case 31:
+            return "Missing association type of file.";
+        default:
+            return "Generic access file error.";
+    }
+}
+
+void SetHandCursor(tk::Label& label) {
+    label.MousePointer(tk::pointer::Custom);
+    static const auto hand = std::make_shared<const tk::Picture>(tk::Picture{"HandCursor", 32, 32});
+    label.MouseIcon(hand);
+}
+
+void ResetCursor(tk::Label& label) {
+    label.MousePointer(tk::pointer::Default);
+    label.MouseIcon(nullptr);
+}
+
+}  // namespace korvane::detail

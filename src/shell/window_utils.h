@@ -1,0 +1,28 @@
+// Small procedures over the desktop's window functions: z-order and
+// top-most, system colours and metrics, counting lines, opening a document
+// or address with the desktop's handler, and the hyperlink hand cursor.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "korvane/toolkit/desktop.h"
+
+namespace korvane::detail {
+
+void SetZOrder(tk::Desktop& desktop, tk::Hwnd window, tk::Hwnd insertAfter);
+void MakeTopMost(tk::Desktop& desktop, tk::Hwnd window);
+std::int32_t VScrollWidth(tk::Desktop& desktop);
+tk::OleColor SysWindowColor(tk::Desktop& desktop);
+tk::OleColor SysWindowTextColor(tk::Desktop& desktop);
+tk::OleColor SysHighlightColor(tk::Desktop& desktop);
+tk::OleColor SysHighlightTextColor(tk::Desktop& desktop);
+// Carriage returns in `text` (line feeds do not count).
+std::int16_t CountLines(std::string_view text);
+// Opens `target` with the desktop's handler; "" on success, else a message.
+std::string ShellOpen(tk::Desktop& desktop, std::string_view target);
+void SetHandCursor(tk::Label& label);
+void ResetCursor(tk::Label& label);
+
+}  // namespace korvane::detail
