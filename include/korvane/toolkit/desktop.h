@@ -78,6 +78,10 @@ public:
     virtual void Beep() = 0;
     // Runs the events that are waiting, then returns.
     virtual void DoEvents() = 0;
+    // The user's locale (an ICU locale id such as "de_DE"), whose rules
+    // convert numbers and order texts. By default it comes from the
+    // environment (LC_ALL, LC_NUMERIC, LANG).
+    virtual std::string UserLocale() const;
     // Milliseconds since the desktop started, from the desktop's clock (the
     // clock that drives the timers).
     virtual std::int64_t TickCount() const = 0;

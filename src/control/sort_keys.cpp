@@ -1,0 +1,165 @@
+// Sort keys through ICU: collation keys and locale number parsing, plus the
+// fixed-format leading-number reader.
+#include "control/sort_keys.h"
+
+#include <unicode/coll.h>
+#include <unicode/numfmt.h>
+#include <unicode/unistr.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "korvane/errors.h"
+
+namespace korvane::detail {
+
+namespace {
+
+icu::UnicodeString FromUtf8(std::string_view text) {
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::unique_ptr<icu::Collator> MakeCollator(const std::string& locale) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(icu::Locale(locale.c_str()), status));
+    if (U_FAILURE(status) || !collator) {
+        status = U_ZERO_ERROR;
+        collator.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+    }
+    if (!collator)
+        Raise(ErrorCode::TypeMismatch);
+    // Secondary strength: accents count, letter case does not.
+    collator->setStrength(icu::Collator::SECONDARY);
+    return collator;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+}  // namespace
+
+std::vector<std::string> TextSortKeys(const std::vector<std::string>& texts, const std::string& locale) {
+    auto collator = MakeCollator(locale);
+    std::vector<std::string> keys;
+    keys.reserve(texts.size());
+    std::vector<uint8_t> buffer(256);
+    for (const std::string& text : texts) {
+        icu::UnicodeString u = FromUtf8(text);
+        int32_t length = collator->getSortKey(u, buffer.data(), static_cast<int32_t>(buffer.size()));
+        if (length > static_cast<int32_t>(buffer.size())) {
+            buffer.resize(static_cast<std::size_t>(length));
+            length = collator->getSortKey(u, buffer.data(), length);
+        }
+        keys.emplace_back(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(length));
+    }
+    return keys;
+}
+
+double LeadingNumber(std::string_view text) {
+    // Gather the characters of the leading number, skipping blanks, then
+    // let strtod read that compact form.
+    std::string number;
+    std::size_t i = 0;
+    auto skip = [&] {
+        while (i < text.size() && IsBlank(text[i]))
+            ++i;
+    };
+    skip();
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        number += text[i++];
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (IsBlank(c))
+            continue;
+        if (c >= '0' && c <= '9') {
+            number += c;
+            digits = true;
+        } else if (c == '.' && !point) {
+            number += c;
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return 0;
+    // An exponent: E or D, an optional sign, then digits.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        std::size_t j = i + 1;
+        std::string exponent = "e";
+        while (j < text.size() && IsBlank(text[j]))
+            ++j;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            exponent += text[j++];
+        bool expDigits = false;
+        for (; j < text.size(); ++j) {
+            if (IsBlank(text[j]))
+                continue;
+            if (text[j] < '0' || text[j] > '9')
+                break;
+            exponent += text[j];
+            expDigits = true;
+        }
+        if (expDigits)
+            number += exponent;
+    }
+    return std::strtod(number.c_str(), nullptr);
+}
+
+namespace {
+
+// Reads whole texts as numbers under one locale's rules.
+class LocaleNumberReader {
+public:
+    explicit LocaleNumberReader(const std::string& locale) {
+        UErrorCode status = U_ZERO_ERROR;
+        format_.reset(icu::NumberFormat::createInstance(icu::Locale(locale.c_str()), status));
+        if (U_FAILURE(status) || !format_)
+            Raise(ErrorCode::TypeMismatch);
+    }
+
+    double Read(std::string_view text) const {
+        icu::UnicodeString u = FromUtf8(text).trim();
+        if (u.isEmpty())
+            Raise(ErrorCode::TypeMismatch);
+        icu::Formattable result;
+        icu::ParsePosition position(0);
+        format_->parse(u, result, position);
+        if (position.getIndex() != u.length() || position.getErrorIndex() >= 0)
+            Raise(ErrorCode::TypeMismatch);
+        UErrorCode status = U_ZERO_ERROR;
+        double value = result.getDouble(status);
+        if (U_FAILURE(status))
+            Raise(ErrorCode::TypeMismatch);
+        return value;
+    }
+
+private:
+    std::unique_ptr<icu::NumberFormat> format_;
+};
+
+}  // namespace
+
+double LocaleNumber(std::string_view text, const std::string& locale) {
+    return LocaleNumberReader(locale).Read(text);
+}
+
+std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale) {
+    std::vector<double> keys;
+    keys.reserve(texts.size());
+    if (plainNumbers) {
+        for (const std::string& text : texts)
+            keys.push_back(LeadingNumber(text));
+        return keys;
+    }
+    LocaleNumberReader reader(locale);
+    for (const std::string& text : texts)
+        keys.push_back(reader.Read(text));
+    return keys;
+}
+
+}  // namespace korvane::detail

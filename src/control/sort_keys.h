@@ -1,0 +1,27 @@
+// Keys that the sort orders by, each computed once per row: collation keys
+// for text (case ignored, in the user's locale) and numbers read either in
+// the fixed format (the leading number, a full stop as the decimal point)
+// or by the user's locale rules.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane::detail {
+
+// Byte strings whose order is the case-insensitive order of the texts.
+std::vector<std::string> TextSortKeys(const std::vector<std::string>& texts, const std::string& locale);
+
+// The leading number of `text` in the fixed format: blanks are skipped,
+// reading stops at the first character that cannot continue a number, and a
+// text without a leading number is 0 ("12 kg" is 12, "kg" is 0).
+double LeadingNumber(std::string_view text);
+
+// The whole text as a number under the locale's rules ("1,5" is 1.5 in
+// German); raises Type mismatch when the text is not a number there.
+double LocaleNumber(std::string_view text, const std::string& locale);
+
+std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale);
+
+}  // namespace korvane::detail
