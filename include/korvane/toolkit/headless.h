@@ -148,6 +148,8 @@ public:
     Rect ScreenRectPx(const Widget& widget) const;
     // Rows a list box shows at its present height.
     std::int32_t VisibleRows(const ListBox& list) const;
+    // How often the widget has been repainted (Refresh, and being shown).
+    std::int32_t Repaints(const Widget& widget) const;
 
     // --- clock and events --------------------------------------------------
     // Moves the virtual clock on; every enabled timer fires at each of its

@@ -1,0 +1,630 @@
+// The headless desktop itself: the widget registry and factories, the screen
+// and its settings, the window functions, z-order and window rectangles, the
+// records of what a person saw or heard, and the virtual clock with its
+// timers and posted work.
+#include <algorithm>
+#include <cmath>
+
+#include "korvane/errors.h"
+#include "widget_kinds.h"
+
+namespace korvane::tk::headless {
+
+namespace {
+
+constexpr unsigned kNoZOrder = 0x4;
+
+// What the desktop paints with until a test says otherwise.
+const std::map<int, std::uint32_t> kDefaultSysColors = {
+    {0, 0xC0C0C0},                                   // scroll bar
+    {1, 0x808000},                                   // desktop background
+    {2, 0x800000},  {3, 0x808080},                   // active / inactive caption
+    {4, 0xC0C0C0},  {5, 0xFFFFFF},  {6, 0x000000},   // menu, window, window frame
+    {7, 0x000000},  {8, 0x000000},  {9, 0xFFFFFF},   // menu text, window text, caption text
+    {10, 0xC0C0C0}, {11, 0xC0C0C0}, {12, 0x808080},  // borders, application workspace
+    {13, 0x800000}, {14, 0xFFFFFF},                  // highlight, highlight text
+    {15, 0xC0C0C0}, {16, 0x808080}, {17, 0x808080},  // button face, shadow, grey text
+    {18, 0x000000}, {19, 0xC0C0C0}, {20, 0xFFFFFF},  // button text, inactive caption text, button highlight
+    {21, 0x000000}, {22, 0xDFDFDF},                  // 3-D dark shadow, 3-D light
+    {23, 0x000000}, {24, 0xE1FFFF},                  // tooltip text, tooltip background
+};
+
+std::int32_t ToPx(double twips, double perPixel) {
+    return static_cast<std::int32_t>(std::floor(twips / perPixel + 0.5));
+}
+
+}  // namespace
+
+// --- registry ------------------------------------------------------------
+
+HeadlessDesktop::Impl::Impl(HeadlessDesktop& o, Options opts) : owner(o), options(opts) {
+    sysColors = kDefaultSysColors;
+    desktopWindow = nextHwnd;
+    nextHwnd += 4;
+}
+
+HeadlessDesktop::Impl::~Impl() {
+    // Widgets may outlive the desktop; they must not reach back into it.
+    for (auto& [id, node] : nodes)
+        node->desk = nullptr;
+}
+
+void HeadlessDesktop::Impl::Register(Node& node, bool windowed) {
+    node.id = nextId++;
+    nodes[node.id] = &node;
+    if (!windowed)
+        return;
+    node.hwnd = nextHwnd;
+    nextHwnd += 4;
+    byHwnd[node.hwnd] = node.id;
+    if (node.kind == Kind::Form) {
+        tops[node.hwnd] = TopLevel{node.hwnd, node.id, "ThunderForm", {}, false, 0};
+        zOrder.push_back(node.hwnd);
+    }
+}
+
+// No handler runs here: the focus or capture held by the widget, or by one
+// of its children, is simply dropped.
+void HeadlessDesktop::Impl::Unregister(Node& node) {
+    auto inside = [&](std::uint64_t id) {
+        for (Node* n = Get(id); n != nullptr; n = n->parent) {
+            if (n == &node)
+                return true;
+        }
+        return false;
+    };
+    if (inside(focus))
+        focus = 0;
+    if (inside(capture))
+        capture = 0;
+    nodes.erase(node.id);
+    if (node.hwnd != 0)
+        byHwnd.erase(node.hwnd);
+    if (node.kind == Kind::Form) {
+        tops.erase(node.hwnd);
+        zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), node.hwnd), zOrder.end());
+        if (active == node.hwnd)
+            active = 0;
+    }
+}
+
+Node* HeadlessDesktop::Impl::Get(std::uint64_t id) const {
+    auto it = nodes.find(id);
+    return it == nodes.end() ? nullptr : it->second;
+}
+
+Node* HeadlessDesktop::Impl::NodeOf(const Widget& widget) const {
+    auto* node = dynamic_cast<Node*>(const_cast<Widget*>(&widget));
+    return node != nullptr && node->desk == this ? node : nullptr;
+}
+
+Node* HeadlessDesktop::Impl::NodeOf(Hwnd window) const {
+    auto it = byHwnd.find(window);
+    return it == byHwnd.end() ? nullptr : Get(it->second);
+}
+
+std::uint32_t HeadlessDesktop::Impl::SysColor(int index) const {
+    auto it = sysColors.find(index);
+    return it == sysColors.end() ? 0 : it->second;
+}
+
+// Runs the work posted so far; work posted meanwhile waits for the next
+// round, so a handler that keeps posting cannot hold the desktop forever.
+void HeadlessDesktop::Impl::RunPosted() {
+    for (std::size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
+        auto work = std::move(posted.front());
+        posted.pop_front();
+        if (work)
+            work();
+    }
+}
+
+// --- windows and z-order ----------------------------------------------------
+
+Hwnd HeadlessDesktop::Impl::TopOf(const Node& node) const {
+    for (const Node* n = &node; n != nullptr; n = n->parent) {
+        if (n->foreignParent != 0)
+            return n->foreignParent;
+        if (n->kind == Kind::Form)
+            return n->hwnd;
+    }
+    return 0;
+}
+
+// Every window sits on whole pixels of its parent, as on a real screen.
+Rect HeadlessDesktop::Impl::RectPx(const Node& node) const {
+    std::int32_t ox = 0, oy = 0;
+    if (node.kind != Kind::Form) {
+        if (node.foreignParent != 0) {
+            auto it = tops.find(node.foreignParent);
+            if (it != tops.end()) {
+                ox = it->second.BoundsPx.Left;
+                oy = it->second.BoundsPx.Top;
+            }
+        } else if (node.parent != nullptr) {
+            Rect p = RectPx(*node.parent);
+            ox = p.Left;
+            oy = p.Top;
+        }
+    }
+    Rect r;
+    r.Left = ox + ToPx(node.left, Tpx());
+    r.Top = oy + ToPx(node.top, Tpy());
+    r.Right = r.Left + ToPx(node.width, Tpx());
+    r.Bottom = r.Top + ToPx(node.GetHeight(), Tpy());
+    return r;
+}
+
+void HeadlessDesktop::Impl::BringToTop(Hwnd window) {
+    auto top = tops.find(window);
+    if (top == tops.end())
+        return;
+    zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), window), zOrder.end());
+    auto firstPlain = std::find_if(zOrder.begin(), zOrder.end(), [&](Hwnd h) { return !tops.at(h).TopMost; });
+    zOrder.insert(top->second.TopMost ? zOrder.begin() : firstPlain, window);
+}
+
+void HeadlessDesktop::Impl::PlaceInZOrder(Hwnd window, Hwnd insertAfter) {
+    auto top = tops.find(window);
+    if (top == tops.end())
+        return;
+    if (insertAfter == hwnd::TopMost) {
+        top->second.TopMost = true;
+        BringToTop(window);
+    } else if (insertAfter == hwnd::NoTopMost) {
+        if (!top->second.TopMost)
+            return;
+        top->second.TopMost = false;
+        BringToTop(window);
+    } else if (insertAfter == hwnd::Top) {
+        BringToTop(window);
+    } else if (insertAfter == hwnd::Bottom) {
+        top->second.TopMost = false;
+        zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), window), zOrder.end());
+        zOrder.push_back(window);
+    } else if (tops.count(insertAfter) != 0 && insertAfter != window) {
+        // Right below another window, in that window's band.
+        top->second.TopMost = tops.at(insertAfter).TopMost;
+        zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), window), zOrder.end());
+        zOrder.insert(std::find(zOrder.begin(), zOrder.end(), insertAfter) + 1, window);
+    }
+}
+
+bool HeadlessDesktop::Impl::TopVisible(Hwnd window) const {
+    auto it = tops.find(window);
+    if (it == tops.end())
+        return false;
+    if (it->second.Form == 0)
+        return true;
+    Node* form = Get(it->second.Form);
+    return form != nullptr && form->visible;
+}
+
+std::vector<Hwnd> HeadlessDesktop::Impl::VisibleZOrder() const {
+    std::vector<Hwnd> out;
+    for (Hwnd h : zOrder) {
+        if (TopVisible(h))
+            out.push_back(h);
+    }
+    return out;
+}
+
+// --- HeadlessDesktop: construction and factories ----------------------------
+
+HeadlessDesktop::HeadlessDesktop() : HeadlessDesktop(Options{}) {}
+HeadlessDesktop::HeadlessDesktop(Options options) : impl_(std::make_unique<Impl>(*this, options)) {}
+HeadlessDesktop::~HeadlessDesktop() = default;
+
+namespace {
+Node& ParentNode(const HeadlessDesktop::Impl& impl, Widget& parent) {
+    Node* node = impl.NodeOf(parent);
+    if (node == nullptr)
+        Raise(ErrorCode::InvalidProcedureCall, "the parent belongs to another desktop");
+    return *node;
+}
+}  // namespace
+
+std::unique_ptr<Form> HeadlessDesktop::CreateForm(std::string name) {
+    return std::make_unique<HeadlessForm>(*impl_, std::move(name));
+}
+std::unique_ptr<UserControl> HeadlessDesktop::CreateUserControl(Widget& parent, std::string name, tk::Ambient ambient) {
+    return std::make_unique<HeadlessUserControl>(*impl_, ParentNode(*impl_, parent), std::move(name), ambient);
+}
+std::unique_ptr<TextBox> HeadlessDesktop::CreateTextBox(Widget& parent, std::string name) {
+    return std::make_unique<HeadlessTextBox>(*impl_, ParentNode(*impl_, parent), std::move(name));
+}
+std::unique_ptr<Label> HeadlessDesktop::CreateLabel(Widget& parent, std::string name) {
+    return std::make_unique<HeadlessLabel>(*impl_, ParentNode(*impl_, parent), std::move(name));
+}
+std::unique_ptr<ListBox> HeadlessDesktop::CreateListBox(Widget& parent, std::string name) {
+    return std::make_unique<HeadlessListBox>(*impl_, ParentNode(*impl_, parent), std::move(name));
+}
+std::unique_ptr<Image> HeadlessDesktop::CreateImage(Widget& parent, std::string name) {
+    return std::make_unique<HeadlessImage>(*impl_, ParentNode(*impl_, parent), std::move(name));
+}
+std::unique_ptr<Timer> HeadlessDesktop::CreateTimer(Widget& parent, std::string name) {
+    return std::make_unique<HeadlessTimer>(*impl_, ParentNode(*impl_, parent), std::move(name));
+}
+
+// --- screen and application globals ----------------------------------------
+
+float HeadlessDesktop::ScreenWidth() const {
+    return static_cast<float>(impl_->options.ScreenWidthPx) * impl_->Tpx();
+}
+float HeadlessDesktop::ScreenHeight() const {
+    return static_cast<float>(impl_->options.ScreenHeightPx) * impl_->Tpy();
+}
+std::int16_t HeadlessDesktop::TwipsPerPixelX() const {
+    return impl_->options.TwipsPerPixel;
+}
+std::int16_t HeadlessDesktop::TwipsPerPixelY() const {
+    return impl_->options.TwipsPerPixel;
+}
+std::int16_t HeadlessDesktop::MousePointer() const {
+    return impl_->screenPointer;
+}
+void HeadlessDesktop::MousePointer(std::int16_t value) {
+    impl_->screenPointer = value;
+    impl_->pointerHistory.push_back(value);
+}
+
+AppInfo HeadlessDesktop::App() const {
+    return impl_->app;
+}
+
+int HeadlessDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
+    impl_->messageBoxes.push_back({std::string(prompt), style, title.empty() ? impl_->app.Title : std::string(title)});
+    return impl_->msgBoxAnswer;
+}
+
+void HeadlessDesktop::Beep() {
+    ++impl_->beeps;
+}
+void HeadlessDesktop::DoEvents() {
+    impl_->RunPosted();
+}
+std::int64_t HeadlessDesktop::TickCount() const {
+    return impl_->now;
+}
+
+// --- window functions ----------------------------------------------------------
+
+Hwnd HeadlessDesktop::GetFocus() {
+    Node* node = impl_->Get(impl_->focus);
+    return node != nullptr ? node->hwnd : 0;
+}
+
+std::int32_t HeadlessDesktop::GetWindowRect(Hwnd window, Rect& rect) {
+    if (window != 0 && window == impl_->desktopWindow) {
+        rect = {0, 0, impl_->options.ScreenWidthPx, impl_->options.ScreenHeightPx};
+        return 1;
+    }
+    auto top = impl_->tops.find(window);
+    if (top != impl_->tops.end() && top->second.Form == 0) {
+        rect = top->second.BoundsPx;
+        return 1;
+    }
+    Node* node = impl_->NodeOf(window);
+    if (node == nullptr)
+        return 0;
+    rect = impl_->RectPx(*node);
+    return 1;
+}
+
+Hwnd HeadlessDesktop::GetParent(Hwnd window) {
+    Node* node = impl_->NodeOf(window);
+    if (node == nullptr || node->kind == Kind::Form)
+        return 0;
+    if (node->foreignParent != 0)
+        return node->foreignParent;
+    for (Node* p = node->parent; p != nullptr; p = p->parent) {
+        if (p->foreignParent != 0 && !p->Windowed())
+            return p->foreignParent;
+        if (p->Windowed())
+            return p->hwnd;
+    }
+    return 0;
+}
+
+std::int32_t HeadlessDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
+    std::string cls;
+    auto top = impl_->tops.find(window);
+    if (window != 0 && window == impl_->desktopWindow) {
+        cls = "KorvaneDesktop";
+    } else if (top != impl_->tops.end()) {
+        cls = top->second.ClassName;
+    } else if (Node* node = impl_->NodeOf(window)) {
+        switch (node->kind) {
+            case Kind::UserControl:
+                cls = "KorvaneUserControl";
+                break;
+            case Kind::TextBox:
+                cls = "KorvaneTextBox";
+                break;
+            case Kind::ListBox:
+                cls = "KorvaneListBox";
+                break;
+            default:
+                break;
+        }
+    }
+    if (cls.empty() || maxCount <= 0)
+        return 0;
+    name = cls.substr(0, static_cast<std::size_t>(maxCount - 1));
+    return static_cast<std::int32_t>(name.size());
+}
+
+// Moves, sizes and restacks; with NoMove and NoSize only the stacking (and
+// the top-most band) changes. It never activates the window.
+std::int32_t HeadlessDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
+                                           std::int32_t cx, std::int32_t cy, unsigned flags) {
+    impl_->windowPosCalls.push_back({window, insertAfter, x, y, cx, cy, flags});
+    auto top = impl_->tops.find(window);
+    Node* node = impl_->NodeOf(window);
+    if (node == nullptr && top == impl_->tops.end())
+        return 0;
+    if (top != impl_->tops.end() && (flags & kNoZOrder) == 0)
+        impl_->PlaceInZOrder(window, insertAfter);
+    if (node == nullptr) {  // a foreign window
+        Rect& b = impl_->tops[window].BoundsPx;
+        if ((flags & swp::NoMove) == 0)
+            b = {x, y, x + b.Right - b.Left, y + b.Bottom - b.Top};
+        if ((flags & swp::NoSize) == 0)
+            b = {b.Left, b.Top, b.Left + cx, b.Top + cy};
+        return 1;
+    }
+    if ((flags & swp::NoMove) == 0) {
+        node->left = static_cast<float>(x) * impl_->Tpx();
+        node->top = static_cast<float>(y) * impl_->Tpy();
+    }
+    if ((flags & swp::NoSize) == 0) {
+        std::uint64_t id = node->id;
+        node->SetWidth(static_cast<float>(cx) * impl_->Tpx());
+        if (Node* still = impl_->Get(id))
+            still->SetHeight(static_cast<float>(cy) * impl_->Tpy());
+    }
+    return 1;
+}
+
+std::int32_t HeadlessDesktop::GetSystemMetrics(int index) {
+    switch (index) {
+        case 0:
+            return impl_->options.ScreenWidthPx;
+        case 1:
+            return impl_->options.ScreenHeightPx;
+        case 2:   // vertical scroll bar width
+        case 3:   // horizontal scroll bar height
+        case 20:  // vertical scroll arrow height
+        case 21:  // horizontal scroll arrow width
+            return impl_->options.ScrollBarWidthPx;
+        default:
+            return 0;
+    }
+}
+
+std::uint32_t HeadlessDesktop::GetSysColor(int index) {
+    return impl_->SysColor(index);
+}
+
+std::int32_t HeadlessDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
+    impl_->focusRects.push_back({dc, rect});
+    return 1;
+}
+
+std::int32_t HeadlessDesktop::MessageBeep(std::uint32_t type) {
+    impl_->messageBeeps.push_back(type);
+    return 1;
+}
+
+Hwnd HeadlessDesktop::GetDesktopWindow() {
+    return impl_->desktopWindow;
+}
+
+std::intptr_t HeadlessDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
+                                             std::string_view parameters, std::string_view directory,
+                                             std::int32_t showCmd) {
+    impl_->shellRequests.push_back(
+        {owner, std::string(operation), std::string(file), std::string(parameters), std::string(directory), showCmd});
+    return impl_->shellResult;
+}
+
+// --- settings ------------------------------------------------------------------
+
+void HeadlessDesktop::SetScreenSize(std::int32_t widthPx, std::int32_t heightPx) {
+    impl_->options.ScreenWidthPx = widthPx;
+    impl_->options.ScreenHeightPx = heightPx;
+}
+void HeadlessDesktop::SetSysColor(int index, std::uint32_t color) {
+    impl_->sysColors[index] = color;
+}
+void HeadlessDesktop::SetScrollBarWidth(std::int32_t px) {
+    impl_->options.ScrollBarWidthPx = px;
+}
+void HeadlessDesktop::SetApp(AppInfo app) {
+    impl_->app = std::move(app);
+}
+
+void HeadlessDesktop::DefineFont(std::string face, FontMeasure measure) {
+    auto& fonts = impl_->fonts;
+    auto it = std::find_if(fonts.begin(), fonts.end(), [&](const auto& f) { return SameName(f.first, face); });
+    if (it != fonts.end()) {
+        it->second = std::move(measure);
+    } else {
+        fonts.emplace_back(std::move(face), std::move(measure));
+    }
+}
+
+void HeadlessDesktop::SetMsgBoxAnswer(int answer) {
+    impl_->msgBoxAnswer = answer;
+}
+void HeadlessDesktop::SetShellResult(std::intptr_t code) {
+    impl_->shellResult = code;
+}
+
+Hwnd HeadlessDesktop::CreateForeignWindow(std::string className, Rect boundsPx) {
+    Hwnd h = impl_->nextHwnd;
+    impl_->nextHwnd += 4;
+    impl_->tops[h] = Impl::TopLevel{h, 0, std::move(className), boundsPx, false, 0};
+    impl_->zOrder.push_back(h);
+    impl_->BringToTop(h);
+    return h;
+}
+
+void HeadlessDesktop::Reparent(Widget& child, Hwnd newParent) {
+    Node& node = ParentNode(*impl_, child);
+    auto top = impl_->tops.find(newParent);
+    if (top == impl_->tops.end() || top->second.Form != 0) {
+        node.foreignParent = 0;  // back under its own parent
+    } else {
+        node.foreignParent = newParent;
+    }
+    impl_->CheckFocus();
+}
+
+// --- records -----------------------------------------------------------------------
+
+const std::vector<MessageBoxRecord>& HeadlessDesktop::MessageBoxes() const {
+    return impl_->messageBoxes;
+}
+std::int32_t HeadlessDesktop::Beeps() const {
+    return impl_->beeps;
+}
+const std::vector<std::uint32_t>& HeadlessDesktop::MessageBeeps() const {
+    return impl_->messageBeeps;
+}
+const std::vector<std::int16_t>& HeadlessDesktop::PointerHistory() const {
+    return impl_->pointerHistory;
+}
+const std::vector<PropertyChangeRecord>& HeadlessDesktop::PropertyChanges() const {
+    return impl_->propertyChanges;
+}
+const std::vector<FocusRectRecord>& HeadlessDesktop::FocusRects() const {
+    return impl_->focusRects;
+}
+const std::vector<ShellRequest>& HeadlessDesktop::ShellRequests() const {
+    return impl_->shellRequests;
+}
+const std::vector<SetWindowPosRecord>& HeadlessDesktop::WindowPosCalls() const {
+    return impl_->windowPosCalls;
+}
+
+void HeadlessDesktop::ClearRecords() {
+    impl_->messageBoxes.clear();
+    impl_->beeps = 0;
+    impl_->messageBeeps.clear();
+    impl_->pointerHistory.clear();
+    impl_->propertyChanges.clear();
+    impl_->focusRects.clear();
+    impl_->shellRequests.clear();
+    impl_->windowPosCalls.clear();
+}
+
+// --- finding widgets -------------------------------------------------------------
+
+Widget* HeadlessDesktop::Find(std::string_view path) const {
+    auto dot = path.find('.');
+    auto head = path.substr(0, dot);
+    Node* found = nullptr;
+    for (auto it = impl_->nodes.rbegin(); it != impl_->nodes.rend() && found == nullptr; ++it) {
+        if (it->second->kind == Kind::Form && SameName(it->second->name, head))
+            found = it->second;
+    }
+    while (found != nullptr && dot != std::string_view::npos) {
+        path = path.substr(dot + 1);
+        dot = path.find('.');
+        head = path.substr(0, dot);
+        Node* next = nullptr;
+        for (Node* child : found->children) {
+            if (SameName(child->name, head)) {
+                next = child;
+                break;
+            }
+        }
+        found = next;
+    }
+    return found != nullptr ? found->self : nullptr;
+}
+
+Widget* HeadlessDesktop::FromHwnd(Hwnd window) const {
+    Node* node = impl_->NodeOf(window);
+    return node != nullptr ? node->self : nullptr;
+}
+
+Widget* HeadlessDesktop::FocusWidget() const {
+    Node* node = impl_->Get(impl_->focus);
+    return node != nullptr ? node->self : nullptr;
+}
+
+Form* HeadlessDesktop::ActiveForm() const {
+    Node* node = impl_->NodeOf(impl_->active);
+    return node != nullptr && node->kind == Kind::Form ? static_cast<HeadlessForm*>(node) : nullptr;
+}
+
+bool HeadlessDesktop::IsTopMost(Hwnd window) const {
+    auto it = impl_->tops.find(window);
+    return it != impl_->tops.end() && it->second.TopMost;
+}
+
+std::vector<Hwnd> HeadlessDesktop::ZOrder() const {
+    return impl_->VisibleZOrder();
+}
+
+Rect HeadlessDesktop::ScreenRectPx(const Widget& widget) const {
+    Node* node = impl_->NodeOf(widget);
+    return node != nullptr ? impl_->RectPx(*node) : Rect{};
+}
+
+std::int32_t HeadlessDesktop::VisibleRows(const ListBox& list) const {
+    auto* node = dynamic_cast<const HeadlessListBox*>(&list);
+    return node != nullptr ? node->VisibleRows() : 0;
+}
+
+std::int32_t HeadlessDesktop::Repaints(const Widget& widget) const {
+    Node* node = impl_->NodeOf(widget);
+    return node != nullptr ? node->repaints : 0;
+}
+
+// --- clock and events --------------------------------------------------------------
+
+// Timers fire one tick at a time in time order (creation order breaks ties),
+// with the clock standing at the tick. Work posted so far runs first, and
+// again after every tick. If a handler throws, the clock stays at that tick:
+// the next Advance goes on from there.
+void HeadlessDesktop::Advance(std::int64_t ms) {
+    if (ms < 0)
+        Raise(ErrorCode::InvalidProcedureCall, "the clock only moves forward");
+    Impl& d = *impl_;
+    const std::int64_t end = d.now + ms;
+    d.RunPosted();
+    for (;;) {
+        HeadlessTimer* due = nullptr;
+        for (auto& [id, node] : d.nodes) {
+            if (node->kind != Kind::Timer)
+                continue;
+            auto* timer = static_cast<HeadlessTimer*>(node);
+            if (timer->nextDue < 0 || timer->nextDue > end)
+                continue;
+            if (due == nullptr || timer->nextDue < due->nextDue)
+                due = timer;
+        }
+        if (due == nullptr)
+            break;
+        d.now = due->nextDue;
+        due->nextDue += due->interval;
+        Fire(d, due->id, due->OnTimer);
+        d.RunPosted();
+    }
+    d.now = end;
+}
+
+void HeadlessDesktop::Post(std::function<void()> work) {
+    impl_->posted.push_back(std::move(work));
+}
+std::size_t HeadlessDesktop::PendingEvents() const {
+    return impl_->posted.size();
+}
+void HeadlessDesktop::OnModal(std::function<void(Form& modal)> script) {
+    impl_->scripts.push_back(std::move(script));
+}
+
+}  // namespace korvane::tk::headless
