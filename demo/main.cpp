@@ -1,1 +1,135 @@
-int main() { return 0; }
+// The demo host: a form on the headless desktop with a KorvaneBox filled
+// with currencies, and a short user session played on it (open the list,
+// move over the rows, pick one, type). Every event the host receives is
+// printed with its arguments, and after each step what the host reads back.
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "korvane/toolkit/headless.h"
+#include "korvane/ucvKorvane.h"
+
+namespace {
+
+using korvane::StyleType;
+using korvane::ucvKorvane;
+using korvane::tk::headless::HeadlessDesktop;
+
+class PrintingHost : public korvane::ucvKorvaneEvents {
+public:
+    void Click() override { Print("Click"); }
+    void KeyDown(std::int16_t& keyCode, std::int16_t& shift) override {
+        Print("KeyDown(KeyCode=" + std::to_string(keyCode) + ", Shift=" + std::to_string(shift) + ")");
+    }
+    void KeyPress(std::int16_t& keyAscii, std::int16_t& col) override {
+        Print("KeyPress(KeyAscii=" + std::to_string(keyAscii) + ", Col=" + std::to_string(col) + ")");
+    }
+    void KeyUp(std::int16_t& keyCode, std::int16_t& shift) override {
+        Print("KeyUp(KeyCode=" + std::to_string(keyCode) + ", Shift=" + std::to_string(shift) + ")");
+    }
+    void MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseDown", b, s, x, y); }
+    void MouseMove(std::int16_t&, std::int16_t&, float&, float&) override { ++moves_; }
+    void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseUp", b, s, x, y); }
+    void Filled() override { Print("Filled"); }
+
+private:
+    void Print(const std::string& line) {
+        if (moves_ > 0) {
+            std::cout << "    event MouseMove x" << moves_ << "\n";
+            moves_ = 0;
+        }
+        std::cout << "    event " << line << "\n";
+    }
+    void Mouse(const char* name, std::int16_t b, std::int16_t s, float x, float y) {
+        char buffer[160];
+        std::snprintf(buffer, sizeof buffer, "%s(Button=%d, Shift=%d, X=%.0f, Y=%.0f)", name, b, s, x, y);
+        Print(buffer);
+    }
+    int moves_ = 0;
+};
+
+void Report(ucvKorvane& ctl) {
+    std::cout << "    -> ListIndex=" << ctl.ListIndex() << " Text=\"";
+    for (char c : ctl.Text())
+        std::cout << (c == '\t' ? std::string("\\t") : std::string(1, c));
+    std::cout << "\"\n";
+}
+
+const struct {
+    const char* code;
+    const char* name;
+    std::int32_t number;
+} kCurrencies[] = {
+    {"CHF", "Swiss franc", 756},    {"DKK", "Danish krone", 208},     {"EUR", "Euro", 978},
+    {"GBP", "Pound sterling", 826}, {"JPY", "Japanese yen", 392},     {"NOK", "Norwegian krone", 578},
+    {"SEK", "Swedish krona", 752},  {"USD", "US dollar", 840},        {"CZK", "Czech koruna", 203},
+    {"PLN", "Polish zloty", 985},   {"HUF", "Hungarian forint", 348}, {"ISK", "Icelandic krona", 352},
+};
+
+}  // namespace
+
+int main() {
+    HeadlessDesktop desktop;
+    auto form = desktop.CreateForm("Form1");
+    form->Left(1500);
+    form->Top(1500);
+    form->Width(9000);
+    form->Height(6000);
+
+    PrintingHost host;
+    korvane::Site site;
+    site.Left = 300;
+    site.Top = 300;
+    auto ctl = std::make_unique<ucvKorvane>(*form, site);
+    ctl->Advise(&host);
+    ctl->InitProperties();  // a new Dropdown Combo
+    ctl->WidthCol1(900);
+    form->Show();
+
+    std::cout << "Filling " << std::size(kCurrencies) << " currencies\n";
+    for (const auto& c : kCurrencies)
+        ctl->AddItem(c.code, c.name, c.number);
+    ctl->AddItem("eur", "EURO");  // a duplicate: refused with a beep
+    std::cout << "    ListCount=" << ctl->ListCount() << " beeps=" << desktop.Beeps() << "\n";
+
+    auto* button = desktop.Find("Form1.KorvaneBox1.imgCombo");
+    auto* list = dynamic_cast<korvane::tk::ListBox*>(desktop.Find("Window.lstCol1"));
+    auto* field1 = desktop.Find("Form1.KorvaneBox1.txtCol1");
+    if (!button || !list || !field1) {
+        std::cerr << "the control's widgets are missing\n";
+        return 1;
+    }
+
+    std::cout << "The user presses the drop-down button\n";
+    desktop.ClickAt(*button, button->Width() / 2, button->Height() / 2);
+    std::cout << "    drop-down open=" << (list->Visible() ? "yes" : "no") << "\n";
+
+    std::cout << "The user moves the pointer over the fourth row\n";
+    desktop.MoveToRow(*list, 3);
+    std::cout << "    highlighted row=" << list->ListIndex() << "\n";
+
+    std::cout << "The user clicks it; the next tick hands it to the control\n";
+    desktop.ClickRow(*list, 3);
+    desktop.Advance(100);
+    Report(*ctl);
+
+    std::cout << "The user opens the list with Alt+Down, goes down two rows and presses Enter\n";
+    desktop.ClickAt(*field1, 100, 100);
+    desktop.PressKey(korvane::tk::key::Down, korvane::tk::shift::Alt);
+    desktop.PressKey(korvane::tk::key::Down);
+    desktop.PressKey(korvane::tk::key::Down);
+    desktop.PressKey(korvane::tk::key::Return);
+    desktop.Advance(100);
+    Report(*ctl);
+
+    std::cout << "The user types into column 1, where the focus went back with its text selected\n";
+    desktop.Type("Kr");
+    Report(*ctl);
+
+    std::cout << "The host sorts by the numeric code and picks the first row\n";
+    ctl->Sort(3);
+    ctl->ListIndex(0);
+    Report(*ctl);
+    return 0;
+}

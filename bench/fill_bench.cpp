@@ -1,0 +1,76 @@
+// Filling a Simple Combo with 32767 distinct rows, beside appending the same
+// strings to a std::vector<std::string>: the duplicate rule must not make
+// filling cost more than a small multiple of storing the texts.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "korvane/toolkit/headless.h"
+#include "korvane/ucvKorvane.h"
+
+namespace {
+
+using korvane::StyleType;
+using korvane::ucvKorvane;
+using korvane::tk::headless::HeadlessDesktop;
+
+constexpr int kRows = 32767;
+
+struct Rows {
+    std::vector<std::string> col1;
+    std::vector<std::string> col2;
+    Rows() {
+        for (int i = 0; i < kRows; ++i) {
+            col1.push_back("Item " + std::to_string(i * 7919 % 100003));
+            col2.push_back("Description of row number " + std::to_string(i));
+        }
+    }
+};
+
+const Rows& SampleRows() {
+    static const Rows rows;
+    return rows;
+}
+
+void BM_FillSimpleCombo(benchmark::State& state) {
+    const Rows& rows = SampleRows();
+    HeadlessDesktop desktop;
+    auto form = desktop.CreateForm("Form1");
+    ucvKorvane ctl(*form);
+    korvane::tk::MemoryPropertyBag bag;
+    bag.Set("Style", static_cast<std::int32_t>(StyleType::SimpleCombo));
+    ctl.ReadProperties(bag);
+    for (auto _ : state) {
+        state.PauseTiming();
+        ctl.Clear();
+        state.ResumeTiming();
+        for (int i = 0; i < kRows; ++i)
+            ctl.AddItem(rows.col1[i], rows.col2[i], i);
+        benchmark::DoNotOptimize(ctl.ListCount());
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_FillSimpleCombo)->Unit(benchmark::kMillisecond);
+
+void BM_AppendToVector(benchmark::State& state) {
+    const Rows& rows = SampleRows();
+    for (auto _ : state) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < kRows; ++i) {
+            texts.push_back(rows.col1[i]);
+            texts.push_back(rows.col2[i]);
+        }
+        benchmark::DoNotOptimize(texts.data());
+        state.PauseTiming();
+        texts = {};
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_AppendToVector)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building and testing Korvane needs on Debian 12, as root.
+# Packages already present are left alone, so a second run costs nothing.
+set -euo pipefail
+
+packages=(g++ cmake make pkg-config libicu-dev libgtest-dev libgmock-dev libbenchmark-dev clang-format)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
