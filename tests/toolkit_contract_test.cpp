@@ -1,0 +1,357 @@
+// What every toolkit must do for the control, stated against the abstract
+// desktop and widget interface only. Each implementation joins the suite
+// with a factory at the bottom of this file; the user-input side of the
+// headless desktop is tested in headless_desktop_test.cpp.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "korvane/errors.h"
+#include "korvane/toolkit/desktop.h"
+#include "korvane/toolkit/headless.h"
+
+namespace korvane::tk {
+namespace {
+
+constexpr std::int32_t kInvalidValue = 380;
+constexpr std::int32_t kInvalidIndex = 381;
+constexpr std::int32_t kCantSetFocus = 20005;
+
+struct DesktopFactory {
+    std::string Name;
+    std::function<std::unique_ptr<Desktop>()> Make;
+};
+
+std::int32_t ErrorNumber(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+class ToolkitContract : public testing::TestWithParam<DesktopFactory> {
+protected:
+    void SetUp() override {
+        desktop = GetParam().Make();
+        form = desktop->CreateForm("frmHost");
+        form->Width(9000);
+        form->Height(6000);
+        list = desktop->CreateListBox(*form, "lstRows");
+        list->Height(1800);
+        list->OnClick = [this] { ++clicks; };
+    }
+
+    void Fill(int count) {
+        for (int i = 0; i < count; ++i)
+            list->AddItem("row " + std::to_string(i));
+    }
+
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<Form> form;
+    std::unique_ptr<ListBox> list;
+    int clicks = 0;
+};
+
+// --- list box ------------------------------------------------------------------------
+
+TEST_P(ToolkitContract, ListIndexWritesRaiseClickOnlyWhenTheSelectionChanges) {
+    Fill(20);
+    struct Step {
+        std::int32_t Write;
+        int Clicks;
+    };
+    const Step steps[] = {{3, 1}, {3, 0}, {-1, 1}, {-1, 0}, {19, 1}, {0, 1}};
+    for (const Step& step : steps) {
+        clicks = 0;
+        list->ListIndex(step.Write);
+        EXPECT_EQ(clicks, step.Clicks) << "ListIndex = " << step.Write;
+        EXPECT_EQ(list->ListIndex(), step.Write);
+        if (step.Write >= 0) {  // scrolled into view: 9 rows show at 1785 twips
+            EXPECT_LE(list->TopIndex(), step.Write);
+            EXPECT_GT(list->TopIndex() + 9, step.Write);
+        }
+    }
+}
+
+TEST_P(ToolkitContract, RemovingEntriesMovesTheSelectionWithoutClick) {
+    Fill(5);
+    list->ListIndex(3);
+    clicks = 0;
+    list->RemoveItem(1);  // above the selection
+    EXPECT_EQ(list->ListIndex(), 2);
+    EXPECT_EQ(list->List(2), "row 3");
+    list->RemoveItem(2);  // the selection itself
+    EXPECT_EQ(list->ListIndex(), -1);
+    list->RemoveItem(0);  // below nothing
+    EXPECT_EQ(clicks, 0);
+    list->ListIndex(1);
+    list->Clear();
+    EXPECT_EQ(list->ListCount(), 0);
+    EXPECT_EQ(list->ListIndex(), -1);
+    EXPECT_EQ(list->TopIndex(), 0);
+}
+
+TEST_P(ToolkitContract, TopIndexKeepsTheLastPageFull) {
+    Fill(20);
+    ASSERT_FLOAT_EQ(list->Height(), 1785);  // 9 rows
+    const std::pair<std::int32_t, std::int32_t> writes[] = {{5, 5}, {11, 11}, {12, 11}, {19, 11}, {0, 0}};
+    for (auto [write, read] : writes) {
+        list->TopIndex(write);
+        EXPECT_EQ(list->TopIndex(), read) << "TopIndex = " << write;
+    }
+    EXPECT_EQ(clicks, 0) << "scrolling is not selecting";
+
+    list->Clear();
+    Fill(4);  // fewer entries than rows: nothing to scroll
+    list->TopIndex(3);
+    EXPECT_EQ(list->TopIndex(), 0);
+}
+
+TEST_P(ToolkitContract, HeightSettlesOnWholeRowsOfTheFont) {
+    const std::pair<float, float> heights[] = {
+        {1800, 1785}, {1785, 1785}, {1799, 1785}, {225, 225}, {224, 0}, {0, 0}, {3000, 2955},
+    };
+    for (auto [write, read] : heights) {
+        list->Height(write);
+        EXPECT_FLOAT_EQ(list->Height(), read) << "Height = " << write;
+    }
+
+    // A new font settles the height again, on rows of the new font.
+    auto big = std::make_shared<Font>();
+    big->Size = 14;
+    form->Font(big);
+    const float row = form->TextHeight("X");
+    list->Height(1800);
+    list->Font(big);
+    const float rows = std::floor((1800.0f / 15 - 2) / (row / 15));
+    EXPECT_FLOAT_EQ(list->Height(), rows * row + 30);
+}
+
+TEST_P(ToolkitContract, IndexesOutsideTheEntriesAreRefused) {
+    Fill(3);
+    const std::pair<const char*, std::function<void()>> refusals[] = {
+        {"RemoveItem(3)", [&] { list->RemoveItem(3); }},
+        {"RemoveItem(-1)", [&] { list->RemoveItem(-1); }},
+        {"List(3)", [&] { list->List(3); }},
+        {"List(-2)", [&] { list->List(-2); }},
+        {"List(3) =", [&] { list->List(3, "x"); }},
+        {"ItemData(3)", [&] { list->ItemData(3); }},
+        {"ItemData(-1)", [&] { list->ItemData(-1); }},
+        {"ItemData(-1) =", [&] { list->ItemData(-1, 7); }},
+        {"ListIndex = 3", [&] { list->ListIndex(3); }},
+        {"ListIndex = -2", [&] { list->ListIndex(-2); }},
+        {"TopIndex = 3", [&] { list->TopIndex(3); }},
+        {"TopIndex = -1", [&] { list->TopIndex(-1); }},
+    };
+    for (const auto& [what, action] : refusals)
+        EXPECT_EQ(ErrorNumber(action), kInvalidIndex) << what;
+    EXPECT_EQ(list->ListCount(), 3);
+    EXPECT_EQ(list->ListIndex(), -1);
+    EXPECT_EQ(list->List(-1), "") << "entry -1 reads as empty";
+}
+
+TEST_P(ToolkitContract, EntriesKeepTheirOrderUpToTheLimit) {
+    list->AddItem("b");
+    EXPECT_EQ(list->NewIndex(), 0);
+    list->AddItem("a");
+    EXPECT_EQ(list->NewIndex(), 1);
+    list->ItemData(1, -5);
+    EXPECT_EQ(list->List(0), "b") << "never sorted";
+    EXPECT_EQ(list->ItemData(1), -5);
+    EXPECT_EQ(list->ItemData(0), 0);
+
+    list->Clear();
+    const auto start = std::chrono::steady_clock::now();
+    Fill(ListBox::MaxEntries);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::seconds(2)) << "appending must not slow down as the list grows";
+    EXPECT_EQ(list->NewIndex(), ListBox::MaxEntries - 1);
+    EXPECT_EQ(ErrorNumber([&] { list->AddItem("one too many"); }), kInvalidIndex);
+    EXPECT_EQ(list->ListCount(), ListBox::MaxEntries);
+}
+
+// --- text box, fonts, sizes -------------------------------------------------------------
+
+TEST_P(ToolkitContract, TextBoxRaisesChangeForEveryRealChangeOfItsText) {
+    auto text = desktop->CreateTextBox(*form, "txtEntry");
+    int changes = 0;
+    text->OnChange = [&] { ++changes; };
+    const std::pair<const char*, int> writes[] = {{"abc", 1}, {"abc", 0}, {"", 1}, {"añ€", 1}};
+    for (auto [write, expected] : writes) {
+        changes = 0;
+        text->Text(write);
+        EXPECT_EQ(changes, expected) << "Text = \"" << write << "\"";
+    }
+    // The selection counts characters, not bytes, and stays inside the text.
+    text->SelStart(10);
+    EXPECT_EQ(text->SelStart(), 3);
+    text->SelStart(1);
+    text->SelLength(10);
+    EXPECT_EQ(text->SelLength(), 2);
+}
+
+TEST_P(ToolkitContract, DefaultFontMeasuresLikeA96DpiScreen) {
+    const std::pair<const char*, float> heights[] = {
+        {"X", 195}, {"", 195}, {"a\r\nb", 390}, {"a\nb\rc", 585}, {"a\r\n", 390},
+    };
+    for (auto [text, twips] : heights)
+        EXPECT_FLOAT_EQ(form->TextHeight(text), twips) << text;
+    auto control = desktop->CreateUserControl(*form, "ucvBox", Ambient{});
+    EXPECT_FLOAT_EQ(control->TextHeight("X"), 195);
+    EXPECT_LT(control->TextWidth("X"), control->TextWidth("XX"));
+
+    // Every widget starts with a font object of its own.
+    EXPECT_EQ(form->Font()->Name, "MS Sans Serif");
+    EXPECT_FLOAT_EQ(form->Font()->Size, 8);
+    EXPECT_NE(form->Font(), control->Font());
+    // A text box is never lower than one line of its font.
+    auto text = desktop->CreateTextBox(*form, "txtEntry");
+    text->Height(100);
+    EXPECT_FLOAT_EQ(text->Height(), 195);
+}
+
+TEST_P(ToolkitContract, NegativeSizesAreRefusedAndChangeNothing) {
+    auto control = desktop->CreateUserControl(*form, "ucvBox", Ambient{});
+    auto text = desktop->CreateTextBox(*control, "txtEntry");
+    auto label = desktop->CreateLabel(*control, "lblCaption");
+    auto image = desktop->CreateImage(*control, "imgButton");
+    Widget* widgets[] = {form.get(), list.get(), control.get(), text.get(), label.get(), image.get()};
+    for (Widget* w : widgets) {
+        const float width = w->Width(), height = w->Height();
+        EXPECT_EQ(ErrorNumber([&] { w->Width(-1); }), kInvalidValue) << w->Name();
+        EXPECT_EQ(ErrorNumber([&] { w->Height(-15); }), kInvalidValue) << w->Name();
+        EXPECT_FLOAT_EQ(w->Width(), width);
+        EXPECT_FLOAT_EQ(w->Height(), height);
+    }
+}
+
+TEST_P(ToolkitContract, ScreenIsMeasuredInTwips) {
+    EXPECT_FLOAT_EQ(desktop->ScreenWidth(), desktop->GetSystemMetrics(0) * desktop->TwipsPerPixelX());
+    EXPECT_FLOAT_EQ(desktop->ScreenHeight(), desktop->GetSystemMetrics(1) * desktop->TwipsPerPixelY());
+    EXPECT_GT(desktop->GetSystemMetrics(sm::CxVScroll), 0);
+}
+
+// --- focus ------------------------------------------------------------------------------
+
+TEST_P(ToolkitContract, SetFocusIsRefusedWhereNobodyCouldTypeAndWorksElsewhere) {
+    auto control = desktop->CreateUserControl(*form, "ucvBox", Ambient{});
+    auto inner = desktop->CreateTextBox(*control, "txtInner");
+    auto hidden = desktop->CreateTextBox(*form, "txtHidden");
+    auto disabled = desktop->CreateTextBox(*form, "txtDisabled");
+    auto label = desktop->CreateLabel(*form, "lblCaption");
+    auto image = desktop->CreateImage(*form, "imgButton");
+    auto text = desktop->CreateTextBox(*form, "txtEntry");
+    hidden->Visible(false);
+    disabled->Enabled(false);
+
+    EXPECT_EQ(ErrorNumber([&] { text->SetFocus(); }), kCantSetFocus) << "the form is not shown yet";
+    form->Show();
+    control->Visible(false);
+    Widget* refused[] = {inner.get(), hidden.get(), disabled.get(), label.get(), image.get()};
+    for (Widget* w : refused)
+        EXPECT_EQ(ErrorNumber([&] { w->SetFocus(); }), kCantSetFocus) << w->Name();
+
+    int gotFocus = 0;
+    text->OnGotFocus = [&] { ++gotFocus; };
+    text->SetFocus();
+    EXPECT_EQ(desktop->GetFocus(), text->hWnd());
+    EXPECT_EQ(gotFocus, 1);
+    control->Visible(true);
+    inner->SetFocus();
+    EXPECT_EQ(desktop->GetFocus(), inner->hWnd());
+}
+
+// --- windows ----------------------------------------------------------------------------
+
+TEST_P(ToolkitContract, WindowsReportTheirClassAndParent) {
+    auto control = desktop->CreateUserControl(*form, "ucvBox", Ambient{});
+    auto label = desktop->CreateLabel(*control, "lblCaption");
+    auto timer = desktop->CreateTimer(*control, "tmrWatch");
+    EXPECT_EQ(label->hWnd(), 0);
+    EXPECT_EQ(timer->hWnd(), 0);
+    EXPECT_NE(control->hWnd(), 0);
+    EXPECT_NE(control->hWnd(), form->hWnd());
+    EXPECT_NE(control->hDC(), 0);
+
+    std::string name;
+    ASSERT_GT(desktop->GetClassNameA(form->hWnd(), name, 250), 0);
+    EXPECT_NE(name.find("Thunder"), std::string::npos) << "our own forms make a native host";
+    EXPECT_EQ(desktop->GetClassNameA(form->hWnd(), name, 4), 3) << "room for three and the terminator";
+    EXPECT_EQ(name.size(), 3u);
+    EXPECT_EQ(desktop->GetClassNameA(0, name, 250), 0);
+
+    EXPECT_EQ(desktop->GetParent(control->hWnd()), form->hWnd());
+    EXPECT_EQ(desktop->GetParent(list->hWnd()), form->hWnd());
+    EXPECT_EQ(desktop->GetParent(form->hWnd()), 0);
+    EXPECT_TRUE(timer->Enabled()) << "a timer runs once it has an interval";
+    EXPECT_EQ(timer->Interval(), 0);
+}
+
+TEST_P(ToolkitContract, SetWindowPosWithNoMoveNoSizeOnlyRestacks) {
+    form->Left(1500);
+    form->Top(3000);
+    form->Width(3000);
+    form->Height(1500);
+    form->Show();
+    Rect before;
+    ASSERT_NE(desktop->GetWindowRect(form->hWnd(), before), 0);
+    EXPECT_EQ(before, (Rect{100, 200, 300, 300}));
+
+    EXPECT_NE(desktop->SetWindowPos(form->hWnd(), hwnd::TopMost, 7, 7, 1, 1, swp::NoMove | swp::NoSize), 0);
+    Rect after;
+    desktop->GetWindowRect(form->hWnd(), after);
+    EXPECT_EQ(after, before);
+
+    desktop->SetWindowPos(form->hWnd(), hwnd::NoTopMost, 10, 20, 30, 40, 0);
+    desktop->GetWindowRect(form->hWnd(), after);
+    EXPECT_EQ(after, (Rect{10, 20, 40, 60}));
+    EXPECT_FLOAT_EQ(form->Left(), 150);
+}
+
+TEST_P(ToolkitContract, ModalShowReturnsOnceTheFormIsHidden) {
+    auto dialog = desktop->CreateForm("frmDialog");
+    int loads = 0;
+    dialog->OnLoad = [&] { ++loads; };
+    dialog->OnActivate = [&] { dialog->Hide(); };
+    dialog->Show(Form::Modal);
+    EXPECT_FALSE(dialog->Visible());
+    EXPECT_TRUE(dialog->Loaded());
+    EXPECT_EQ(loads, 1);
+
+    std::int16_t answer = 1;
+    dialog->OnQueryUnload = [&](std::int16_t& cancel) { cancel = answer; };
+    dialog->Unload();
+    EXPECT_TRUE(dialog->Loaded()) << "QueryUnload cancelled";
+    answer = 0;
+    dialog->Unload();
+    EXPECT_FALSE(dialog->Loaded());
+}
+
+TEST_P(ToolkitContract, WidgetsGoInAnyOrder) {
+    auto control = desktop->CreateUserControl(*form, "ucvBox", Ambient{});
+    auto text = desktop->CreateTextBox(*control, "txtEntry");
+    form->Show();
+    text->SetFocus();
+    control.reset();  // the parent before its child
+    form.reset();
+    EXPECT_EQ(text->Parent(), nullptr);
+    text->Text("still usable");
+    EXPECT_EQ(desktop->GetFocus(), 0) << "the focus went with the form";
+    text.reset();
+    list.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(Headless, ToolkitContract,
+                         testing::Values(DesktopFactory{"Headless",
+                                                        [] { return std::make_unique<headless::HeadlessDesktop>(); }}),
+                         [](const testing::TestParamInfo<DesktopFactory>& info) { return info.param.Name; });
+
+}  // namespace
+}  // namespace korvane::tk
