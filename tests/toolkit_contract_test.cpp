@@ -238,6 +238,29 @@ TEST_P(ToolkitContract, ScreenIsMeasuredInTwips) {
     EXPECT_GT(desktop->GetSystemMetrics(sm::CxVScroll), 0);
 }
 
+TEST_P(ToolkitContract, UserControlResizesOnEveryRealChangeAndPaintsWhenAsked) {
+    auto control = desktop->CreateUserControl(*form, "ucvBox", Ambient{});
+    std::vector<float> resizes;
+    int paints = 0;
+    control->OnResize = [&] {
+        resizes.push_back(control->Height());
+        if (control->Height() < 330)
+            control->Height(330);  // a control that keeps a minimum height
+    };
+    control->OnPaint = [&] { ++paints; };
+    control->Height(500);
+    control->Width(4000);
+    control->Width(4000);
+    control->Height(100);
+    EXPECT_EQ(resizes, (std::vector<float>{500, 500, 100, 330}));
+    EXPECT_FLOAT_EQ(control->Height(), 330);
+    paints = 0;
+    form->Show();
+    EXPECT_EQ(paints, 1) << "painted when it comes on view";
+    control->Refresh();
+    EXPECT_EQ(paints, 2);
+}
+
 // --- focus ------------------------------------------------------------------------------
 
 TEST_P(ToolkitContract, SetFocusIsRefusedWhereNobodyCouldTypeAndWorksElsewhere) {

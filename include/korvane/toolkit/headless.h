@@ -6,6 +6,8 @@
 // pointer, focus rectangles, shell requests).
 //
 // Each HeadlessDesktop is self-contained; several can live in one process.
+// Widgets and their parents may be destroyed in any order, also after the
+// desktop; a widget is not used once its desktop is gone.
 #pragma once
 
 #include <cstdint>

@@ -159,7 +159,10 @@ void HeadlessDesktop::Impl::HideForm(std::uint64_t formId) {
 // The nested loop of a modal form. A test has no user at the keyboard, so
 // the loop plays the scripts given to OnModal, then the posted work; when
 // neither is left and the form still waits, it fails instead of hanging.
+// Posted work that keeps posting more counts as waiting after a while.
 void HeadlessDesktop::Impl::RunModal(std::uint64_t formId) {
+    constexpr int kMaxRoundsWithoutScript = 10000;
+    int roundsWithoutScript = 0;
     modalForms.push_back(formId);
     struct Leave {
         std::vector<std::uint64_t>& stack;
@@ -175,13 +178,14 @@ void HeadlessDesktop::Impl::RunModal(std::uint64_t formId) {
             auto script = std::move(scripts.front());
             scripts.pop_front();
             worked = true;
+            roundsWithoutScript = 0;
             if (script)
                 script(*form);
             if (waiting() == nullptr)
                 return;
         }
         if (!posted.empty()) {
-            worked = true;
+            worked = ++roundsWithoutScript <= kMaxRoundsWithoutScript;
             RunPosted();
         }
         form = waiting();
