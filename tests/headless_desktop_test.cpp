@@ -283,8 +283,10 @@ TEST_F(HeadlessKeys, NavigationKeysMoveTheListSelectionUnlessCancelled) {
         EXPECT_EQ(clicks, row.To != row.From ? 1 : 0) << "key " << row.Key << " from " << row.From;
     }
 
-    list->OnKeyDown = [](std::int16_t& keyCode, std::int16_t&) { keyCode = 0; };
     list->ListIndex(5);
+    d.PressKey(key::Down, shift::Alt);
+    EXPECT_EQ(list->ListIndex(), 5) << "Alt+Down is left to the handlers";
+    list->OnKeyDown = [](std::int16_t& keyCode, std::int16_t&) { keyCode = 0; };
     d.PressKey(key::Down);
     EXPECT_EQ(list->ListIndex(), 5);
 }

@@ -120,7 +120,9 @@ void Impl::DeliverKeyDown(std::int16_t keyCode) {
     std::int16_t s = Shift();
     if (!Fire(*this, id, target->self->OnKeyDown, code, s))
         return;
-    if (code != 0) {
+    // Keys pressed with Alt belong to the window's menu and accelerators,
+    // not to the widget's own editing or navigation.
+    if (code != 0 && (Shift() & shift::Alt) == 0) {
         target->DefaultKeyDown(code, s);
         if (!Alive(id))
             return;
@@ -302,6 +304,8 @@ void HeadlessDesktop::KeyUp(std::int16_t keyCode) {
     d.DeliverKeyUp(keyCode);
 }
 
+// The shift keys of `shiftState` count as held for this key only; they raise
+// no key events of their own.
 void HeadlessDesktop::PressKey(std::int16_t keyCode, std::int16_t shiftState) {
     struct Hold {
         std::int16_t& state;
