@@ -38,17 +38,21 @@ void BM_FillSimpleCombo(benchmark::State& state) {
     const Rows& rows = SampleRows();
     HeadlessDesktop desktop;
     auto form = desktop.CreateForm("Form1");
-    ucvKorvane ctl(*form);
-    korvane::tk::MemoryPropertyBag bag;
-    bag.Set("Style", static_cast<std::int32_t>(StyleType::SimpleCombo));
-    ctl.ReadProperties(bag);
     for (auto _ : state) {
+        // Each fill starts from a new control, so no memory of an earlier
+        // fill is reused.
         state.PauseTiming();
-        ctl.Clear();
+        auto ctl = std::make_unique<ucvKorvane>(*form);
+        korvane::tk::MemoryPropertyBag bag;
+        bag.Set("Style", static_cast<std::int32_t>(StyleType::SimpleCombo));
+        ctl->ReadProperties(bag);
         state.ResumeTiming();
         for (int i = 0; i < kRows; ++i)
-            ctl.AddItem(rows.col1[i], rows.col2[i], i);
-        benchmark::DoNotOptimize(ctl.ListCount());
+            ctl->AddItem(rows.col1[i], rows.col2[i], i);
+        benchmark::DoNotOptimize(ctl->ListCount());
+        state.PauseTiming();
+        ctl.reset();
+        state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * kRows);
 }

@@ -13,11 +13,16 @@ using detail::TrimLeft;
 
 namespace {
 // Entry -1 of a list reads as the empty string; so does an entry the list
-// no longer has.
+// no longer has. Labels show their cell after one blank.
 std::string Entry(const tk::ListBox& list, std::int32_t index) {
     if (index < 0 || index >= list.ListCount())
         return "";
     return list.List(index);
+}
+std::string LabelText(const tk::ListBox& list, std::int32_t index) {
+    std::string text(1, ' ');
+    text += Entry(list, index);
+    return text;
 }
 }  // namespace
 
@@ -37,8 +42,8 @@ void ucvKorvane::Private::ShowCurrentRow() {
         case StyleType::DropdownList:
             if (!window)
                 return;
-            lblCol1->Caption(" " + Entry(window->lstCol1(), c));
-            lblCol2->Caption(" " + Entry(window->lstCol2(), c));
+            lblCol1->Caption(LabelText(window->lstCol1(), c));
+            lblCol2->Caption(LabelText(window->lstCol2(), c));
             break;
     }
 }

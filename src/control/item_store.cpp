@@ -76,7 +76,8 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
         return;
     // The rule applies to whichever pair holds the rows, so the same rows
     // added to any style give the same list.
-    if (d->rowIndex.Refuses(Col1, Col2)) {
+    d->rowIndex.Prepare(Col1, Col2);
+    if (d->rowIndex.Refuses()) {
         d->desktop.Beep();
         return;
     }
@@ -91,7 +92,7 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
         throw;
     }
     pair.col1->ItemData(pair.col1->NewIndex(), ID);
-    d->rowIndex.Add(Col1, Col2);
+    d->rowIndex.Add();
     d->newestRow = pair.col1->NewIndex();
 }
 

@@ -9,14 +9,6 @@ namespace korvane::detail {
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-    for (unsigned char c : text) {
-        if (c >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 bool IsValidUtf8(std::string_view text) {
     const auto* s = reinterpret_cast<const uint8_t*>(text.data());
     int32_t length = static_cast<int32_t>(text.size());
@@ -32,28 +24,36 @@ bool IsValidUtf8(std::string_view text) {
 
 }  // namespace
 
-std::string FoldKey(std::string_view text) {
+void FoldKeyInto(std::string_view text, std::string& key) {
     // Full case folding maps ASCII letters exactly as tolower does, so pure
     // ASCII text (most rows) skips the UTF-16 round trip with the same result.
-    if (IsAscii(text)) {
-        std::string key(text);
-        for (char& c : key) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        return key;
+    key.assign(text.data(), text.size());
+    auto* out = reinterpret_cast<unsigned char*>(key.data());
+    const std::size_t n = key.size();
+    unsigned char high = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = out[i];
+        high |= c;
+        out[i] = static_cast<unsigned char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 'a' - 'A' : 0));
     }
+    if (high < 0x80)
+        return;
+    key.clear();
     if (!IsValidUtf8(text) || text.size() > static_cast<std::size_t>(INT32_MAX)) {
         // 0xFF never occurs in UTF-8, so these keys cannot meet a folded one.
-        std::string key = "\xFF";
+        key.push_back('\xFF');
         key.append(text);
-        return key;
+        return;
     }
     icu::UnicodeString u =
         icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
     u.foldCase(U_FOLD_CASE_DEFAULT);
-    std::string key;
     u.toUTF8String(key);
+}
+
+std::string FoldKey(std::string_view text) {
+    std::string key;
+    FoldKeyInto(text, key);
     return key;
 }
 

@@ -12,6 +12,8 @@ namespace korvane::detail {
 // ("Ärger" and "ärger"). Text that is not valid UTF-8 gets a key of its own
 // bytes, so it equals only itself and never a valid text.
 std::string FoldKey(std::string_view text);
+// The same into `key`, reusing its storage.
+void FoldKeyInto(std::string_view text, std::string& key);
 
 // Equality ignoring case.
 bool EqualsNoCase(std::string_view a, std::string_view b);

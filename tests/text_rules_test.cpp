@@ -1,0 +1,116 @@
+// The text rules behind the duplicate rule and the sort: case folding of
+// every kind of text, the one-pass folding hash agreeing with the plain one,
+// and the fixed-format number reader.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "control/row_index.h"
+#include "control/sort_keys.h"
+#include "control/text.h"
+#include "korvane/errors.h"
+
+namespace korvane::detail {
+namespace {
+
+struct FoldCase {
+    const char* name;
+    std::string a;
+    std::string b;
+    bool equal;
+};
+
+TEST(TextRules, CaseInsensitiveEqualityAcrossScriptsAndBrokenBytes) {
+    const FoldCase cases[] = {
+        {"ASCII", "Apple", "aPPLE", true},
+        {"umlaut", "Ärger", "ärger", true},
+        {"sharp s folds to ss", "Straße", "STRASSE", true},
+        {"Kelvin sign is a k", "\xE2\x84\xAA", "k", true},
+        {"Greek final sigma", "ΟΔΟΣ", "οδος", true},
+        {"different words", "Apple", "Apples", false},
+        {"accents count", "résumé", "resume", false},
+        {"invalid bytes equal themselves", "\xff\xfe", "\xff\xfe", true},
+        {"invalid bytes never equal a text", "\xff", "\xc3\xbf", false},
+        {"truncated sequence", "abc\xc3", "ABC\xc3", false},
+        {"empty", "", "", true},
+        {"long ASCII with capitals at word edges", "ABCDEFGHIJKLMNOPQRSTUVWXYZ@[`{", "abcdefghijklmnopqrstuvwxyz@[`{",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(EqualsNoCase(c.a, c.b), c.equal);
+        // The index hashes what it folds in one pass; it must agree with
+        // folding first and hashing after, or equal texts would be missed.
+        std::string keyA, keyB;
+        EXPECT_EQ(FoldAndHash(c.a, keyA), HashText(FoldKey(c.a)));
+        EXPECT_EQ(keyA, FoldKey(c.a));
+        EXPECT_EQ(FoldAndHash(c.b, keyB) == FoldAndHash(c.a, keyA), c.equal);
+    }
+}
+
+TEST(TextRules, EveryAsciiByteFoldsLikeTolowerAtEveryPositionOfAWord) {
+    for (int c = 1; c < 128; ++c) {
+        for (std::size_t at = 0; at < 9; ++at) {
+            std::string text(9, 'Q');
+            text[at] = static_cast<char>(c);
+            std::string key;
+            FoldAndHash(text, key);
+            std::string expected(9, 'q');
+            expected[at] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            ASSERT_EQ(key, expected) << "byte " << c << " at " << at;
+        }
+    }
+}
+
+TEST(TextRules, RowIndexCountsEachTextAcrossAddAndRemove) {
+    RowIndex index;
+    index.Add("Apple", "x");
+    index.Add("apple", "y");
+    index.Prepare("APPLE", "Y");
+    EXPECT_TRUE(index.Refuses());
+    index.Remove("Apple", "y");  // one "apple" row and the only "y" row go
+    index.Prepare("APPLE", "Y");
+    EXPECT_FALSE(index.Refuses());
+    index.Prepare("APPLE", "X");
+    EXPECT_TRUE(index.Refuses());
+    for (int i = 0; i < 5000; ++i)
+        index.Add("row " + std::to_string(i), std::to_string(i));
+    index.Prepare("ROW 4999", "4999");
+    EXPECT_TRUE(index.Refuses()) << "still found after the table grew";
+    for (int i = 0; i < 5000; ++i)
+        index.Remove("row " + std::to_string(i), std::to_string(i));
+    index.Prepare("row 1", "1");
+    EXPECT_FALSE(index.Refuses());
+}
+
+struct NumberCase {
+    const char* text;
+    double value;
+};
+
+TEST(TextRules, LeadingNumberReadsTheFixedFormat) {
+    const NumberCase cases[] = {
+        {"12 kg", 12}, {"kg", 0}, {"", 0},     {"1 2 3", 123}, {"-4.5", -4.5}, {"3.14.15", 3.14}, {"1e3", 1000},
+        {"2D2", 200},  {"7e", 7}, {"  +8", 8}, {".5", 0.5},    {"1,5", 1},     {"0x10", 0},       {"1e999", HUGE_VAL},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.value) << c.text;
+}
+
+TEST(TextRules, LocaleNumbersFollowTheLocaleAndRefuseWhatIsNotANumber) {
+    EXPECT_DOUBLE_EQ(LocaleNumber("1,5", "de_DE"), 1.5);
+    EXPECT_DOUBLE_EQ(LocaleNumber("1.234,5", "de_DE"), 1234.5);
+    EXPECT_DOUBLE_EQ(LocaleNumber(" 2.5 ", "en_US"), 2.5);
+    for (const char* bad : {"kg", "", "12 kg", "1,5x"}) {
+        try {
+            LocaleNumber(bad, "de_DE");
+            ADD_FAILURE() << bad;
+        } catch (const korvane::RuntimeError& e) {
+            EXPECT_EQ(e.Number(), 13);
+            EXPECT_EQ(e.Description(), "Type mismatch");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane::detail
