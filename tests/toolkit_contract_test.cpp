@@ -40,6 +40,8 @@ class ToolkitContract : public testing::TestWithParam<DesktopFactory> {
 protected:
     void SetUp() override {
         desktop = GetParam().Make();
+        ASSERT_EQ(desktop->TwipsPerPixelX(), 15) << "the figures below are those of a 96-dpi screen";
+        ASSERT_EQ(desktop->TwipsPerPixelY(), 15);
         form = desktop->CreateForm("frmHost");
         form->Width(9000);
         form->Height(6000);
