@@ -573,6 +573,12 @@ TEST_F(HeadlessScreen, OnlyTheUserScrollingRaisesScroll) {
     EXPECT_EQ(list->TopIndex(), 11);
     d.ScrollTo(*list, 11);
     EXPECT_EQ(scrolls, 1);
+    d.MoveToRow(*list, 12);
+    d.MouseWheel(2);
+    EXPECT_EQ(list->TopIndex(), 5);
+    d.MouseWheel(-5);
+    EXPECT_EQ(list->TopIndex(), 11);
+    EXPECT_EQ(scrolls, 3);
 }
 
 TEST_F(HeadlessScreen, ForeignHostsAndTwoDesktopsStayApart) {

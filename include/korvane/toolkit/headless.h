@@ -183,6 +183,9 @@ public:
     void MoveToRow(const ListBox& list, std::int32_t row);
     // The user drags the list's scroll bar so that `topIndex` is at the top.
     void ScrollTo(ListBox& list, std::int32_t topIndex);
+    // Turns the wheel over the widget under the pointer: a list box scrolls
+    // three rows a notch, towards the first row for positive notches.
+    void MouseWheel(std::int32_t notches);
 
     // Keys. Shift (16), Ctrl (17) and Alt (18) held down set the shift state
     // of later key and mouse events until released.

@@ -284,6 +284,18 @@ void HeadlessDesktop::ScrollTo(ListBox& list, std::int32_t topIndex) {
     node->UserScroll(topIndex);
 }
 
+void HeadlessDesktop::MouseWheel(std::int32_t notches) {
+    constexpr std::int32_t kRowsPerNotch = 3;
+    Impl& d = *impl_;
+    Impl::Hit hit = d.HitTest(d.mouseX, d.mouseY);
+    if (hit.Target == nullptr || hit.Target->kind != Kind::ListBox || d.InputBlocked(hit.Top) ||
+        !d.EffectivelyEnabled(*hit.Target)) {
+        return;
+    }
+    auto* list = static_cast<HeadlessListBox*>(hit.Target);
+    list->UserScroll(list->TopIndex() - notches * kRowsPerNotch);
+}
+
 // --- keys ------------------------------------------------------------------------------
 
 void HeadlessDesktop::KeyDown(std::int16_t keyCode) {
