@@ -123,8 +123,9 @@ int main() {
     desktop.Advance(100);
     Report(*ctl);
 
-    std::cout << "The user types into column 1, where the focus went back with its text selected\n";
-    desktop.Type("Kr");
+    std::cout << "The user tabs to column 2, which selects its text, and types over it\n";
+    desktop.Tab();
+    desktop.Type("Krone");
     Report(*ctl);
 
     std::cout << "The host sorts by the numeric code and picks the first row\n";

@@ -306,3 +306,84 @@ TEST(RowsOfANewControl, RegressionRowsAddedToANewDropdownComboWereLost) {
 
 }  // namespace
 }  // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+// Host code that runs while a sort lets the host's events through.
+class WhileSorting : public testing::TestWithParam<StyleType> {
+protected:
+    Host host{GetParam()};
+    ucvKorvane& ctl = host.ctl();
+    void SetUp() override { host.Fill({{"b", "2"}, {"a", "1"}, {"c", "3"}}); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Styles, WhileSorting, testing::ValuesIn(kAllStyles), StyleLabel);
+
+TEST_P(WhileSorting, GuardedMembersShowTheRefusalAndChangeNothing) {
+    struct Guarded {
+        const char* name;
+        std::function<void(ucvKorvane&)> call;
+    };
+    const Guarded guarded[] = {
+        {"AddItem", [](ucvKorvane& c) { c.AddItem("d", "4"); }},
+        {"RemoveItem", [](ucvKorvane& c) { c.RemoveItem(0); }},
+        {"Clear", [](ucvKorvane& c) { c.Clear(); }},
+        {"List get", [](ucvKorvane& c) { EXPECT_EQ(c.List(0), ""); }},
+        {"List let", [](ucvKorvane& c) { c.List(0, "x;y"); }},
+        {"ListCol", [](ucvKorvane& c) { EXPECT_EQ(c.ListCol(1, 0), ""); }},
+        {"ItemData get", [](ucvKorvane& c) { EXPECT_EQ(c.ItemData(0), 0); }},
+        {"ItemData let", [](ucvKorvane& c) { c.ItemData(0, 99); }},
+        {"ListIndex let", [](ucvKorvane& c) { c.ListIndex(1); }},
+        {"TopIndex let", [](ucvKorvane& c) { c.TopIndex(1); }},
+        {"TextCol", [](ucvKorvane& c) { EXPECT_EQ(c.TextCol(1), ""); }},
+        {"Sort", [](ucvKorvane& c) { c.Sort(2); }},
+        // Out-of-range arguments meet the refusal first, not an error.
+        {"RemoveItem out of range", [](ucvKorvane& c) { c.RemoveItem(-7); }},
+    };
+    std::vector<std::string> answered;
+    host.desktop.Post([&] {
+        for (const auto& g : guarded) {
+            SCOPED_TRACE(g.name);
+            EXPECT_NO_THROW(g.call(ctl));
+        }
+        answered.push_back(std::to_string(ctl.ListCount()));
+        answered.push_back(std::to_string(ctl.ListIndex()));
+        answered.push_back(std::to_string(ctl.NewIndex()));
+        answered.push_back(ctl.Enabled() ? "enabled" : "disabled");
+    });
+    ctl.Sort(1);
+    const auto& boxes = host.desktop.MessageBoxes();
+    ASSERT_EQ(boxes.size(), std::size(guarded));
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.Prompt, "Sorting in progress, wait please");
+        EXPECT_EQ(box.Style, 16);
+    }
+    EXPECT_EQ(answered, (std::vector<std::string>{"3", "-1", "2", "disabled"}));
+    // The sort itself went on and finished.
+    EXPECT_EQ(host.Rows(), (std::vector<std::string>{"a\t1", "b\t2", "c\t3"}));
+    EXPECT_EQ(ctl.ItemData(0), 20);
+    EXPECT_TRUE(ctl.Enabled());
+}
+
+TEST_P(WhileSorting, AHostHandlerThatThrowsLeavesTheControlUsable) {
+    host.desktop.Post([] { throw std::runtime_error("host failure"); });
+    ctl.Enabled(false);
+    EXPECT_THROW(ctl.Sort(1), std::runtime_error);
+    EXPECT_EQ(host.Rows(), (std::vector<std::string>{"b\t2", "a\t1", "c\t3"})) << "rows untouched";
+    EXPECT_TRUE(ctl.Enabled());
+    EXPECT_EQ(host.desktop.MousePointer(), 0);
+    ctl.AddItem("d", "4");  // no sorting flag left behind
+    EXPECT_EQ(ctl.ListCount(), 4);
+    EXPECT_TRUE(host.desktop.MessageBoxes().empty());
+}
+
+TEST_P(WhileSorting, AHostThatDestroysTheControlDuringASortEndsIt) {
+    host.desktop.Post([&] { host.control.reset(); });
+    ctl.Sort(1);
+    EXPECT_EQ(host.control, nullptr);
+    EXPECT_EQ(host.desktop.MousePointer(), 0);
+}
+
+}  // namespace
+}  // namespace korvane::test
