@@ -192,7 +192,16 @@ void HeadlessDesktop::MouseDown(std::int16_t button) {
     const std::uint64_t id = target != nullptr ? target->id : 0;
     d.buttons = static_cast<std::int16_t>(d.buttons | button);
     d.capture = id;
-    const bool takesFocus = target != nullptr && target->Windowed() && target->kind != Kind::Form;
+    // A press on a windowless widget (a label, an image) focuses the user
+    // control that contains it, as a real container takes the focus for
+    // the pieces that cannot hold it.
+    Node* focusNode = target;
+    if (focusNode != nullptr && !focusNode->Windowed()) {
+        focusNode = focusNode->parent;
+        while (focusNode != nullptr && focusNode->kind != Kind::UserControl) focusNode = focusNode->parent;
+    }
+    const bool takesFocus = focusNode != nullptr && focusNode->Windowed() && focusNode->kind != Kind::Form;
+    const std::uint64_t focusId = takesFocus ? focusNode->id : 0;
     if (d.active != hit.Top) {
         d.Activate(hit.Top, !takesFocus);
     } else {
@@ -201,8 +210,9 @@ void HeadlessDesktop::MouseDown(std::int16_t button) {
     target = d.Get(id);
     if (target == nullptr)
         return;
-    if (takesFocus && d.CanFocus(*target) && !Inside(d.Get(d.focus), *target)) {
-        d.SetFocusTo(d.FocusTarget(*target));
+    focusNode = d.Get(focusId);
+    if (takesFocus && focusNode != nullptr && d.CanFocus(*focusNode) && !Inside(d.Get(d.focus), *focusNode)) {
+        d.SetFocusTo(d.FocusTarget(*focusNode));
         target = d.Get(id);
         if (target == nullptr)
             return;
