@@ -98,11 +98,12 @@ public:
         site.Top = 300;
         control = std::make_unique<ucvKorvane>(*form, site);
         control->Advise(&recorder);
+        // The form gives the control its extent before its properties: the
+        // saved one, or the designer's default for a new control.
+        const bool simple = userMode && style == StyleType::SimpleCombo;
+        control->Container().Width(simple ? 3970.0f : 4240.0f);
+        control->Container().Height(simple ? 2130.0f : 330.0f);
         if (userMode) {
-            // The form restores the control's extent before its properties.
-            const bool simple = style == StyleType::SimpleCombo;
-            control->Container().Width(simple ? 3970.0f : 4240.0f);
-            control->Container().Height(simple ? 2130.0f : 330.0f);
             tk::MemoryPropertyBag bag;
             bag.Set("Style", static_cast<std::int32_t>(style));
             control->ReadProperties(bag);

@@ -149,6 +149,7 @@ struct ucvKorvane::Private {
     void Paint();
     void DrawHighlight();
     void ApplyStyleWidgets(StyleType value);
+    void WriteListHeight(std::int32_t value);
 
     // The drop-down (dropdown.cpp) and the focus watcher (focus_watcher.cpp).
     void SizeDropDown();

@@ -229,7 +229,9 @@ void ButtonDown(ucvKorvane::Private& d, std::int16_t button) {
     d.desktop.DoEvents();
     if (!d.window)
         return;
-    if (d.window->FlagShowList()) {
+    // A press on the button while the drop-down is open closes it, also
+    // when taking the activation from the drop-down has closed it already.
+    if (d.window->FlagShowList() || d.window->TakeClosedByDeactivation()) {
         if (d.style == StyleType::DropdownCombo) {
             d.window->HideChildForm();
             tk::TextBox& field = d.widthCol1 <= 0 ? *d.txtCol2 : *d.txtCol1;
@@ -280,7 +282,7 @@ void LabelDown(ucvKorvane::Private& d, std::int16_t& button, std::int16_t& shift
         return;
     if (!d.window)
         return;
-    if (d.window->FlagShowList()) {
+    if (d.window->FlagShowList() || d.window->TakeClosedByDeactivation()) {
         d.window->HideChildForm();
         d.DrawHighlight();
     } else {

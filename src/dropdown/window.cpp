@@ -43,7 +43,11 @@ Window::~Window() {
 }
 
 void Window::Wire() {
-    form_->OnDeactivate = [this] { HideChildForm(); };
+    form_->OnDeactivate = [this] {
+        if (flagShowList_)
+            deactivatedAt_ = desktop_.TickCount();
+        HideChildForm();
+    };
     lstCol1_->OnClick = [this] {
         if (locked_)
             SyncLists(1);
@@ -72,6 +76,12 @@ void Window::Wire() {
         lstCol1_->TopIndex(lstCol2_->TopIndex());
         topIndex_ = lstCol2_->TopIndex();
     };
+}
+
+bool Window::TakeClosedByDeactivation() {
+    const bool now = deactivatedAt_ >= 0 && deactivatedAt_ == desktop_.TickCount();
+    deactivatedAt_ = -1;
+    return now;
 }
 
 void Window::ListIndex(std::int32_t value) {

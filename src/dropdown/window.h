@@ -24,6 +24,10 @@ public:
     tk::ListBox& lstCol2() const { return *lstCol2_; }
 
     void HideChildForm();
+    // True when the window was closed by losing the activation at this very
+    // moment of the desktop's clock: the press that took the activation away
+    // was meant to close it, not to open it again. Asking clears it.
+    bool TakeClosedByDeactivation();
     void lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
 
     bool FlagShowList() const { return flagShowList_; }
@@ -70,6 +74,7 @@ private:
     std::int32_t rowHeight_ = 0;
     bool selected_ = false;
     tk::Hwnd focusHandle_ = 0;
+    std::int64_t deactivatedAt_ = -1;  // clock time of a close by deactivation
 };
 
 }  // namespace korvane::detail

@@ -138,12 +138,16 @@ void PlaceColumn(ucvKorvane::Private& d, Column column) {
         other1.Visible(false);
         d.txtCol2->Visible(false);
         d.lblCol2->Visible(false);
+        // Column 1 now ends at the button: its field loses the border.
+        d.txtCol1->Width(W1 - b);
         d.imgCombo->Left(W1 - b);
     } else {
         shown2.Visible(true);
         other2.Visible(false);
         d.lblCol2->Width(W2);
         d.txtCol2->Width(W2 - b);
+        if (d.widthCol1 > 0)
+            d.txtCol1->Width(W1);
         d.imgCombo->Left(W1 + W2 - b);
     }
     d.container->Width(ControlWidth(d));
@@ -191,17 +195,29 @@ std::int32_t ucvKorvane::ListHeight() const {
 }
 
 void ucvKorvane::ListHeight(std::int32_t NewValue) {
-    d->listHeight = NewValue;
-    d->container->PropertyChanged("ListHeight");
-    const double screen = d->desktop.ScreenHeight();
-    if (screen < static_cast<double>(d->closedHeight) + d->listHeight)
-        d->listHeight = RoundHalfEven(screen - d->closedHeight);
-    if (d->HasDropDownStyle() && d->window) {
-        d->window->lstCol1().Height(static_cast<float>(d->listHeight));
-        d->window->lstCol2().Height(static_cast<float>(d->listHeight));
-        d->listHeight = RoundHalfEven(d->window->lstCol1().Height());
-    } else if (d->style == StyleType::SimpleCombo) {
-        d->container->Height(static_cast<float>(d->closedHeight + d->listHeight));
+    // A height the lists refuse (a negative one) leaves the stored height
+    // as it was; the list's error reaches the caller.
+    const std::int32_t previous = d->listHeight;
+    try {
+        d->WriteListHeight(NewValue);
+    } catch (...) {
+        d->listHeight = previous;
+        throw;
+    }
+}
+
+void ucvKorvane::Private::WriteListHeight(std::int32_t NewValue) {
+    listHeight = NewValue;
+    container->PropertyChanged("ListHeight");
+    const double screen = desktop.ScreenHeight();
+    if (screen < static_cast<double>(closedHeight) + listHeight)
+        listHeight = RoundHalfEven(screen - closedHeight);
+    if (HasDropDownStyle() && window) {
+        window->lstCol1().Height(static_cast<float>(listHeight));
+        window->lstCol2().Height(static_cast<float>(listHeight));
+        listHeight = RoundHalfEven(window->lstCol1().Height());
+    } else if (style == StyleType::SimpleCombo) {
+        container->Height(static_cast<float>(closedHeight + listHeight));
     }
 }
 
