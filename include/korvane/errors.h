@@ -28,6 +28,15 @@ enum class ErrorCode : std::int32_t {
     ToolkitCantSetFocus = 20005,        // focus given to a hidden, disabled or windowless widget
     ToolkitResourceNotFound = 326,      // no resource with that identifier
     ToolkitModalStalled = 20006,        // a modal form waits for input nobody will give
+    UnknownMember = 438,                // late-bound: no such property or method
+    WrongArgumentCount = 450,           // late-bound: too many or too few arguments
+    ArgumentNotOptional = 449,          // late-bound: a required argument left out
+    ObjectRequired = 424,               // late-bound: an object reference expected
+    // "Overflow" is number 6 towards the host, like ItemDoesNotExist; its own
+    // value keeps the two apart in the table (ErrorNumber maps it back).
+    Overflow = 0x10006,
+    FormFileInvalid = 1001,             // a form file that is not JSON or not a form file (names file, line, column)
+    FormFileAccess = 1002,              // a form file that can't be read or written (names the file and the cause)
 };
 
 class RuntimeError : public std::runtime_error {
@@ -45,6 +54,9 @@ private:
 // The fixed description of an error; `detail` fills the variable part
 // (the index for ItemDoesNotExist, the resource id, the waiting form's name).
 std::string ErrorDescription(ErrorCode code, std::string_view detail = {});
+
+// The number a host sees for `code`.
+std::int32_t ErrorNumber(ErrorCode code);
 
 // Raises `code` as a RuntimeError. Every failure of the library goes through here.
 [[noreturn]] void Raise(ErrorCode code, std::string_view detail = {});

@@ -36,12 +36,30 @@ std::string ErrorDescription(ErrorCode code, std::string_view detail) {
             return "Resource with identifier '" + std::string(detail) + "' not found";
         case ErrorCode::ToolkitModalStalled:
             return "Modal form '" + std::string(detail) + "' is still waiting, and nothing is left to process";
+        case ErrorCode::UnknownMember:
+            return "Object doesn't support this property or method";
+        case ErrorCode::WrongArgumentCount:
+            return "Wrong number of arguments or invalid property assignment";
+        case ErrorCode::ArgumentNotOptional:
+            return "Argument not optional";
+        case ErrorCode::ObjectRequired:
+            return "Object required";
+        case ErrorCode::Overflow:
+            return "Overflow";
+        case ErrorCode::FormFileInvalid:
+            return "Invalid form file " + std::string(detail);
+        case ErrorCode::FormFileAccess:
+            return "Form file " + std::string(detail);
     }
     return "Unknown error";
 }
 
+std::int32_t ErrorNumber(ErrorCode code) {
+    return code == ErrorCode::Overflow ? 6 : static_cast<std::int32_t>(code);
+}
+
 void Raise(ErrorCode code, std::string_view detail) {
-    throw RuntimeError(static_cast<std::int32_t>(code), ErrorDescription(code, detail));
+    throw RuntimeError(ErrorNumber(code), ErrorDescription(code, detail));
 }
 
 }  // namespace korvane

@@ -1,0 +1,887 @@
+// Form files in JSON: writing a form with its controls and their property
+// bags atomically, and reading one back strictly in its shape and tolerantly
+// in its values. The reader checks every saved key of a KorvaneBox against
+// what the control can hold; controls of other classes keep their values
+// as plain numbers, texts, booleans and fonts.
+#include "korvane/form_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <variant>
+
+#include "korvane/errors.h"
+
+namespace korvane {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr const char* kFormat = "korvane-form";
+constexpr std::int64_t kVersion = 1;
+constexpr double kMaxTwips = 1'000'000;  // far beyond any screen, small enough for sums in 32 bits
+constexpr double kMaxFontSize = 2048;    // points
+constexpr std::size_t kMaxFontNameBytes = 256;
+constexpr std::int64_t kMaxRowIndex = 32766;  // a KorvaneBox holds at most 32767 rows
+
+std::string Quote(std::string_view s) {
+    return "'" + std::string(s) + "'";
+}
+
+// ---- values ---------------------------------------------------------------
+
+std::optional<double> AsNumber(const tk::Variant& v) {
+    if (auto p = std::get_if<std::int16_t>(&v))
+        return *p;
+    if (auto p = std::get_if<std::int32_t>(&v))
+        return *p;
+    if (auto p = std::get_if<float>(&v))
+        return *p;
+    if (auto p = std::get_if<double>(&v))
+        return *p;
+    return std::nullopt;
+}
+
+bool SameFont(const tk::FontRef& a, const tk::FontRef& b) {
+    if (a == b)
+        return true;
+    if (!a || !b)
+        return false;
+    return a->Name == b->Name && a->Size == b->Size && a->Bold == b->Bold && a->Italic == b->Italic &&
+           a->Underline == b->Underline && a->Strikethrough == b->Strikethrough;
+}
+
+bool ValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        std::uint32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            n = 1, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size())
+            return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+// Texts that are not valid UTF-8 cannot be JSON strings; they are kept byte
+// for byte as {"Hex": "..."}.
+std::string ToHex(std::string_view s) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(s.size() * 2);
+    for (char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        out += digits[c >> 4];
+        out += digits[c & 0xF];
+    }
+    return out;
+}
+
+std::optional<std::string> FromHex(std::string_view hex) {
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int hi = digit(hex[i]);
+        const int lo = digit(hex[i + 1]);
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        out += static_cast<char>(hi * 16 + lo);
+    }
+    return out;
+}
+
+// Whole numbers of twips are written as integers, which reads better.
+Json NumberJson(double x) {
+    if (!std::isfinite(x))
+        return nullptr;  // read back as a value that is left out, with a warning
+    if (x == std::trunc(x) && std::fabs(x) < 9.0e15)
+        return static_cast<std::int64_t>(x);
+    return x;
+}
+
+Json FontJson(const tk::Font& f) {
+    Json j = Json::object();
+    j["Name"] = f.Name;
+    j["Size"] = NumberJson(f.Size);
+    j["Bold"] = f.Bold;
+    j["Italic"] = f.Italic;
+    j["Underline"] = f.Underline;
+    j["Strikethrough"] = f.Strikethrough;
+    return j;
+}
+
+std::optional<Json> ValueJson(const tk::Variant& v) {
+    if (auto p = std::get_if<bool>(&v))
+        return Json(*p);
+    if (auto p = std::get_if<std::int16_t>(&v))
+        return Json(*p);
+    if (auto p = std::get_if<std::int32_t>(&v))
+        return Json(*p);
+    if (auto p = std::get_if<float>(&v))
+        return NumberJson(*p);
+    if (auto p = std::get_if<double>(&v))
+        return NumberJson(*p);
+    if (auto p = std::get_if<std::string>(&v)) {
+        if (ValidUtf8(*p))
+            return Json(*p);
+        Json j = Json::object();
+        j["Hex"] = ToHex(*p);
+        return j;
+    }
+    if (auto p = std::get_if<tk::FontRef>(&v); p && *p)
+        return FontJson(**p);
+    return std::nullopt;  // nothing to save
+}
+
+// ---- positions in the text ------------------------------------------------
+
+struct Position {
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+
+// Columns count characters, not bytes, as an editor shows them.
+Position PositionOf(std::string_view text, std::size_t offset) {
+    Position pos;
+    offset = std::min(offset, text.size());
+    for (std::size_t i = 0; i < offset; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            ++pos.line;
+            pos.column = 1;
+        } else if ((c & 0xC0) != 0x80) {
+            ++pos.column;
+        }
+    }
+    return pos;
+}
+
+[[noreturn]] void Refuse(std::string_view source, std::string_view text, std::size_t offset, std::string_view why) {
+    const Position pos = PositionOf(text, offset);
+    Raise(ErrorCode::FormFileInvalid, Quote(source) + " at line " + std::to_string(pos.line) + ", column " +
+                                          std::to_string(pos.column) + ": " + std::string(why));
+}
+
+// Walks already parsed text to find where a value starts, so that a refusal
+// of a value that is valid JSON can still name its line and column. Only
+// runs on the way to an error.
+class Locator {
+public:
+    explicit Locator(std::string_view text) : t_(text) {}
+
+    using Step = std::variant<std::string, std::size_t>;
+
+    std::size_t OffsetOf(const std::vector<Step>& path) {
+        i_ = 0;
+        Ws();
+        for (const Step& step : path) {
+            const std::size_t here = i_;
+            const std::size_t found = std::holds_alternative<std::string>(step) ? Member(std::get<std::string>(step))
+                                                                                : Item(std::get<std::size_t>(step));
+            if (found == std::string_view::npos)
+                return here;
+            i_ = found;
+        }
+        return i_;
+    }
+
+private:
+    void Ws() {
+        while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\t' || t_[i_] == '\n' || t_[i_] == '\r'))
+            ++i_;
+    }
+    bool At(char c) const { return i_ < t_.size() && t_[i_] == c; }
+    void SkipString() {
+        ++i_;
+        while (i_ < t_.size() && t_[i_] != '"')
+            i_ += t_[i_] == '\\' ? 2 : 1;
+        ++i_;
+    }
+    void SkipValue() {
+        if (At('"')) {
+            SkipString();
+            return;
+        }
+        if (At('{') || At('[')) {
+            int depth = 0;
+            do {
+                if (At('"')) {
+                    SkipString();
+                    continue;
+                }
+                if (At('{') || At('['))
+                    ++depth;
+                else if (At('}') || At(']'))
+                    --depth;
+                ++i_;
+            } while (depth > 0 && i_ < t_.size());
+            return;
+        }
+        while (i_ < t_.size() && std::string_view(",]} \t\r\n").find(t_[i_]) == std::string_view::npos)
+            ++i_;
+    }
+    // The last member of that name wins, as when parsing.
+    std::size_t Member(const std::string& key) {
+        if (!At('{'))
+            return std::string_view::npos;
+        ++i_;
+        std::size_t found = std::string_view::npos;
+        for (;;) {
+            Ws();
+            if (!At('"'))
+                break;
+            const std::size_t start = i_;
+            SkipString();
+            std::string name;
+            try {
+                name = Json::parse(t_.substr(start, i_ - start)).get<std::string>();
+            } catch (const std::exception&) {
+            }
+            Ws();
+            if (At(':'))
+                ++i_;
+            Ws();
+            if (name == key)
+                found = i_;
+            SkipValue();
+            Ws();
+            if (!At(','))
+                break;
+            ++i_;
+        }
+        return found;
+    }
+    std::size_t Item(std::size_t index) {
+        if (!At('['))
+            return std::string_view::npos;
+        ++i_;
+        for (std::size_t n = 0;; ++n) {
+            Ws();
+            if (At(']') || i_ >= t_.size())
+                return std::string_view::npos;
+            if (n == index)
+                return i_;
+            SkipValue();
+            Ws();
+            if (!At(','))
+                return std::string_view::npos;
+            ++i_;
+        }
+    }
+
+    std::string_view t_;
+    std::size_t i_ = 0;
+};
+
+// The parser recurses into arrays and objects, and its values take memory
+// per item: both are bounded before it runs.
+void PreScan(std::string_view text, std::string_view source) {
+    std::size_t depth = 0;
+    std::size_t values = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        switch (c) {
+            case '"':
+                inString = true;
+                break;
+            case '{':
+            case '[':
+                if (++depth > kMaxFormFileDepth)
+                    Refuse(source, text, i,
+                           "arrays and objects are nested more than " + std::to_string(kMaxFormFileDepth) + " deep");
+                [[fallthrough]];
+            case ',':
+                if (++values > kMaxFormFileValues)
+                    Refuse(source, text, i, "it holds more than " + std::to_string(kMaxFormFileValues) + " values");
+                break;
+            case '}':
+            case ']':
+                if (depth > 0)
+                    --depth;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+// The reason part of the parser's message, without its own position.
+std::string ParseReason(const std::string& what) {
+    const auto colon = what.find(": ");
+    return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
+// ---- reading values -------------------------------------------------------
+
+// A value as a warning shows it: short, and never a whole 10 MB text.
+std::string Show(const Json& v) {
+    constexpr std::size_t kShown = 40;
+    if (v.is_string()) {
+        const auto& s = v.get_ref<const std::string&>();
+        if (s.size() <= kShown)
+            return v.dump();
+        std::size_t cut = kShown;
+        while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
+            --cut;
+        return Json(s.substr(0, cut)).dump() + "... (" + std::to_string(s.size()) + " bytes)";
+    }
+    if (v.is_array())
+        return "an array of " + std::to_string(v.size()) + " values";
+    if (v.is_object())
+        return "an object of " + std::to_string(v.size()) + " members";
+    return v.dump();
+}
+
+class Reader {
+public:
+    Reader(std::string_view text, std::string_view source) : text_(text), source_(source) {}
+
+    FormFile Read() {
+        Json root;
+        try {
+            root = Json::parse(text_.begin(), text_.end());
+        } catch (const Json::parse_error& e) {
+            Refuse(source_, text_, e.byte > 0 ? e.byte - 1 : 0, ParseReason(e.what()));
+        }
+        if (!root.is_object())
+            Fail({}, "it is not a form file: the top level is not an object");
+        const Json* format = Find(root, "format");
+        if (!format || !format->is_string() || format->get_ref<const std::string&>() != kFormat)
+            Fail(format ? Path{"format"} : Path{},
+                 std::string("it is not a form file: \"format\" is not \"") + kFormat + "\"");
+        const Json* version = Find(root, "version");
+        if (!version || !version->is_number_integer() || version->get<std::int64_t>() != kVersion) {
+            if (version && version->is_number_integer() && version->get<std::int64_t>() > kVersion)
+                Fail({"version"}, "version " + version->dump() + " is newer than this reader, which knows version " +
+                                      std::to_string(kVersion));
+            Fail(version ? Path{"version"} : Path{}, "\"version\" is not " + std::to_string(kVersion));
+        }
+
+        FormFile form;
+        const std::string formWho = "Form";
+        TextMember(root, "name", formWho, form.Name);
+        TextMember(root, "caption", formWho, form.Caption);
+        Extent(root, "width", formWho, 0, form.Width);
+        Extent(root, "height", formWho, 0, form.Height);
+
+        const Json* controls = Find(root, "controls");
+        if (!controls || !controls->is_array())
+            Fail(controls ? Path{"controls"} : Path{}, "\"controls\" is not an array");
+        for (std::size_t i = 0; i < controls->size(); ++i)
+            form.Controls.push_back(Control((*controls)[i], i));
+
+        if (dropped_ > 0)
+            warnings_.push_back("... and " + std::to_string(dropped_) + " more values left out");
+        form.Warnings = std::move(warnings_);
+        return form;
+    }
+
+private:
+    using Path = std::vector<Locator::Step>;
+
+    [[noreturn]] void Fail(const Path& path, std::string_view why) {
+        Refuse(source_, text_, Locator(text_).OffsetOf(path), why);
+    }
+
+    static const Json* Find(const Json& object, const char* key) {
+        auto it = object.find(key);
+        return it == object.end() ? nullptr : &*it;
+    }
+
+    void Warn(const std::string& who, std::string_view key, const Json& value, std::string_view why) {
+        if (warnings_.size() >= kMaxFormWarnings) {
+            ++dropped_;
+            return;
+        }
+        warnings_.push_back(who + ": \"" + std::string(key) + "\" = " + Show(value) + " " + std::string(why) +
+                            "; the default is used");
+    }
+
+    void TextMember(const Json& object, const char* key, const std::string& who, std::string& out) {
+        const Json* v = Find(object, key);
+        if (!v)
+            return;
+        if (!v->is_string())
+            Warn(who, key, *v, "is not a text");
+        else if (v->get_ref<const std::string&>().size() > kMaxPropertyTextBytes)
+            Warn(who, key, *v, "is longer than " + std::to_string(kMaxPropertyTextBytes) + " bytes");
+        else
+            out = v->get<std::string>();
+    }
+
+    // Positions may be negative, sizes not; both stay within kMaxTwips.
+    void Extent(const Json& object, const char* key, const std::string& who, double lowest, float& out) {
+        const Json* v = Find(object, key);
+        if (!v)
+            return;
+        if (!v->is_number())
+            return Warn(who, key, *v, "is not a number");
+        const double x = v->get<double>();
+        if (!std::isfinite(x) || x < lowest || x > kMaxTwips)
+            return Warn(who, key, *v,
+                        "is outside " + NumberJson(lowest).dump() + " to " + NumberJson(kMaxTwips).dump() + " twips");
+        out = static_cast<float>(x);
+    }
+
+    FormControl Control(const Json& c, std::size_t index) {
+        const std::string position = "control " + std::to_string(index + 1);
+        if (!c.is_object())
+            Fail({"controls", index}, position + " is not an object");
+        FormControl control;
+        const Json* name = Find(c, "name");
+        if (!name || !name->is_string() || name->get_ref<const std::string&>().empty())
+            Fail(name ? Path{"controls", index, "name"} : Path{"controls", index}, position + " has no name");
+        control.Name = name->get<std::string>();
+        if (const Json* cls = Find(c, "class")) {
+            if (!cls->is_string() || cls->get_ref<const std::string&>().empty())
+                Fail({"controls", index, "class"}, position + " has no class name");
+            control.Class = cls->get<std::string>();
+        }
+        const std::string who = "Control " + Quote(control.Name);
+        Extent(c, "left", who, -kMaxTwips, control.Left);
+        Extent(c, "top", who, -kMaxTwips, control.Top);
+        Extent(c, "width", who, 0, control.Width);
+        Extent(c, "height", who, 0, control.Height);
+
+        const Json* props = Find(c, "properties");
+        if (!props)
+            return control;
+        if (!props->is_object())
+            Fail({"controls", index, "properties"}, position + ": \"properties\" is not an object");
+        const bool korvane = control.Class == kKorvaneClass;
+        for (const auto& [key, value] : props->items()) {
+            std::optional<tk::Variant> v = korvane ? KorvaneValue(who, key, value) : AnyValue(who, key, value);
+            if (v)
+                control.Properties.Set(key, std::move(*v));
+        }
+        return control;
+    }
+
+    // ---- one value
+
+    std::optional<tk::Variant> Text(const std::string& who, const std::string& key, const Json& v) {
+        std::optional<std::string> text;
+        if (v.is_string()) {
+            text = v.get<std::string>();
+        } else if (v.is_object() && v.size() == 1 && v.contains("Hex") && v["Hex"].is_string()) {
+            const auto& hex = v["Hex"].get_ref<const std::string&>();
+            if (hex.size() / 2 > kMaxPropertyTextBytes) {
+                Warn(who, key, v, "is longer than " + std::to_string(kMaxPropertyTextBytes) + " bytes");
+                return std::nullopt;
+            }
+            text = FromHex(hex);
+        }
+        if (!text) {
+            Warn(who, key, v, "is not a text");
+            return std::nullopt;
+        }
+        if (text->size() > kMaxPropertyTextBytes) {
+            Warn(who, key, v, "is longer than " + std::to_string(kMaxPropertyTextBytes) + " bytes");
+            return std::nullopt;
+        }
+        return tk::Variant(std::move(*text));
+    }
+
+    // A whole number in [lo, hi]; a number written with a fraction of zero counts.
+    std::optional<std::int64_t> Whole(const std::string& who, const std::string& key, const Json& v, std::int64_t lo,
+                                      std::int64_t hi, std::string_view range) {
+        if (!v.is_number()) {
+            Warn(who, key, v, "is not a number");
+            return std::nullopt;
+        }
+        std::optional<std::int64_t> x;
+        if (v.is_number_unsigned()) {
+            const auto u = v.get<std::uint64_t>();
+            if (u <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+                x = static_cast<std::int64_t>(u);
+        } else if (v.is_number_integer()) {
+            x = v.get<std::int64_t>();
+        } else {
+            const double d = v.get<double>();
+            if (std::isfinite(d) && d != std::trunc(d)) {
+                Warn(who, key, v, "is not a whole number");
+                return std::nullopt;
+            }
+            if (std::isfinite(d) && std::fabs(d) < 9.0e15)
+                x = static_cast<std::int64_t>(d);
+        }
+        if (!x || *x < lo || *x > hi) {
+            Warn(who, key, v, "is outside " + std::string(range));
+            return std::nullopt;
+        }
+        return x;
+    }
+
+    std::optional<tk::Variant> Int32(const std::string& who, const std::string& key, const Json& v, std::int64_t lo,
+                                     std::int64_t hi) {
+        const std::string range = std::to_string(lo) + " to " + std::to_string(hi);
+        if (auto x = Whole(who, key, v, lo, hi, range))
+            return tk::Variant(static_cast<std::int32_t>(*x));
+        return std::nullopt;
+    }
+
+    std::optional<tk::Variant> Bool(const std::string& who, const std::string& key, const Json& v) {
+        if (v.is_boolean())
+            return tk::Variant(v.get<bool>());
+        Warn(who, key, v, "is not true or false");
+        return std::nullopt;
+    }
+
+    std::optional<tk::Variant> FontValue(const std::string& who, const std::string& key, const Json& v) {
+        if (!v.is_object()) {
+            Warn(who, key, v, "is not a font");
+            return std::nullopt;
+        }
+        auto font = std::make_shared<tk::Font>();
+        bool ok = true;
+        for (const auto& [attr, a] : v.items()) {
+            const std::string name = key + "." + attr;
+            if (attr == "Name") {
+                if (!a.is_string() || a.get_ref<const std::string&>().empty() ||
+                    a.get_ref<const std::string&>().size() > kMaxFontNameBytes) {
+                    Warn(who, name, a, "is not a font name of 1 to " + std::to_string(kMaxFontNameBytes) + " bytes");
+                    ok = false;
+                } else {
+                    font->Name = a.get<std::string>();
+                }
+            } else if (attr == "Size") {
+                const double size = a.is_number() ? a.get<double>() : std::nan("");
+                if (!std::isfinite(size) || size <= 0 || size > kMaxFontSize) {
+                    Warn(who, name, a, "is not a font size above 0 and up to " + NumberJson(kMaxFontSize).dump());
+                    ok = false;
+                } else {
+                    font->Size = static_cast<float>(size);
+                }
+            } else if (attr == "Bold" || attr == "Italic" || attr == "Underline" || attr == "Strikethrough") {
+                if (!a.is_boolean()) {
+                    Warn(who, name, a, "is not true or false");
+                    ok = false;
+                    continue;
+                }
+                bool& flag = attr == "Bold"        ? font->Bold
+                             : attr == "Italic"    ? font->Italic
+                             : attr == "Underline" ? font->Underline
+                                                   : font->Strikethrough;
+                flag = a.get<bool>();
+            }
+            // Attributes of a later version are passed over.
+        }
+        if (!ok)
+            return std::nullopt;
+        return tk::Variant(tk::FontRef(std::move(font)));
+    }
+
+    // The saved keys of a KorvaneBox, each with what the control can hold.
+    std::optional<tk::Variant> KorvaneValue(const std::string& who, const std::string& key, const Json& v) {
+        constexpr std::int64_t i32min = std::numeric_limits<std::int32_t>::min();
+        constexpr std::int64_t i32max = std::numeric_limits<std::int32_t>::max();
+        constexpr auto twips = static_cast<std::int64_t>(kMaxTwips);
+        if (key == "Font")
+            return FontValue(who, key, v);
+        if (key == "BackColor" || key == "ForeColor") {
+            // Any 32 bits, written signed or unsigned.
+            auto x = Whole(who, key, v, i32min, std::numeric_limits<std::uint32_t>::max(),
+                           std::to_string(i32min) + " to " + std::to_string(std::numeric_limits<std::uint32_t>::max()));
+            if (!x)
+                return std::nullopt;
+            return tk::Variant(static_cast<std::int32_t>(static_cast<std::uint32_t>(*x)));
+        }
+        if (key == "Enabled" || key == "AutoFill" || key == "Locked")
+            return Bool(who, key, v);
+        if (key == "List" || key == "Text" || key == "ToolTipText")
+            return Text(who, key, v);
+        if (key == "ListIndex" || key == "NewIndex")
+            return Int32(who, key, v, -1, kMaxRowIndex);
+        if (key == "ItemData")
+            return Int32(who, key, v, i32min, i32max);
+        if (key == "WidthCol1" || key == "WidthCol2") {
+            // A visible column is at least 270 twips wide; 0 hides it.
+            auto x = Int32(who, key, v, 0, twips);
+            if (x && std::get<std::int32_t>(*x) > 0 && std::get<std::int32_t>(*x) < 270) {
+                Warn(who, key, v, "is neither 0 nor 270 to " + std::to_string(twips));
+                return std::nullopt;
+            }
+            return x;
+        }
+        if (key == "Style")
+            return Int32(who, key, v, 0, 2);
+        if (key == "ListHeight")
+            return Int32(who, key, v, 0, twips);
+        return AnyValue(who, key, v);
+    }
+
+    // A key this reader has no rule for keeps its value in the plainest type.
+    std::optional<tk::Variant> AnyValue(const std::string& who, const std::string& key, const Json& v) {
+        if (v.is_boolean())
+            return tk::Variant(v.get<bool>());
+        if (v.is_number_integer() && !v.is_number_unsigned() &&
+            v.get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
+            v.get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max())
+            return tk::Variant(static_cast<std::int32_t>(v.get<std::int64_t>()));
+        if (v.is_number_unsigned() && v.get<std::uint64_t>() <= std::numeric_limits<std::int32_t>::max())
+            return tk::Variant(static_cast<std::int32_t>(v.get<std::uint64_t>()));
+        if (v.is_number()) {
+            const double d = v.get<double>();
+            if (std::isfinite(d))
+                return tk::Variant(d);
+            Warn(who, key, v, "is not a finite number");
+            return std::nullopt;
+        }
+        if (v.is_string() || (v.is_object() && v.contains("Hex")))
+            return Text(who, key, v);
+        if (v.is_object() && (v.contains("Name") || v.contains("Size")))
+            return FontValue(who, key, v);
+        Warn(who, key, v, "is not a value a control can hold");
+        return std::nullopt;
+    }
+
+    std::string_view text_;
+    std::string_view source_;
+    std::vector<std::string> warnings_;
+    std::size_t dropped_ = 0;
+};
+
+// ---- files ----------------------------------------------------------------
+
+std::string SystemMessage(int err) {
+    return std::generic_category().message(err);
+}
+
+[[noreturn]] void CantRead(const std::filesystem::path& file, int err) {
+    Raise(ErrorCode::FormFileAccess, Quote(file.string()) + " can't be read: " + SystemMessage(err));
+}
+
+[[noreturn]] void CantWrite(const std::filesystem::path& file, std::string_view step, int err) {
+    Raise(ErrorCode::FormFileAccess,
+          Quote(file.string()) + " can't be written: " + std::string(step) + ": " + SystemMessage(err));
+}
+
+std::string ReadWhole(const std::filesystem::path& file) {
+    // Non-blocking, so that a FIFO in the file's place does not hang us.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        CantRead(file, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        CantRead(file, errno);
+    if (S_ISDIR(st.st_mode))
+        CantRead(file, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        Raise(ErrorCode::FormFileAccess, Quote(file.string()) + " can't be read: it is not a regular file");
+    auto tooLarge = [&] {
+        Raise(ErrorCode::FormFileInvalid,
+              Quote(file.string()) + ": it is larger than " + std::to_string(kMaxFormFileBytes >> 20) + " MiB");
+    };
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxFormFileBytes)
+        tooLarge();
+    std::string text(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == text.size()) {
+            // The file may have grown since fstat.
+            if (text.size() > kMaxFormFileBytes)
+                tooLarge();
+            text.resize(text.size() + 4096);
+        }
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            CantRead(file, errno);
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    text.resize(got);
+    if (text.size() > kMaxFormFileBytes)
+        tooLarge();
+    return text;
+}
+
+void WriteAtomically(const std::filesystem::path& file, std::string_view text) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const std::string base = file.filename().string();
+    if (base.empty() || base == "." || base == "..")
+        CantWrite(file, "creating", EISDIR);
+
+    std::filesystem::path temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temp = dir / ("." + base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || attempt > 100))
+            CantWrite(file, "creating a temporary file", errno);
+    }
+    auto abandon = [&](std::string_view step, int err) {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temp.c_str());
+        CantWrite(file, step, err);
+    };
+    // The new file keeps the old one's permissions.
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        (void)::fchmod(fd, old.st_mode & 07777);
+
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            abandon("writing", errno);
+        if (n == 0)
+            abandon("writing", ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        abandon("flushing", errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        abandon("closing", errno);
+    if (::rename(temp.c_str(), file.c_str()) != 0)
+        abandon("replacing", errno);
+    // Make the rename itself durable; a folder that can't be synced is no error.
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        (void)::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+}  // namespace
+
+// ---- public -----------------------------------------------------------------
+
+bool SamePropertyValue(const tk::Variant& a, const tk::Variant& b) {
+    const auto x = AsNumber(a);
+    const auto y = AsNumber(b);
+    if (x || y)
+        return x && y && *x == *y;
+    if (auto fa = std::get_if<tk::FontRef>(&a)) {
+        auto fb = std::get_if<tk::FontRef>(&b);
+        return fb && SameFont(*fa, *fb);
+    }
+    return a == b;
+}
+
+void FormPropertyBag::WriteProperty(std::string_view key, const tk::Variant& value, const tk::Variant& def) {
+    // Saving again into the same bag must not keep a value that is now the default.
+    if (SamePropertyValue(value, def))
+        Remove(key);
+    else
+        Set(key, value);
+}
+
+FormFile ParseFormFile(std::string_view json, std::string_view sourceName) {
+    if (json.size() > kMaxFormFileBytes)
+        Raise(ErrorCode::FormFileInvalid,
+              Quote(sourceName) + ": it is larger than " + std::to_string(kMaxFormFileBytes >> 20) + " MiB");
+    PreScan(json, sourceName);
+    return Reader(json, sourceName).Read();
+}
+
+FormFile ReadFormFile(const std::filesystem::path& file) {
+    const std::string text = ReadWhole(file);
+    return ParseFormFile(text, file.string());
+}
+
+std::string FormatFormFile(const FormFile& form) {
+    Json root = Json::object();
+    root["format"] = kFormat;
+    root["version"] = kVersion;
+    root["name"] = form.Name;
+    root["caption"] = form.Caption;
+    root["width"] = NumberJson(form.Width);
+    root["height"] = NumberJson(form.Height);
+    Json controls = Json::array();
+    for (std::size_t i = 0; i < form.Controls.size(); ++i) {
+        const FormControl& c = form.Controls[i];
+        if (c.Name.empty())
+            Raise(ErrorCode::FormFileInvalid, "for form " + Quote(form.Name) + ": control " + std::to_string(i + 1) +
+                                                  " has no name, so it could not be read back");
+        Json j = Json::object();
+        j["class"] = c.Class;
+        j["name"] = c.Name;
+        j["left"] = NumberJson(c.Left);
+        j["top"] = NumberJson(c.Top);
+        j["width"] = NumberJson(c.Width);
+        j["height"] = NumberJson(c.Height);
+        Json props = Json::object();
+        for (const auto& [key, value] : c.Properties.Entries())
+            if (auto v = ValueJson(value))
+                props[key] = std::move(*v);
+        j["properties"] = std::move(props);
+        controls.push_back(std::move(j));
+    }
+    root["controls"] = std::move(controls);
+    // Names and captions that are not valid UTF-8 get replacement characters;
+    // property texts were already kept byte for byte above.
+    return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+void WriteFormFile(const std::filesystem::path& file, const FormFile& form) {
+    const std::string text = FormatFormFile(form);
+    WriteAtomically(file, text);
+}
+
+}  // namespace korvane
