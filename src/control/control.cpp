@@ -6,6 +6,7 @@
 
 #include "control/guards.h"
 #include "control/ucvKorvane_p.h"
+#include "shell/about.h"
 #include "shell/window_utils.h"
 
 namespace korvane {
@@ -129,6 +130,7 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
 
 ucvKorvane::Private::~Private() {
     *alive = false;
+    Step([&] { detail::AboutBoxes::Unload(desktop); });
     // Terminate: stop the timer and release the drop-down window. A control
     // destroyed before its properties were applied gives back the busy flag
     // it took, or every other control on the desktop would stop arranging.

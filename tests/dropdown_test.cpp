@@ -1,0 +1,391 @@
+// The drop-down as a person uses it: the button and the labels, placing the
+// window on the screen, choosing a row by mouse and by keyboard, Escape,
+// clicking elsewhere, Locked, a foreign host's modal drop-down, and the
+// focus watcher's tick that hands a chosen row to the control.
+#include <gtest/gtest.h>
+
+#include "support.h"
+
+namespace korvane::test {
+namespace {
+
+const std::vector<std::pair<std::string, std::string>> kRows = {
+    {"CHF", "Swiss franc"},    {"DKK", "Danish krone"},     {"EUR", "Euro"},
+    {"GBP", "Pound sterling"}, {"JPY", "Japanese yen"},     {"NOK", "Norwegian krone"},
+    {"SEK", "Swedish krona"},  {"USD", "US dollar"},        {"CZK", "Czech koruna"},
+    {"PLN", "Polish zloty"},   {"HUF", "Hungarian forint"}, {"ISK", "Icelandic krona"},
+};
+
+class DropDown : public testing::TestWithParam<StyleType> {
+protected:
+    Host host{GetParam()};
+    ucvKorvane& ctl = host.ctl();
+    void SetUp() override {
+        host.Fill(kRows);
+        host.recorder.Clear();
+    }
+    tk::Form& window() { return *static_cast<tk::Form*>(host.desktop.Find("Window")); }
+    tk::ListBox& list1() { return host.RowList(1); }
+    tk::ListBox& list2() { return host.RowList(2); }
+    void PressButton() { host.desktop.ClickAt(host.Widget("imgCombo"), 90, 90); }
+    void Tick() { host.desktop.Advance(100); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Styles, DropDown, testing::Values(StyleType::DropdownCombo, StyleType::DropdownList),
+                         StyleLabel);
+
+TEST_P(DropDown, ChoosingARowWithTheMouseReachesTheHostAtTheNextTick) {
+    PressButton();
+    ASSERT_TRUE(window().Visible());
+    EXPECT_TRUE(host.desktop.IsTopMost(window().hWnd()));
+    EXPECT_EQ(host.desktop.GetFocus(), list1().hWnd());
+
+    host.desktop.MoveToRow(list1(), 3);
+    EXPECT_EQ(list1().ListIndex(), 3);
+    EXPECT_EQ(list2().ListIndex(), 3);
+    EXPECT_EQ(ctl.ListIndex(), -1) << "hovering chooses nothing";
+
+    host.desktop.ClickRow(list1(), 3);
+    EXPECT_FALSE(window().Visible());
+    EXPECT_EQ(ctl.ListIndex(), -1) << "the row is handed over at the next tick";
+    EXPECT_EQ(host.recorder.Count("Click"), 0);
+
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), 3);
+    EXPECT_EQ(ctl.Text(), "GBP\tPound sterling");
+    EXPECT_EQ(host.recorder.Count("Click"), 1);
+    Tick();
+    EXPECT_EQ(host.recorder.Count("Click"), 1) << "handed over once";
+}
+
+TEST_P(DropDown, ChoosingARowWithTheKeyboard) {
+    if (GetParam() == StyleType::DropdownCombo) {
+        host.desktop.ClickAt(host.Widget("txtCol1"), 60, 60);
+    } else {
+        host.ctl().Container().SetFocus();
+    }
+    host.desktop.PressKey(tk::key::Down, tk::shift::Alt);
+    ASSERT_TRUE(window().Visible());
+    host.desktop.PressKey(tk::key::Down);
+    host.desktop.PressKey(tk::key::Down);
+    host.desktop.PressKey(tk::key::Return);
+    EXPECT_FALSE(window().Visible());
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), 1);
+    EXPECT_EQ(ctl.TextCol(1), "DKK");
+    EXPECT_EQ(host.recorder.Count("Click"), 1);
+}
+
+TEST_P(DropDown, TheWindowOpensOnTheCurrentRowAndMovesTenRowsAPage) {
+    ctl.ListIndex(3);
+    PressButton();
+    EXPECT_EQ(list1().ListIndex(), 3);
+    struct Step {
+        std::int16_t key;
+        std::int32_t row;
+    };
+    const Step steps[] = {{tk::key::PageDown, 11}, {tk::key::Down, 11}, {tk::key::PageUp, 1}, {tk::key::PageUp, 0},
+                          {tk::key::Up, 0},        {tk::key::End, 0},   {tk::key::Home, 0},   {tk::key::Down, 1}};
+    for (const auto& step : steps) {
+        host.desktop.PressKey(step.key);
+        EXPECT_EQ(list1().ListIndex(), step.row) << "key " << step.key;
+        EXPECT_EQ(list2().ListIndex(), step.row) << "key " << step.key;
+    }
+    EXPECT_EQ(ctl.ListIndex(), 3) << "keys move only the window's lists";
+}
+
+TEST_P(DropDown, EscapeAfterHoveringPutsTheListsBack) {
+    ctl.ListIndex(2);
+    host.recorder.Clear();
+    PressButton();
+    host.desktop.MoveToRow(list1(), 5);
+    host.desktop.PressKey(tk::key::Escape);
+    EXPECT_FALSE(window().Visible());
+    EXPECT_EQ(list1().ListIndex(), 2);
+    EXPECT_EQ(list2().ListIndex(), 2);
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), 2);
+    EXPECT_EQ(host.recorder.Count("Click"), 0);
+}
+
+TEST_P(DropDown, ClicksWithModifiersOrTheRightButtonChooseNothing) {
+    PressButton();
+    host.desktop.KeyDown(tk::key::Shift);
+    host.desktop.ClickRow(list1(), 4);
+    host.desktop.KeyUp(tk::key::Shift);
+    EXPECT_TRUE(window().Visible());
+    host.desktop.ClickRow(list1(), 4, tk::button::Right);
+    EXPECT_TRUE(window().Visible());
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), -1);
+}
+
+TEST_P(DropDown, ClickingElsewhereClosesItWithoutChoosing) {
+    auto other = host.desktop.CreateTextBox(*host.form, "txtOther");
+    other->Left(300);
+    other->Top(3000);
+    PressButton();
+    host.desktop.MoveToRow(list1(), 6);
+    host.desktop.ClickAt(*other, 30, 30);
+    Tick();
+    EXPECT_FALSE(window().Visible());
+    EXPECT_EQ(ctl.ListIndex(), -1);
+    EXPECT_EQ(list1().ListIndex(), -1);
+    EXPECT_EQ(host.recorder.Count("Click"), 0);
+}
+
+TEST_P(DropDown, ASecondPressOnTheButtonClosesIt) {
+    PressButton();
+    ASSERT_TRUE(window().Visible());
+    PressButton();
+    EXPECT_FALSE(window().Visible());
+    if (GetParam() == StyleType::DropdownCombo) {
+        EXPECT_EQ(host.desktop.GetFocus(), host.Widget("txtCol1").hWnd());
+    }
+    PressButton();  // and a third opens it again
+    EXPECT_TRUE(window().Visible());
+}
+
+TEST_P(DropDown, EnterOnTheCurrentRowStillWritesListIndex) {
+    ctl.ListIndex(4);
+    host.recorder.Clear();
+    PressButton();
+    host.desktop.PressKey(tk::key::Return);
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), 4);
+    EXPECT_EQ(host.recorder.Count("Click"), 1);
+}
+
+TEST_P(DropDown, LockedTheListsStayOnTheRowAndAClickChoosesNothing) {
+    ctl.ListIndex(2);
+    ctl.Locked(true);
+    host.recorder.Clear();
+    PressButton();
+    host.desktop.MoveToRow(list1(), 6);
+    EXPECT_EQ(list1().ListIndex(), 2);
+    host.desktop.PressKey(tk::key::Down);
+    EXPECT_EQ(list1().ListIndex(), 2);
+    host.desktop.ClickRow(list1(), 7);
+    EXPECT_FALSE(window().Visible());
+    EXPECT_EQ(list2().ListIndex(), 2);
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), 2);
+    EXPECT_TRUE(host.recorder.events.empty());
+}
+
+TEST_P(DropDown, ScrollingTheVisibleScrollBarScrollsBothColumns) {
+    PressButton();
+    host.desktop.ScrollTo(list2(), 3);
+    EXPECT_EQ(list1().TopIndex(), 3);
+    host.desktop.MoveToRow(list1(), 5);  // the third visible row, counted from the new top
+    EXPECT_EQ(list1().ListIndex(), 5);
+}
+
+TEST_P(DropDown, HoverCountsRowsFromTheTopRowShown) {
+    for (int i = 0; i < 30; ++i)
+        ctl.AddItem("more " + std::to_string(i), "x");
+    ctl.TopIndex(5);
+    PressButton();
+    ASSERT_EQ(list1().TopIndex(), 5);
+    host.desktop.MoveTo(list1(), 30, 2 * 195 + 20);  // inside the third visible row
+    EXPECT_EQ(list1().ListIndex(), 7);
+    EXPECT_EQ(list2().ListIndex(), 7);
+}
+
+TEST_P(DropDown, TheHostMayDestroyTheControlWhenTheRowArrives) {
+    host.recorder.onClick = [&] { host.control.reset(); };
+    PressButton();
+    host.desktop.ClickRow(list1(), 2);
+    Tick();
+    EXPECT_EQ(host.control, nullptr);
+    EXPECT_EQ(host.desktop.Find("Window"), nullptr);
+    Tick();  // no timer of the control is left to fire
+}
+
+// --- placement ----------------------------------------------------------------------------
+
+struct Placement {
+    const char* name;
+    std::int32_t screenW, screenH;  // pixels
+    float controlLeft, controlTop;  // twips on the form, whose corner is at 0, 100 px
+    std::int32_t w1, w2;
+    float windowLeft, windowTop, windowHeight;  // twips; -1: not checked
+};
+
+TEST(DropDownPlacement, UnderAboveOrCutToTheScreen) {
+    // Form at (0, 1500) twips; the control is 330 high; the lists settle
+    // at 1785 (nine rows of 195 twips and a frame).
+    const Placement table[] = {
+        {"below", 1024, 768, 300, 300, 1100, 2900, 300, 2130, 1785},
+        {"above, near the bottom", 1024, 768, 300, 8400, 1100, 2900, 300, 9900 - 1785, 1785},
+        {"column 1 hidden: shifted left by 1100", 1024, 768, 3000, 300, 0, 2000, 3000 - 1100, 2130, -1},
+        {"column 1 hidden, never past the left edge", 1024, 768, 0, 300, 0, 2000, 0, 2130, -1},
+        {"at the right edge: flush with it", 1024, 768, 11000, 300, 1100, 2900, 15360 - (1370 + 3140), 2130, -1},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.name);
+        HeadlessDesktop::Options options;
+        options.ScreenWidthPx = row.screenW;
+        options.ScreenHeightPx = row.screenH;
+        Host host(StyleType::DropdownCombo, true, options);
+        host.form->Left(0);
+        host.form->Width(15360);
+        host.form->Height(11000);
+        if (row.w1 == 0) {
+            host.ctl().WidthCol2(row.w2);
+            host.ctl().WidthCol1(row.w1);
+        } else {
+            host.ctl().WidthCol1(row.w1);
+            host.ctl().WidthCol2(row.w2);
+        }
+        host.ctl().Container().Left(row.controlLeft);
+        host.ctl().Container().Top(row.controlTop);
+        host.Fill(kRows);
+        host.desktop.ClickAt(host.Widget("imgCombo"), 60, 60);
+        auto& window = *host.desktop.Find("Window");
+        ASSERT_TRUE(window.Visible());
+        if (row.windowLeft >= 0) {
+            EXPECT_EQ(window.Left(), row.windowLeft);
+        }
+        EXPECT_EQ(window.Top(), row.windowTop);
+        if (row.windowHeight >= 0) {
+            EXPECT_EQ(window.Height(), row.windowHeight);
+        }
+        EXPECT_LE(window.Left() + window.Width(), host.desktop.ScreenWidth());
+    }
+}
+
+TEST(DropDownPlacement, AboveButTallerThanTheRoomTheWindowStartsAtTheTop) {
+    HeadlessDesktop::Options options;
+    options.ScreenHeightPx = 200;  // 3000 twips
+    Host host(StyleType::DropdownCombo, true, options);
+    host.ctl().Container().Top(0);  // upper edge at 100 px, lower at 122 px
+    host.Fill(kRows);
+    host.desktop.ClickAt(host.Widget("imgCombo"), 60, 60);
+    auto& window = *host.desktop.Find("Window");
+    EXPECT_EQ(window.Top(), 0);
+    EXPECT_EQ(window.Height(), 1500) << "cut by what did not fit above";
+    EXPECT_EQ(host.RowList(1).Height(), 1785) << "the lists keep their height; the window clips them";
+}
+
+TEST(DropDownPlacement, AListThatFitsNeitherWayOpensBelowCutToWholeRows) {
+    HeadlessDesktop::Options options;
+    options.ScreenHeightPx = 100;  // 1500 twips
+    Host host(StyleType::DropdownCombo, true, options);
+    host.form->Left(0);
+    host.form->Top(0);
+    host.ctl().Container().Top(0);  // lower edge at 330 twips: more room below than above
+    host.Fill(kRows);
+    host.desktop.ClickAt(host.Widget("imgCombo"), 60, 60);
+    auto& window = *host.desktop.Find("Window");
+    EXPECT_EQ(window.Top(), 330);
+    // 1170 twips were left; the lists settle at five rows and a frame.
+    EXPECT_EQ(window.Height(), (5 * 13 + 2) * 15);
+    EXPECT_EQ(host.RowList(1).Height(), window.Height());
+    EXPECT_EQ(host.RowList(2).Height(), window.Height());
+}
+
+TEST(DropDownPlacement, ColumnWidthsOfTheWindowsLists) {
+    Host host(StyleType::DropdownCombo);
+    host.ctl().WidthCol2(2000);
+    host.ctl().WidthCol1(0);
+    host.desktop.ClickAt(host.Widget("imgCombo"), 60, 60);
+    EXPECT_EQ(host.RowList(1).Width(), 1100 + 270);
+    EXPECT_EQ(host.RowList(2).Left(), 1100);
+    EXPECT_EQ(host.RowList(2).Width(), 2000 + 270 - 30);
+    EXPECT_EQ(host.desktop.Find("Window")->Width(), 1370 + 2240);
+}
+
+// --- foreign hosts ------------------------------------------------------------------------
+
+TEST(DropDownForeignHost, OpensModallyAndReleasesTheButtonWhenClosed) {
+    Host host(StyleType::DropdownCombo);
+    host.Fill(kRows);
+    const tk::Hwnd foreign = host.desktop.CreateForeignWindow("SomeOtherHost", tk::Rect{50, 50, 600, 400});
+    host.desktop.Reparent(host.ctl().Container(), foreign);
+    bool ranModal = false;
+    host.desktop.OnModal([&](tk::Form& modal) {
+        ranModal = true;
+        EXPECT_EQ(modal.Name(), "Window");
+        host.desktop.Advance(300);  // the watcher ticks inside the modal loop
+        host.desktop.ClickRow(host.RowList(1), 5);
+    });
+    host.desktop.ClickAt(host.Widget("imgCombo"), 60, 60);
+    EXPECT_TRUE(ranModal);
+    EXPECT_FALSE(host.desktop.Find("Window")->Visible());
+    EXPECT_EQ(host.Widget<tk::Image>("imgCombo").Picture(), host.Widget<tk::Image>("imgCboUp").Picture());
+    host.desktop.Advance(100);
+    EXPECT_EQ(host.ctl().ListIndex(), 5);
+}
+
+// --- the Dropdown List focus look -----------------------------------------------------
+
+TEST(DropDownHighlight, FollowsTheFocusAtTheTicks) {
+    Host host(StyleType::DropdownList);
+    host.Fill(kRows);
+    auto other = host.desktop.CreateTextBox(*host.form, "txtOther");
+    other->Top(3000);
+    other->SetFocus();
+    auto& label = host.Widget("lblCol1");
+    const tk::OleColor highlight = host.desktop.GetSysColor(13);
+
+    host.desktop.Tab(/*backwards=*/true);  // into the control
+    ASSERT_EQ(host.desktop.GetFocus(), host.ctl().hWnd());
+    host.desktop.Advance(100);
+    EXPECT_EQ(label.BackColor(), highlight);
+    host.desktop.Advance(100);
+    const auto drawn = host.desktop.FocusRects().size();
+    EXPECT_LE(drawn, 2u);
+    host.desktop.Advance(300);
+    EXPECT_EQ(host.desktop.FocusRects().size(), drawn) << "not drawn again while the focus stays";
+
+    host.desktop.PressKey(tk::key::Down, tk::shift::Alt);  // open
+    EXPECT_EQ(label.BackColor(), host.ctl().Backcolor()) << "no highlight while the list is open";
+    host.desktop.Advance(100);
+    host.desktop.PressKey(tk::key::Escape);
+    host.desktop.Advance(100);
+    EXPECT_EQ(label.BackColor(), highlight) << "drawn again after the drop-down closed";
+    const auto renewed = host.desktop.FocusRects().size();
+    host.desktop.Advance(300);
+    EXPECT_EQ(host.desktop.FocusRects().size(), renewed) << "once";
+
+    host.ctl().Locked(true);
+    other->SetFocus();
+    host.desktop.Advance(100);
+    EXPECT_EQ(label.BackColor(), tk::Rgb(192, 192, 192));
+    EXPECT_EQ(label.ForeColor(), tk::Rgb(0, 0, 0));
+}
+
+TEST(DropDownHighlight, KeysMoveTheRowWhileTheListIsClosed) {
+    Host host(StyleType::DropdownList);
+    host.Fill(kRows);
+    host.ctl().Container().SetFocus();
+    host.desktop.PressKey(tk::key::Down);
+    host.desktop.PressKey(tk::key::Down);
+    EXPECT_EQ(host.ctl().ListIndex(), 1);
+    EXPECT_EQ(host.recorder.Count("Click"), 2);
+    EXPECT_FALSE(host.desktop.Find("Window")->Visible());
+    host.desktop.PressKey(tk::key::Home);
+    EXPECT_EQ(host.ctl().ListIndex(), 1);
+}
+
+TEST(DropDownHighlight, EditStylesAreNeverColouredByTheWatcher) {
+    for (StyleType style : {StyleType::DropdownCombo, StyleType::SimpleCombo}) {
+        Host host(style);
+        const tk::OleColor before = host.Widget("lblCol1").BackColor();
+        host.ctl().Container().SetFocus();
+        host.desktop.Advance(500);
+        EXPECT_EQ(host.Widget("lblCol1").BackColor(), before);
+        EXPECT_TRUE(host.desktop.FocusRects().empty());
+    }
+}
+
+TEST(DropDownAtDesignTime, TheWatcherNeverTicks) {
+    Host host(StyleType::DropdownList, /*userMode=*/false);
+    host.ctl().Container().SetFocus();
+    host.desktop.Advance(1000);
+    EXPECT_TRUE(host.desktop.FocusRects().empty());
+}
+
+}  // namespace
+}  // namespace korvane::test
