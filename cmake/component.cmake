@@ -1,0 +1,81 @@
+# The component layer: type information, late-bound calls and the event
+# sink by number (korvane_component); the self-registering shared library
+# libkorvane.so; the scripting host korvane-host; and their tests.
+find_package(nlohmann_json 3 REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.4)
+
+file(GLOB KORVANE_COMPONENT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/component/*.cpp)
+list(FILTER KORVANE_COMPONENT_SOURCES EXCLUDE REGEX "/entry_points\\.cpp$")
+add_library(korvane_component STATIC ${KORVANE_COMPONENT_SOURCES})
+target_link_libraries(korvane_component PUBLIC korvane PRIVATE nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+set_target_properties(korvane_component PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+# The shared library, the host and the example runs join as their sources arrive.
+set(KORVANE_HAVE_SHARED OFF)
+set(KORVANE_HAVE_HOST OFF)
+if(EXISTS ${PROJECT_SOURCE_DIR}/src/component/entry_points.cpp)
+  set(KORVANE_HAVE_SHARED ON)
+endif()
+if(KORVANE_HAVE_SHARED AND EXISTS ${PROJECT_SOURCE_DIR}/src/component/host/main.cpp)
+  set(KORVANE_HAVE_HOST ON)
+endif()
+
+if(KORVANE_HAVE_SHARED)
+# libkorvane.so: only the four entry points are visible; the version script
+# also hides everything the static libraries bring along.
+add_library(korvane_shared SHARED ${PROJECT_SOURCE_DIR}/src/component/entry_points.cpp)
+target_link_libraries(korvane_shared PRIVATE korvane_component)
+set_target_properties(korvane_shared PROPERTIES
+  OUTPUT_NAME korvane
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON
+  LINK_DEPENDS ${PROJECT_SOURCE_DIR}/src/component/exports.map)
+target_link_options(korvane_shared PRIVATE
+  -Wl,--version-script=${PROJECT_SOURCE_DIR}/src/component/exports.map -Wl,--no-undefined)
+endif()
+
+if(KORVANE_HAVE_HOST)
+# The scripting host reaches the control only through the shared library,
+# found through the registry; it links the headless desktop and the
+# registry reader, never the control.
+add_executable(korvane-host
+  ${PROJECT_SOURCE_DIR}/src/component/host/main.cpp
+  ${PROJECT_SOURCE_DIR}/src/component/host/lua_binding.cpp)
+target_include_directories(korvane-host PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(korvane-host PRIVATE korvane_component PkgConfig::LUA ${CMAKE_DL_LIBS})
+add_dependencies(korvane-host korvane_shared)
+endif()
+
+if(KORVANE_BUILD_TESTS)
+  file(GLOB KORVANE_COMPONENT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/component/*.cpp)
+  add_executable(korvane_component_tests ${KORVANE_COMPONENT_TEST_SOURCES})
+  target_include_directories(korvane_component_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(korvane_component_tests PRIVATE korvane_component nlohmann_json::nlohmann_json
+    GTest::gtest GTest::gtest_main GTest::gmock ${CMAKE_DL_LIBS})
+  if(KORVANE_HAVE_SHARED)
+    target_compile_definitions(korvane_component_tests PRIVATE
+      KORVANE_SHARED_LIBRARY="$<TARGET_FILE:korvane_shared>")
+    add_dependencies(korvane_component_tests korvane_shared)
+  endif()
+  gtest_discover_tests(korvane_component_tests DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "KORVANE_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/component-test-registry.json")
+
+  # Each example script runs through the host against a registry of its own
+  # and its output is compared with the expected transcript beside it.
+  set(KORVANE_EXAMPLES)
+  if(KORVANE_HAVE_HOST)
+    file(GLOB KORVANE_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.lua)
+  endif()
+  foreach(script ${KORVANE_EXAMPLES})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME example_${name}
+      COMMAND ${CMAKE_COMMAND}
+        -DHOST=$<TARGET_FILE:korvane-host>
+        -DLIBRARY=$<TARGET_FILE:korvane_shared>
+        -DSCRIPT=${script}
+        -DEXPECTED=${PROJECT_SOURCE_DIR}/examples/${name}.expected
+        -DWORK=${CMAKE_CURRENT_BINARY_DIR}/examples/${name}
+        -P ${PROJECT_SOURCE_DIR}/cmake/run_example.cmake)
+  endforeach()
+endif()
