@@ -503,10 +503,14 @@ TEST(Factory, CreatesControlsAtDesignAndRunTimeAndCountsLiveObjects) {
         ctl->Release();
     }
     EXPECT_EQ(LiveObjects(), before + 1);
+    // A lock keeps the library busy after its last object is gone.
     factory->LockServer(true);
     factory->Release();
     EXPECT_EQ(LiveObjects(), before + 1);
+    ASSERT_EQ(GetClassFactory(Library().Class.Id, kClassFactoryInterface, &raw), result::Ok);
+    factory = static_cast<ClassFactory*>(raw);
     factory->LockServer(false);
+    factory->Release();
     EXPECT_EQ(LiveObjects(), before);
 }
 
