@@ -95,6 +95,7 @@ public:
     void Beep() override;
     void DoEvents() override;
     std::int64_t TickCount() const override;
+    std::string UserLocale() const override;
 
     Hwnd GetFocus() override;
     std::int32_t GetWindowRect(Hwnd window, Rect& rect) override;
@@ -115,6 +116,8 @@ public:
     void SetSysColor(int index, std::uint32_t color);
     void SetScrollBarWidth(std::int32_t px);
     void SetApp(AppInfo app);
+    // The user's locale; empty (the default) takes it from the environment.
+    void SetUserLocale(std::string locale);
     void DefineFont(std::string face, FontMeasure measure);
     // The button the next message boxes answer with (default 1, OK).
     void SetMsgBoxAnswer(int answer);

@@ -440,6 +440,14 @@ void HeadlessDesktop::SetSysColor(int index, std::uint32_t color) {
 void HeadlessDesktop::SetScrollBarWidth(std::int32_t px) {
     impl_->options.ScrollBarWidthPx = px;
 }
+void HeadlessDesktop::SetUserLocale(std::string locale) {
+    impl_->userLocale = std::move(locale);
+}
+
+std::string HeadlessDesktop::UserLocale() const {
+    return impl_->userLocale.empty() ? Desktop::UserLocale() : impl_->userLocale;
+}
+
 void HeadlessDesktop::SetApp(AppInfo app) {
     impl_->app = std::move(app);
 }

@@ -115,6 +115,7 @@ struct HeadlessDesktop::Impl {
     HeadlessDesktop& owner;
     Options options;
     AppInfo app;
+    std::string userLocale;
     std::map<int, std::uint32_t> sysColors;
     std::vector<std::pair<std::string, FontMeasure>> fonts;
     int msgBoxAnswer = 1;
