@@ -395,6 +395,18 @@ public:
             root = Json::parse(text_.begin(), text_.end());
         } catch (const Json::parse_error& e) {
             Refuse(source_, text_, e.byte > 0 ? e.byte - 1 : 0, ParseReason(e.what()));
+        } catch (const Json::exception& e) {
+            // A number too large for a double ("1e400") comes without a
+            // position; the message quotes it, so it is found in the text.
+            const std::string what = e.what();
+            const auto open = what.find('\'');
+            const auto close = open == std::string::npos ? open : what.find('\'', open + 1);
+            std::size_t offset = 0;
+            if (close != std::string::npos && close > open + 1) {
+                const auto at = text_.find(std::string_view(what).substr(open + 1, close - open - 1));
+                offset = at == std::string_view::npos ? 0 : at;
+            }
+            Refuse(source_, text_, offset, ParseReason(what));
         }
         if (!root.is_object())
             Fail({}, "it is not a form file: the top level is not an object");
