@@ -14,11 +14,13 @@ std::string Desktop::UserLocale() const {
         std::string id(value);
         // "de_DE.UTF-8@euro" -> "de_DE"
         id = id.substr(0, id.find_first_of(".@"));
-        if (id == "C" || id == "POSIX")
-            return "en_US_POSIX";
-        return id;
+        if (id != "C" && id != "POSIX")
+            return id;
+        break;
     }
-    return "en_US_POSIX";
+    // No locale of the user's, or the plain C one: English rules, whose
+    // collation ignores case as a user would expect.
+    return "en_US";
 }
 
 }  // namespace korvane::tk
