@@ -1,0 +1,121 @@
+// The desktop on a real screen: the toolkit interface over Qt 6 Widgets.
+// Forms are top-level windows, the control's widgets are Qt widgets, the
+// timers are Qt timers and a modal Show runs a nested Qt event loop. Sizes
+// stay in twips for the control; the desktop converts them with the
+// screen's logical resolution.
+//
+// A QApplication must exist before a QtDesktop is made (CreateQtDesktop
+// makes one when the process has none). Widgets may be destroyed in any
+// order, also after their desktop; a widget whose desktop is gone does
+// nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "korvane/toolkit/desktop.h"
+
+class QWidget;
+
+namespace korvane::tk::qt {
+
+struct MessageBoxRecord {
+    std::string Prompt;
+    int Style = 0;
+    std::string Title;  // the title shown: the application title when none was given
+};
+
+class QtDesktop final : public Desktop {
+public:
+    struct Options {
+        // Forms with these names open as borderless, top-most tool windows
+        // without a taskbar entry: the control's drop-down list window.
+        std::vector<std::string> ToolWindowForms = {"Window"};
+    };
+
+    QtDesktop();
+    explicit QtDesktop(Options options);
+    ~QtDesktop() override;
+
+    // --- Desktop ---------------------------------------------------------
+    std::unique_ptr<Form> CreateForm(std::string name) override;
+    std::unique_ptr<UserControl> CreateUserControl(Widget& parent, std::string name, tk::Ambient ambient) override;
+    std::unique_ptr<TextBox> CreateTextBox(Widget& parent, std::string name) override;
+    std::unique_ptr<Label> CreateLabel(Widget& parent, std::string name) override;
+    std::unique_ptr<ListBox> CreateListBox(Widget& parent, std::string name) override;
+    std::unique_ptr<Image> CreateImage(Widget& parent, std::string name) override;
+    std::unique_ptr<Timer> CreateTimer(Widget& parent, std::string name) override;
+
+    float ScreenWidth() const override;
+    float ScreenHeight() const override;
+    std::int16_t TwipsPerPixelX() const override;
+    std::int16_t TwipsPerPixelY() const override;
+    std::int16_t MousePointer() const override;
+    void MousePointer(std::int16_t value) override;
+
+    AppInfo App() const override;
+    int MsgBox(std::string_view prompt, int style = msgbox::OkOnly, std::string_view title = {}) override;
+    void Beep() override;
+    void DoEvents() override;
+    std::int64_t TickCount() const override;
+
+    Hwnd GetFocus() override;
+    std::int32_t GetWindowRect(Hwnd window, Rect& rect) override;
+    Hwnd GetParent(Hwnd window) override;
+    std::int32_t GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) override;
+    std::int32_t SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
+                              std::int32_t cy, unsigned flags) override;
+    std::int32_t GetSystemMetrics(int index) override;
+    std::uint32_t GetSysColor(int index) override;
+    std::int32_t DrawFocusRect(Hdc dc, const Rect& rect) override;
+    std::int32_t MessageBeep(std::uint32_t type) override;
+    Hwnd GetDesktopWindow() override;
+    std::intptr_t ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
+                                std::string_view parameters, std::string_view directory, std::int32_t showCmd) override;
+
+    // --- for hosts, demos and tests ---------------------------------------
+    void SetApp(AppInfo app);
+    // With recording on, message boxes are kept in MessageBoxes() and
+    // answered with `answer` instead of being shown (for unattended runs).
+    void RecordMessageBoxes(bool on, int answer = 1);
+    const std::vector<MessageBoxRecord>& MessageBoxes() const;
+    std::int32_t Beeps() const;  // Beep and MessageBeep calls
+    // The focus rectangles drawn on a device context and not yet erased.
+    std::vector<Rect> FocusRects(Hdc dc) const;
+    bool IsTopMost(Hwnd window) const;
+
+    // The Qt widget behind a toolkit widget; nullptr for timers.
+    QWidget* WidgetOf(const Widget& widget) const;
+    // By dotted path of names from the form: "Form1.KorvaneBox1.txtCol1".
+    // Forms are searched newest first. nullptr when nothing matches.
+    Widget* Find(std::string_view path) const;
+    Widget* FromHwnd(Hwnd window) const;
+    // Screen rectangle of any widget, in pixels.
+    Rect ScreenRectPx(const Widget& widget) const;
+
+    // A top-level Qt window not made through this desktop (a foreign host),
+    // known under `className` to the window functions.
+    Hwnd AdoptForeignWindow(QWidget& window, std::string className);
+    // Moves a user control's window into a foreign window (or back under
+    // its own parent when `newParent` is not a foreign window).
+    void Reparent(Widget& child, Hwnd newParent);
+
+    // Runs the event loop for `ms` milliseconds of real time.
+    void ProcessEventsFor(int ms);
+    // Saves what the screen shows inside `boundsPx` as a PNG.
+    bool SaveScreenPng(const Rect& boundsPx, const std::string& path) const;
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// Makes a QApplication when the process has none yet (it then lives until
+// the process ends) and a desktop on it.
+std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options = {});
+
+}  // namespace korvane::tk::qt

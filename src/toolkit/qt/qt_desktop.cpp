@@ -1,0 +1,712 @@
+// The Qt desktop itself: the widget registry and factories, the screen as
+// the primary Qt screen reports it, the application globals (message boxes,
+// beeps, the busy pointer, the event pump), the window functions, and the
+// accessibility of the widgets.
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "korvane/errors.h"
+#include "korvane/toolkit/desktop_opener.h"
+#include "qt_widget_kinds.h"
+
+namespace korvane::tk::qt {
+
+namespace {
+
+using Impl = QtDesktop::Impl;
+
+// Colours for the indexes the palette has no role for.
+const std::map<int, std::uint32_t> kFallbackSysColors = {
+    {0, 0xC0C0C0},  {1, 0x808000},  {2, 0x800000},  {3, 0x808080},  {4, 0xC0C0C0},  {6, 0x000000},  {7, 0x000000},
+    {9, 0xFFFFFF},  {10, 0xC0C0C0}, {11, 0xC0C0C0}, {12, 0x808080}, {16, 0x808080}, {17, 0x808080}, {19, 0xC0C0C0},
+    {20, 0xFFFFFF}, {21, 0x000000}, {22, 0xDFDFDF}, {23, 0x000000}, {24, 0xE1FFFF},
+};
+
+QScreen* PrimaryScreen() {
+    return QGuiApplication::primaryScreen();
+}
+
+// Names a screen reader announces for the control's widgets: the columns
+// by number, the button by what it does.
+QString AccessibleName(const std::string& name) {
+    static const std::map<std::string, const char*> names = {
+        {"txtCol1", "Column 1"},  {"txtCol2", "Column 2"},  {"lblCol1", "Column 1"},
+        {"lblCol2", "Column 2"},  {"lstCol1", "Column 1"},  {"lstCol2", "Column 2"},
+        {"lstCol1a", "Column 1"}, {"lstCol2a", "Column 2"}, {"imgCombo", "Open the list"},
+    };
+    auto it = names.find(name);
+    return it != names.end() ? QString::fromLatin1(it->second) : ToQ(name);
+}
+
+// The accessible face of our hand-made widgets: the list with its current
+// row as value, the drop-down button as a push button, labels as text and
+// the control's surface as a combo box.
+class AccessibleNode final : public QAccessibleWidget {
+public:
+    AccessibleNode(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
+
+    QString text(QAccessible::Text t) const override {
+        Node* node = NodeOf();
+        if (node != nullptr && t == QAccessible::Value) {
+            if (auto* list = ListBoxOf(node); list != nullptr && list->listIndex >= 0)
+                return ToQ(list->List(list->listIndex));
+            if (node->kind == Kind::Label)
+                return ToQ(static_cast<QtLabel*>(node)->caption);
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    Node* NodeOf() const {
+        auto* ref = dynamic_cast<Backref*>(widget());
+        return ref != nullptr ? ref->node : nullptr;
+    }
+};
+
+QAccessibleInterface* AccessibleFactory(const QString&, QObject* object) {
+    auto* ref = dynamic_cast<Backref*>(object);
+    auto* w = qobject_cast<QWidget*>(object);
+    if (ref == nullptr || w == nullptr || ref->node == nullptr || dynamic_cast<EditWidget*>(object) != nullptr)
+        return nullptr;
+    switch (ref->node->kind) {
+        case Kind::ListBox:
+            return new AccessibleNode(w, QAccessible::List);
+        case Kind::Image:
+            return new AccessibleNode(w,
+                                      ref->node->name == "imgCombo" ? QAccessible::PushButton : QAccessible::Graphic);
+        case Kind::Label:
+            return new AccessibleNode(w, QAccessible::StaticText);
+        case Kind::UserControl:
+            return new AccessibleNode(w, QAccessible::ComboBox);
+        default:
+            return nullptr;
+    }
+}
+
+// Presses, window switches and the loss of the application's activation,
+// seen before any widget handles them.
+class InputFilter final : public QObject {
+public:
+    explicit InputFilter(Impl& desk) : desk_(desk) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            if (auto* w = qobject_cast<QWidget*>(watched); w != nullptr && w->isWindow())
+                Guarded([&] { desk_.QtPressed(w); });
+        } else if (event->type() == QEvent::ApplicationDeactivate) {
+            QTimer::singleShot(0, this, [this] { Guarded([&] { desk_.QtApplicationDeactivated(); }); });
+        } else if (event->type() == QEvent::FocusIn) {
+            // Focus on a widget that is not ours takes it from ours.
+            if (auto* w = qobject_cast<QWidget*>(watched); w != nullptr && dynamic_cast<Backref*>(w) == nullptr) {
+                bool ours = false;
+                for (QObject* o = w; o != nullptr && !ours; o = o->parent())
+                    ours = desk_.NodeOfObject(o) != nullptr;
+                if (!ours && !w->isWindow())
+                    Guarded([&] { desk_.QtFocusIn(w); });
+            }
+        }
+        return false;
+    }
+
+private:
+    Impl& desk_;
+};
+
+std::int64_t NowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+}  // namespace
+
+// --- registry ------------------------------------------------------------------------
+
+Impl::Impl(QtDesktop& o, Options opts) : owner(o), options(std::move(opts)) {
+    if (QApplication::instance() == nullptr)
+        Raise(ErrorCode::InvalidProcedureCall, "the Qt desktop needs a QApplication");
+    if (QScreen* screen = PrimaryScreen()) {
+        const double dpi = screen->logicalDotsPerInchY();
+        tpp = static_cast<std::int16_t>(std::max(1L, std::lround(1440.0 / (dpi > 0 ? dpi : 96.0))));
+    }
+    startMs = NowMs();
+    desktopWindow = nextHwnd;
+    nextHwnd += 4;
+    static bool factoryInstalled = false;
+    if (!factoryInstalled) {
+        QAccessible::installFactory(AccessibleFactory);
+        factoryInstalled = true;
+    }
+    filter = std::make_unique<InputFilter>(*this);
+    QApplication::instance()->installEventFilter(filter.get());
+}
+
+// Widgets may outlive the desktop: their Qt objects go now, and they must
+// not reach back into it.
+Impl::~Impl() {
+    if (filter)
+        QApplication::instance()->removeEventFilter(filter.get());
+    if (overrideCursor)
+        QGuiApplication::restoreOverrideCursor();
+    ++settingFocus;
+    for (const ModalLoop& m : modalLoops)
+        m.Loop->quit();
+    for (auto& [id, node] : nodes) {
+        if (auto* ref = dynamic_cast<Backref*>(node->object.data()))
+            ref->node = nullptr;
+    }
+    for (auto& [id, node] : nodes) {
+        if (node->kind == Kind::Form || node->parent == nullptr || node->kind == Kind::Timer) {
+            if (QObject* o = node->object.data()) {
+                if (node->dispatching > 0) {
+                    o->deleteLater();
+                } else {
+                    delete o;
+                }
+            }
+        }
+    }
+    for (auto& [id, node] : nodes) {
+        if (QObject* o = node->object.data()) {
+            if (node->dispatching > 0) {
+                o->deleteLater();
+            } else {
+                delete o;
+            }
+        }
+        node->desk = nullptr;
+    }
+}
+
+void Impl::Register(Node& node, bool windowed) {
+    node.id = nextId++;
+    nodes[node.id] = &node;
+    if (!windowed)
+        return;
+    node.hwnd = nextHwnd;
+    nextHwnd += 4;
+    byHwnd[node.hwnd] = node.id;
+}
+
+void Impl::Unregister(Node& node) {
+    auto inside = [&](std::uint64_t id) {
+        for (Node* n = Get(id); n != nullptr; n = n->parent) {
+            if (n == &node)
+                return true;
+        }
+        return false;
+    };
+    if (inside(focus))
+        focus = 0;
+    nodes.erase(node.id);
+    if (node.object)
+        byObject.erase(node.object.data());
+    if (node.hwnd != 0) {
+        byHwnd.erase(node.hwnd);
+        lastFocus.erase(node.hwnd);
+    }
+    if (auto* control = dynamic_cast<QtUserControl*>(&node))
+        focusRects.erase(control->dc);
+    if (node.kind == Kind::Form) {
+        for (const ModalLoop& m : modalLoops) {
+            if (m.Form == node.id)
+                m.Loop->quit();
+        }
+        if (active == node.hwnd)
+            active = 0;
+    }
+}
+
+Node* Impl::Get(std::uint64_t id) const {
+    auto it = nodes.find(id);
+    return it == nodes.end() ? nullptr : it->second;
+}
+
+Node* Impl::NodeOf(const Widget& widget) const {
+    auto* node = dynamic_cast<Node*>(const_cast<Widget*>(&widget));
+    return node != nullptr && node->desk == this ? node : nullptr;
+}
+
+Node* Impl::NodeOf(Hwnd window) const {
+    auto it = byHwnd.find(window);
+    return it == byHwnd.end() ? nullptr : Get(it->second);
+}
+
+Node* Impl::NodeOfObject(const QObject* object) const {
+    auto it = byObject.find(object);
+    return it == byObject.end() ? nullptr : Get(it->second);
+}
+
+Node* Impl::FormOf(Hwnd window) const {
+    Node* node = NodeOf(window);
+    return node != nullptr && node->kind == Kind::Form ? node : nullptr;
+}
+
+int Impl::ToPx(float twips) const {
+    return static_cast<int>(std::floor(static_cast<double>(twips) / tpp + 0.5));
+}
+
+// The system colours the control paints with come from the palette of the
+// desktop style; the rest keep classic values.
+std::uint32_t Impl::SysColor(int index) const {
+    const QPalette pal = QApplication::palette();
+    switch (index) {
+        case 5:
+            return FromQColor(pal.color(QPalette::Base));
+        case 8:
+            return FromQColor(pal.color(QPalette::Text));
+        case 13:
+            return FromQColor(pal.color(QPalette::Highlight));
+        case 14:
+            return FromQColor(pal.color(QPalette::HighlightedText));
+        case 15:
+            return FromQColor(pal.color(QPalette::Button));
+        case 18:
+            return FromQColor(pal.color(QPalette::ButtonText));
+        default:
+            break;
+    }
+    auto it = kFallbackSysColors.find(index);
+    return it == kFallbackSysColors.end() ? 0 : it->second;
+}
+
+bool Impl::IsToolWindow(std::string_view formName) const {
+    return std::any_of(options.ToolWindowForms.begin(), options.ToolWindowForms.end(),
+                       [&](const std::string& n) { return SameName(n, formName); });
+}
+
+// --- construction and factories -----------------------------------------------------------
+
+QtDesktop::QtDesktop() : QtDesktop(Options{}) {}
+QtDesktop::QtDesktop(Options options) : impl_(std::make_unique<Impl>(*this, std::move(options))) {}
+QtDesktop::~QtDesktop() = default;
+
+namespace {
+Node& ParentNode(const Impl& impl, Widget& parent) {
+    Node* node = impl.NodeOf(parent);
+    if (node == nullptr)
+        Raise(ErrorCode::InvalidProcedureCall, "the parent belongs to another desktop");
+    return *node;
+}
+}  // namespace
+
+std::unique_ptr<Form> QtDesktop::CreateForm(std::string name) {
+    return std::make_unique<QtForm>(*impl_, std::move(name));
+}
+
+std::unique_ptr<UserControl> QtDesktop::CreateUserControl(Widget& parent, std::string name, tk::Ambient ambient) {
+    auto control = std::make_unique<QtUserControl>(*impl_, ParentNode(*impl_, parent), std::move(name), ambient);
+    if (QWidget* w = control->Q())
+        w->setAccessibleName(ToQ(control->Name()));
+    return control;
+}
+
+namespace {
+template <class T>
+std::unique_ptr<T> Named(std::unique_ptr<T> widget) {
+    if (QWidget* w = widget->Q())
+        w->setAccessibleName(AccessibleName(widget->Name()));
+    return widget;
+}
+}  // namespace
+
+std::unique_ptr<TextBox> QtDesktop::CreateTextBox(Widget& parent, std::string name) {
+    Node& p = ParentNode(*impl_, parent);
+    auto text = Named(std::make_unique<QtTextBox>(*impl_, p, std::move(name)));
+    impl_->UpdateFocusPolicy(&p);
+    return text;
+}
+std::unique_ptr<Label> QtDesktop::CreateLabel(Widget& parent, std::string name) {
+    return Named(std::make_unique<QtLabel>(*impl_, ParentNode(*impl_, parent), std::move(name)));
+}
+std::unique_ptr<ListBox> QtDesktop::CreateListBox(Widget& parent, std::string name) {
+    Node& p = ParentNode(*impl_, parent);
+    auto list = Named(std::make_unique<QtListBox>(*impl_, p, std::move(name)));
+    impl_->UpdateFocusPolicy(&p);
+    return list;
+}
+std::unique_ptr<Image> QtDesktop::CreateImage(Widget& parent, std::string name) {
+    return Named(std::make_unique<QtImage>(*impl_, ParentNode(*impl_, parent), std::move(name)));
+}
+std::unique_ptr<Timer> QtDesktop::CreateTimer(Widget& parent, std::string name) {
+    return std::make_unique<QtTimer>(*impl_, ParentNode(*impl_, parent), std::move(name));
+}
+
+// --- screen and application globals ----------------------------------------------------
+
+float QtDesktop::ScreenWidth() const {
+    return static_cast<float>(const_cast<QtDesktop*>(this)->GetSystemMetrics(0)) * impl_->Tpp();
+}
+float QtDesktop::ScreenHeight() const {
+    return static_cast<float>(const_cast<QtDesktop*>(this)->GetSystemMetrics(1)) * impl_->Tpp();
+}
+std::int16_t QtDesktop::TwipsPerPixelX() const {
+    return impl_->tpp;
+}
+std::int16_t QtDesktop::TwipsPerPixelY() const {
+    return impl_->tpp;
+}
+std::int16_t QtDesktop::MousePointer() const {
+    return impl_->screenPointer;
+}
+
+// The busy pointer is Qt's override cursor: set once while busy, taken
+// back when the pointer returns to the default.
+void QtDesktop::MousePointer(std::int16_t value) {
+    impl_->screenPointer = value;
+    const bool busy = value == pointer::Hourglass;
+    if (busy && !impl_->overrideCursor) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        impl_->overrideCursor = true;
+    } else if (!busy && impl_->overrideCursor) {
+        QGuiApplication::restoreOverrideCursor();
+        impl_->overrideCursor = false;
+    }
+}
+
+AppInfo QtDesktop::App() const {
+    return impl_->app;
+}
+
+int QtDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
+    const std::string shownTitle = title.empty() ? impl_->app.Title : std::string(title);
+    impl_->messageBoxes.push_back({std::string(prompt), style, shownTitle});
+    if (impl_->recordMessageBoxes)
+        return impl_->msgBoxAnswer;
+    QMessageBox box((style & msgbox::Critical) == msgbox::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    ToQ(shownTitle), ToQ(prompt), QMessageBox::Ok);
+    box.exec();
+    return 1;
+}
+
+void QtDesktop::Beep() {
+    ++impl_->beeps;
+    QApplication::beep();
+}
+
+void QtDesktop::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+std::int64_t QtDesktop::TickCount() const {
+    return NowMs() - impl_->startMs;
+}
+
+// --- window functions ------------------------------------------------------------------
+
+Hwnd QtDesktop::GetFocus() {
+    Node* node = impl_->Get(impl_->focus);
+    return node != nullptr ? node->hwnd : 0;
+}
+
+std::int32_t QtDesktop::GetWindowRect(Hwnd window, Rect& rect) {
+    if (window != 0 && window == impl_->desktopWindow) {
+        rect = {0, 0, GetSystemMetrics(0), GetSystemMetrics(1)};
+        return 1;
+    }
+    if (auto it = impl_->foreign.find(window); it != impl_->foreign.end()) {
+        if (!it->second.Window)
+            return 0;
+        const QRect g = it->second.Window->frameGeometry();
+        rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+        return 1;
+    }
+    Node* node = impl_->NodeOf(window);
+    if (node == nullptr)
+        return 0;
+    rect = impl_->RectPx(*node);
+    return 1;
+}
+
+Hwnd QtDesktop::GetParent(Hwnd window) {
+    Node* node = impl_->NodeOf(window);
+    if (node == nullptr || node->kind == Kind::Form)
+        return 0;
+    if (node->foreignParent != 0)
+        return node->foreignParent;
+    for (Node* p = node->parent; p != nullptr; p = p->parent) {
+        if (p->foreignParent != 0 && !p->Windowed())
+            return p->foreignParent;
+        if (p->Windowed())
+            return p->hwnd;
+    }
+    return 0;
+}
+
+// Forms made through this desktop carry the class name of the native host
+// forms, so the control opens its drop-down modeless on them.
+std::int32_t QtDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
+    std::string cls;
+    if (window != 0 && window == impl_->desktopWindow) {
+        cls = "KorvaneDesktop";
+    } else if (auto it = impl_->foreign.find(window); it != impl_->foreign.end()) {
+        cls = it->second.ClassName;
+    } else if (Node* node = impl_->NodeOf(window)) {
+        switch (node->kind) {
+            case Kind::Form:
+                cls = "ThunderForm";
+                break;
+            case Kind::UserControl:
+                cls = "KorvaneUserControl";
+                break;
+            case Kind::TextBox:
+                cls = "KorvaneTextBox";
+                break;
+            case Kind::ListBox:
+                cls = "KorvaneListBox";
+                break;
+            default:
+                break;
+        }
+    }
+    if (cls.empty() || maxCount <= 0)
+        return 0;
+    name = cls.substr(0, static_cast<std::size_t>(maxCount - 1));
+    return static_cast<std::int32_t>(name.size());
+}
+
+// Moves, sizes and restacks; with NoMove and NoSize only the stacking (and
+// the top-most band) changes. It never activates the window.
+std::int32_t QtDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
+                                     std::int32_t cy, unsigned flags) {
+    constexpr unsigned kNoZOrder = 0x4;
+    Node* node = impl_->NodeOf(window);
+    QWidget* w = nullptr;
+    if (node != nullptr) {
+        w = node->Q();
+    } else if (auto it = impl_->foreign.find(window); it != impl_->foreign.end()) {
+        w = it->second.Window.data();
+    }
+    if (w == nullptr)
+        return 0;
+    if (w->isWindow() && (flags & kNoZOrder) == 0) {
+        ++impl_->settingFocus;
+        if (insertAfter == hwnd::TopMost || insertAfter == hwnd::NoTopMost) {
+            const bool on = insertAfter == hwnd::TopMost;
+            if (((w->windowFlags() & Qt::WindowStaysOnTopHint) != 0) != on) {
+                // Qt re-creates the window for new flags, which hides it.
+                const bool shown = w->isVisible();
+                w->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+                if (shown)
+                    w->show();
+            }
+            w->raise();
+        } else if (insertAfter == hwnd::Bottom) {
+            w->lower();
+        } else {
+            w->raise();
+        }
+        --impl_->settingFocus;
+    }
+    if (node == nullptr) {
+        if ((flags & swp::NoMove) == 0)
+            w->move(x, y);
+        if ((flags & swp::NoSize) == 0)
+            w->resize(cx, cy);
+        return 1;
+    }
+    if ((flags & swp::NoMove) == 0) {
+        node->left = static_cast<float>(x) * impl_->Tpp();
+        node->top = static_cast<float>(y) * impl_->Tpp();
+        node->ApplyGeometry();
+    }
+    if ((flags & swp::NoSize) == 0) {
+        const std::uint64_t id = node->id;
+        node->SetWidth(static_cast<float>(cx) * impl_->Tpp());
+        if (Node* still = impl_->Get(id))
+            still->SetHeight(static_cast<float>(cy) * impl_->Tpp());
+    }
+    return 1;
+}
+
+std::int32_t QtDesktop::GetSystemMetrics(int index) {
+    switch (index) {
+        case 0:
+            return PrimaryScreen() != nullptr ? PrimaryScreen()->geometry().width() : 0;
+        case 1:
+            return PrimaryScreen() != nullptr ? PrimaryScreen()->geometry().height() : 0;
+        case 2:
+        case 3:
+        case 20:
+        case 21:
+            return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        default:
+            return 0;
+    }
+}
+
+std::uint32_t QtDesktop::GetSysColor(int index) {
+    return impl_->SysColor(index);
+}
+
+// The rectangle inverts what is under it: drawing the same one again takes
+// it away. A user control paints the rectangles of its device context over
+// itself and its windowless widgets until something repaints them.
+std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
+    QtUserControl* control = nullptr;
+    for (auto& [id, node] : impl_->nodes) {
+        if (auto* c = dynamic_cast<QtUserControl*>(node); c != nullptr && c->dc == dc)
+            control = c;
+    }
+    if (control == nullptr)
+        return 0;
+    auto& rects = impl_->focusRects[dc];
+    auto same = std::find(rects.begin(), rects.end(), rect);
+    if (same != rects.end()) {
+        rects.erase(same);
+    } else {
+        rects.push_back(rect);
+    }
+    if (QWidget* w = control->Q())
+        w->update();
+    for (Node* child : control->children) {
+        if (QWidget* cw = child->Q())
+            cw->update();
+    }
+    return 1;
+}
+
+std::int32_t QtDesktop::MessageBeep(std::uint32_t) {
+    Beep();
+    return 1;
+}
+
+Hwnd QtDesktop::GetDesktopWindow() {
+    return impl_->desktopWindow;
+}
+
+std::intptr_t QtDesktop::ShellExecuteA(Hwnd, std::string_view, std::string_view file, std::string_view,
+                                       std::string_view, std::int32_t) {
+    return OpenWithDesktop(file);
+}
+
+// --- for hosts, demos and tests -------------------------------------------------------------
+
+void QtDesktop::SetApp(AppInfo app) {
+    impl_->app = std::move(app);
+}
+
+void QtDesktop::RecordMessageBoxes(bool on, int answer) {
+    impl_->recordMessageBoxes = on;
+    impl_->msgBoxAnswer = answer;
+}
+
+const std::vector<MessageBoxRecord>& QtDesktop::MessageBoxes() const {
+    return impl_->messageBoxes;
+}
+
+std::int32_t QtDesktop::Beeps() const {
+    return impl_->beeps;
+}
+
+std::vector<Rect> QtDesktop::FocusRects(Hdc dc) const {
+    auto it = impl_->focusRects.find(dc);
+    return it == impl_->focusRects.end() ? std::vector<Rect>{} : it->second;
+}
+
+bool QtDesktop::IsTopMost(Hwnd window) const {
+    Node* node = impl_->NodeOf(window);
+    QWidget* w = node != nullptr ? node->Q() : nullptr;
+    return w != nullptr && (w->windowFlags() & Qt::WindowStaysOnTopHint) != 0;
+}
+
+QWidget* QtDesktop::WidgetOf(const Widget& widget) const {
+    Node* node = impl_->NodeOf(widget);
+    return node != nullptr ? node->Q() : nullptr;
+}
+
+Widget* QtDesktop::Find(std::string_view path) const {
+    auto dot = path.find('.');
+    auto head = path.substr(0, dot);
+    Node* found = nullptr;
+    for (auto it = impl_->nodes.rbegin(); it != impl_->nodes.rend() && found == nullptr; ++it) {
+        if (it->second->kind == Kind::Form && SameName(it->second->name, head))
+            found = it->second;
+    }
+    while (found != nullptr && dot != std::string_view::npos) {
+        path = path.substr(dot + 1);
+        dot = path.find('.');
+        head = path.substr(0, dot);
+        Node* next = nullptr;
+        for (Node* child : found->children) {
+            if (SameName(child->name, head)) {
+                next = child;
+                break;
+            }
+        }
+        found = next;
+    }
+    return found != nullptr ? found->self : nullptr;
+}
+
+Widget* QtDesktop::FromHwnd(Hwnd window) const {
+    Node* node = impl_->NodeOf(window);
+    return node != nullptr ? node->self : nullptr;
+}
+
+Rect QtDesktop::ScreenRectPx(const Widget& widget) const {
+    Node* node = impl_->NodeOf(widget);
+    return node != nullptr ? impl_->RectPx(*node) : Rect{};
+}
+
+Hwnd QtDesktop::AdoptForeignWindow(QWidget& window, std::string className) {
+    const Hwnd h = impl_->nextHwnd;
+    impl_->nextHwnd += 4;
+    impl_->foreign[h] = Impl::Foreign{&window, std::move(className)};
+    return h;
+}
+
+void QtDesktop::Reparent(Widget& child, Hwnd newParent) {
+    Node& node = ParentNode(*impl_, child);
+    QWidget* w = node.Q();
+    auto it = impl_->foreign.find(newParent);
+    if (it == impl_->foreign.end() || !it->second.Window) {
+        node.foreignParent = 0;
+        if (w != nullptr && node.parent != nullptr)
+            w->setParent(node.parent->Q());
+    } else {
+        node.foreignParent = newParent;
+        if (w != nullptr)
+            w->setParent(it->second.Window.data());
+    }
+    if (w != nullptr) {
+        node.ApplyGeometry();
+        w->setVisible(node.visible);
+    }
+    impl_->CheckFocus();
+}
+
+void QtDesktop::ProcessEventsFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+bool QtDesktop::SaveScreenPng(const Rect& r, const std::string& path) const {
+    QScreen* screen = PrimaryScreen();
+    if (screen == nullptr)
+        return false;
+    const QPixmap shot = screen->grabWindow(0, r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    return !shot.isNull() && shot.save(ToQ(path), "PNG");
+}
+
+std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options) {
+    if (QApplication::instance() == nullptr)
+        new QApplication(argc, argv);  // lives until the process ends
+    return std::make_unique<QtDesktop>(std::move(options));
+}
+
+}  // namespace korvane::tk::qt

@@ -1,0 +1,262 @@
+// The concrete Qt widgets: for each widget kind, the Qt widget that shows
+// it and the toolkit class the control holds. The Qt side turns Qt's events
+// into the toolkit's events through its node; the node owns the Qt widget.
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QLineEdit>
+#include <QTimer>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "qt_model.h"
+
+namespace korvane::tk::qt {
+
+// What every Qt widget of ours knows: its node, null once the node is gone.
+struct Backref {
+    Node* node = nullptr;
+    virtual ~Backref() = default;
+};
+
+// Runs an event override and keeps exceptions out of Qt's event loop: a
+// handler that fails is reported on the standard error, as an unhandled
+// run-time error would be.
+template <class F>
+void Guarded(F&& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "korvane: run-time error in an event handler: %s\n", e.what());
+    }
+}
+
+// Paints the focus rectangles of a user control's device context that fall
+// into `area` (pixels of the user control), offset to the painter's widget.
+void PaintFocusRects(QPainter& painter, const std::vector<Rect>& rects, QPoint offset);
+
+// --- Qt side -----------------------------------------------------------------------
+
+class FormWindow final : public QWidget, public Backref {
+public:
+    explicit FormWindow(Qt::WindowFlags flags);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+};
+
+class SurfaceWidget final : public QWidget, public Backref {
+public:
+    explicit SurfaceWidget(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+};
+
+class EditWidget final : public QLineEdit, public Backref {
+public:
+    explicit EditWidget(QWidget* parent);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+};
+
+// Labels and images: windowless in the toolkit, so a press on them focuses
+// their user control, and the user control's focus rectangles show on them.
+class PassiveWidget final : public QWidget, public Backref {
+public:
+    explicit PassiveWidget(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class ListWidget final : public QAbstractScrollArea, public Backref {
+public:
+    explicit ListWidget(QWidget* parent);
+    // Puts the scroll bar on the list's rows without raising Scroll.
+    void SyncScrollBar();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    int syncing_ = 0;
+};
+
+// --- toolkit side --------------------------------------------------------------------
+
+class QtForm final : public WidgetImpl<Form> {
+public:
+    QtForm(QtDesktop::Impl& desk, std::string name);
+
+    bool Loaded() const override { return loaded; }
+    void Load() override;
+    void Unload() override;
+    void Show(int modal) override;
+    void Hide() override;
+    const std::string& Caption() const override { return caption; }
+    void Caption(std::string value) override;
+    PictureRef Icon() const override { return formIcon; }
+    void Icon(PictureRef value) override { formIcon = std::move(value); }
+    float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
+    float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
+
+    void SetVisible(bool value) override;
+    void ApplyGeometry() override;
+
+    bool loaded = false;
+    bool toolWindow = false;
+    std::string caption;
+    PictureRef formIcon;
+};
+
+class QtUserControl final : public WidgetImpl<UserControl> {
+public:
+    QtUserControl(QtDesktop::Impl& desk, Node& parent, std::string name, tk::Ambient ambient);
+
+    Hdc hDC() const override { return dc; }
+    const tk::Ambient& Ambient() const override { return ambient; }
+    float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
+    float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
+    void PropertyChanged(std::string_view) override {}
+
+    void SetWidth(float value) override;
+    void SetHeight(float value) override;
+    void SetVisible(bool value) override;
+    void Repaint() override;
+
+    Hdc dc = 0;
+    tk::Ambient ambient;
+};
+
+class QtLabel final : public WidgetImpl<Label> {
+public:
+    QtLabel(QtDesktop::Impl& desk, Node& parent, std::string name);
+    const std::string& Caption() const override { return caption; }
+    void Caption(std::string value) override;
+    void SetColors(OleColor backColor, OleColor foreColor) override;
+    void Repaint() override;
+
+    std::string caption;
+};
+
+class QtImage final : public WidgetImpl<Image> {
+public:
+    QtImage(QtDesktop::Impl& desk, Node& parent, std::string name);
+    PictureRef Picture() const override { return picture; }
+    void Picture(PictureRef value) override;
+
+    PictureRef picture;
+};
+
+class QtTimer final : public WidgetImpl<Timer> {
+public:
+    QtTimer(QtDesktop::Impl& desk, Node& parent, std::string name);
+    std::int32_t Interval() const override { return interval; }
+    void Interval(std::int32_t value) override;
+    void SetEnabled(bool value) override;
+    void SetVisible(bool value) override { visible = value; }
+    void ApplyGeometry() override {}
+    void Reschedule();
+
+    std::int32_t interval = 0;
+};
+
+class QtTextBox final : public WidgetImpl<TextBox> {
+public:
+    QtTextBox(QtDesktop::Impl& desk, Node& parent, std::string name);
+
+    const std::string& Text() const override { return text; }
+    void Text(std::string value) override;
+    std::int32_t SelStart() const override;
+    void SelStart(std::int32_t value) override;
+    std::int32_t SelLength() const override;
+    void SelLength(std::int32_t value) override;
+    bool Locked() const override { return locked; }
+    void Locked(bool value) override;
+
+    void SetHeight(float value) override;
+    // The text Qt's edit field holds now; raises Change when it differs.
+    void TextEdited(const QString& now);
+
+    std::string text;
+    bool locked = false;
+};
+
+class QtListBox final : public WidgetImpl<ListBox> {
+public:
+    QtListBox(QtDesktop::Impl& desk, Node& parent, std::string name);
+
+    void AddItem(std::string item) override;
+    void RemoveItem(std::int32_t index) override;
+    void Clear() override;
+    std::string List(std::int32_t index) const override;
+    void List(std::int32_t index, std::string value) override;
+    std::int32_t ListCount() const override { return static_cast<std::int32_t>(entries.size()); }
+    std::int32_t NewIndex() const override { return newIndex; }
+    std::int32_t ListIndex() const override { return listIndex; }
+    void ListIndex(std::int32_t value) override;
+    std::int32_t TopIndex() const override;
+    void TopIndex(std::int32_t value) override;
+    std::int32_t ItemData(std::int32_t index) const override;
+    void ItemData(std::int32_t index, std::int32_t value) override;
+
+    float GetHeight() const override;
+    void SetHeight(float value) override;
+    void SetFont(FontRef value) override;
+
+    float RowPx() const;
+    std::int32_t VisibleRows() const;
+    std::int32_t MaxTop() const;
+    void DefaultKeyDown(std::int16_t keyCode);
+    void DefaultChar(std::int16_t keyAscii);
+    void PressAt(float yPx);            // pixels below the widget's top edge
+    void UserScroll(std::int32_t top);  // the user moved the scroll bar or the wheel
+    void Changed();                     // repaint and scroll bar
+
+    struct Entry {
+        std::string Text;
+        std::int32_t Data = 0;
+    };
+    std::vector<Entry> entries;
+    std::int32_t listIndex = -1;
+    std::int32_t newIndex = -1;
+    float requestedHeight = 0;
+    mutable std::int32_t topIndex = 0;
+    mutable float roundedHeight = 0;
+    mutable float settledRowPx = -1;
+
+private:
+    void CheckIndex(std::int32_t index) const;
+    void Settle() const;
+};
+
+ListWidget* ListOf(const QtListBox& list);
+QtListBox* ListBoxOf(Node* node);
+
+}  // namespace korvane::tk::qt

@@ -1,0 +1,967 @@
+// The shared widget state (Node) and the Qt widgets of every kind but the
+// list box: forms with their load, show, hide and modal loop; the
+// user-control surface with its focus rectangles; edit fields; labels and
+// images drawn by hand; timers.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "korvane/errors.h"
+#include "qt_widget_kinds.h"
+
+namespace korvane::tk::qt {
+
+namespace {
+
+bool IsWindowed(Kind kind) {
+    return kind == Kind::Form || kind == Kind::UserControl || kind == Kind::TextBox || kind == Kind::ListBox;
+}
+
+Node* NodeOfWidget(const QObject* object) {
+    auto* ref = dynamic_cast<const Backref*>(object);
+    return ref != nullptr ? ref->node : nullptr;
+}
+
+QPointF Pos(const QMouseEvent& e) {
+    return e.position();
+}
+
+// Mouse events of any of our widgets: Button, Shift and the position in
+// twips of the widget that received them. Returns false if the widget died.
+bool Mouse(QWidget& w, QMouseEvent& e, int which) {
+    Node* node = NodeOfWidget(&w);
+    if (node == nullptr || node->desk == nullptr)
+        return true;
+    e.accept();
+    bool alive = true;
+    Guarded([&] {
+        const std::int16_t s = ShiftOf(e.modifiers());
+        switch (which) {
+            case 0:
+                alive = node->RaiseMouse(node->self->OnMouseDown, ButtonOf(e.button()), s, Pos(e));
+                break;
+            case 1:
+                alive = node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(e.buttons()), s, Pos(e));
+                break;
+            default:
+                alive = node->RaiseMouse(node->self->OnMouseUp, ButtonOf(e.button()), s, Pos(e));
+                break;
+        }
+    });
+    return alive;
+}
+
+// KeyDown, then the key's character as KeyPress; `deflt` runs the widget's
+// own handling of what the handlers left (KeyCode 0 or KeyAscii 0 stop it).
+template <class KeyDefault, class CharDefault>
+void Keys(QWidget& w, QKeyEvent& e, KeyDefault keyDefault, CharDefault charDefault) {
+    Node* node = NodeOfWidget(&w);
+    e.accept();
+    if (node == nullptr || node->desk == nullptr)
+        return;
+    Guarded([&] {
+        QtDesktop::Impl* desk = node->desk;
+        const std::uint64_t id = node->id;
+        const std::int16_t original = KeyCodeOf(e);
+        std::int16_t code = original;
+        std::int16_t s = ShiftOf(e.modifiers());
+        if (original != 0) {
+            if (!node->RaiseKeyDown(e, code, s))
+                return;
+            // Keys pressed with Alt belong to the window's menu and
+            // accelerators, not to the widget's own editing or navigation.
+            if (code != 0 && (s & shift::Alt) == 0) {
+                keyDefault(code, s);
+                if (!desk->Alive(id))
+                    return;
+            }
+        }
+        std::int16_t ascii = CharOf(e, original);
+        if (ascii == 0)
+            return;
+        node = desk->Get(id);
+        if (node == nullptr)
+            return;
+        const std::int16_t typed = ascii;
+        if (!node->RaiseKeyPress(ascii) || ascii == 0)
+            return;
+        charDefault(ascii, ascii == typed);
+    });
+}
+
+void KeyUp(QWidget& w, QKeyEvent& e) {
+    Node* node = NodeOfWidget(&w);
+    e.accept();
+    if (node == nullptr || node->desk == nullptr || e.isAutoRepeat())
+        return;
+    Guarded([&] { node->RaiseKeyUp(e); });
+}
+
+void FocusIn(QWidget& w) {
+    Node* node = NodeOfWidget(&w);
+    if (node != nullptr && node->desk != nullptr)
+        Guarded([&] { node->desk->QtFocusIn(&w); });
+}
+
+// A press on a windowless widget focuses the user control that holds it,
+// unless the focus already is inside that control.
+void FocusContainer(Node& node) {
+    QtDesktop::Impl& d = *node.desk;
+    Node* container = node.parent;
+    while (container != nullptr && container->kind != Kind::UserControl)
+        container = container->parent;
+    if (container == nullptr || !d.CanFocus(*container))
+        return;
+    for (Node* f = d.Get(d.focus); f != nullptr; f = f->parent) {
+        if (f == container)
+            return;
+    }
+    d.SetFocusTo(d.FocusTarget(*container));
+}
+
+}  // namespace
+
+void PaintFocusRects(QPainter& p, const std::vector<Rect>& rects, QPoint offset) {
+    if (rects.empty())
+        return;
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QPen pen(Qt::white);
+    pen.setStyle(Qt::DotLine);
+    pen.setWidth(1);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    for (const Rect& r : rects) {
+        if (r.Right - r.Left < 1 || r.Bottom - r.Top < 1)
+            continue;
+        p.drawRect(QRect(r.Left - offset.x(), r.Top - offset.y(), r.Right - r.Left - 1, r.Bottom - r.Top - 1));
+    }
+    p.restore();
+}
+
+// --- Node --------------------------------------------------------------------------
+
+Node::Node(QtDesktop::Impl& d, Kind k, std::string n, Node* p, Widget& s)
+    : desk(&d), self(&s), kind(k), name(std::move(n)), parent(p), font(std::make_shared<tk::Font>()) {
+    d.Register(*this, IsWindowed(kind));
+    if (parent != nullptr)
+        parent->children.push_back(this);
+    const bool field = kind == Kind::TextBox || kind == Kind::ListBox;
+    back = d.SysColor(field ? 5 : 15);
+    fore = d.SysColor(field ? 8 : 18);
+}
+
+void Node::Attach(QObject* created) {
+    object = created;
+    if (auto* ref = dynamic_cast<Backref*>(created))
+        ref->node = this;
+    if (desk != nullptr)
+        desk->byObject[created] = id;
+    QWidget* w = Q();
+    if (w == nullptr)
+        return;
+    w->setObjectName(ToQ(name));
+    w->setMouseTracking(true);
+    ApplyFont();
+    ApplyPalette();
+    ApplyGeometry();
+    if (kind != Kind::Form)
+        w->setVisible(visible);
+}
+
+// Parent and children may go in either order. The children's Qt widgets
+// are taken out of this one first, so deleting it cannot take them along.
+Node::~Node() {
+    QtDesktop::Impl* d = desk;
+    if (d != nullptr) {
+        ++d->settingFocus;
+        d->Unregister(*this);
+    }
+    if (parent != nullptr) {
+        auto& siblings = parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    for (Node* child : children) {
+        child->parent = nullptr;
+        if (QWidget* cw = child->Q(); cw != nullptr && child->foreignParent == 0) {
+            cw->hide();
+            cw->setParent(nullptr);
+        }
+    }
+    if (QObject* o = object.data()) {
+        if (auto* ref = dynamic_cast<Backref*>(o))
+            ref->node = nullptr;
+        if (QWidget* w = Q())
+            w->hide();
+        if (dispatching > 0) {
+            // One of its event handlers is still running: Qt deletes it once
+            // that has returned.
+            if (QWidget* w = Q())
+                w->setParent(nullptr);
+            o->deleteLater();
+        } else {
+            delete o;
+        }
+    }
+    if (d != nullptr)
+        --d->settingFocus;
+}
+
+void Node::CheckSize(float value) const {
+    if (!(value >= 0))
+        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
+}
+
+void Node::SetWidth(float value) {
+    CheckSize(value);
+    width = value;
+    ApplyGeometry();
+}
+
+void Node::SetHeight(float value) {
+    CheckSize(value);
+    height = value;
+    ApplyGeometry();
+}
+
+void Node::SetLeft(float value) {
+    left = value;
+    ApplyGeometry();
+}
+
+void Node::SetTop(float value) {
+    top = value;
+    ApplyGeometry();
+}
+
+void Node::ApplyGeometry() {
+    QWidget* w = Q();
+    if (w == nullptr || desk == nullptr)
+        return;
+    w->setGeometry(desk->ToPx(left), desk->ToPx(top), desk->ToPx(width), desk->ToPx(GetHeight()));
+}
+
+void Node::SetVisible(bool value) {
+    visible = value;
+    if (desk == nullptr)
+        return;
+    if (QWidget* w = Q())
+        w->setVisible(value);
+    desk->UpdateFocusPolicy(parent);
+    desk->CheckFocus();
+}
+
+void Node::SetEnabled(bool value) {
+    enabled = value;
+    if (desk == nullptr)
+        return;
+    if (QWidget* w = Q())
+        w->setEnabled(value);
+    desk->UpdateFocusPolicy(parent);
+    desk->CheckFocus();
+}
+
+void Node::SetFont(FontRef value) {
+    if (!value)
+        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
+    font = std::move(value);
+    ApplyFont();
+}
+
+void Node::SetColors(OleColor b, OleColor f) {
+    back = b;
+    fore = f;
+    ApplyPalette();
+}
+
+void Node::Repaint() {
+    ApplyFont();
+    if (QWidget* w = Q())
+        w->update();
+}
+
+void Node::ApplyPalette() {
+    QWidget* w = Q();
+    if (w == nullptr)
+        return;
+    QPalette pal = w->palette();
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        pal.setColor(role, ToQColor(back));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(role, ToQColor(fore));
+    w->setPalette(pal);
+    w->update();
+}
+
+void Node::ApplyFont() {
+    if (QWidget* w = Q(); w != nullptr && font) {
+        const QFont f = ToQFont(*font);
+        if (w->font() != f)
+            w->setFont(f);
+    }
+}
+
+void Node::ApplyCursor() {
+    QWidget* w = Q();
+    if (w == nullptr)
+        return;
+    switch (pointer) {
+        case pointer::Hourglass:
+            w->setCursor(Qt::WaitCursor);
+            break;
+        case pointer::Custom:
+            w->setCursor(icon && icon->Name.find("Hand") != std::string::npos ? Qt::PointingHandCursor
+                                                                              : Qt::ArrowCursor);
+            break;
+        case 1:
+            w->setCursor(Qt::ArrowCursor);
+            break;
+        case 2:
+            w->setCursor(Qt::CrossCursor);
+            break;
+        case 3:
+            w->setCursor(Qt::IBeamCursor);
+            break;
+        default:
+            w->unsetCursor();
+            break;
+    }
+}
+
+float Node::TextHeight(std::string_view text) const {
+    if (desk == nullptr)
+        return 0;
+    return static_cast<float>(SplitLines(text).size()) * LineHeightPx(*font) * desk->Tpp();
+}
+
+float Node::TextWidth(std::string_view text) const {
+    if (desk == nullptr)
+        return 0;
+    const QFontMetrics fm(ToQFont(*font));
+    int widest = 0;
+    for (auto line : SplitLines(text))
+        widest = std::max(widest, fm.horizontalAdvance(ToQ(line)));
+    return static_cast<float>(widest) * desk->Tpp();
+}
+
+bool Node::RaiseMouse(const MouseHandler& handler, std::int16_t b, std::int16_t s, QPointF posPx) {
+    float x = static_cast<float>(std::floor(posPx.x())) * desk->Tpp();
+    float y = static_cast<float>(std::floor(posPx.y())) * desk->Tpp();
+    return Fire(*this, handler, b, s, x, y);
+}
+
+bool Node::RaiseKeyDown(const QKeyEvent&, std::int16_t& code, std::int16_t& s) {
+    return Fire(*this, self->OnKeyDown, code, s);
+}
+
+bool Node::RaiseKeyPress(std::int16_t& ascii) {
+    return Fire(*this, self->OnKeyPress, ascii);
+}
+
+bool Node::RaiseKeyUp(const QKeyEvent& e) {
+    std::int16_t code = KeyCodeOf(e);
+    if (code == 0)
+        return true;
+    std::int16_t s = ShiftOf(e.modifiers());
+    return Fire(*this, self->OnKeyUp, code, s);
+}
+
+// --- Qt widgets ------------------------------------------------------------------------
+
+FormWindow::FormWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+bool FormWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && node != nullptr && node->desk != nullptr)
+        Guarded([&] { node->desk->QtActivated(this); });
+    return QWidget::event(e);
+}
+
+// Closing the window from its title bar is an unload that QueryUnload may
+// cancel.
+void FormWindow::closeEvent(QCloseEvent* e) {
+    if (node == nullptr || node->desk == nullptr || !node->visible)
+        return QWidget::closeEvent(e);
+    e->ignore();
+    Guarded([&] { static_cast<QtForm*>(node)->Unload(); });
+}
+
+SurfaceWidget::SurfaceWidget(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+void SurfaceWidget::paintEvent(QPaintEvent*) {
+    if (node == nullptr || node->desk == nullptr)
+        return;
+    QPainter p(this);
+    auto* control = static_cast<QtUserControl*>(node);
+    PaintFocusRects(p, node->desk->focusRects[control->dc], QPoint(0, 0));
+}
+
+void SurfaceWidget::keyPressEvent(QKeyEvent* e) {
+    Keys(
+        *this, *e, [](std::int16_t, std::int16_t) {}, [](std::int16_t, bool) {});
+}
+void SurfaceWidget::keyReleaseEvent(QKeyEvent* e) {
+    KeyUp(*this, *e);
+}
+void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
+    Mouse(*this, *e, 0);
+}
+void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
+    Mouse(*this, *e, 1);
+}
+void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) {
+    Mouse(*this, *e, 2);
+}
+void SurfaceWidget::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    FocusIn(*this);
+}
+
+EditWidget::EditWidget(QWidget* parent) : QLineEdit(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
+        if (node != nullptr && node->desk != nullptr)
+            Guarded([&] { static_cast<QtTextBox*>(node)->TextEdited(now); });
+    });
+}
+
+// The field's own handling: caret keys, Delete and the clipboard keys go
+// to the edit field; other keys without a character do nothing; the
+// characters are inserted, Backspace deletes, other control characters
+// are not text.
+void EditWidget::keyPressEvent(QKeyEvent* e) {
+    Keys(
+        *this, *e,
+        [&](std::int16_t code, std::int16_t s) {
+            const bool caret =
+                code == key::Left || code == key::Right || code == key::Home || code == key::End || code == key::Delete;
+            const bool clipboard = (s & shift::Ctrl) != 0 && (code == 'A' || code == 'C' || code == 'V' ||
+                                                              code == 'X' || code == 'Z' || code == 'Y');
+            if (caret || clipboard)
+                QLineEdit::keyPressEvent(e);
+        },
+        [&](std::int16_t ascii, bool asTyped) {
+            if (ascii == key::Back) {
+                QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+                QLineEdit::keyPressEvent(&back);
+                return;
+            }
+            if (ascii > 0 && (ascii < 32 || ascii == 127))
+                return;
+            if (asTyped) {
+                QLineEdit::keyPressEvent(e);
+            } else {
+                const QString text = QString(QChar(static_cast<char16_t>(static_cast<std::uint16_t>(ascii))));
+                QKeyEvent changed(QEvent::KeyPress, 0, Qt::NoModifier, text);
+                QLineEdit::keyPressEvent(&changed);
+            }
+        });
+}
+
+void EditWidget::keyReleaseEvent(QKeyEvent* e) {
+    KeyUp(*this, *e);
+}
+void EditWidget::mousePressEvent(QMouseEvent* e) {
+    QLineEdit::mousePressEvent(e);
+    Mouse(*this, *e, 0);
+}
+void EditWidget::mouseMoveEvent(QMouseEvent* e) {
+    QLineEdit::mouseMoveEvent(e);
+    Mouse(*this, *e, 1);
+}
+void EditWidget::mouseReleaseEvent(QMouseEvent* e) {
+    QLineEdit::mouseReleaseEvent(e);
+    Mouse(*this, *e, 2);
+}
+void EditWidget::focusInEvent(QFocusEvent* e) {
+    QLineEdit::focusInEvent(e);
+    FocusIn(*this);
+}
+
+PassiveWidget::PassiveWidget(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+namespace {
+
+// The drop-down button: a push button face with the arrow of the desktop
+// style, sunken while pressed.
+void PaintComboButton(QWidget& w, QPainter& p, bool down) {
+    QStyleOptionButton button;
+    button.initFrom(&w);
+    button.rect = w.rect();
+    button.state |= down ? QStyle::State_Sunken : QStyle::State_Raised;
+    w.style()->drawPrimitive(QStyle::PE_PanelButtonCommand, &button, &p, &w);
+    QStyleOption arrow;
+    arrow.initFrom(&w);
+    const int side = std::min(w.width(), w.height());
+    const int size = std::max(5, side / 2);
+    arrow.rect = QRect((w.width() - size) / 2 + (down ? 1 : 0), (w.height() - size) / 2 + (down ? 1 : 0), size, size);
+    w.style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &p, &w);
+}
+
+}  // namespace
+
+void PassiveWidget::paintEvent(QPaintEvent*) {
+    if (node == nullptr || node->desk == nullptr)
+        return;
+    QPainter p(this);
+    if (node->kind == Kind::Label) {
+        auto* label = static_cast<QtLabel*>(node);
+        p.fillRect(rect(), ToQColor(node->back));
+        p.setPen(ToQColor(node->fore));
+        p.setFont(ToQFont(*node->font));
+        // Inset like the text of an edit field, so a label over a field's
+        // place shows its text where the field would.
+        p.drawText(rect().adjusted(3, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   ToQ(label->caption));
+    } else {
+        auto* image = static_cast<QtImage*>(node);
+        if (image->picture && image->picture->Name.rfind("Combo", 0) == 0)
+            PaintComboButton(*this, p, image->picture->Name == "ComboDown");
+    }
+    if (auto* control = dynamic_cast<QtUserControl*>(node->parent))
+        PaintFocusRects(p, node->desk->focusRects[control->dc], pos());
+}
+
+void PassiveWidget::mousePressEvent(QMouseEvent* e) {
+    if (node != nullptr && node->desk != nullptr) {
+        const std::uint64_t id = node->id;
+        QtDesktop::Impl* d = node->desk;
+        Guarded([&] { FocusContainer(*node); });
+        if (!d->Alive(id))
+            return;
+    }
+    Mouse(*this, *e, 0);
+}
+void PassiveWidget::mouseMoveEvent(QMouseEvent* e) {
+    Mouse(*this, *e, 1);
+}
+void PassiveWidget::mouseReleaseEvent(QMouseEvent* e) {
+    Mouse(*this, *e, 2);
+}
+
+// --- Form ----------------------------------------------------------------------------
+
+QtForm::QtForm(QtDesktop::Impl& d, std::string n) : WidgetImpl(d, Kind::Form, std::move(n), nullptr) {
+    visible = false;
+    width = 4800;
+    height = 3600;
+    toolWindow = d.IsToolWindow(name);
+    Qt::WindowFlags flags = Qt::Window;
+    if (toolWindow)
+        flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    auto* w = new FormWindow(flags);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    Attach(w);
+}
+
+void QtForm::ApplyGeometry() {
+    QWidget* w = Q();
+    if (w == nullptr || desk == nullptr)
+        return;
+    w->move(desk->ToPx(left), desk->ToPx(top));
+    w->resize(std::max(1, desk->ToPx(width)), std::max(1, desk->ToPx(height)));
+}
+
+void QtForm::Caption(std::string value) {
+    caption = std::move(value);
+    if (QWidget* w = Q())
+        w->setWindowTitle(ToQ(caption));
+}
+
+void QtForm::Load() {
+    if (loaded)
+        return;
+    loaded = true;
+    Fire(*this, OnLoad);
+}
+
+void QtForm::Unload() {
+    if (!loaded || desk == nullptr)
+        return;
+    QtDesktop::Impl& d = *desk;
+    const std::uint64_t me = id;
+    std::int16_t cancel = 0;
+    if (!Fire(*this, OnQueryUnload, cancel) || cancel != 0)
+        return;
+    d.HideForm(me);
+    if (Node* still = d.Get(me))
+        static_cast<QtForm*>(still)->loaded = false;
+}
+
+void QtForm::Show(int modal) {
+    if (desk != nullptr)
+        desk->ShowForm(id, modal);
+}
+
+void QtForm::Hide() {
+    if (desk != nullptr)
+        desk->HideForm(id);
+}
+
+void QtForm::SetVisible(bool value) {
+    if (value) {
+        Show(Modeless);
+    } else {
+        Hide();
+    }
+}
+
+void QtDesktop::Impl::ShowForm(std::uint64_t formId, int modal) {
+    auto* form = static_cast<QtForm*>(Get(formId));
+    if (form == nullptr)
+        return;
+    if (!form->loaded) {
+        form->Load();
+        form = static_cast<QtForm*>(Get(formId));
+        if (form == nullptr)
+            return;
+    }
+    form->visible = true;
+    if (QWidget* w = form->Q()) {
+        ++settingFocus;
+        if (modal == Form::Modal && !w->isVisible())
+            w->setWindowModality(Qt::ApplicationModal);
+        w->show();
+        w->raise();
+        --settingFocus;
+    }
+    Activate(form->hwnd, true);
+    form = static_cast<QtForm*>(Get(formId));
+    if (form == nullptr)
+        return;
+    PaintTree(*form);
+    if (modal == Form::Modal)
+        RunModal(formId);
+}
+
+// Hiding the active form hands the activation to the top-most visible
+// window left, whose last focused widget gets the focus back.
+void QtDesktop::Impl::HideForm(std::uint64_t formId) {
+    Node* form = Get(formId);
+    if (form == nullptr || !form->visible)
+        return;
+    form->visible = false;
+    for (const ModalLoop& m : modalLoops) {
+        if (m.Form == formId)
+            m.Loop->quit();
+    }
+    if (QWidget* w = form->Q()) {
+        ++settingFocus;
+        w->hide();
+        w->setWindowModality(Qt::NonModal);
+        --settingFocus;
+    }
+    if (active == form->hwnd) {
+        Hwnd next = 0;
+        for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+            Node* n = it->second;
+            if (n->kind == Kind::Form && n->visible && n->hwnd != form->hwnd) {
+                next = n->hwnd;
+                // The top-most of our windows comes first: the one Qt stacks highest.
+                if (QWidget* w = n->Q(); w != nullptr && w->isActiveWindow())
+                    break;
+            }
+        }
+        Activate(next, true);
+    }
+    CheckFocus();
+}
+
+// The nested loop of a modal form: Qt's event loop, timers included, runs
+// until the form is hidden, unloaded or destroyed.
+void QtDesktop::Impl::RunModal(std::uint64_t formId) {
+    QEventLoop loop;
+    modalLoops.push_back({formId, &loop});
+    struct Leave {
+        std::vector<ModalLoop>& loops;
+        QEventLoop* loop;
+        ~Leave() {
+            loops.erase(std::remove_if(loops.begin(), loops.end(), [&](const ModalLoop& m) { return m.Loop == loop; }),
+                        loops.end());
+        }
+    } leave{modalLoops, &loop};
+    auto waiting = [&] {
+        Node* form = Get(formId);
+        return form != nullptr && form->visible;
+    };
+    while (waiting())
+        loop.exec();
+}
+
+void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
+    auto it = focusRects.find(dc);
+    if (it == focusRects.end())
+        return;
+    auto& rects = it->second;
+    const auto before = rects.size();
+    rects.erase(std::remove_if(rects.begin(), rects.end(),
+                               [&](const Rect& r) {
+                                   return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).intersects(area);
+                               }),
+                rects.end());
+    if (rects.size() == before)
+        return;
+    for (auto& [id, node] : nodes) {
+        if (auto* control = dynamic_cast<QtUserControl*>(node); control != nullptr && control->dc == dc) {
+            if (QWidget* w = control->Q())
+                w->update();
+            for (Node* child : control->children) {
+                if (QWidget* cw = child->Q())
+                    cw->update();
+            }
+        }
+    }
+}
+
+// --- UserControl ----------------------------------------------------------------------
+
+QtUserControl::QtUserControl(QtDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
+    : WidgetImpl(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
+    width = 2400;
+    height = 330;
+    Attach(new SurfaceWidget(p.Q()));
+}
+
+// Resize is raised at once, inside the write; a handler may write the size
+// again, which raises Resize again if it changes.
+void QtUserControl::SetWidth(float value) {
+    CheckSize(value);
+    if (value == width)
+        return;
+    width = value;
+    ApplyGeometry();
+    Fire(*this, OnResize);
+}
+
+void QtUserControl::SetHeight(float value) {
+    CheckSize(value);
+    if (value == height)
+        return;
+    height = value;
+    ApplyGeometry();
+    Fire(*this, OnResize);
+}
+
+void QtUserControl::SetVisible(bool value) {
+    const bool wasVisible = visible;
+    QtDesktop::Impl* d = desk;
+    const std::uint64_t me = id;
+    Node::SetVisible(value);
+    if (d == nullptr)
+        return;
+    if (Node* still = d->Get(me); still != nullptr && value && !wasVisible && d->EffectivelyVisible(*still))
+        d->PaintTree(*still);
+}
+
+// A repaint wipes what was drawn on the surface; Paint draws it again.
+void QtUserControl::Repaint() {
+    if (desk == nullptr)
+        return;
+    desk->focusRects.erase(dc);
+    Node::Repaint();
+    for (Node* child : children) {
+        if (QWidget* cw = child->Q())
+            cw->update();
+    }
+    Fire(*this, OnPaint);
+}
+
+// --- Label, Image, Timer ----------------------------------------------------------------
+
+QtLabel::QtLabel(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::Label, std::move(n), &p) {
+    width = 1215;
+    height = 255;
+    Attach(new PassiveWidget(p.Q()));
+}
+
+void QtLabel::Caption(std::string value) {
+    if (value == caption)
+        return;
+    caption = std::move(value);
+    Repaint();
+}
+
+void QtLabel::SetColors(OleColor b, OleColor f) {
+    const bool changed = b != back || f != fore;
+    Node::SetColors(b, f);
+    if (changed)
+        Repaint();
+}
+
+// A windowless label is painted on its container: repainting it wipes the
+// container's drawing where it lies.
+void QtLabel::Repaint() {
+    Node::Repaint();
+    QWidget* w = Q();
+    auto* control = dynamic_cast<QtUserControl*>(parent);
+    if (w != nullptr && control != nullptr && desk != nullptr)
+        desk->EraseFocusRects(control->dc, w->geometry());
+}
+
+QtImage::QtImage(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::Image, std::move(n), &p) {
+    width = 480;
+    height = 480;
+    Attach(new PassiveWidget(p.Q()));
+}
+
+void QtImage::Picture(PictureRef value) {
+    picture = std::move(value);
+    if (QWidget* w = Q())
+        w->update();
+}
+
+QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::Timer, std::move(n), &p) {
+    auto* timer = new QTimer();
+    timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer, &QTimer::timeout, [this] { Guarded([&] { Fire(*this, OnTimer); }); });
+    Attach(timer);
+}
+
+void QtTimer::Interval(std::int32_t value) {
+    if (value < 0)
+        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
+    interval = value;
+    Reschedule();
+}
+
+// Enabling a stopped timer starts its count again; enabling a running one
+// leaves it alone.
+void QtTimer::SetEnabled(bool value) {
+    const bool restart = value != enabled || !value;
+    enabled = value;
+    if (restart)
+        Reschedule();
+}
+
+void QtTimer::Reschedule() {
+    auto* timer = qobject_cast<QTimer*>(object.data());
+    if (timer == nullptr)
+        return;
+    if (enabled && interval > 0 && desk != nullptr) {
+        timer->start(interval);
+    } else {
+        timer->stop();
+    }
+}
+
+// --- TextBox -----------------------------------------------------------------------------
+
+namespace {
+
+EditWidget* EditOf(const Node& node) {
+    return dynamic_cast<EditWidget*>(node.object.data());
+}
+
+// Qt counts UTF-16 units; the toolkit counts characters.
+std::int32_t ToChars(const QString& s, int units) {
+    units = std::clamp(units, 0, static_cast<int>(s.size()));
+    return static_cast<std::int32_t>(QStringView(s).left(units).toUcs4().size());
+}
+
+int ToUnits(const QString& s, std::int32_t chars) {
+    int units = 0;
+    for (std::int32_t c = 0; c < chars && units < s.size(); ++c)
+        units += s.at(units).isHighSurrogate() ? 2 : 1;
+    return std::min(units, static_cast<int>(s.size()));
+}
+
+}  // namespace
+
+QtTextBox::QtTextBox(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::TextBox, std::move(n), &p) {
+    width = 1215;
+    height = 285;
+    Attach(new EditWidget(p.Q()));
+}
+
+// Change is raised only when the text really changes; the caret goes back
+// to the start.
+void QtTextBox::Text(std::string value) {
+    if (value == text)
+        return;
+    text = std::move(value);
+    if (EditWidget* e = EditOf(*this)) {
+        const QSignalBlocker block(e);
+        e->setText(ToQ(text));
+        e->setCursorPosition(0);
+    }
+    Fire(*this, OnChange);
+}
+
+void QtTextBox::TextEdited(const QString& now) {
+    std::string utf8 = FromQ(now);
+    if (utf8 == text)
+        return;
+    text = std::move(utf8);
+    Fire(*this, OnChange);
+}
+
+std::int32_t QtTextBox::SelStart() const {
+    EditWidget* e = EditOf(*this);
+    if (e == nullptr)
+        return 0;
+    const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+    return ToChars(e->text(), start);
+}
+
+void QtTextBox::SelStart(std::int32_t value) {
+    if (EditWidget* e = EditOf(*this)) {
+        e->deselect();
+        e->setCursorPosition(ToUnits(e->text(), std::max(0, value)));
+    }
+}
+
+std::int32_t QtTextBox::SelLength() const {
+    EditWidget* e = EditOf(*this);
+    if (e == nullptr || !e->hasSelectedText())
+        return 0;
+    const QString t = e->text();
+    const int start = e->selectionStart();
+    return ToChars(t, start + e->selectedText().size()) - ToChars(t, start);
+}
+
+void QtTextBox::SelLength(std::int32_t value) {
+    EditWidget* e = EditOf(*this);
+    if (e == nullptr)
+        return;
+    const QString t = e->text();
+    const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+    const std::int32_t startChars = ToChars(t, start);
+    const int end = ToUnits(t, startChars + std::max(0, value));
+    if (end <= start) {
+        e->deselect();
+        e->setCursorPosition(start);
+    } else {
+        e->setSelection(start, end - start);
+    }
+}
+
+void QtTextBox::Locked(bool value) {
+    locked = value;
+    if (EditWidget* e = EditOf(*this))
+        e->setReadOnly(value);
+}
+
+// A field lower than one line of its font would cut the text.
+void QtTextBox::SetHeight(float value) {
+    CheckSize(value);
+    height = std::max(value, TextHeight("X"));
+    ApplyGeometry();
+}
+
+}  // namespace korvane::tk::qt
