@@ -611,7 +611,8 @@ private:
                 }
             } else if (attr == "Size") {
                 const double size = a.is_number() ? a.get<double>() : std::nan("");
-                if (!std::isfinite(size) || size <= 0 || size > kMaxFontSize) {
+                // The font holds a float: a size that rounds to 0 there is no size.
+                if (!std::isfinite(size) || size > kMaxFontSize || !(static_cast<float>(size) > 0)) {
                     Warn(who, name, a, "is not a font size above 0 and up to " + NumberJson(kMaxFontSize).dump());
                     ok = false;
                 } else {
