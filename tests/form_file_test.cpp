@@ -518,6 +518,7 @@ TEST_F(FormFileTest, ValuesTheControlCantHoldAreLeftOutWithAWarning) {
         {"Font", "{\"Size\": -3}", "\"Font.Size\" = -3 is not a font size"},
         {"Font", "{\"Size\": \"NaN\"}", "\"Font.Size\" = \"NaN\" is not a font size"},
         {"Font", "{\"Size\": 1e300}", "\"Font.Size\" = 1e+300 is not a font size"},
+        {"Font", "{\"Size\": 1e-50}", "\"Font.Size\" = 1e-50 is not a font size"},  // 0 as a float
         {"Font", "{\"Name\": \"\"}", "\"Font.Name\" = \"\" is not a font name"},
         {"Font", "{\"Name\": \"Arial\", \"Bold\": \"yes\"}", "\"Font.Bold\" = \"yes\" is not true or false"},
     };
@@ -586,6 +587,18 @@ TEST_F(FormFileTest, APlaceOrSizeOutOfRangeKeepsTheDefaultWithAWarning) {
         "Control 'Combo1': \"height\" = \"tall\" is not a number; the default is used",
     };
     EXPECT_EQ(form.Warnings, expected);
+}
+
+TEST_F(FormFileTest, WarningsShowOnlyTheStartOfLongNamesAndKeys) {
+    const std::string longName(100000, 'n');
+    const std::string longKey(100000, 'k');
+    const FormFile form = ParseFormFile(
+        kHead + "\"controls\": [{\"name\": \"" + longName + "\", \"properties\": {\"" + longKey + "\": []}}]}", "f");
+    ASSERT_EQ(form.Warnings.size(), 1u);
+    EXPECT_EQ(form.Warnings[0], "Control '" + longName.substr(0, 40) + "...': \"" + longKey.substr(0, 40) +
+                                    "\"... (100000 bytes) = an array of 0 values is not a value a control can hold; "
+                                    "the default is used");
+    EXPECT_EQ(form.Controls[0].Name, longName);
 }
 
 TEST_F(FormFileTest, ManyWarningsEndInOneCountingLine) {

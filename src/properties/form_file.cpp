@@ -366,17 +366,29 @@ std::string ParseReason(const std::string& what) {
 
 // ---- reading values -------------------------------------------------------
 
+constexpr std::size_t kShown = 40;
+
+// The first characters of a text that may be as long as a book.
+std::string_view Head(std::string_view s) {
+    if (s.size() <= kShown)
+        return s;
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
+        --cut;
+    return s.substr(0, cut);
+}
+
+std::string Shorten(std::string_view s) {
+    return std::string(Head(s)) + (s.size() > kShown ? "..." : "");
+}
+
 // A value as a warning shows it: short, and never a whole 10 MB text.
 std::string Show(const Json& v) {
-    constexpr std::size_t kShown = 40;
     if (v.is_string()) {
         const auto& s = v.get_ref<const std::string&>();
         if (s.size() <= kShown)
             return v.dump();
-        std::size_t cut = kShown;
-        while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
-            --cut;
-        return Json(s.substr(0, cut)).dump() + "... (" + std::to_string(s.size()) + " bytes)";
+        return Json(std::string(Head(s))).dump() + "... (" + std::to_string(s.size()) + " bytes)";
     }
     if (v.is_array())
         return "an array of " + std::to_string(v.size()) + " values";
@@ -458,7 +470,7 @@ private:
             ++dropped_;
             return;
         }
-        warnings_.push_back(who + ": \"" + std::string(key) + "\" = " + Show(value) + " " + std::string(why) +
+        warnings_.push_back(who + ": " + Show(Json(std::string(key))) + " = " + Show(value) + " " + std::string(why) +
                             "; the default is used");
     }
 
@@ -502,7 +514,7 @@ private:
                 Fail({"controls", index, "class"}, position + " has no class name");
             control.Class = cls->get<std::string>();
         }
-        const std::string who = "Control " + Quote(control.Name);
+        const std::string who = "Control " + Quote(Shorten(control.Name));
         Extent(c, "left", who, -kMaxTwips, control.Left);
         Extent(c, "top", who, -kMaxTwips, control.Top);
         Extent(c, "width", who, 0, control.Width);
