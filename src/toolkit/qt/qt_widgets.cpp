@@ -525,10 +525,16 @@ void PassiveWidget::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), ToQColor(node->back));
         p.setPen(ToQColor(node->fore));
         p.setFont(ToQFont(*node->font));
-        // Inset like the text of an edit field, so a label over a field's
-        // place shows its text where the field would.
-        p.drawText(rect().adjusted(3, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   ToQ(label->caption));
+        // One line sits inset like the text of an edit field, so a label in
+        // a field's place shows its text where the field would; a label of
+        // several lines wraps its words from the top.
+        QString text = ToQ(label->caption);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
+        const bool oneLine = height() < 2 * p.fontMetrics().height();
+        p.drawText(rect().adjusted(oneLine ? 3 : 0, 0, -1, 0),
+                   oneLine ? Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine
+                           : Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                   text);
     } else {
         auto* image = static_cast<QtImage*>(node);
         if (image->picture && image->picture->Name.rfind("Combo", 0) == 0)
