@@ -35,8 +35,8 @@ enum class ErrorCode : std::int32_t {
     // "Overflow" is number 6 towards the host, like ItemDoesNotExist; its own
     // value keeps the two apart in the table (ErrorNumber maps it back).
     Overflow = 0x10006,
-    FormFileInvalid = 1001,             // a form file that is not JSON or not a form file (names file, line, column)
-    FormFileAccess = 1002,              // a form file that can't be read or written (names the file and the cause)
+    FormFileInvalid = 1001,  // not JSON or not a form file; names file, line and column
+    FormFileAccess = 1002,   // a form file that can't be read or written, and why
 };
 
 class RuntimeError : public std::runtime_error {
