@@ -6,6 +6,7 @@
 #include <unicode/numfmt.h>
 #include <unicode/unistr.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -38,12 +39,48 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// A string that stays on the stack while it is short.
+class SmallText {
+public:
+    SmallText& operator+=(char c) {
+        if (size_ < sizeof(local_) - 1) {
+            local_[size_++] = c;
+        } else {
+            if (heap_.empty())
+                heap_.assign(local_, size_);
+            heap_ += c;
+            ++size_;
+        }
+        return *this;
+    }
+    SmallText& operator+=(const std::string& text) {
+        for (char c : text)
+            *this += c;
+        return *this;
+    }
+    const char* data() const { return heap_.empty() ? local_ : heap_.data(); }
+    std::size_t size() const { return size_; }
+    const char* c_str() {
+        if (heap_.empty()) {
+            local_[size_] = '\0';
+            return local_;
+        }
+        return heap_.c_str();
+    }
+
+private:
+    char local_[64];
+    std::size_t size_ = 0;
+    std::string heap_;
+};
+
 }  // namespace
 
-std::vector<std::string> TextSortKeys(const std::vector<std::string>& texts, const std::string& locale) {
+TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale) {
     auto collator = MakeCollator(locale);
-    std::vector<std::string> keys;
-    keys.reserve(texts.size());
+    TextKeys keys;
+    keys.starts_.reserve(texts.size() + 1);
+    keys.bytes_.reserve(texts.size() * 24);
     std::vector<uint8_t> buffer(256);
     for (const std::string& text : texts) {
         icu::UnicodeString u = FromUtf8(text);
@@ -52,27 +89,26 @@ std::vector<std::string> TextSortKeys(const std::vector<std::string>& texts, con
             buffer.resize(static_cast<std::size_t>(length));
             length = collator->getSortKey(u, buffer.data(), length);
         }
-        keys.emplace_back(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(length));
+        keys.bytes_.append(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(length));
+        keys.starts_.push_back(keys.bytes_.size());
     }
     return keys;
 }
 
 double LeadingNumber(std::string_view text) {
     // Gather the characters of the leading number, skipping blanks, then
-    // let strtod read that compact form.
-    std::string number;
+    // read that compact form. Most numbers fit the buffer on the stack.
+    SmallText number;
     std::size_t i = 0;
-    auto skip = [&] {
-        while (i < text.size() && IsBlank(text[i]))
-            ++i;
-    };
-    skip();
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        number += text[i++];
+        negative = text[i++] == '-';
     bool digits = false;
     bool point = false;
     for (; i < text.size(); ++i) {
-        char c = text[i];
+        const char c = text[i];
         if (IsBlank(c))
             continue;
         if (c >= '0' && c <= '9') {
@@ -107,7 +143,12 @@ double LeadingNumber(std::string_view text) {
         if (expDigits)
             number += exponent;
     }
-    return std::strtod(number.c_str(), nullptr);
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range)
+        value = std::strtod(number.c_str(), nullptr);  // gives the infinity or 0 that overflow means
+    return negative ? -value : value;
 }
 
 namespace {
@@ -133,7 +174,7 @@ public:
             Raise(ErrorCode::TypeMismatch);
         UErrorCode status = U_ZERO_ERROR;
         double value = result.getDouble(status);
-        if (U_FAILURE(status))
+        if (U_FAILURE(status) || !std::isfinite(value))
             Raise(ErrorCode::TypeMismatch);
         return value;
     }

@@ -10,8 +10,19 @@
 
 namespace korvane::detail {
 
-// Byte strings whose order is the case-insensitive order of the texts.
-std::vector<std::string> TextSortKeys(const std::vector<std::string>& texts, const std::string& locale);
+// Byte strings whose order (compared as unsigned bytes) is the
+// case-insensitive order of the texts, packed in one buffer.
+class TextKeys {
+public:
+    std::string_view At(std::size_t i) const { return {bytes_.data() + starts_[i], starts_[i + 1] - starts_[i]}; }
+    std::size_t Size() const { return starts_.size() - 1; }
+
+private:
+    friend TextKeys TextSortKeys(const std::vector<std::string>&, const std::string&);
+    std::string bytes_;
+    std::vector<std::size_t> starts_{0};
+};
+TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale);
 
 // The leading number of `text` in the fixed format: blanks are skipped,
 // reading stops at the first character that cannot continue a number, and a

@@ -22,85 +22,103 @@ namespace {
 
 // Host events run at least this often while the rows are being ordered.
 constexpr std::int64_t kPumpIntervalMs = 10;
-constexpr std::uint32_t kStepsBetweenClockReads = 512;
+constexpr std::uint32_t kStepsBetweenClockReads = 4096;
+constexpr std::int32_t kSmallRange = 16;
 
-// The quicksort over prepared keys. Each call picks a random pivot and
-// splits its range into keys below, equal to and above it; only the smaller
-// side recurses, so the depth stays logarithmic whatever the keys.
+template <typename Key>
+struct Item {
+    Key key;
+    std::int32_t row;
+};
+
+// The quicksort over prepared keys. Each partition takes a random pivot,
+// and both scans stop at keys equal to it, so equal keys split evenly and
+// land in no fixed order; only the smaller side recurses, so the depth
+// stays logarithmic. Short ranges finish by insertion.
 template <typename Key>
 class QuickSort {
 public:
-    QuickSort(std::vector<Key>& keys, std::vector<std::int32_t>& order, std::mt19937& random,
-              const std::function<bool()>& pump)
-        : keys_(keys), order_(order), random_(random), pump_(pump) {}
+    QuickSort(std::vector<Item<Key>>& items, std::mt19937& random, const std::function<bool()>& pump)
+        : items_(items), random_(random), pump_(pump) {}
 
     // False when the pump reported that the control is gone.
     bool Run() {
-        if (order_.empty())
+        if (items_.empty())
             return true;
-        return Sort(0, static_cast<std::int32_t>(order_.size()) - 1);
+        return Sort(0, static_cast<std::int32_t>(items_.size()) - 1);
     }
 
 private:
-    const Key& key(std::int32_t i) const {
-        return keys_[static_cast<std::size_t>(order_[static_cast<std::size_t>(i)])];
-    }
-    void swap(std::int32_t a, std::int32_t b) {
-        std::swap(order_[static_cast<std::size_t>(a)], order_[static_cast<std::size_t>(b)]);
-    }
-    bool Step() {
-        if (++steps_ % kStepsBetweenClockReads != 0)
+    Item<Key>& at(std::int32_t i) { return items_[static_cast<std::size_t>(i)]; }
+
+    bool Steps(std::int32_t count) {
+        steps_ += static_cast<std::uint32_t>(count);
+        if (steps_ < kStepsBetweenClockReads)
             return true;
+        steps_ = 0;
         return pump_();
     }
 
     bool Sort(std::int32_t lo, std::int32_t hi) {
-        while (lo < hi) {
-            if (hi - lo == 1) {
-                if (key(hi) < key(lo))
-                    swap(lo, hi);  // equal keys are not exchanged
-                return true;
-            }
-            std::uniform_real_distribution<double> uniform(0.0, 1.0);
-            auto pivotPosition = lo + static_cast<std::int32_t>(uniform(random_) * (hi - lo + 1));
-            if (pivotPosition > hi)
-                pivotPosition = hi;
-            swap(hi, pivotPosition);
-            const Key pivot = key(hi);
-            // [lo, lt) below, [lt, i) equal, (gt, hi] above.
-            std::int32_t lt = lo;
-            std::int32_t gt = hi;
+        while (hi - lo > kSmallRange) {
+            if (!Steps(hi - lo))
+                return false;
+            std::uniform_int_distribution<std::int32_t> pick(lo, hi);
+            std::swap(at(lo), at(pick(random_)));
+            const Key pivot = at(lo).key;
             std::int32_t i = lo;
-            while (i <= gt) {
-                if (!Step())
-                    return false;
-                if (key(i) < pivot) {
-                    swap(lt++, i++);
-                } else if (pivot < key(i)) {
-                    swap(i, gt--);
-                } else {
+            std::int32_t j = hi + 1;
+            for (;;) {
+                do {
                     ++i;
-                }
+                } while (i <= hi && at(i).key < pivot);
+                do {
+                    --j;
+                } while (pivot < at(j).key);
+                if (i >= j)
+                    break;
+                std::swap(at(i), at(j));
             }
-            if (lt - lo < hi - gt) {
-                if (!Sort(lo, lt - 1))
+            std::swap(at(lo), at(j));
+            if (j - lo < hi - j) {
+                if (!Sort(lo, j - 1))
                     return false;
-                lo = gt + 1;
+                lo = j + 1;
             } else {
-                if (!Sort(gt + 1, hi))
+                if (!Sort(j + 1, hi))
                     return false;
-                hi = lt - 1;
+                hi = j - 1;
             }
+        }
+        for (std::int32_t k = lo + 1; k <= hi; ++k) {
+            Item<Key> item = std::move(at(k));
+            std::int32_t m = k - 1;
+            for (; m >= lo && item.key < at(m).key; --m)
+                at(m + 1) = std::move(at(m));
+            at(m + 1) = std::move(item);
         }
         return true;
     }
 
-    std::vector<Key>& keys_;
-    std::vector<std::int32_t>& order_;
+    std::vector<Item<Key>>& items_;
     std::mt19937& random_;
     const std::function<bool()>& pump_;
     std::uint32_t steps_ = 0;
 };
+
+template <typename Key, typename KeyOf>
+std::vector<std::int32_t> Order(std::int32_t n, const KeyOf& keyOf, std::mt19937& random,
+                                const std::function<bool()>& pump, bool& finished) {
+    std::vector<Item<Key>> items(static_cast<std::size_t>(n));
+    for (std::int32_t k = 0; k < n; ++k)
+        items[static_cast<std::size_t>(k)] = Item<Key>{keyOf(k), k};
+    finished = QuickSort<Key>(items, random, pump).Run();
+    std::vector<std::int32_t> order;
+    order.reserve(items.size());
+    for (const auto& item : items)
+        order.push_back(item.row);
+    return order;
+}
 
 }  // namespace
 
@@ -135,23 +153,43 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     p->numericSort = OnNumeric || Col == 3;
 
     // Copy the rows out, trimmed, letting the host's events run once a row.
+    // A row reads as column 1, a tab, column 2, and splits again at its
+    // first tab, so a tab inside column 1 moves the rest into column 2.
     std::vector<std::string> col1;
     std::vector<std::string> col2;
     std::vector<std::int32_t> itemData;
     col1.reserve(static_cast<std::size_t>(n));
     col2.reserve(static_cast<std::size_t>(n));
     itemData.reserve(static_cast<std::size_t>(n));
-    for (std::int32_t k = 0; k < n; ++k) {
-        const std::string text = p->RowText(k);
-        const std::size_t tab = text.find('\t');
-        col1.emplace_back(detail::Trim(std::string_view(text).substr(0, tab)));
-        col2.emplace_back(tab == std::string::npos ? std::string_view()
-                                                   : detail::Trim(std::string_view(text).substr(tab + 1)));
-        itemData.push_back(p->RowItemData(k));
+    bool cellsChanged = false;
+    ListPair pair = p->Pair();
+    for (std::int32_t k = 0; k < n && pair; ++k) {
+        std::string first = pair.col1->List(k);
+        std::string second = pair.col2->List(k);
+        const std::size_t tab = first.find('\t');
+        if (k == n - 1)
+            p->lastRowText = first + '\t' + second;
+        if (tab != std::string::npos) {
+            second = first.substr(tab + 1) + '\t' + second;
+            first.erase(tab);
+            cellsChanged = true;
+        }
+        const std::string_view trimmed1 = detail::Trim(first);
+        const std::string_view trimmed2 = detail::Trim(second);
+        if (trimmed1.size() != first.size() || trimmed2.size() != second.size())
+            cellsChanged = true;
+        col1.push_back(trimmed1.size() == first.size() ? std::move(first) : std::string(trimmed1));
+        col2.push_back(trimmed2.size() == second.size() ? std::move(second) : std::string(trimmed2));
+        itemData.push_back(pair.col1->ItemData(k));
+        if (k == n - 1)
+            p->lastItemData = itemData.back();
         desktop.DoEvents();
         if (!*alive)
             return;
+        pair = p->Pair();
     }
+    if (static_cast<std::int32_t>(col1.size()) != n)
+        return;
 
     std::mt19937 random(static_cast<std::uint32_t>(desktop.TickCount() / 1000 % 86400));
     std::int64_t lastPump = desktop.TickCount();
@@ -164,39 +202,55 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
         return *alive;
     };
 
-    std::vector<std::int32_t> order(static_cast<std::size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
     const std::vector<std::string>& column = Col == 2 ? col2 : col1;
     bool finished = true;
+    std::vector<std::int32_t> order;
     if (Col == 3) {
-        std::vector<double> keys(itemData.begin(), itemData.end());
-        finished = QuickSort<double>(keys, order, random, pump).Run();
+        order = Order<double>(
+            n, [&](std::int32_t k) { return static_cast<double>(itemData[static_cast<std::size_t>(k)]); }, random, pump,
+            finished);
     } else if (p->numericSort) {
         p->plainNumbers = column[0].find(',') == std::string::npos;
         // Converting throws Type mismatch for a text the locale cannot read;
-        // the rows are still untouched then.
+        // the rows are still untouched then. A single row is never compared.
         std::vector<double> keys =
             n > 1 ? detail::NumericKeys(column, p->plainNumbers, desktop.UserLocale()) : std::vector<double>{0};
-        finished = QuickSort<double>(keys, order, random, pump).Run();
+        order = Order<double>(
+            n, [&](std::int32_t k) { return keys[static_cast<std::size_t>(k)]; }, random, pump, finished);
     } else {
-        std::vector<std::string> keys = detail::TextSortKeys(column, desktop.UserLocale());
-        finished = QuickSort<std::string>(keys, order, random, pump).Run();
+        const detail::TextKeys keys = detail::TextSortKeys(column, desktop.UserLocale());
+        order = Order<std::string_view>(
+            n, [&](std::int32_t k) { return keys.At(static_cast<std::size_t>(k)); }, random, pump, finished);
     }
     if (!finished || !*alive)
         return;
 
-    // Rebuild the pair in the new order; no events run from here on.
+    // Rebuild the pair in the new order; no events run from here on. The
+    // rows hold the same texts as before unless trimming or a tab changed
+    // some, so the duplicate-rule index is kept or rebuilt accordingly. The
+    // texts move into the lists; the item numbers stay in sortItemData.
     p->sortCol1.clear();
     p->sortCol2.clear();
     p->sortItemData.clear();
-    for (std::int32_t k : order) {
-        p->sortCol1.push_back(std::move(col1[static_cast<std::size_t>(k)]));
-        p->sortCol2.push_back(std::move(col2[static_cast<std::size_t>(k)]));
+    p->sortItemData.reserve(order.size());
+    for (std::int32_t k : order)
         p->sortItemData.push_back(itemData[static_cast<std::size_t>(k)]);
-    }
+    detail::RowIndex kept = std::move(p->rowIndex);
     p->ClearRows();
-    for (std::size_t k = 0; k < p->sortCol1.size(); ++k)
-        p->AppendRow(p->sortCol1[k], p->sortCol2[k], p->sortItemData[k]);
+    pair = p->Pair();
+    if (!pair)
+        return;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const auto row = static_cast<std::size_t>(order[k]);
+        pair.col1->AddItem(std::move(col1[row]));
+        pair.col2->AddItem(std::move(col2[row]));
+        pair.col1->ItemData(pair.col1->NewIndex(), p->sortItemData[k]);
+    }
+    if (cellsChanged) {
+        p->RebuildRowIndex();
+    } else {
+        p->rowIndex = std::move(kept);
+    }
 }
 
 }  // namespace korvane
