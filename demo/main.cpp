@@ -1,12 +1,16 @@
-// The demo host: a form on the headless desktop with a KorvaneBox filled
-// with currencies, and a short user session played on it (open the list,
-// move over the rows, pick one, type). Every event the host receives is
-// printed with its arguments, and after each step what the host reads back.
+// The demo host on the headless desktop: a form designed with three
+// KorvaneBoxes and saved to a form file, loaded again at run time, filled
+// with currencies, and a short user session played on the first control
+// (open the list, move over the rows, pick one, the keyboard, typing, a new
+// row with AutoFill). Every event the host receives is printed with its
+// arguments, and after each step what the host reads back.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "korvane/form_file.h"
 #include "korvane/toolkit/headless.h"
 #include "korvane/ucvKorvane.h"
 
@@ -69,38 +73,91 @@ const struct {
 
 }  // namespace
 
-int main() {
+// Design time: a form designer places three controls, one of each style,
+// sets their properties and saves the form.
+void DesignForm(const std::filesystem::path& file) {
     HeadlessDesktop desktop;
     auto form = desktop.CreateForm("Form1");
+    korvane::FormFile saved;
+    saved.Caption = "Currencies";
+    const struct {
+        const char* name;
+        StyleType style;
+        float top;
+    } placed[] = {{"Simple", StyleType::SimpleCombo, 900},
+                  {"Picker", StyleType::DropdownList, 3300},
+                  {"Currency", StyleType::DropdownCombo, 300}};
+    for (const auto& p : placed) {
+        korvane::Site site{p.name, /*UserMode=*/false, 300, p.top};
+        ucvKorvane ctl(*form, site);
+        ctl.Container().Width(4240);
+        ctl.Container().Height(330);
+        ctl.InitProperties();
+        ctl.Style(p.style);
+        ctl.WidthCol1(900);
+        if (p.style == StyleType::SimpleCombo)
+            ctl.ListHeight(1950);
+        if (p.style != StyleType::DropdownList)
+            ctl.AutoFill(true);
+        korvane::FormControl control;
+        control.Name = p.name;
+        control.Left = ctl.Container().Left();
+        control.Top = ctl.Container().Top();
+        control.Width = ctl.Container().Width();
+        control.Height = ctl.Container().Height();
+        ctl.WriteProperties(control.Properties);
+        saved.Controls.push_back(std::move(control));
+    }
+    korvane::WriteFormFile(file, saved);
+}
+
+int main(int argc, char** argv) {
+    const std::filesystem::path formFile =
+        argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "korvane-demo-form.json";
+    DesignForm(formFile);
+    std::cout << "Designed and saved " << formFile.string() << "\n";
+
+    // Run time: the form is loaded and each control reads its saved properties.
+    const korvane::FormFile loaded = korvane::ReadFormFile(formFile);
+    HeadlessDesktop desktop;
+    auto form = desktop.CreateForm(loaded.Name);
     form->Left(1500);
     form->Top(1500);
-    form->Width(9000);
-    form->Height(6000);
+    form->Width(loaded.Width);
+    form->Height(loaded.Height);
 
     PrintingHost host;
-    korvane::Site site;
-    site.Left = 300;
-    site.Top = 300;
-    auto ctl = std::make_unique<ucvKorvane>(*form, site);
-    ctl->Advise(&host);
-    ctl->InitProperties();  // a new Dropdown Combo
-    ctl->WidthCol1(900);
+    std::vector<std::unique_ptr<ucvKorvane>> controls;
+    for (const auto& saved : loaded.Controls) {
+        korvane::Site site{saved.Name, /*UserMode=*/true, saved.Left, saved.Top};
+        auto ctl = std::make_unique<ucvKorvane>(*form, site);
+        ctl->Container().Width(saved.Width);
+        ctl->Container().Height(saved.Height);
+        ctl->ReadProperties(saved.Properties);
+        std::cout << "Loaded " << saved.Name << ": " << korvane::StyleName(ctl->Style()) << "\n";
+        controls.push_back(std::move(ctl));
+    }
     form->Show();
+    // The session plays on the Dropdown Combo, loaded last, so that its
+    // drop-down window is the newest one on the desktop.
+    ucvKorvane* ctl = controls.back().get();
+    ctl->Advise(&host);
 
     std::cout << "Filling " << std::size(kCurrencies) << " currencies\n";
-    for (const auto& c : kCurrencies)
-        ctl->AddItem(c.code, c.name, c.number);
+    for (auto& each : controls) {
+        for (const auto& c : kCurrencies)
+            each->AddItem(c.code, c.name, c.number);
+    }
     ctl->AddItem("eur", "EURO");  // a duplicate: refused with a beep
     std::cout << "    ListCount=" << ctl->ListCount() << " beeps=" << desktop.Beeps() << "\n";
 
-    auto* button = desktop.Find("Form1.KorvaneBox1.imgCombo");
+    auto* button = desktop.Find("Form1.Currency.imgCombo");
     auto* list = dynamic_cast<korvane::tk::ListBox*>(desktop.Find("Window.lstCol1"));
-    auto* field1 = desktop.Find("Form1.KorvaneBox1.txtCol1");
+    auto* field1 = desktop.Find("Form1.Currency.txtCol1");
     if (!button || !list || !field1) {
         std::cerr << "the control's widgets are missing\n";
         return 1;
     }
-
     std::cout << "The user presses the drop-down button\n";
     desktop.ClickAt(*button, button->Width() / 2, button->Height() / 2);
     std::cout << "    drop-down open=" << (list->Visible() ? "yes" : "no") << "\n";
@@ -132,5 +189,16 @@ int main() {
     ctl->Sort(3);
     ctl->ListIndex(0);
     Report(*ctl);
+
+    std::cout << "The user types a new row and presses Enter twice (AutoFill)\n";
+    desktop.ClickAt(*field1, 100, 100);
+    desktop.Type("XAU");
+    desktop.PressKey(korvane::tk::key::Return);
+    desktop.Type("Gold (troy ounce)");
+    desktop.PressKey(korvane::tk::key::Return);
+    std::cout << "    ListCount=" << ctl->ListCount() << " NewIndex=" << ctl->NewIndex() << " row=\"";
+    for (char c : ctl->List(ctl->NewIndex()))
+        std::cout << (c == '\t' ? std::string("\\t") : std::string(1, c));
+    std::cout << "\"\n";
     return 0;
 }
