@@ -233,3 +233,48 @@ TEST(Persistence, ANewControlKeepsItsDesignLookUntilItsPropertiesAreApplied) {
 
 }  // namespace
 }  // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST(PersistenceHostileValues, ReadingSkipsWhatTheWidgetsRefuseAndLeavesAUsableControl) {
+    struct Case {
+        const char* key;
+        tk::Variant value;
+    };
+    const Case cases[] = {
+        {"WidthCol1", std::int32_t{-5}},
+        {"WidthCol2", std::int32_t{-2147483647 - 1}},
+        {"ListHeight", std::int32_t{-100}},
+        {"ListHeight", std::int32_t{2147483647}},
+        {"Style", std::int32_t{7}},
+        {"ListIndex", std::int32_t{99}},
+        {"WidthCol1", std::int32_t{2147483647}},
+        {"Text", std::string(1 << 20, 'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        tk::MemoryPropertyBag bag;
+        bag.Set(c.key, c.value);
+        std::unique_ptr<Loaded> run;
+        ASSERT_NO_THROW(run = std::make_unique<Loaded>(bag, /*userMode=*/true));
+        run->ctl->AddItem("a", "b");
+        run->ctl->ListIndex(-1);
+        run->ctl->Container().Width(5000);
+        EXPECT_GE(run->ctl->WidthCol1(), 0);
+        EXPECT_GE(run->ctl->WidthCol2(), 0);
+    }
+}
+
+TEST(PersistenceHostileValues, HugeWidthsAtRunTimeStayConsistent) {
+    Host host(StyleType::DropdownList);
+    host.ctl().WidthCol1(2147483647);
+    host.ctl().WidthCol2(2147483647);
+    host.ctl().Container().SetFocus();
+    host.ctl().Refresh();
+    host.desktop.ClickAt(host.Widget("lblCol1"), 30, 30);
+    EXPECT_EQ(host.ctl().WidthCol1(), 2147483647);
+}
+
+}  // namespace
+}  // namespace korvane::test

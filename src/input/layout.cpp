@@ -229,6 +229,20 @@ void ucvKorvane::Private::Resize() {
         return;
     detail::FlagGuard guard(busy);
     if (!settingWidth) {
+        // Widths no setter would store (read from a damaged saved form) are
+        // brought back into range first, or the control could never be laid
+        // out again: below 0 means hidden, 1 to 269 means 270, and the two
+        // columns are never both hidden.
+        if (widthCol1 < 0)
+            widthCol1 = 0;
+        if (widthCol2 < 0)
+            widthCol2 = 0;
+        if (widthCol1 > 0 && widthCol1 < 270)
+            widthCol1 = 270;
+        if (widthCol2 > 0 && widthCol2 < 270)
+            widthCol2 = 270;
+        if (widthCol1 == 0 && widthCol2 == 0)
+            widthCol2 = 270;
         Step([&] {
             const float old = ControlWidth(*this);
             if (old <= 0)
