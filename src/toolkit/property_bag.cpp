@@ -17,9 +17,13 @@ Variant MemoryPropertyBag::ReadProperty(std::string_view key, const Variant& def
     return it == entries_.end() ? def : it->second;
 }
 
-void MemoryPropertyBag::WriteProperty(std::string_view key, const Variant& value, const Variant&) { Set(key, value); }
+void MemoryPropertyBag::WriteProperty(std::string_view key, const Variant& value, const Variant&) {
+    Set(key, value);
+}
 
-bool MemoryPropertyBag::Contains(std::string_view key) const { return FindKey(entries_, key) != entries_.end(); }
+bool MemoryPropertyBag::Contains(std::string_view key) const {
+    return FindKey(entries_, key) != entries_.end();
+}
 
 void MemoryPropertyBag::Set(std::string_view key, Variant value) {
     auto it = FindKey(entries_, key);
@@ -32,7 +36,8 @@ void MemoryPropertyBag::Set(std::string_view key, Variant value) {
 
 void MemoryPropertyBag::Remove(std::string_view key) {
     auto it = FindKey(entries_, key);
-    if (it != entries_.end()) entries_.erase(it);
+    if (it != entries_.end())
+        entries_.erase(it);
 }
 
 }  // namespace korvane::tk

@@ -198,7 +198,8 @@ void HeadlessDesktop::MouseDown(std::int16_t button) {
     Node* focusNode = target;
     if (focusNode != nullptr && !focusNode->Windowed()) {
         focusNode = focusNode->parent;
-        while (focusNode != nullptr && focusNode->kind != Kind::UserControl) focusNode = focusNode->parent;
+        while (focusNode != nullptr && focusNode->kind != Kind::UserControl)
+            focusNode = focusNode->parent;
     }
     const bool takesFocus = focusNode != nullptr && focusNode->Windowed() && focusNode->kind != Kind::Form;
     const std::uint64_t focusId = takesFocus ? focusNode->id : 0;

@@ -38,7 +38,9 @@ void HeadlessTextBox::SelLength(std::int32_t value) {
 // A field lower than one line of its font would cut the text: a lower
 // height written is raised to that line. A font changed later leaves the
 // height as it is until the next write, as a real edit field keeps its size.
-float HeadlessTextBox::GetHeight() const { return height; }
+float HeadlessTextBox::GetHeight() const {
+    return height;
+}
 
 void HeadlessTextBox::SetHeight(float value) {
     CheckSize(value);
