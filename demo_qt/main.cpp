@@ -290,10 +290,15 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
             auto* button = desktop.Find("Form1." + c.Container().Name() + ".imgCombo");
             if (button != nullptr)
                 ClickWidget(desktop.WidgetOf(*button));
-            if (auto* window = desktop.Find("Window"))
-                shot = Union(shot, desktop.ScreenRectPx(*window));
         }
         desktop.ProcessEventsFor(400);
+        // The open list is a window of its own, wherever it was placed.
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible()) {
+                const QRect g = top->frameGeometry();
+                shot = Union(shot, {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+            }
+        }
         if (!desktop.SaveScreenPng(shot, base + "-open.png"))
             ++failures;
         if (c.Style() != StyleType::SimpleCombo) {

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -135,7 +136,7 @@ void PaintFocusRects(QPainter& p, const std::vector<Rect>& rects, QPoint offset)
     p.save();
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     QPen pen(Qt::white);
-    pen.setStyle(Qt::DotLine);
+    pen.setDashPattern({1.0, 1.0});  // every other pixel, as a focus rectangle is dotted
     pen.setWidth(1);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
@@ -297,6 +298,10 @@ void Node::ApplyPalette() {
         pal.setColor(role, ToQColor(back));
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         pal.setColor(role, ToQColor(fore));
+    // A list's frame is drawn in the window-text colour: the style's frame
+    // grey looks like the desktop's own lists.
+    if (kind == Kind::ListBox)
+        pal.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Dark));
     w->setPalette(pal);
     w->update();
 }
@@ -531,6 +536,18 @@ void PassiveWidget::paintEvent(QPaintEvent*) {
         QString text = ToQ(label->caption);
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
         const bool oneLine = height() < 2 * p.fontMetrics().height();
+        // A one-line label on a user control stands in for an edit field
+        // (the read-only columns of a list-only combo box) and is framed
+        // like one.
+        if (oneLine && node->parent != nullptr && node->parent->kind == Kind::UserControl) {
+            QStyleOptionFrame frame;
+            frame.initFrom(this);
+            frame.rect = rect();
+            frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, this);
+            frame.midLineWidth = 0;
+            frame.state |= QStyle::State_Sunken;
+            style()->drawPrimitive(QStyle::PE_FrameLineEdit, &frame, &p, this);
+        }
         p.drawText(rect().adjusted(oneLine ? 3 : 0, 0, -1, 0),
                    oneLine ? Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine
                            : Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
