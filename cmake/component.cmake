@@ -8,6 +8,7 @@ pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.4)
 file(GLOB KORVANE_COMPONENT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/component/*.cpp)
 list(FILTER KORVANE_COMPONENT_SOURCES EXCLUDE REGEX "/entry_points\\.cpp$")
 add_library(korvane_component STATIC ${KORVANE_COMPONENT_SOURCES})
+target_include_directories(korvane_component PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(korvane_component PUBLIC korvane PRIVATE nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
 set_target_properties(korvane_component PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
@@ -63,6 +64,12 @@ if(KORVANE_BUILD_TESTS)
 
   # Each example script runs through the host against a registry of its own
   # and its output is compared with the expected transcript beside it.
+  if(KORVANE_HAVE_HOST AND CMAKE_NM)
+    add_test(NAME component_symbols
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DLIBRARY=$<TARGET_FILE:korvane_shared>
+        -DHOST=$<TARGET_FILE:korvane-host> -P ${PROJECT_SOURCE_DIR}/cmake/check_component_symbols.cmake)
+  endif()
+
   set(KORVANE_EXAMPLES)
   if(KORVANE_HAVE_HOST)
     file(GLOB KORVANE_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.lua)

@@ -1,6 +1,6 @@
-// The registry file: reading it without trusting it, changing only this
-// library's entries, and replacing it so that a reader never sees half a
-// file.
+// The registry file: reading it without trusting it, replacing it so that
+// a reader never sees half a file, and looking classes up. Hosts link this
+// part alone; changing the entries is registration.cpp, inside the library.
 #include "korvane/component/registry.h"
 
 #include <fcntl.h>
@@ -14,27 +14,20 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "korvane/component/ids.h"
+#include "component/registry_file.h"
 
 namespace korvane::component::registry {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-namespace {
-
-constexpr const char* kFormat = "korvane-registry 1";
+namespace detail {
 
 std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
-}
-
-std::string Version() {
-    const auto& lib = Library();
-    return std::to_string(lib.MajorVersion) + "." + std::to_string(lib.MinorVersion);
 }
 
 // Reads the registry. A missing file is an empty registry (`exists` false);
@@ -128,27 +121,9 @@ bool Save(const fs::path& file, const json& doc, std::string& why) {
     return true;
 }
 
-json ClassRecord(const std::string& libraryPath) {
-    const auto& lib = Library();
-    return {{"name", std::string(lib.Class.Name)},
-            {"progid", ids::kProgId},
-            {"library", libraryPath},
-            {"typelib", ids::kLibrary},
-            {"version", Version()},
-            {"help", std::string(lib.Class.Help)},
-            {"interface", std::string(lib.Class.DefaultInterface.Id)},
-            {"events", std::string(lib.Class.EventInterface.Id)}};
-}
+}  // namespace detail
 
-json TypeLibraryRecord(const std::string& libraryPath) {
-    const auto& lib = Library();
-    return {{"name", std::string(lib.Name)},
-            {"help", std::string(lib.Help)},
-            {"version", Version()},
-            {"library", libraryPath}};
-}
-
-}  // namespace
+using namespace detail;
 
 fs::path DefaultPath() {
     if (const char* env = std::getenv("KORVANE_REGISTRY"); env && *env)
@@ -158,69 +133,6 @@ fs::path DefaultPath() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return fs::path(home) / ".config" / "korvane" / "registry.json";
     return fs::path("korvane-registry.json");
-}
-
-Outcome Register(const fs::path& file, const std::string& libraryPath) {
-    json doc;
-    bool exists = false;
-    std::string why;
-    if (!Load(file, doc, exists, why))
-        return Damaged(file, why);
-    const json cls = ClassRecord(libraryPath);
-    const json tlb = TypeLibraryRecord(libraryPath);
-    auto& classes = doc["classes"];
-    auto& progids = doc["progids"];
-    auto& typelibs = doc["typelibs"];
-    if (classes.is_null())
-        classes = json::object();
-    if (progids.is_null())
-        progids = json::object();
-    if (typelibs.is_null())
-        typelibs = json::object();
-    if (classes.contains(ids::kClass) && classes[ids::kClass] == cls && progids.contains(ids::kProgId) &&
-        progids[ids::kProgId] == ids::kClass && typelibs.contains(ids::kLibrary) && typelibs[ids::kLibrary] == tlb)
-        return {result::Unchanged,
-                std::string(ids::kProgId) + " is already registered to " + libraryPath + " in " + file.string()};
-    std::string previous;
-    if (classes.contains(ids::kClass) && classes[ids::kClass].is_object() &&
-        classes[ids::kClass].value("library", "") != libraryPath)
-        previous = classes[ids::kClass].value("library", "");
-    doc["format"] = kFormat;
-    classes[ids::kClass] = cls;
-    progids[ids::kProgId] = ids::kClass;
-    typelibs[ids::kLibrary] = tlb;
-    if (!Save(file, doc, why))
-        return {result::RegistryIo, "the registry file was not changed: " + why};
-    std::string message = std::string(ids::kProgId) + " registered to " + libraryPath + " in " + file.string();
-    if (!previous.empty())
-        message += " (it was registered to " + previous + ")";
-    return {result::Ok, message};
-}
-
-Outcome Unregister(const fs::path& file) {
-    json doc;
-    bool exists = false;
-    std::string why;
-    if (!Load(file, doc, exists, why))
-        return Damaged(file, why);
-    bool found = false;
-    auto erase = [&](const char* section, const char* key, const char* onlyIfValue = nullptr) {
-        if (!doc.contains(section) || !doc[section].contains(key))
-            return;
-        if (onlyIfValue && doc[section][key] != onlyIfValue)
-            return;  // the name now belongs to another class
-        doc[section].erase(key);
-        found = true;
-    };
-    erase("classes", ids::kClass);
-    erase("progids", ids::kProgId, ids::kClass);
-    erase("typelibs", ids::kLibrary);
-    if (!found)
-        return {result::Unchanged, std::string(ids::kProgId) + " is not registered in " + file.string() +
-                                       (exists ? "" : " (there is no registry file)")};
-    if (!Save(file, doc, why))
-        return {result::RegistryIo, "the registry file was not changed: " + why};
-    return {result::Ok, std::string(ids::kProgId) + " unregistered from " + file.string()};
 }
 
 Outcome Lookup(const fs::path& file, std::string_view name, ClassEntry& out) {

@@ -451,13 +451,6 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::span<const ParamInfo> MemberInfo::ParametersOf(InvokeKind kind) const {
-    auto all = Parameters();
-    if (kind == kPropertyGet && (Kinds & (kPropertyLet | kPropertySet)) && !all.empty())
-        return all.first(all.size() - 1);
-    return all;
-}
-
 const LibraryInfo& Library() {
     return kLibrary;
 }

@@ -81,7 +81,12 @@ struct MemberInfo {
 
     std::span<const ParamInfo> Parameters() const { return {Params.data(), ParamCount}; }
     // The parameters of one way of reaching the member.
-    std::span<const ParamInfo> ParametersOf(InvokeKind kind) const;
+    std::span<const ParamInfo> ParametersOf(InvokeKind kind) const {
+        auto all = Parameters();
+        if (kind == kPropertyGet && (Kinds & (kPropertyLet | kPropertySet)) && !all.empty())
+            return all.first(all.size() - 1);
+        return all;
+    }
 };
 
 struct EventInfo {

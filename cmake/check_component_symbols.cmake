@@ -1,0 +1,25 @@
+# Checks what the component binaries show of themselves: libkorvane.so
+# exports exactly its four entry points, and korvane-host carries no code of
+# the control (it reaches it only through the library).
+#   -DNM= -DLIBRARY= -DHOST=
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE exported RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${exported}")
+set(names)
+foreach(line IN LISTS lines)
+  if(line MATCHES " [TtDdBbRrVvWwiu] ([^ ]+)$")
+    list(APPEND names ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(SORT names)
+set(expected DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "libkorvane.so exports: ${names}\nexpected only: ${expected}")
+endif()
+
+execute_process(COMMAND ${NM} -C ${HOST} OUTPUT_VARIABLE host_symbols RESULT_VARIABLE rc)
+if(host_symbols MATCHES "korvane::ucvKorvane::")
+  message(FATAL_ERROR "korvane-host contains the control's own code; it must reach it through the library")
+endif()

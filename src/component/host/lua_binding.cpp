@@ -1,0 +1,846 @@
+// Lua bindings of korvane-host. Lua reports errors with longjmp, so every
+// function Lua calls does its C++ work in a helper that returns before the
+// error is raised: no C++ object is alive in a frame that Lua jumps over.
+// Event handlers run under lua_pcall, so a failing handler never jumps
+// through the control; its error is kept and raised in the script once the
+// call that caused the event has returned, leaving the control consistent.
+#include "component/host/lua_binding.h"
+
+#include <cctype>
+#include <cstdio>
+#include <lua.hpp>
+#include <map>
+#include <optional>
+
+#include "korvane/errors.h"
+#include "korvane/events.h"
+#include "korvane/toolkit/widgets.h"
+
+namespace korvane::host {
+
+using component::Control;
+using component::DispId;
+using component::ExceptionInfo;
+using component::InvokeKind;
+using component::Result;
+using component::Variant;
+
+namespace {
+
+constexpr const char* kControlMeta = "korvane.control";
+constexpr const char* kFontMeta = "korvane.font";
+constexpr const char* kStateKey = "korvane.host";
+constexpr const char* kHandlersKey = "korvane.handlers";
+
+}  // namespace
+
+struct ScriptHost::State final : component::EventSink {
+    Control& control;
+    tk::headless::HeadlessDesktop& desktop;
+    ScriptOptions options;
+    lua_State* L = nullptr;
+    std::optional<std::string> pendingError;  // a handler failed; raised when the causing call returns
+    int modalScripts = 0;
+
+    State(Control& c, tk::headless::HeadlessDesktop& d, ScriptOptions o) : control(c), desktop(d), options(o) {}
+
+    void Invoke(DispId event, std::span<Variant> args) override;
+};
+
+namespace {
+
+ScriptHost::State& StateOf(lua_State* L) {
+    lua_getfield(L, LUA_REGISTRYINDEX, kStateKey);
+    auto* state = static_cast<ScriptHost::State*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    return *state;
+}
+
+// --- values ----------------------------------------------------------------
+
+void PushFont(lua_State* L, const tk::FontRef& font) {
+    void* memory = lua_newuserdatauv(L, sizeof(tk::FontRef), 0);
+    new (memory) tk::FontRef(font);
+    luaL_setmetatable(L, kFontMeta);
+}
+
+tk::FontRef* ToFont(lua_State* L, int index) {
+    return static_cast<tk::FontRef*>(luaL_testudata(L, index, kFontMeta));
+}
+
+void PushVariant(lua_State* L, const Variant& v) {
+    struct Visitor {
+        lua_State* L;
+        void operator()(std::monostate) const { lua_pushnil(L); }
+        void operator()(bool b) const { lua_pushboolean(L, b); }
+        void operator()(std::int16_t i) const { lua_pushinteger(L, i); }
+        void operator()(std::int32_t i) const { lua_pushinteger(L, i); }
+        void operator()(float f) const { lua_pushnumber(L, f); }
+        void operator()(double d) const { lua_pushnumber(L, d); }
+        void operator()(const std::string& s) const { lua_pushlstring(L, s.data(), s.size()); }
+        void operator()(const tk::FontRef& f) const {
+            if (f)
+                PushFont(L, f);
+            else
+                lua_pushnil(L);
+        }
+    };
+    std::visit(Visitor{L}, v);
+}
+
+// A Lua value as a variant; false (with `why`) for tables, functions and
+// other values a member cannot take.
+bool ToVariant(lua_State* L, int index, Variant& out, std::string& why) {
+    switch (lua_type(L, index)) {
+        case LUA_TNIL:
+        case LUA_TNONE:
+            out = std::monostate{};
+            return true;
+        case LUA_TBOOLEAN:
+            out = lua_toboolean(L, index) != 0;
+            return true;
+        case LUA_TNUMBER:
+            if (lua_isinteger(L, index)) {
+                const lua_Integer i = lua_tointeger(L, index);
+                if (i >= INT32_MIN && i <= INT32_MAX)
+                    out = static_cast<std::int32_t>(i);
+                else
+                    out = static_cast<double>(i);
+            } else {
+                out = static_cast<double>(lua_tonumber(L, index));
+            }
+            return true;
+        case LUA_TSTRING: {
+            std::size_t n = 0;
+            const char* s = lua_tolstring(L, index, &n);
+            out = std::string(s, n);
+            return true;
+        }
+        default:
+            if (tk::FontRef* font = ToFont(L, index)) {
+                out = *font;
+                return true;
+            }
+            why = std::string("a ") + luaL_typename(L, index) + " cannot be passed to the control";
+            return false;
+    }
+}
+
+std::string ErrorText(const std::string& where, Result r, const ExceptionInfo& info) {
+    std::string text = where + ": run-time error " + std::to_string(info.Number) + ": " + info.Description;
+    if (info.ArgIndex >= 0)
+        text += " (argument " + std::to_string(info.ArgIndex + 1) + ")";
+    if (info.Number == 0)
+        text = where + ": failed with result " + std::to_string(r);
+    return text;
+}
+
+// Raises the error left on the stack by a helper that returned -1, with
+// the script's file and line in front.
+int Finish(lua_State* L, int n) {
+    if (n >= 0)
+        return n;
+    luaL_where(L, 1);
+    lua_insert(L, -2);
+    lua_concat(L, 2);
+    return lua_error(L);
+}
+
+// Takes a failed handler's error, if any, onto the stack, naming the call
+// that raised the event.
+bool TakePendingError(lua_State* L, const std::string& label) {
+    auto& state = StateOf(L);
+    if (!state.pendingError)
+        return false;
+    const std::string text = label + ": " + *state.pendingError;
+    state.pendingError.reset();
+    lua_pushlstring(L, text.data(), text.size());
+    return true;
+}
+
+// --- calls into the control ---------------------------------------------------
+
+const component::MemberInfo* MemberRow(const Control& ctl, DispId id, InvokeKind kind) {
+    for (const auto& m : ctl.TypeInfo().Members)
+        if (m.Id == id && (m.Kinds & kind))
+            return &m;
+    return nullptr;
+}
+
+// Invokes member `id` with the Lua values from `first` to the top of the
+// stack. Pushes the result (methods without one push nothing) and returns
+// how many values it pushed, or pushes an error message and returns -1.
+int InvokeFromLua(lua_State* L, DispId id, std::uint8_t kinds, int first, const std::string& label) {
+    auto& state = StateOf(L);
+    std::vector<Variant> args;
+    const int top = lua_gettop(L);
+    for (int i = first; i <= top; ++i) {
+        Variant v;
+        std::string why;
+        if (!ToVariant(L, i, v, why)) {
+            lua_pushstring(L, (label + ": argument " + std::to_string(i - first + 1) + ": " + why).c_str());
+            return -1;
+        }
+        args.push_back(std::move(v));
+    }
+    Variant out;
+    ExceptionInfo info;
+    const Result r = state.control.Invoke(id, kinds, args, &out, &info);
+    if (TakePendingError(L, label))
+        return -1;
+    if (!component::Succeeded(r)) {
+        lua_pushstring(L, ErrorText(label, r, info).c_str());
+        return -1;
+    }
+    if (std::holds_alternative<std::monostate>(out) && !(kinds & component::kPropertyGet))
+        return 0;
+    PushVariant(L, out);
+    return 1;
+}
+
+bool IsControl(lua_State* L, int index) {
+    return luaL_testudata(L, index, kControlMeta) != nullptr;
+}
+
+int LookUp(lua_State* L, const std::string& name, DispId& id) {
+    ExceptionInfo info;
+    const Result r = StateOf(L).control.GetIDsOfNames(name, id, &info);
+    if (!component::Succeeded(r)) {
+        lua_pushstring(L, ErrorText("ctl." + name, r, info).c_str());
+        return -1;
+    }
+    return 0;
+}
+
+// ctl:Name(...) for methods and for properties that take arguments.
+int MemberCallImpl(lua_State* L) {
+    const DispId id = static_cast<DispId>(lua_tointeger(L, lua_upvalueindex(1)));
+    const std::string name = lua_tostring(L, lua_upvalueindex(2));
+    const int first = IsControl(L, 1) ? 2 : 1;
+    return InvokeFromLua(L, id, component::kMethod | component::kPropertyGet, first, "ctl:" + name);
+}
+int MemberCall(lua_State* L) {
+    return Finish(L, MemberCallImpl(L));
+}
+
+int ControlIndexImpl(lua_State* L);
+int ControlIndex(lua_State* L) {
+    return Finish(L, ControlIndexImpl(L));
+}
+
+// ctl:get(name, ...), ctl:let(name, ..., value), ctl:set(name, object)
+int NamedInvokeImpl(lua_State* L, std::uint8_t kinds) {
+    if (!IsControl(L, 1) || !lua_isstring(L, 2)) {
+        lua_pushstring(L, "use ctl:get(name, ...), ctl:let(name, ..., value) or ctl:set(name, object)");
+        return -1;
+    }
+    const std::string name = lua_tostring(L, 2);
+    DispId id = 0;
+    if (LookUp(L, name, id) < 0)
+        return -1;
+    return InvokeFromLua(L, id, kinds, 3, "ctl." + name);
+}
+int GetByName(lua_State* L) {
+    return Finish(L, NamedInvokeImpl(L, component::kPropertyGet | component::kMethod));
+}
+int LetByName(lua_State* L) {
+    return Finish(L, NamedInvokeImpl(L, component::kPropertyLet));
+}
+int SetByName(lua_State* L) {
+    return Finish(L, NamedInvokeImpl(L, component::kPropertySet));
+}
+
+// ctl:invoke(number or name, "get" | "let" | "set" | "method", ...)
+int InvokeByNumberImpl(lua_State* L) {
+    DispId id = 0;
+    if (lua_isinteger(L, 2)) {
+        id = static_cast<DispId>(lua_tointeger(L, 2));
+    } else if (lua_type(L, 2) == LUA_TSTRING) {
+        if (LookUp(L, lua_tostring(L, 2), id) < 0)
+            return -1;
+    } else {
+        lua_pushstring(L, "ctl:invoke needs a member number or name");
+        return -1;
+    }
+    const std::string kind = lua_isstring(L, 3) ? lua_tostring(L, 3) : "";
+    const std::map<std::string, std::uint8_t> kinds = {{"method", component::kMethod},
+                                                       {"get", component::kPropertyGet},
+                                                       {"let", component::kPropertyLet},
+                                                       {"set", component::kPropertySet}};
+    const auto it = kinds.find(kind);
+    if (it == kinds.end()) {
+        lua_pushstring(L, "ctl:invoke: the kind is one of \"method\", \"get\", \"let\", \"set\"");
+        return -1;
+    }
+    return InvokeFromLua(L, id, it->second, 4, "member " + std::to_string(id));
+}
+int InvokeByNumber(lua_State* L) {
+    return Finish(L, InvokeByNumberImpl(L));
+}
+
+int ControlIndexImpl(lua_State* L) {
+    if (lua_type(L, 2) != LUA_TSTRING) {
+        lua_pushstring(L, "ctl: members are named by strings");
+        return -1;
+    }
+    const std::string name = lua_tostring(L, 2);
+    if (name == "on") {
+        lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+        return 1;
+    }
+    static const std::map<std::string, lua_CFunction> helpers = {
+        {"get", GetByName}, {"let", LetByName}, {"set", SetByName}, {"invoke", InvokeByNumber}};
+    if (const auto it = helpers.find(name); it != helpers.end()) {
+        lua_pushcfunction(L, it->second);
+        return 1;
+    }
+    DispId id = 0;
+    if (LookUp(L, name, id) < 0)
+        return -1;
+    const Control& ctl = StateOf(L).control;
+    const auto* method = MemberRow(ctl, id, component::kMethod);
+    const auto* getter = MemberRow(ctl, id, component::kPropertyGet);
+    if (method || (getter && !getter->ParametersOf(component::kPropertyGet).empty())) {
+        lua_pushinteger(L, id);
+        lua_pushstring(L, name.c_str());
+        lua_pushcclosure(L, MemberCall, 2);
+        return 1;
+    }
+    lua_settop(L, 0);
+    return InvokeFromLua(L, id, component::kPropertyGet, 1, "ctl." + name);
+}
+
+int ControlNewIndexImpl(lua_State* L) {
+    if (lua_type(L, 2) != LUA_TSTRING) {
+        lua_pushstring(L, "ctl: members are named by strings");
+        return -1;
+    }
+    const std::string name = lua_tostring(L, 2);
+    DispId id = 0;
+    if (LookUp(L, name, id) < 0)
+        return -1;
+    const std::uint8_t kind = ToFont(L, 3) ? component::kPropertySet : component::kPropertyLet;
+    lua_remove(L, 2);
+    lua_remove(L, 1);
+    return InvokeFromLua(L, id, kind, 1, "ctl." + name);
+}
+int ControlNewIndex(lua_State* L) {
+    return Finish(L, ControlNewIndexImpl(L));
+}
+
+// ctl() reads the default member.
+int ControlCallImpl(lua_State* L) {
+    return InvokeFromLua(L, component::kDispIdValue, component::kPropertyGet, 2, "ctl()");
+}
+int ControlCall(lua_State* L) {
+    return Finish(L, ControlCallImpl(L));
+}
+
+int ControlToString(lua_State* L) {
+    lua_pushfstring(L, "%s (%s)", StateOf(L).options.ControlName.c_str(),
+                    std::string(StateOf(L).control.TypeInfo().Class.ProgId).c_str());
+    return 1;
+}
+
+// --- fonts ----------------------------------------------------------------
+
+int FontIndex(lua_State* L) {
+    const tk::FontRef& f = *static_cast<tk::FontRef*>(luaL_checkudata(L, 1, kFontMeta));
+    const std::string key = luaL_checkstring(L, 2);
+    if (key == "Name")
+        lua_pushstring(L, f->Name.c_str());
+    else if (key == "Size")
+        lua_pushnumber(L, f->Size);
+    else if (key == "Bold")
+        lua_pushboolean(L, f->Bold);
+    else if (key == "Italic")
+        lua_pushboolean(L, f->Italic);
+    else if (key == "Underline")
+        lua_pushboolean(L, f->Underline);
+    else if (key == "Strikethrough")
+        lua_pushboolean(L, f->Strikethrough);
+    else
+        lua_pushnil(L);
+    return 1;
+}
+
+int FontNewIndexImpl(lua_State* L) {
+    tk::FontRef* f = ToFont(L, 1);
+    const char* key = lua_tostring(L, 2);
+    if (!f || !key) {
+        lua_pushstring(L, "font: fields are Name, Size, Bold, Italic, Underline, Strikethrough");
+        return -1;
+    }
+    const std::string k = key;
+    if (k == "Name" && lua_type(L, 3) == LUA_TSTRING)
+        (*f)->Name = lua_tostring(L, 3);
+    else if (k == "Size" && lua_type(L, 3) == LUA_TNUMBER)
+        (*f)->Size = static_cast<float>(lua_tonumber(L, 3));
+    else if (k == "Bold")
+        (*f)->Bold = lua_toboolean(L, 3);
+    else if (k == "Italic")
+        (*f)->Italic = lua_toboolean(L, 3);
+    else if (k == "Underline")
+        (*f)->Underline = lua_toboolean(L, 3);
+    else if (k == "Strikethrough")
+        (*f)->Strikethrough = lua_toboolean(L, 3);
+    else {
+        lua_pushstring(L, ("font: cannot set " + k).c_str());
+        return -1;
+    }
+    return 0;
+}
+int FontNewIndex(lua_State* L) {
+    return Finish(L, FontNewIndexImpl(L));
+}
+
+int FontGc(lua_State* L) {
+    static_cast<tk::FontRef*>(luaL_checkudata(L, 1, kFontMeta))->~shared_ptr();
+    return 0;
+}
+
+int FontToString(lua_State* L) {
+    const tk::FontRef& f = *static_cast<tk::FontRef*>(luaL_checkudata(L, 1, kFontMeta));
+    lua_pushstring(L, component::ToDisplay(Variant(f)).c_str());
+    return 1;
+}
+
+// korvane.font{Name = "Arial", Size = 10, Bold = true}
+int NewFont(lua_State* L) {
+    auto font = std::make_shared<tk::Font>();
+    if (lua_istable(L, 1)) {
+        if (lua_getfield(L, 1, "Name") == LUA_TSTRING)
+            font->Name = lua_tostring(L, -1);
+        if (lua_getfield(L, 1, "Size") == LUA_TNUMBER)
+            font->Size = static_cast<float>(lua_tonumber(L, -1));
+        lua_getfield(L, 1, "Bold");
+        font->Bold = lua_toboolean(L, -1);
+        lua_getfield(L, 1, "Italic");
+        font->Italic = lua_toboolean(L, -1);
+        lua_getfield(L, 1, "Underline");
+        font->Underline = lua_toboolean(L, -1);
+        lua_getfield(L, 1, "Strikethrough");
+        font->Strikethrough = lua_toboolean(L, -1);
+        lua_pop(L, 6);
+    }
+    PushFont(L, font);
+    return 1;
+}
+
+// --- the desktop ----------------------------------------------------------------
+
+tk::Widget* FindWidget(ScriptHost::State& state, const std::string& name) {
+    const std::string prefix = state.options.FormName + "." + state.options.ControlName + ".";
+    for (const std::string& path : {prefix + name, "Window." + name, name})
+        if (tk::Widget* w = state.desktop.Find(path))
+            return w;
+    return nullptr;
+}
+
+std::optional<std::int16_t> KeyCode(std::string name) {
+    static const std::map<std::string, std::int16_t> names = {
+        {"back", tk::key::Back},     {"backspace", tk::key::Back},    {"tab", tk::key::Tab},
+        {"return", tk::key::Return}, {"enter", tk::key::Return},      {"shift", tk::key::Shift},
+        {"ctrl", tk::key::Control},  {"control", tk::key::Control},   {"alt", tk::key::Menu},
+        {"escape", tk::key::Escape}, {"esc", tk::key::Escape},        {"space", tk::key::Space},
+        {"pageup", tk::key::PageUp}, {"pagedown", tk::key::PageDown}, {"end", tk::key::End},
+        {"home", tk::key::Home},     {"left", tk::key::Left},         {"up", tk::key::Up},
+        {"right", tk::key::Right},   {"down", tk::key::Down},         {"delete", tk::key::Delete},
+        {"f4", tk::key::F4},
+    };
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (const auto it = names.find(name); it != names.end())
+        return it->second;
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        return static_cast<std::int16_t>(std::toupper(static_cast<unsigned char>(name[0])));
+    return std::nullopt;
+}
+
+// Runs a gesture; toolkit errors and handler errors come back as -1 with
+// the message pushed.
+template <typename Fn>
+int Gesture(lua_State* L, const char* what, Fn gesture) {
+    auto& state = StateOf(L);
+    try {
+        gesture(state);
+    } catch (const RuntimeError& e) {
+        lua_pushstring(L, (std::string("desktop.") + what + ": run-time error " + std::to_string(e.Number()) + ": " +
+                           e.Description())
+                              .c_str());
+        return -1;
+    }
+    if (TakePendingError(L, std::string("desktop.") + what))
+        return -1;
+    return 0;
+}
+
+int NoWidget(lua_State* L, const char* what, const std::string& name) {
+    lua_pushstring(L, (std::string("desktop.") + what + ": no widget \"" + name + "\"").c_str());
+    return -1;
+}
+
+int ClickImpl(lua_State* L) {
+    const std::string name = lua_isstring(L, 1) ? lua_tostring(L, 1) : "";
+    tk::Widget* w = FindWidget(StateOf(L), name);
+    if (!w)
+        return NoWidget(L, "click", name);
+    const bool at = lua_isnumber(L, 2) && lua_isnumber(L, 3);
+    const float x = at ? static_cast<float>(lua_tonumber(L, 2)) : w->Width() / 2;
+    const float y = at ? static_cast<float>(lua_tonumber(L, 3)) : w->Height() / 2;
+    return Gesture(L, "click", [&](ScriptHost::State& s) { s.desktop.ClickAt(*w, x, y); });
+}
+int Click(lua_State* L) {
+    return Finish(L, ClickImpl(L));
+}
+
+int MoveToImpl(lua_State* L) {
+    const std::string name = lua_isstring(L, 1) ? lua_tostring(L, 1) : "";
+    tk::Widget* w = FindWidget(StateOf(L), name);
+    if (!w)
+        return NoWidget(L, "moveTo", name);
+    const bool at = lua_isnumber(L, 2) && lua_isnumber(L, 3);
+    const float x = at ? static_cast<float>(lua_tonumber(L, 2)) : w->Width() / 2;
+    const float y = at ? static_cast<float>(lua_tonumber(L, 3)) : w->Height() / 2;
+    return Gesture(L, "moveTo", [&](ScriptHost::State& s) { s.desktop.MoveTo(*w, x, y); });
+}
+int MoveTo(lua_State* L) {
+    return Finish(L, MoveToImpl(L));
+}
+
+int RowGestureImpl(lua_State* L, bool click) {
+    const char* what = click ? "clickRow" : "moveToRow";
+    const std::string name = lua_isstring(L, 1) ? lua_tostring(L, 1) : "";
+    auto* list = dynamic_cast<tk::ListBox*>(FindWidget(StateOf(L), name));
+    if (!list)
+        return NoWidget(L, what, name + "\" that is a list");
+    if (!lua_isinteger(L, 2)) {
+        lua_pushstring(L, (std::string("desktop.") + what + ": the row is an integer").c_str());
+        return -1;
+    }
+    const auto row = static_cast<std::int32_t>(lua_tointeger(L, 2));
+    return Gesture(L, what, [&](ScriptHost::State& s) {
+        if (click)
+            s.desktop.ClickRow(*list, row);
+        else
+            s.desktop.MoveToRow(*list, row);
+    });
+}
+int ClickRow(lua_State* L) {
+    return Finish(L, RowGestureImpl(L, true));
+}
+int MoveToRow(lua_State* L) {
+    return Finish(L, RowGestureImpl(L, false));
+}
+
+// desktop.keys("Down", "Alt+Down", 13, ...)
+int KeysImpl(lua_State* L) {
+    const int n = lua_gettop(L);
+    std::vector<std::pair<std::int16_t, std::int16_t>> presses;
+    for (int i = 1; i <= n; ++i) {
+        if (lua_isinteger(L, i)) {
+            presses.emplace_back(static_cast<std::int16_t>(lua_tointeger(L, i)), tk::shift::None);
+            continue;
+        }
+        std::string spec = lua_isstring(L, i) ? lua_tostring(L, i) : "";
+        std::int16_t shift = tk::shift::None;
+        for (std::size_t plus; (plus = spec.find('+')) != std::string::npos && plus + 1 < spec.size();) {
+            const auto mod = KeyCode(spec.substr(0, plus));
+            if (mod == tk::key::Shift)
+                shift |= tk::shift::Shift;
+            else if (mod == tk::key::Control)
+                shift |= tk::shift::Ctrl;
+            else if (mod == tk::key::Menu)
+                shift |= tk::shift::Alt;
+            else
+                break;
+            spec = spec.substr(plus + 1);
+        }
+        const auto code = KeyCode(spec);
+        if (!code) {
+            lua_pushstring(L, ("desktop.keys: unknown key \"" + spec + "\"").c_str());
+            return -1;
+        }
+        presses.emplace_back(*code, shift);
+    }
+    return Gesture(L, "keys", [&](ScriptHost::State& s) {
+        for (const auto& [code, shift] : presses) {
+            s.desktop.PressKey(code, shift);
+            if (s.pendingError)
+                break;
+        }
+    });
+}
+int Keys(lua_State* L) {
+    return Finish(L, KeysImpl(L));
+}
+
+int KeyDownUpImpl(lua_State* L, bool down) {
+    const auto code = lua_isinteger(L, 1) ? std::optional<std::int16_t>(static_cast<std::int16_t>(lua_tointeger(L, 1)))
+                                          : KeyCode(lua_isstring(L, 1) ? lua_tostring(L, 1) : "");
+    if (!code) {
+        lua_pushstring(L, "desktop.keyDown/keyUp: unknown key");
+        return -1;
+    }
+    return Gesture(L, down ? "keyDown" : "keyUp", [&](ScriptHost::State& s) {
+        if (down)
+            s.desktop.KeyDown(*code);
+        else
+            s.desktop.KeyUp(*code);
+    });
+}
+int KeyDown(lua_State* L) {
+    return Finish(L, KeyDownUpImpl(L, true));
+}
+int KeyUp(lua_State* L) {
+    return Finish(L, KeyDownUpImpl(L, false));
+}
+
+int TypeImpl(lua_State* L) {
+    const std::string text = lua_isstring(L, 1) ? lua_tostring(L, 1) : "";
+    return Gesture(L, "type", [&](ScriptHost::State& s) { s.desktop.Type(text); });
+}
+int Type(lua_State* L) {
+    return Finish(L, TypeImpl(L));
+}
+
+int TabImpl(lua_State* L) {
+    const bool back = lua_toboolean(L, 1);
+    return Gesture(L, "tab", [&](ScriptHost::State& s) { s.desktop.Tab(back); });
+}
+int Tab(lua_State* L) {
+    return Finish(L, TabImpl(L));
+}
+
+int AdvanceImpl(lua_State* L) {
+    if (!lua_isinteger(L, 1) || lua_tointeger(L, 1) < 0) {
+        lua_pushstring(L, "desktop.advance: milliseconds, a whole number not below 0");
+        return -1;
+    }
+    const auto ms = static_cast<std::int64_t>(lua_tointeger(L, 1));
+    return Gesture(L, "advance", [&](ScriptHost::State& s) { s.desktop.Advance(ms); });
+}
+int Advance(lua_State* L) {
+    return Finish(L, AdvanceImpl(L));
+}
+
+// The focused widget's name ("txtCol1", "Window.lstCol1"), or nil.
+int Focus(lua_State* L) {
+    auto& state = StateOf(L);
+    const tk::Widget* w = state.desktop.FocusWidget();
+    if (!w) {
+        lua_pushnil(L);
+        return 1;
+    }
+    std::string path = w->Name();
+    for (const tk::Widget* p = w->Parent(); p; p = p->Parent())
+        path = p->Name() + "." + path;
+    const std::string prefix = state.options.FormName + "." + state.options.ControlName + ".";
+    if (path.rfind(prefix, 0) == 0)
+        path = path.substr(prefix.size());
+    lua_pushstring(L, path.c_str());
+    return 1;
+}
+
+int Visible(lua_State* L) {
+    tk::Widget* w = FindWidget(StateOf(L), lua_isstring(L, 1) ? lua_tostring(L, 1) : "");
+    if (!w)
+        lua_pushnil(L);
+    else
+        lua_pushboolean(L, w->Visible());
+    return 1;
+}
+
+// The message boxes shown so far, as a list of their texts.
+int Messages(lua_State* L) {
+    const auto& boxes = StateOf(L).desktop.MessageBoxes();
+    lua_createtable(L, static_cast<int>(boxes.size()), 0);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        lua_pushstring(L, boxes[i].Prompt.c_str());
+        lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
+    }
+    return 1;
+}
+
+int Beeps(lua_State* L) {
+    lua_pushinteger(L, StateOf(L).desktop.Beeps());
+    return 1;
+}
+
+// desktop.onModal(function(formName) ... end): plays the user inside the
+// next modal window (the About box, a modal drop-down).
+int OnModal(lua_State* L) {
+    luaL_checktype(L, 1, LUA_TFUNCTION);
+    auto& state = StateOf(L);
+    const int slot = ++state.modalScripts;
+    lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+    lua_pushvalue(L, 1);
+    lua_setfield(L, -2, ("modal#" + std::to_string(slot)).c_str());
+    lua_pop(L, 1);
+    ScriptHost::State* s = &state;
+    state.desktop.OnModal([s, slot](tk::Form& modal) {
+        lua_State* L = s->L;
+        lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+        lua_getfield(L, -1, ("modal#" + std::to_string(slot)).c_str());
+        lua_pushstring(L, modal.Name().c_str());
+        if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
+            if (!s->pendingError)
+                s->pendingError = std::string("error in modal script: ") + lua_tostring(L, -1);
+            lua_pop(L, 1);
+        }
+        lua_pop(L, 1);
+    });
+    return 0;
+}
+
+}  // namespace
+
+// Prints the event, then runs its handler: ctl.on.Name, else a global
+// function ctl_Name, else <control name>_Name. A handler gets the arguments
+// as values and may return new values for them, in order (nil keeps one).
+void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
+    const component::EventInfo* info = nullptr;
+    for (const auto& e : control.TypeInfo().Events)
+        if (e.Number == event)
+            info = &e;
+    const std::string name = info ? std::string(info->Name) : "Event" + std::to_string(event);
+    auto paramName = [&](std::size_t i) {
+        return info && i < info->Parameters().size() ? std::string(info->Parameters()[i].Name)
+                                                     : "arg" + std::to_string(i + 1);
+    };
+    if (options.PrintMouseMoves || event != event_id::MouseMove) {
+        std::string line = "event " + name;
+        if (!args.empty()) {
+            line += "(";
+            for (std::size_t i = 0; i < args.size(); ++i)
+                line += (i ? ", " : "") + paramName(i) + "=" + component::ToDisplay(args[i]);
+            line += ")";
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    if (pendingError)
+        return;  // the script is stopping; no more handlers run
+
+    const int base = lua_gettop(L);
+    std::string handlerName = "ctl.on." + name;
+    lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+    lua_getfield(L, -1, name.c_str());
+    lua_remove(L, -2);
+    for (const std::string& global : {"ctl_" + name, options.ControlName + "_" + name}) {
+        if (lua_isfunction(L, -1))
+            break;
+        lua_pop(L, 1);
+        lua_getglobal(L, global.c_str());
+        handlerName = global;
+    }
+    if (!lua_isfunction(L, -1)) {
+        lua_settop(L, base);
+        return;
+    }
+    for (const auto& a : args)
+        PushVariant(L, a);
+    const int n = static_cast<int>(args.size());
+    if (lua_pcall(L, n, n, 0) != LUA_OK) {
+        const char* message = lua_tostring(L, -1);
+        pendingError = "error in event handler " + handlerName + ": " + (message ? message : "(no message)");
+        lua_settop(L, base);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        const int index = base + 1 + i;
+        if (lua_isnil(L, index))
+            continue;
+        Variant v;
+        std::string why;
+        if (!ToVariant(L, index, v, why)) {
+            pendingError = "error in event handler " + handlerName + ": " + paramName(i) + ": " + why;
+            break;
+        }
+        if (v != args[i]) {
+            std::printf("  %s set %s=%s\n", handlerName.c_str(), paramName(i).c_str(), component::ToDisplay(v).c_str());
+            args[i] = std::move(v);
+        }
+    }
+    lua_settop(L, base);
+}
+
+ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop, ScriptOptions options)
+    : state_(std::make_unique<State>(control, desktop, std::move(options))) {
+    lua_State* L = luaL_newstate();
+    state_->L = L;
+    luaL_openlibs(L);
+    lua_pushlightuserdata(L, state_.get());
+    lua_setfield(L, LUA_REGISTRYINDEX, kStateKey);
+    lua_newtable(L);
+    lua_setfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+
+    luaL_newmetatable(L, kControlMeta);
+    const luaL_Reg controlMeta[] = {{"__index", ControlIndex},
+                                    {"__newindex", ControlNewIndex},
+                                    {"__call", ControlCall},
+                                    {"__tostring", ControlToString},
+                                    {nullptr, nullptr}};
+    luaL_setfuncs(L, controlMeta, 0);
+    lua_pop(L, 1);
+    luaL_newmetatable(L, kFontMeta);
+    const luaL_Reg fontMeta[] = {{"__index", FontIndex},
+                                 {"__newindex", FontNewIndex},
+                                 {"__gc", FontGc},
+                                 {"__tostring", FontToString},
+                                 {nullptr, nullptr}};
+    luaL_setfuncs(L, fontMeta, 0);
+    lua_pop(L, 1);
+
+    lua_newuserdatauv(L, 1, 0);
+    luaL_setmetatable(L, kControlMeta);
+    lua_setglobal(L, "ctl");
+
+    const luaL_Reg desktopFns[] = {
+        {"click", Click},       {"moveTo", MoveTo},   {"clickRow", ClickRow}, {"moveToRow", MoveToRow},
+        {"keys", Keys},         {"keyDown", KeyDown}, {"keyUp", KeyUp},       {"type", Type},
+        {"tab", Tab},           {"advance", Advance}, {"focus", Focus},       {"visible", Visible},
+        {"messages", Messages}, {"beeps", Beeps},     {"onModal", OnModal},   {nullptr, nullptr}};
+    luaL_newlib(L, desktopFns);
+    lua_setglobal(L, "desktop");
+
+    const luaL_Reg korvaneFns[] = {{"font", NewFont}, {nullptr, nullptr}};
+    luaL_newlib(L, korvaneFns);
+    lua_setglobal(L, "korvane");
+
+    control.Advise(state_.get());
+}
+
+ScriptHost::~ScriptHost() {
+    state_->control.Advise(nullptr);
+    lua_close(state_->L);
+}
+
+bool ScriptHost::Run(const std::string& file, const std::vector<std::string>& args) {
+    lua_State* L = state_->L;
+    lua_createtable(L, static_cast<int>(args.size()), 1);
+    lua_pushstring(L, file.c_str());
+    lua_rawseti(L, -2, 0);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        lua_pushstring(L, args[i].c_str());
+        lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
+    }
+    lua_setglobal(L, "arg");
+    if (luaL_loadfile(L, file.c_str()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK) {
+        const char* message = lua_tostring(L, -1);
+        std::fflush(stdout);
+        std::fprintf(stderr, "korvane-host: %s\n", message ? message : "(error without a message)");
+        lua_pop(L, 1);
+        state_->pendingError.reset();
+        return false;
+    }
+    // An error of a handler run after the script's last call (none should be).
+    if (state_->pendingError) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "korvane-host: %s\n", state_->pendingError->c_str());
+        state_->pendingError.reset();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace korvane::host

@@ -1,0 +1,40 @@
+// The Lua side of korvane-host: a script sees the control as `ctl`, whose
+// properties and methods it reaches by name through the late-bound
+// interface only, the user's hands as `desktop`, and writes event handlers
+// as Lua functions. Every event the host receives is printed with its
+// arguments.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "korvane/component/dispatch.h"
+#include "korvane/toolkit/headless.h"
+
+namespace korvane::host {
+
+struct ScriptOptions {
+    std::string ControlName = "KorvaneBox1";
+    std::string FormName = "Form1";
+    bool PrintMouseMoves = true;
+};
+
+class ScriptHost {
+public:
+    ScriptHost(component::Control& control, tk::headless::HeadlessDesktop& desktop, ScriptOptions options);
+    ~ScriptHost();
+    ScriptHost(const ScriptHost&) = delete;
+    ScriptHost& operator=(const ScriptHost&) = delete;
+
+    // Runs the script with `args` as its `arg` table. False when it failed;
+    // the error has then been printed to stderr.
+    bool Run(const std::string& file, const std::vector<std::string>& args);
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace korvane::host

@@ -1,0 +1,324 @@
+// korvane-host: runs a Lua script against a KorvaneBox reached only the way
+// a foreign host reaches it. The control's class is looked up in the
+// per-user registry, its library loaded with dlopen, a class factory taken
+// from DllGetClassObject, and the control placed on a form of a headless
+// desktop, new or from a saved form file, at design or run time. The script
+// then reads and writes properties, calls methods, handles events and plays
+// the user; every event is printed with its arguments.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "component/host/lua_binding.h"
+#include "korvane/component/dispatch.h"
+#include "korvane/component/entry_points.h"
+#include "korvane/component/ids.h"
+#include "korvane/component/registry.h"
+#include "korvane/errors.h"
+#include "korvane/form_file.h"
+#include "korvane/toolkit/headless.h"
+#include "korvane/toolkit/widgets.h"
+
+namespace {
+
+using namespace korvane;
+using namespace korvane::component;
+
+constexpr const char* kUsage = R"(usage: korvane-host [options] SCRIPT.lua [script arguments...]
+       korvane-host [--registry FILE] --register LIBRARY
+       korvane-host [--registry FILE] --unregister [LIBRARY]
+
+Runs SCRIPT against a KorvaneBox created through the registry entry of
+Korvane.ucvKorvane, on a headless desktop.
+
+options:
+  --design          place the control at design time (default: run time)
+  --style N         style of a new control: 0 Dropdown Combo, 1 Simple Combo,
+                    2 Dropdown List (default 0)
+  --form FILE       place the control saved in this form file
+  --control NAME    which control of the form file (default: the first KorvaneBox)
+  --no-mouse-moves  do not print MouseMove events
+  --registry FILE   the registry file (default: $KORVANE_REGISTRY, else
+                    ~/.config/korvane/registry.json)
+
+In the script: ctl.Name reads a property, ctl.Name = v writes it (an object
+such as a font is assigned by reference), ctl:Method(...) calls a method or a
+property with arguments, ctl:let("List", 0, "a\tb") writes one; event
+handlers are ctl.on.Click = function() end or function ctl_Click() end, and
+may return new values for by-reference arguments; desktop.click(name),
+desktop.clickRow(list, row), desktop.keys("Down", "Alt+Down"), desktop.type(text),
+desktop.tab(), desktop.advance(ms) play the user.
+)";
+
+struct Options {
+    bool design = false;
+    int style = 0;
+    std::string formFile;
+    std::string controlName;
+    bool printMoves = true;
+    std::optional<std::string> registerLibrary;
+    std::optional<std::string> unregisterLibrary;
+    std::string script;
+    std::vector<std::string> scriptArgs;
+};
+
+int Fail(const std::string& message, int code = 2) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "korvane-host: %s\n", message.c_str());
+    return code;
+}
+
+// The library's entry points, for as long as it is loaded.
+class LoadedLibrary {
+public:
+    ~LoadedLibrary() {
+        if (handle_)
+            ::dlclose(handle_);
+    }
+    bool Load(const std::string& path, std::string& why) {
+        handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle_) {
+            const char* error = ::dlerror();
+            why = "cannot load " + path + ": " + (error ? error : "unknown reason");
+            return false;
+        }
+        Register = reinterpret_cast<KorvaneRegisterFn>(::dlsym(handle_, "DllRegisterServer"));
+        Unregister = reinterpret_cast<KorvaneRegisterFn>(::dlsym(handle_, "DllUnregisterServer"));
+        GetClassObject = reinterpret_cast<KorvaneGetClassObjectFn>(::dlsym(handle_, "DllGetClassObject"));
+        CanUnloadNow = reinterpret_cast<KorvaneCanUnloadNowFn>(::dlsym(handle_, "DllCanUnloadNow"));
+        if (!Register || !Unregister || !GetClassObject || !CanUnloadNow) {
+            why = path + " is not a component library: its entry points are missing";
+            return false;
+        }
+        return true;
+    }
+
+    KorvaneRegisterFn Register = nullptr;
+    KorvaneRegisterFn Unregister = nullptr;
+    KorvaneGetClassObjectFn GetClassObject = nullptr;
+    KorvaneCanUnloadNowFn CanUnloadNow = nullptr;
+
+private:
+    void* handle_ = nullptr;
+};
+
+bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                why = a + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string v;
+        if (!o.script.empty()) {
+            o.scriptArgs.push_back(a);
+        } else if (a == "--design") {
+            o.design = true;
+        } else if (a == "--style") {
+            if (!value(v))
+                return false;
+            if (v != "0" && v != "1" && v != "2") {
+                why = "--style is 0, 1 or 2";
+                return false;
+            }
+            o.style = v[0] - '0';
+        } else if (a == "--form") {
+            if (!value(o.formFile))
+                return false;
+        } else if (a == "--control") {
+            if (!value(o.controlName))
+                return false;
+        } else if (a == "--no-mouse-moves") {
+            o.printMoves = false;
+        } else if (a == "--registry") {
+            if (!value(v))
+                return false;
+            ::setenv("KORVANE_REGISTRY", v.c_str(), 1);  // the library reads the same file
+        } else if (a == "--register") {
+            if (!value(v))
+                return false;
+            o.registerLibrary = v;
+        } else if (a == "--unregister") {
+            o.unregisterLibrary = (i + 1 < argc && argv[i + 1][0] != '-') ? std::string(argv[++i]) : std::string();
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (a.rfind("--", 0) == 0) {
+            why = "unknown option " + a;
+            return false;
+        } else {
+            o.script = a;
+        }
+    }
+    if (o.script.empty() && !o.registerLibrary && !o.unregisterLibrary) {
+        why = "no script given";
+        return false;
+    }
+    return true;
+}
+
+int RunRegistration(const Options& o) {
+    std::string path = o.registerLibrary ? *o.registerLibrary : *o.unregisterLibrary;
+    if (path.empty()) {
+        registry::ClassEntry entry;
+        const auto found = registry::Lookup(registry::DefaultPath(), ids::kProgId, entry);
+        if (found.Code != result::Ok)
+            return Fail(found.Message);
+        path = entry.Library;
+    }
+    if (path.find('/') == std::string::npos)
+        path = "./" + path;  // dlopen would search the system's folders
+    LoadedLibrary lib;
+    std::string why;
+    if (!lib.Load(path, why))
+        return Fail(why);
+    char message[1024] = {};
+    const Result r = (o.registerLibrary ? lib.Register : lib.Unregister)(message, sizeof message);
+    if (!Succeeded(r))
+        return Fail(message, 1);
+    std::printf("%s\n", message);
+    return 0;
+}
+
+const char* StyleName(int style) {
+    switch (style) {
+        case 0:
+            return "Dropdown Combo";
+        case 1:
+            return "Simple Combo";
+        case 2:
+            return "Dropdown List";
+    }
+    return "?";
+}
+
+int RunScript(const Options& o) {
+    registry::ClassEntry entry;
+    const auto found = registry::Lookup(registry::DefaultPath(), ids::kProgId, entry);
+    if (found.Code != result::Ok)
+        return Fail(found.Message);
+    LoadedLibrary lib;
+    std::string why;
+    if (!lib.Load(entry.Library, why))
+        return Fail(why);
+    void* raw = nullptr;
+    Result r = lib.GetClassObject(entry.ClassId.c_str(), kClassFactoryInterface, &raw);
+    if (!Succeeded(r))
+        return Fail("the library at " + entry.Library + " does not serve " + entry.ClassId + " (result " +
+                    std::to_string(r) + ")");
+    auto* factory = static_cast<ClassFactory*>(raw);
+
+    std::optional<FormFile> saved;
+    const FormControl* savedControl = nullptr;
+    if (!o.formFile.empty()) {
+        try {
+            saved = ReadFormFile(o.formFile);
+        } catch (const RuntimeError& e) {
+            factory->Release();
+            return Fail(e.Description());
+        }
+        for (const auto& c : saved->Controls)
+            if (c.Class == ids::kProgId && (o.controlName.empty() || c.Name == o.controlName)) {
+                savedControl = &c;
+                break;
+            }
+        if (!savedControl) {
+            factory->Release();
+            return Fail(o.formFile + " holds no KorvaneBox" +
+                        (o.controlName.empty() ? std::string() : " named " + o.controlName));
+        }
+        for (const auto& w : saved->Warnings)
+            std::printf("form file: %s\n", w.c_str());
+    }
+
+    tk::headless::HeadlessDesktop desktop;
+    auto form = desktop.CreateForm(saved ? saved->Name : "Form1");
+    form->Left(1500);
+    form->Top(1500);
+    form->Width(saved ? saved->Width : 9000);
+    form->Height(saved ? saved->Height : 6000);
+
+    CreateOptions create;
+    create.UserMode = !o.design;
+    tk::MemoryPropertyBag fresh;
+    if (savedControl) {
+        create.Name = savedControl->Name;
+        create.Left = savedControl->Left;
+        create.Top = savedControl->Top;
+        create.Width = savedControl->Width;
+        create.Height = savedControl->Height;
+        create.Saved = &savedControl->Properties;
+    } else {
+        create.Left = 300;
+        create.Top = 300;
+        create.Width = o.style == 1 ? 3970 : 4240;
+        create.Height = o.style == 1 ? 2130 : 330;
+        if (!o.design) {
+            // A control placed at run time comes from its designed
+            // properties, of which only the style is not a default here.
+            fresh.Set("Style", static_cast<std::int32_t>(o.style));
+            create.Saved = &fresh;
+        }
+    }
+    Control* ctl = nullptr;
+    r = factory->CreateInstance(*form, create, &ctl);
+    factory->Release();
+    if (!Succeeded(r))
+        return Fail("the factory could not create the control (result " + std::to_string(r) + ")");
+
+    bool ok = true;
+    {
+        host::ScriptOptions options;
+        options.ControlName = create.Name;
+        options.FormName = form->Name();
+        options.PrintMouseMoves = o.printMoves;
+        host::ScriptHost script(*ctl, desktop, options);
+        if (o.design && !savedControl && o.style != 0) {
+            // At design time the style is a property like any other.
+            std::vector<Variant> args{static_cast<std::int32_t>(o.style)};
+            DispId id = 0;
+            ctl->GetIDsOfNames("Style", id, nullptr);
+            ExceptionInfo info;
+            if (!Succeeded(ctl->Invoke(id, kPropertyLet, args, nullptr, &info)))
+                std::printf("Style could not be set: %s\n", info.Description.c_str());
+        }
+        form->Show();
+        Variant style;
+        DispId styleId = 0;
+        ctl->GetIDsOfNames("Style", styleId, nullptr);
+        ctl->Invoke(styleId, kPropertyGet, {}, &style, nullptr);
+        std::printf("placed %s (%s) on %s at %s, %s\n", create.Name.c_str(), ids::kProgId, form->Name().c_str(),
+                    o.design ? "design time" : "run time",
+                    std::holds_alternative<std::int32_t>(style) ? StyleName(std::get<std::int32_t>(style)) : "?");
+        ok = script.Run(o.script, o.scriptArgs);
+    }
+    ctl->Release();
+    form.reset();
+    std::printf("released; the library %s be unloaded\n", lib.CanUnloadNow() == result::Ok ? "can" : "cannot");
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    std::string why;
+    if (!ParseArgs(argc, argv, o, why)) {
+        std::fputs(kUsage, stderr);
+        return Fail(why);
+    }
+    if (o.registerLibrary || o.unregisterLibrary)
+        return RunRegistration(o);
+    return RunScript(o);
+}

@@ -1,0 +1,104 @@
+// Registration: adding and removing this library's own entries in the
+// registry file, and nothing else of it.
+#include "component/registry_file.h"
+#include "korvane/component/ids.h"
+
+namespace korvane::component::registry {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using namespace detail;
+
+namespace {
+
+std::string Version() {
+    const auto& lib = Library();
+    return std::to_string(lib.MajorVersion) + "." + std::to_string(lib.MinorVersion);
+}
+
+json ClassRecord(const std::string& libraryPath) {
+    const auto& lib = Library();
+    return {{"name", std::string(lib.Class.Name)},
+            {"progid", ids::kProgId},
+            {"library", libraryPath},
+            {"typelib", ids::kLibrary},
+            {"version", Version()},
+            {"help", std::string(lib.Class.Help)},
+            {"interface", std::string(lib.Class.DefaultInterface.Id)},
+            {"events", std::string(lib.Class.EventInterface.Id)}};
+}
+
+json TypeLibraryRecord(const std::string& libraryPath) {
+    const auto& lib = Library();
+    return {{"name", std::string(lib.Name)},
+            {"help", std::string(lib.Help)},
+            {"version", Version()},
+            {"library", libraryPath}};
+}
+
+}  // namespace
+
+Outcome Register(const fs::path& file, const std::string& libraryPath) {
+    json doc;
+    bool exists = false;
+    std::string why;
+    if (!Load(file, doc, exists, why))
+        return Damaged(file, why);
+    const json cls = ClassRecord(libraryPath);
+    const json tlb = TypeLibraryRecord(libraryPath);
+    auto& classes = doc["classes"];
+    auto& progids = doc["progids"];
+    auto& typelibs = doc["typelibs"];
+    if (classes.is_null())
+        classes = json::object();
+    if (progids.is_null())
+        progids = json::object();
+    if (typelibs.is_null())
+        typelibs = json::object();
+    if (classes.contains(ids::kClass) && classes[ids::kClass] == cls && progids.contains(ids::kProgId) &&
+        progids[ids::kProgId] == ids::kClass && typelibs.contains(ids::kLibrary) && typelibs[ids::kLibrary] == tlb)
+        return {result::Unchanged,
+                std::string(ids::kProgId) + " is already registered to " + libraryPath + " in " + file.string()};
+    std::string previous;
+    if (classes.contains(ids::kClass) && classes[ids::kClass].is_object() &&
+        classes[ids::kClass].value("library", "") != libraryPath)
+        previous = classes[ids::kClass].value("library", "");
+    doc["format"] = kFormat;
+    classes[ids::kClass] = cls;
+    progids[ids::kProgId] = ids::kClass;
+    typelibs[ids::kLibrary] = tlb;
+    if (!Save(file, doc, why))
+        return {result::RegistryIo, "the registry file was not changed: " + why};
+    std::string message = std::string(ids::kProgId) + " registered to " + libraryPath + " in " + file.string();
+    if (!previous.empty())
+        message += " (it was registered to " + previous + ")";
+    return {result::Ok, message};
+}
+
+Outcome Unregister(const fs::path& file) {
+    json doc;
+    bool exists = false;
+    std::string why;
+    if (!Load(file, doc, exists, why))
+        return Damaged(file, why);
+    bool found = false;
+    auto erase = [&](const char* section, const char* key, const char* onlyIfValue = nullptr) {
+        if (!doc.contains(section) || !doc[section].contains(key))
+            return;
+        if (onlyIfValue && doc[section][key] != onlyIfValue)
+            return;  // the name now belongs to another class
+        doc[section].erase(key);
+        found = true;
+    };
+    erase("classes", ids::kClass);
+    erase("progids", ids::kProgId, ids::kClass);
+    erase("typelibs", ids::kLibrary);
+    if (!found)
+        return {result::Unchanged, std::string(ids::kProgId) + " is not registered in " + file.string() +
+                                       (exists ? "" : " (there is no registry file)")};
+    if (!Save(file, doc, why))
+        return {result::RegistryIo, "the registry file was not changed: " + why};
+    return {result::Ok, std::string(ids::kProgId) + " unregistered from " + file.string()};
+}
+
+}  // namespace korvane::component::registry
