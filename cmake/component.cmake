@@ -70,6 +70,12 @@ if(KORVANE_BUILD_TESTS)
         -DHOST=$<TARGET_FILE:korvane-host> -P ${PROJECT_SOURCE_DIR}/cmake/check_component_symbols.cmake)
   endif()
 
+  if(KORVANE_HAVE_HOST)
+    add_test(NAME host_bad_setups
+      COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
+        -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-bad-setups -P ${PROJECT_SOURCE_DIR}/cmake/run_host_failures.cmake)
+  endif()
+
   set(KORVANE_EXAMPLES)
   if(KORVANE_HAVE_HOST)
     file(GLOB KORVANE_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.lua)

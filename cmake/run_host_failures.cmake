@@ -1,0 +1,53 @@
+# korvane-host against bad set-ups: each gives a clear message and an exit
+# status, and leaves the registry as it was.
+#   -DHOST= -DLIBRARY= -DWORK=
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(registry ${WORK}/registry.json)
+set(ENV{KORVANE_REGISTRY} ${registry})
+file(WRITE ${WORK}/empty.lua "print('ran')\n")
+
+function(expect label status pattern)
+  execute_process(COMMAND ${HOST} ${ARGN} WORKING_DIRECTORY ${WORK}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL status OR NOT out MATCHES "${pattern}")
+    message(FATAL_ERROR "${label}: exit status ${rc} (expected ${status}), output:\n${out}\n"
+      "expected to match: ${pattern}")
+  endif()
+endfunction()
+
+expect("no registry file" 2 "there is no registry file at .*register the library first" empty.lua)
+expect("unregistering without a registry" 0 "is not registered" --unregister ${LIBRARY})
+if(EXISTS ${registry})
+  message(FATAL_ERROR "unregistering without a registry created one")
+endif()
+
+file(WRITE ${registry} "{\"classes\": ")
+expect("a damaged registry" 2 "is not valid JSON.*left as it is" empty.lua)
+expect("registering into a damaged registry" 1 "left as it is" --register ${LIBRARY})
+file(READ ${registry} kept)
+if(NOT kept STREQUAL "{\"classes\": ")
+  message(FATAL_ERROR "the damaged registry was changed: ${kept}")
+endif()
+file(WRITE ${registry} "")
+expect("an empty registry" 2 "is empty" empty.lua)
+file(REMOVE ${registry})
+
+# A library registered from a place it has since left.
+file(COPY ${LIBRARY} DESTINATION ${WORK}/moved)
+get_filename_component(libname ${LIBRARY} NAME)
+expect("registering" 0 "registered to" --register ${WORK}/moved/${libname})
+expect("registering twice" 0 "already registered" --register ${WORK}/moved/${libname})
+file(REMOVE_RECURSE ${WORK}/moved)
+expect("a library that is gone" 2 "no longer exists; register it again" empty.lua)
+expect("registering from where it is now" 0 "it was registered to" --register ${LIBRARY})
+expect("a working set-up" 0 "ran" empty.lua)
+
+expect("a missing script" 1 "cannot open missing.lua" missing.lua)
+file(WRITE ${WORK}/bad.json "{\"format\": \"korvane-form\", \"version\": 1, \"controls\": 5}")
+expect("a damaged form file" 2 "Invalid form file" --form bad.json empty.lua)
+expect("an unknown option" 2 "unknown option --colour" --colour empty.lua)
+expect("a style out of range" 2 "--style is 0, 1 or 2" --style 7 empty.lua)
+
+expect("unregistering" 0 "unregistered" --unregister)
+expect("unregistering again" 0 "is not registered" --unregister ${LIBRARY})
