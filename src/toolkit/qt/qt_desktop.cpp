@@ -218,6 +218,10 @@ void Impl::Unregister(Node& node) {
     if (auto* control = dynamic_cast<QtUserControl*>(&node))
         focusRects.erase(control->dc);
     if (node.kind == Kind::Form) {
+        toolOwners.erase(node.id);
+        // Its tool windows close once the destruction is over.
+        const Hwnd gone = node.hwnd;
+        QTimer::singleShot(0, filter.get(), [this, gone] { Guarded([&] { HideOwnedToolWindows(gone); }); });
         for (const ModalLoop& m : modalLoops) {
             if (m.Form == node.id)
                 m.Loop->quit();

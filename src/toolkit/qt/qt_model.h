@@ -166,6 +166,9 @@ struct QtDesktop::Impl {
     std::map<Hwnd, std::uint64_t> lastFocus;
     int settingFocus = 0;  // our own moves of Qt's focus, not the user's
     std::vector<ModalLoop> modalLoops;
+    // Tool windows (drop-down lists) and the form that was active when they
+    // opened: they close with it, so none is left on the screen alone.
+    std::map<std::uint64_t, Hwnd> toolOwners;
 
     // registry (qt_desktop.cpp)
     void Register(Node& node, bool windowed);
@@ -205,6 +208,7 @@ struct QtDesktop::Impl {
     // forms (qt_widgets.cpp)
     void ShowForm(std::uint64_t form, int modal);
     void HideForm(std::uint64_t form);
+    void HideOwnedToolWindows(Hwnd owner);
     void RunModal(std::uint64_t form);
     void EraseFocusRects(Hdc dc, const QRect& areaPx);
 };

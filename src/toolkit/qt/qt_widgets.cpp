@@ -656,6 +656,8 @@ void QtDesktop::Impl::ShowForm(std::uint64_t formId, int modal) {
             return;
     }
     form->visible = true;
+    if (form->toolWindow && active != form->hwnd)
+        toolOwners[formId] = active;
     if (QWidget* w = form->Q()) {
         ++settingFocus;
         if (modal == Form::Modal && !w->isVisible())
@@ -679,6 +681,7 @@ void QtDesktop::Impl::HideForm(std::uint64_t formId) {
     Node* form = Get(formId);
     if (form == nullptr || !form->visible)
         return;
+    const Hwnd hwnd = form->hwnd;
     form->visible = false;
     for (const ModalLoop& m : modalLoops) {
         if (m.Form == formId)
@@ -690,20 +693,39 @@ void QtDesktop::Impl::HideForm(std::uint64_t formId) {
         w->setWindowModality(Qt::NonModal);
         --settingFocus;
     }
-    if (active == form->hwnd) {
+    if (active == hwnd) {
+        // A tool window hands the activation back to the form it opened
+        // from; other windows to the form Qt has active, else the newest.
         Hwnd next = 0;
-        for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+        if (auto owner = toolOwners.find(formId); owner != toolOwners.end()) {
+            if (Node* o = NodeOf(owner->second); o != nullptr && o->visible)
+                next = o->hwnd;
+        }
+        for (auto it = nodes.rbegin(); it != nodes.rend() && next == 0; ++it) {
             Node* n = it->second;
-            if (n->kind == Kind::Form && n->visible && n->hwnd != form->hwnd) {
-                next = n->hwnd;
-                // The top-most of our windows comes first: the one Qt stacks highest.
+            if (n->kind == Kind::Form && n->visible && n->hwnd != hwnd) {
                 if (QWidget* w = n->Q(); w != nullptr && w->isActiveWindow())
-                    break;
+                    next = n->hwnd;
             }
+        }
+        for (auto it = nodes.rbegin(); it != nodes.rend() && next == 0; ++it) {
+            if (it->second->kind == Kind::Form && it->second->visible && it->second->hwnd != hwnd)
+                next = it->second->hwnd;
         }
         Activate(next, true);
     }
     CheckFocus();
+    HideOwnedToolWindows(hwnd);
+}
+
+void QtDesktop::Impl::HideOwnedToolWindows(Hwnd owner) {
+    std::vector<std::uint64_t> owned;
+    for (const auto& [tool, by] : toolOwners) {
+        if (by == owner && owner != 0)
+            owned.push_back(tool);
+    }
+    for (std::uint64_t tool : owned)
+        HideForm(tool);
 }
 
 // The nested loop of a modal form: Qt's event loop, timers included, runs

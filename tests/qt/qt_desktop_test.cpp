@@ -1,0 +1,285 @@
+// The Qt desktop with the control on it, where the real toolkit could differ
+// from the model: what a screen reader is told, keys cancelled by a handler,
+// fonts the machine lacks, the modal drop-down of a foreign host, drop-downs
+// at the screen's edges, and windows or controls that go away while their
+// drop-down is open or a sort runs.
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+#include "qt_support.h"
+
+namespace korvane::test {
+namespace {
+
+void SendKey(QWidget* w, Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(w, &release);
+}
+
+bool AnyToolWindowShown() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
+            return true;
+    }
+    return false;
+}
+
+// --- accessibility -----------------------------------------------------------------------
+
+TEST(QtAccessibility, EveryPieceOfTheControlHasANameAndRoleAndTheListsTellTheCurrentRow) {
+    struct Expected {
+        const char* Widget;
+        const char* Name;
+        QAccessible::Role Role;
+    };
+    const Expected dropdown[] = {
+        {"txtCol1", "Column 1", QAccessible::EditableText},
+        {"txtCol2", "Column 2", QAccessible::EditableText},
+        {"imgCombo", "Open the list", QAccessible::PushButton},
+        {"lstCol1", "Column 1", QAccessible::List},
+        {"lstCol2", "Column 2", QAccessible::List},
+    };
+    const Expected simple[] = {
+        {"lstCol1a", "Column 1", QAccessible::List},
+        {"lstCol2a", "Column 2", QAccessible::List},
+    };
+    const Expected list[] = {
+        {"lblCol1", "Column 1", QAccessible::StaticText},
+        {"lblCol2", "Column 2", QAccessible::StaticText},
+    };
+    const std::pair<StyleType, std::vector<Expected>> styles[] = {
+        {StyleType::DropdownCombo, {std::begin(dropdown), std::end(dropdown)}},
+        {StyleType::SimpleCombo, {std::begin(simple), std::end(simple)}},
+        {StyleType::DropdownList, {std::begin(list), std::end(list)}},
+    };
+    for (const auto& [style, expected] : styles) {
+        QtHost host({.Style = style});
+        host.control->ListIndex(2);
+        for (const Expected& e : expected) {
+            SCOPED_TRACE(e.Widget);
+            QWidget* w = host.desktop.WidgetOf(host.Widget(e.Widget));
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(a, nullptr);
+            EXPECT_EQ(a->text(QAccessible::Name).toStdString(), e.Name);
+            EXPECT_EQ(a->role(), e.Role);
+            if (e.Role == QAccessible::List) {
+                const char* row = e.Name == std::string("Column 1") ? "EUR" : "Euro";
+                EXPECT_EQ(a->text(QAccessible::Value).toStdString(), row) << "the current row is told";
+            }
+        }
+        QAccessibleInterface* surface =
+            QAccessible::queryAccessibleInterface(host.desktop.WidgetOf(host.control->Container()));
+        EXPECT_EQ(surface->role(), QAccessible::ComboBox);
+    }
+}
+
+// --- keys ----------------------------------------------------------------------------------
+
+TEST(QtKeys, AKeyCodeOrKeyAsciiOfZeroStopsTheWidgetsOwnHandling) {
+    QtHost host({.Fill = false});
+    auto text = host.desktop.CreateTextBox(*host.form, "txtProbe");
+    auto list = host.desktop.CreateListBox(*host.form, "lstProbe");
+    text->Top(2000);
+    list->Top(2400);
+    for (const char* row : {"a", "b", "c"})
+        list->AddItem(row);
+    struct Case {
+        const char* What;
+        Qt::Key Key;
+        const char* Typed;
+        bool CancelKeyDown;
+        bool CancelKeyPress;
+        const char* TextAfter;
+        std::int32_t ListIndexAfter;
+    };
+    const Case cases[] = {
+        {"a character goes in", Qt::Key_X, "x", false, false, "abx", 1},
+        {"KeyAscii 0 keeps it out", Qt::Key_X, "x", false, true, "ab", 0},
+        {"Delete deletes", Qt::Key_Delete, "", false, false, "a", 1},
+        {"KeyCode 0 keeps Delete from deleting", Qt::Key_Delete, "", true, false, "ab", 0},
+        {"Down moves the list", Qt::Key_Down, "", false, false, "ab", 1},
+        {"KeyCode 0 keeps the list still", Qt::Key_Down, "", true, false, "ab", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::vector<std::int16_t> codes;
+        auto keyDown = [&](std::int16_t& code, std::int16_t&) {
+            codes.push_back(code);
+            if (c.CancelKeyDown)
+                code = 0;
+        };
+        text->OnKeyDown = keyDown;
+        list->OnKeyDown = keyDown;
+        text->OnKeyPress = [&](std::int16_t& ascii) {
+            if (c.CancelKeyPress)
+                ascii = 0;
+        };
+        text->Text("ab");
+        text->SelStart(c.Key == Qt::Key_Delete ? 1 : 2);
+        list->ListIndex(0);
+        const bool toList = c.Key == Qt::Key_Down;
+        SendKey(host.desktop.WidgetOf(toList ? static_cast<tk::Widget&>(*list) : *text), c.Key,
+                QString::fromLatin1(c.Typed));
+        EXPECT_EQ(text->Text(), c.TextAfter);
+        EXPECT_EQ(list->ListIndex(), toList ? c.ListIndexAfter : 0);
+        ASSERT_EQ(codes.size(), 1u);
+        EXPECT_EQ(codes[0], c.Key == Qt::Key_X ? 'X' : c.Key == Qt::Key_Delete ? 46 : 40);
+    }
+}
+
+// --- fonts ---------------------------------------------------------------------------------
+
+TEST(QtFonts, AFaceTheMachineLacksIsDrawnInTheDesktopsSansSerifAndKeepsItsName) {
+    QtHost host({});
+    auto& field = host.Widget("txtCol1");
+    ASSERT_EQ(field.Font()->Name, "MS Sans Serif");
+    for (const char* face : {"MS Sans Serif", "No Such Face 123"}) {
+        SCOPED_TRACE(face);
+        auto font = std::make_shared<tk::Font>();
+        font->Name = face;
+        font->Size = 10;
+        host.control->Font(font);
+        host.desktop.ProcessEventsFor(20);
+        EXPECT_EQ(host.control->Font()->Name, face);
+        EXPECT_EQ(host.Widget("txtCol1").Font()->Name, face);
+        const QFont shown = host.desktop.WidgetOf(host.Widget("txtCol1"))->font();
+        EXPECT_NE(shown.family().toStdString(), face);
+        EXPECT_FALSE(shown.family().isEmpty());
+        EXPECT_GT(host.form->TextHeight("X"), 0);
+    }
+}
+
+// --- hosts ---------------------------------------------------------------------------------
+
+TEST(QtHosts, AControlInAForeignWindowOpensItsDropDownModallyWithTheTimerTicking) {
+    QtHost host({});
+    QWidget foreign;
+    foreign.setGeometry(300, 300, 400, 200);
+    foreign.show();
+    const tk::Hwnd window = host.desktop.AdoptForeignWindow(foreign, "ForeignFrame");
+    host.desktop.Reparent(host.control->Container(), window);
+    host.desktop.ProcessEventsFor(50);
+
+    bool sawModal = false;
+    int clicksInside = -1;
+    QTimer::singleShot(300, [&] {
+        QWidget* drop = host.desktop.WidgetOf(host.DropDown());
+        sawModal = drop->isVisible() && QApplication::activeModalWidget() == drop;
+        // Inside the nested loop: a row chosen with Enter is handed over by
+        // the focus watcher, whose timer must keep ticking here.
+        SendKey(host.desktop.WidgetOf(host.List("lstCol1")), Qt::Key_Down);
+        SendKey(host.desktop.WidgetOf(host.List("lstCol1")), Qt::Key_Return, QStringLiteral("\r"));
+        clicksInside = host.recorder.Count("Click");
+    });
+    SendClick(host.desktop.WidgetOf(host.Widget("imgCombo")));  // returns when the modal drop-down has closed
+    EXPECT_TRUE(sawModal);
+    EXPECT_FALSE(host.DropDownOpen());
+    ASSERT_TRUE(WaitUntil(host.desktop, [&] { return host.control->ListIndex() == 0; }));
+    EXPECT_EQ(clicksInside, 0);
+    EXPECT_EQ(host.recorder.Count("Click"), 1);
+    host.control.reset();
+}
+
+TEST(QtHosts, OurOwnFormsGetTheModelessDropDown) {
+    QtHost host({});
+    SendClick(host.desktop.WidgetOf(host.Widget("imgCombo")));
+    ASSERT_TRUE(host.DropDownOpen()) << "returned at once with the list open";
+    QWidget* drop = host.desktop.WidgetOf(host.DropDown());
+    EXPECT_EQ(drop->windowModality(), Qt::NonModal);
+    EXPECT_EQ(drop->windowFlags() & (Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+}
+
+// --- bad input -----------------------------------------------------------------------------
+
+TEST(QtBadInput, TheDropDownStaysOnTheScreenWhereverTheControlIs) {
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int formW = 480, formH = 300, controlW = 283, controlH = 22;
+    struct Where {
+        const char* What;
+        int FormLeft, FormTop, ControlLeft, ControlTop;
+        std::int32_t ListHeight;
+    };
+    const Where places[] = {
+        {"top left corner", 0, 0, 0, 0, 1800},
+        {"right edge", screen.width() - formW, 200, formW - controlW, 100, 1800},
+        {"bottom edge", 200, screen.height() - formH, 20, formH - controlH, 1800},
+        {"bottom right corner", screen.width() - formW, screen.height() - formH, formW - controlW, formH - controlH,
+         1800},
+        {"a list taller than the screen", 200, 200, 20, 20, 40000},
+    };
+    for (const Where& w : places) {
+        SCOPED_TRACE(w.What);
+        QtHost host(
+            {.LeftPx = w.FormLeft, .TopPx = w.FormTop, .ControlLeftPx = w.ControlLeft, .ControlTopPx = w.ControlTop});
+        for (int i = 0; i < 150; ++i)
+            host.control->AddItem("R" + std::to_string(i), "row " + std::to_string(i));
+        host.control->ListHeight(w.ListHeight);
+        SendClick(host.desktop.WidgetOf(host.Widget("imgCombo")));
+        ASSERT_TRUE(host.DropDownOpen());
+        host.desktop.ProcessEventsFor(30);
+        const tk::Rect r = host.desktop.ScreenRectPx(host.DropDown());
+        EXPECT_GE(r.Left, screen.left());
+        EXPECT_GE(r.Top, screen.top());
+        EXPECT_LE(r.Right, screen.right() + 1);
+        EXPECT_LE(r.Bottom, screen.bottom() + 1);
+        EXPECT_GT(r.Bottom - r.Top, 0);
+    }
+}
+
+TEST(QtBadInput, NothingIsLeftOnTheScreenWhenTheHostOrTheControlGoesWhileTheListIsOpen) {
+    struct Case {
+        const char* What;
+        std::function<void(QtHost&)> Away;
+    };
+    const Case cases[] = {
+        {"the control destroyed", [](QtHost& h) { h.control.reset(); }},
+        {"the host form unloaded", [](QtHost& h) { h.form->Unload(); }},
+        {"the host window closed by the user", [](QtHost& h) { h.desktop.WidgetOf(*h.form)->close(); }},
+        {"the host form destroyed first", [](QtHost& h) { h.form.reset(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        auto host = std::make_unique<QtHost>(QtHost::Options{});
+        SendClick(host->desktop.WidgetOf(host->Widget("imgCombo")));
+        ASSERT_TRUE(host->DropDownOpen());
+        c.Away(*host);
+        EXPECT_TRUE(WaitUntil(
+            host->desktop, [] { return !AnyToolWindowShown(); }, 1000));
+        host.reset();
+        EXPECT_FALSE(AnyToolWindowShown());
+    }
+}
+
+TEST(QtBadInput, TheControlDestroyedInsideItsModalDropDownOrDuringASortLeavesNothingBehind) {
+    {
+        QtHost host({});
+        QWidget foreign;
+        foreign.setGeometry(300, 300, 400, 200);
+        foreign.show();
+        host.desktop.Reparent(host.control->Container(), host.desktop.AdoptForeignWindow(foreign, "ForeignFrame"));
+        QTimer::singleShot(200, [&] { host.control.reset(); });
+        SendClick(host.desktop.WidgetOf(host.Widget("imgCombo")));
+        EXPECT_EQ(host.control, nullptr);
+        EXPECT_FALSE(AnyToolWindowShown());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
+    {
+        QtHost host({});
+        for (int i = 0; i < 20000; ++i)
+            host.control->AddItem(std::to_string((i * 7919) % 20000), "row");
+        QTimer::singleShot(0, [&] { host.control.reset(); });
+        EXPECT_NO_THROW(host.control->Sort(1, true));
+        EXPECT_EQ(host.control, nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy pointer went with the sort";
+    }
+}
+
+}  // namespace
+}  // namespace korvane::test
