@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -438,11 +439,21 @@ TEST_F(FormFileTest, ARefusedFileNamesItsPathAndChangesNothing) {
     EXPECT_EQ(Slurp(file), before);
 }
 
-TEST_F(FormFileTest, AMissingFileIsReportedWithItsPath) {
-    const fs::path file = dir / "none.json";
-    auto [number, text] = ErrorOf([&] { ReadFormFile(file); });
-    EXPECT_EQ(number, static_cast<std::int32_t>(ErrorCode::FormFileAccess));
-    EXPECT_EQ(text, "Form file '" + file.string() + "' can't be read: No such file or directory");
+TEST_F(FormFileTest, WhatCantBeReadIsReportedWithItsPathAndNeverWaitedFor) {
+    fs::create_directories(dir / "folder.json");
+    ASSERT_EQ(::mkfifo((dir / "pipe.json").c_str(), 0600), 0);  // opening it for reading must not block
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"none.json", "No such file or directory"},
+        {"folder.json", "Is a directory"},
+        {"pipe.json", "it is not a regular file"},
+    };
+    for (const auto& [name, why] : rows) {
+        SCOPED_TRACE(name);
+        const fs::path file = dir / name;
+        auto [number, text] = ErrorOf([&] { ReadFormFile(file); });
+        EXPECT_EQ(number, static_cast<std::int32_t>(ErrorCode::FormFileAccess));
+        EXPECT_EQ(text, "Form file '" + file.string() + "' can't be read: " + why);
+    }
 }
 
 TEST_F(FormFileTest, AnEnormousFileIsRefusedBeforeItIsRead) {
