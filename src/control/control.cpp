@@ -13,15 +13,6 @@ namespace korvane {
 
 namespace {
 
-// Runs one step of a handler that goes on after a failing step.
-template <typename F>
-void Step(F&& f) {
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
-
 tk::PictureRef ButtonPicture(const char* name) {
     return std::make_shared<const tk::Picture>(tk::Picture{name, 16, 16});
 }
@@ -58,7 +49,7 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
 
     // The design-time arrangement: the fields side by side, the lists under
     // them, the button at the right; the picture holders never show.
-    Step([&] {
+    detail::ContinueOnError([&] {
         imgCboUp->Picture(ButtonPicture("ComboUp"));
         imgCboDown->Picture(ButtonPicture("ComboDown"));
         imgCboUp->Visible(false);
@@ -102,15 +93,15 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
     WireFocusWatcher();
 
     // Initialize: every step is skipped on failure and the next one runs.
-    Step([&] {
+    detail::ContinueOnError([&] {
         Busy() = true;
         holdsStartupBusy = true;
     });
-    Step([&] { twipsPerPixelX = desktop.TwipsPerPixelX(); });
-    Step([&] { twipsPerPixelY = desktop.TwipsPerPixelY(); });
-    Step([&] { sysWindowColor = detail::SysWindowColor(desktop); });
-    Step([&] { sysTextColor = detail::SysWindowTextColor(desktop); });
-    Step([&] {
+    detail::ContinueOnError([&] { twipsPerPixelX = desktop.TwipsPerPixelX(); });
+    detail::ContinueOnError([&] { twipsPerPixelY = desktop.TwipsPerPixelY(); });
+    detail::ContinueOnError([&] { sysWindowColor = detail::SysWindowColor(desktop); });
+    detail::ContinueOnError([&] { sysTextColor = detail::SysWindowTextColor(desktop); });
+    detail::ContinueOnError([&] {
         defaultFont = std::make_shared<tk::Font>();
         defaultFont->Name = "MS Sans Serif";
         defaultFont->Size = 8;
@@ -120,21 +111,21 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
         defaultFont->Strikethrough = false;
         font = defaultFont;
     });
-    Step([&] { closedHeight = 330; });
-    Step([&] { buttonWidth = twipsPerPixelX * (detail::VScrollWidth(desktop) + 2); });
-    Step([&] { fieldHeight = 315; });
-    Step([&] { listHeight = 1800; });
+    detail::ContinueOnError([&] { closedHeight = 330; });
+    detail::ContinueOnError([&] { buttonWidth = twipsPerPixelX * (detail::VScrollWidth(desktop) + 2); });
+    detail::ContinueOnError([&] { fieldHeight = 315; });
+    detail::ContinueOnError([&] { listHeight = 1800; });
     backColor = sysWindowColor;
     foreColor = sysTextColor;
 }
 
 ucvKorvane::Private::~Private() {
     *alive = false;
-    Step([&] { detail::AboutBoxes::Unload(desktop); });
+    detail::ContinueOnError([&] { detail::AboutBoxes::Unload(desktop); });
     // Terminate: stop the timer and release the drop-down window. A control
     // destroyed before its properties were applied gives back the busy flag
     // it took, or every other control on the desktop would stop arranging.
-    Step([&] { TimerProc->Enabled(false); });
+    detail::ContinueOnError([&] { TimerProc->Enabled(false); });
     window.reset();
     if (holdsStartupBusy)
         Busy() = false;

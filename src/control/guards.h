@@ -5,6 +5,9 @@
 // an exception from a widget or a host handler never leaves one set.
 #pragma once
 
+#include <cmath>
+#include <cstdint>
+#include <exception>
 #include <utility>
 
 namespace korvane::tk {
@@ -38,6 +41,33 @@ private:
     bool& flag_;
     bool previous_;
 };
+
+// Runs one step of a handler that goes on after a failing step: the
+// layout, the reading of saved properties and the drop-down's opening skip
+// what a widget refuses and carry on.
+template <typename F>
+bool ContinueOnError(F&& f) {
+    try {
+        f();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Rounds to the nearest whole number, halves to even, as twips are rounded
+// everywhere; values beyond 32 bits are held at its ends, and what is not a
+// number gives 0.
+inline std::int32_t RoundHalfEven(double value) {
+    if (!std::isfinite(value))
+        return 0;
+    const double r = std::nearbyint(value);
+    if (r > 2147483647.0)
+        return 2147483647;
+    if (r < -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<std::int32_t>(r);
+}
 
 // g_Busy: set while a control rearranges itself or moves list selections
 // itself, so that the resize and list handlers of every control on the same

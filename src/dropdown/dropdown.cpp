@@ -16,17 +16,6 @@ namespace korvane {
 
 namespace {
 
-std::int32_t RoundHalfEven(double value) {
-    if (!std::isfinite(value))
-        return 0;
-    double r = std::nearbyint(value);
-    if (r > INT32_MAX)
-        return INT32_MAX;
-    if (r < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(r);
-}
-
 // Widths given to a column that is hidden in the control.
 constexpr float kHiddenCol1Width = 1100;
 constexpr float kHiddenCol2Width = 2900;
@@ -54,7 +43,7 @@ void ucvKorvane::Private::SizeDropDown() {
     tk::ListBox& l2 = window->lstCol2();
     l1.Height(static_cast<float>(listHeight));
     l2.Height(static_cast<float>(listHeight));
-    q.ListHeight(RoundHalfEven(l1.Height()));
+    q.ListHeight(detail::RoundHalfEven(l1.Height()));
 
     const auto W1 = static_cast<float>(widthCol1);
     const auto W2 = static_cast<float>(widthCol2);
@@ -94,11 +83,8 @@ void ucvKorvane::Private::OpenDropDown() {
     // because a failed modeless show falls back to a modal one.
     bool failed = false;
     auto step = [&](auto&& f) {
-        try {
-            f();
-        } catch (const std::exception&) {
+        if (!detail::ContinueOnError(f))
             failed = true;
-        }
     };
     if (!window)
         return;  // nothing to open: every step would fail
@@ -126,12 +112,12 @@ void ucvKorvane::Private::OpenDropDown() {
             }
         }
         if (screenH - y < h) {
-            h = RoundHalfEven(screenH - y);
+            h = detail::RoundHalfEven(screenH - y);
             step([&] {
                 l1.Height(static_cast<float>(h));
                 l2.Height(static_cast<float>(h));
             });
-            h = RoundHalfEven(l1.Height());
+            h = detail::RoundHalfEven(l1.Height());
             continue;
         }
         break;
@@ -140,7 +126,7 @@ void ucvKorvane::Private::OpenDropDown() {
     if (x < 0)
         x = 0;
     if (x + form.Width() > screenW)
-        x = RoundHalfEven(screenW - form.Width());
+        x = detail::RoundHalfEven(screenW - form.Width());
     step([&] { form.Top(static_cast<float>(y)); });
     step([&] { form.Left(static_cast<float>(x)); });
     step([&] { form.Height(static_cast<float>(h)); });

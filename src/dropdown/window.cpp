@@ -144,12 +144,7 @@ void Window::ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t 
     if (g_Busy(desktop_))
         return;
     // Every step goes on after a failing one.
-    auto step = [](auto&& f) {
-        try {
-            f();
-        } catch (const std::exception&) {
-        }
-    };
+    auto step = [](auto&& f) { ContinueOnError(f); };
     if (locked_) {
         step([&] { selected_ = false; });
         step([&] { SyncLists(syncMode); });

@@ -11,29 +11,6 @@
 
 namespace korvane {
 
-namespace {
-
-std::int32_t RoundHalfEven(double value) {
-    if (!std::isfinite(value))
-        return 0;
-    double r = std::nearbyint(value);
-    if (r > INT32_MAX)
-        return INT32_MAX;
-    if (r < INT32_MIN)
-        return INT32_MIN;
-    return static_cast<std::int32_t>(r);
-}
-
-template <typename F>
-void Step(F&& f) {
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
-
-}  // namespace
-
 void ucvKorvane::Private::WireLayout() {
     container->OnResize = [this] { Resize(); };
     container->OnPaint = [this] { Paint(); };
@@ -211,11 +188,11 @@ void ucvKorvane::Private::WriteListHeight(std::int32_t NewValue) {
     container->PropertyChanged("ListHeight");
     const double screen = desktop.ScreenHeight();
     if (screen < static_cast<double>(closedHeight) + listHeight)
-        listHeight = RoundHalfEven(screen - closedHeight);
+        listHeight = detail::RoundHalfEven(screen - closedHeight);
     if (HasDropDownStyle() && window) {
         window->lstCol1().Height(static_cast<float>(listHeight));
         window->lstCol2().Height(static_cast<float>(listHeight));
-        listHeight = RoundHalfEven(window->lstCol1().Height());
+        listHeight = detail::RoundHalfEven(window->lstCol1().Height());
     } else if (style == StyleType::SimpleCombo) {
         container->Height(static_cast<float>(closedHeight + listHeight));
     }
@@ -243,7 +220,7 @@ void ucvKorvane::Private::Resize() {
             widthCol2 = 270;
         if (widthCol1 == 0 && widthCol2 == 0)
             widthCol2 = 270;
-        Step([&] {
+        detail::ContinueOnError([&] {
             const float old = ControlWidth(*this);
             if (old <= 0)
                 return;  // nothing sensible to scale from
@@ -252,36 +229,36 @@ void ucvKorvane::Private::Resize() {
             std::int32_t w1 = widthCol1;
             std::int32_t w2 = widthCol2;
             if (container->Width() != old) {
-                const std::int32_t width = RoundHalfEven(container->Width());
-                w1 = RoundHalfEven(static_cast<double>(p1) * width / 100.0);
-                w2 = RoundHalfEven(static_cast<double>(p2) * width / 100.0);
+                const std::int32_t width = detail::RoundHalfEven(container->Width());
+                w1 = detail::RoundHalfEven(static_cast<double>(p1) * width / 100.0);
+                w2 = detail::RoundHalfEven(static_cast<double>(p2) * width / 100.0);
                 if (w2 < 270)
                     w2 = w1 < 270 ? 270 : 0;
                 if (w1 < 270)
                     w1 = w2 < 270 ? 270 : 0;
             }
-            Step([&] { q.WidthCol1(w1); });
-            Step([&] { q.WidthCol2(w2); });
+            detail::ContinueOnError([&] { q.WidthCol1(w1); });
+            detail::ContinueOnError([&] { q.WidthCol2(w2); });
         });
-        Step([&] { container->Width(ControlWidth(*this)); });
+        detail::ContinueOnError([&] { container->Width(ControlWidth(*this)); });
     }
     switch (style) {
         case StyleType::SimpleCombo:
-            Step([&] { desktop.DoEvents(); });
-            Step([&] { detail::SetZOrder(desktop, container->hWnd(), tk::hwnd::Top); });
-            Step([&] {
-                std::int32_t h = RoundHalfEven(container->Height() - static_cast<float>(closedHeight));
+            detail::ContinueOnError([&] { desktop.DoEvents(); });
+            detail::ContinueOnError([&] { detail::SetZOrder(desktop, container->hWnd(), tk::hwnd::Top); });
+            detail::ContinueOnError([&] {
+                std::int32_t h = detail::RoundHalfEven(container->Height() - static_cast<float>(closedHeight));
                 if (h < 0)
                     h = 0;
                 lstCol1a->Height(static_cast<float>(h));
                 lstCol2a->Height(static_cast<float>(h));
             });
-            Step([&] { listHeight = RoundHalfEven(lstCol1a->Height()); });
-            Step([&] { container->Height(static_cast<float>(closedHeight + listHeight)); });
+            detail::ContinueOnError([&] { listHeight = detail::RoundHalfEven(lstCol1a->Height()); });
+            detail::ContinueOnError([&] { container->Height(static_cast<float>(closedHeight + listHeight)); });
             break;
         case StyleType::DropdownCombo:
         case StyleType::DropdownList:
-            Step([&] { container->Height(static_cast<float>(closedHeight)); });
+            detail::ContinueOnError([&] { container->Height(static_cast<float>(closedHeight)); });
             break;
     }
 }
@@ -310,12 +287,12 @@ void ucvKorvane::Private::Arrange() {
                           static_cast<tk::Widget*>(txtCol1.get()), static_cast<tk::Widget*>(txtCol2.get()),
                           static_cast<tk::Widget*>(lstCol1a.get()), static_cast<tk::Widget*>(lstCol2a.get())})
         w->Font(font);
-    fieldHeight = RoundHalfEven(container->TextHeight("X"));
+    fieldHeight = detail::RoundHalfEven(container->TextHeight("X"));
     std::int32_t h = 0;
     if (style == StyleType::DropdownCombo || style == StyleType::SimpleCombo)
-        h = RoundHalfEven(txtCol1->Height());
+        h = detail::RoundHalfEven(txtCol1->Height());
     if (style == StyleType::DropdownList)
-        h = RoundHalfEven(lblCol1->Height());
+        h = detail::RoundHalfEven(lblCol1->Height());
     bool retried = false;
     for (;;) {
         if (fieldHeight > h) {
@@ -328,7 +305,7 @@ void ucvKorvane::Private::Arrange() {
         // A field that will not shrink to the font's height sets the height.
         if (txtCol1->Height() > static_cast<float>(fieldHeight) && !retried) {
             retried = true;
-            fieldHeight = RoundHalfEven(txtCol1->Height());
+            fieldHeight = detail::RoundHalfEven(txtCol1->Height());
             continue;
         }
         break;
@@ -365,8 +342,8 @@ void ucvKorvane::Private::DrawHighlight() {
     tk::Rect rect;
     rect.Left = 2;
     rect.Top = 2;
-    rect.Right = RoundHalfEven((static_cast<double>(widthCol1) + widthCol2) / twipsPerPixelX - 3);
-    rect.Bottom = RoundHalfEven(static_cast<double>(closedHeight) / twipsPerPixelY - 4);
+    rect.Right = detail::RoundHalfEven((static_cast<double>(widthCol1) + widthCol2) / twipsPerPixelX - 3);
+    rect.Bottom = detail::RoundHalfEven(static_cast<double>(closedHeight) / twipsPerPixelY - 4);
     systemCallResult = desktop.DrawFocusRect(container->hDC(), rect);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 
+#include "control/guards.h"
 #include "control/text.h"
 #include "control/ucvKorvane_p.h"
 #include "shell/window_utils.h"
@@ -11,14 +12,6 @@
 namespace korvane {
 
 namespace {
-
-template <typename F>
-void Step(F&& f) {
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
 
 // Values read back from a bag: a value of another type than the key's gives
 // the default, so one damaged key never stops the others.
@@ -93,8 +86,8 @@ void ucvKorvane::InitProperties() {
     d->window->cForecolor(d->foreColor);
     d->window->Locked(d->locked);
     if (d->UserMode()) {
-        Step([&] { d->window->Form().Load(); });
-        Step([&] { d->TimerProc->Enabled(true); });
+        detail::ContinueOnError([&] { d->window->Form().Load(); });
+        detail::ContinueOnError([&] { d->TimerProc->Enabled(true); });
     }
     d->Busy() = false;
     d->holdsStartupBusy = false;
@@ -103,67 +96,67 @@ void ucvKorvane::InitProperties() {
 void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
     auto& p = *d;
     auto read = [&](const char* key, const tk::Variant& def) { return bag.ReadProperty(key, def); };
-    Step([&] { p.font = AsFont(read("Font", p.defaultFont), p.defaultFont); });
-    Step([&] {
+    detail::ContinueOnError([&] { p.font = AsFont(read("Font", p.defaultFont), p.defaultFont); });
+    detail::ContinueOnError([&] {
         p.backColor = static_cast<tk::OleColor>(AsInt32(read("BackColor", static_cast<std::int32_t>(p.sysWindowColor)),
                                                         static_cast<std::int32_t>(p.sysWindowColor)));
     });
-    Step([&] {
+    detail::ContinueOnError([&] {
         p.foreColor = static_cast<tk::OleColor>(AsInt32(read("ForeColor", static_cast<std::int32_t>(p.sysTextColor)),
                                                         static_cast<std::int32_t>(p.sysTextColor)));
     });
-    Step([&] { p.lastRowText = AsString(read("List", std::string()), ""); });
-    Step([&] { p.currentRow = AsInt32(read("ListIndex", -1), -1); });
-    Step([&] { p.lastItemData = AsInt32(read("ItemData", 0), 0); });
-    Step([&] { p.widthCol1 = AsInt32(read("WidthCol1", 1100), 1100); });
-    Step([&] { p.widthCol2 = AsInt32(read("WidthCol2", 2900), 2900); });
-    Step([&] { p.buttonWidth = p.twipsPerPixelX * (detail::VScrollWidth(p.desktop) + 2); });
-    Step([&] { p.style = static_cast<StyleType>(AsInt32(read("Style", std::int16_t{0}), 0)); });
-    Step([&] { p.autoFill = AsBool(read("AutoFill", false), false); });
-    Step([&] { p.locked = AsBool(read("Locked", false), false); });
-    Step([&] { p.lastText = AsString(read("Text", std::string()), ""); });
-    Step([&] { p.newestRow = AsInt32(read("NewIndex", -1), -1); });
-    Step([&] { p.listHeight = AsInt32(read("ListHeight", 1800), 1800); });
-    Step([&] { p.toolTipText = AsString(read("ToolTipText", std::string()), ""); });
-    Step([&] { p.container->Enabled(AsBool(read("Enabled", true), true)); });
+    detail::ContinueOnError([&] { p.lastRowText = AsString(read("List", std::string()), ""); });
+    detail::ContinueOnError([&] { p.currentRow = AsInt32(read("ListIndex", -1), -1); });
+    detail::ContinueOnError([&] { p.lastItemData = AsInt32(read("ItemData", 0), 0); });
+    detail::ContinueOnError([&] { p.widthCol1 = AsInt32(read("WidthCol1", 1100), 1100); });
+    detail::ContinueOnError([&] { p.widthCol2 = AsInt32(read("WidthCol2", 2900), 2900); });
+    detail::ContinueOnError([&] { p.buttonWidth = p.twipsPerPixelX * (detail::VScrollWidth(p.desktop) + 2); });
+    detail::ContinueOnError([&] { p.style = static_cast<StyleType>(AsInt32(read("Style", std::int16_t{0}), 0)); });
+    detail::ContinueOnError([&] { p.autoFill = AsBool(read("AutoFill", false), false); });
+    detail::ContinueOnError([&] { p.locked = AsBool(read("Locked", false), false); });
+    detail::ContinueOnError([&] { p.lastText = AsString(read("Text", std::string()), ""); });
+    detail::ContinueOnError([&] { p.newestRow = AsInt32(read("NewIndex", -1), -1); });
+    detail::ContinueOnError([&] { p.listHeight = AsInt32(read("ListHeight", 1800), 1800); });
+    detail::ContinueOnError([&] { p.toolTipText = AsString(read("ToolTipText", std::string()), ""); });
+    detail::ContinueOnError([&] { p.container->Enabled(AsBool(read("Enabled", true), true)); });
 
     if (p.HasDropDownStyle())
-        Step([&] { p.EnsureWindow(); });
-    Step([&] { p.txtCol1->Locked(p.locked); });
-    Step([&] { p.txtCol2->Locked(p.locked); });
+        detail::ContinueOnError([&] { p.EnsureWindow(); });
+    detail::ContinueOnError([&] { p.txtCol1->Locked(p.locked); });
+    detail::ContinueOnError([&] { p.txtCol2->Locked(p.locked); });
     for (tk::Widget* w : {static_cast<tk::Widget*>(p.txtCol1.get()), static_cast<tk::Widget*>(p.txtCol2.get()),
                           static_cast<tk::Widget*>(p.lblCol1.get()), static_cast<tk::Widget*>(p.lblCol2.get()),
                           static_cast<tk::Widget*>(p.lstCol1a.get()), static_cast<tk::Widget*>(p.lstCol2a.get())})
-        Step([&] { w->BackColor(p.locked ? kLockedGrey : p.backColor); });
+        detail::ContinueOnError([&] { w->BackColor(p.locked ? kLockedGrey : p.backColor); });
     for (tk::Widget* w : {static_cast<tk::Widget*>(p.lblCol1.get()), static_cast<tk::Widget*>(p.lblCol2.get()),
                           static_cast<tk::Widget*>(p.txtCol1.get()), static_cast<tk::Widget*>(p.txtCol2.get()),
                           static_cast<tk::Widget*>(p.lstCol1a.get()), static_cast<tk::Widget*>(p.lstCol2a.get())})
-        Step([&] { w->ForeColor(p.foreColor); });
-    Step([&] { p.Arrange(); });
+        detail::ContinueOnError([&] { w->ForeColor(p.foreColor); });
+    detail::ContinueOnError([&] { p.Arrange(); });
 
     const float border = 2.0f * static_cast<float>(p.twipsPerPixelX);
     switch (p.style) {
         case StyleType::DropdownCombo:
-            Step([&] { p.lblCol1->Visible(false); });
-            Step([&] { p.lblCol2->Visible(false); });
-            Step([&] { p.txtCol1->Visible(true); });
-            Step([&] { p.txtCol2->Visible(true); });
+            detail::ContinueOnError([&] { p.lblCol1->Visible(false); });
+            detail::ContinueOnError([&] { p.lblCol2->Visible(false); });
+            detail::ContinueOnError([&] { p.txtCol1->Visible(true); });
+            detail::ContinueOnError([&] { p.txtCol2->Visible(true); });
             break;
         case StyleType::DropdownList:
-            Step([&] { p.txtCol1->Visible(false); });
-            Step([&] { p.txtCol2->Visible(false); });
-            Step([&] { p.lblCol1->Visible(true); });
-            Step([&] { p.lblCol2->Visible(true); });
+            detail::ContinueOnError([&] { p.txtCol1->Visible(false); });
+            detail::ContinueOnError([&] { p.txtCol2->Visible(false); });
+            detail::ContinueOnError([&] { p.lblCol1->Visible(true); });
+            detail::ContinueOnError([&] { p.lblCol2->Visible(true); });
             break;
         case StyleType::SimpleCombo:
-            Step([&] { p.imgCombo->Visible(false); });
-            Step([&] { p.lstCol1a->Width(static_cast<float>(p.widthCol1)); });
-            Step([&] { p.lstCol2a->Width(static_cast<float>(p.widthCol2) - border); });
-            Step([&] { p.lstCol2a->Left(static_cast<float>(p.widthCol1)); });
-            Step([&] { p.lstCol1a->Top(static_cast<float>(p.fieldHeight)); });
-            Step([&] { p.lstCol2a->Top(static_cast<float>(p.fieldHeight)); });
-            Step([&] { p.lstCol1a->Visible(true); });
-            Step([&] { p.lstCol2a->Visible(true); });
+            detail::ContinueOnError([&] { p.imgCombo->Visible(false); });
+            detail::ContinueOnError([&] { p.lstCol1a->Width(static_cast<float>(p.widthCol1)); });
+            detail::ContinueOnError([&] { p.lstCol2a->Width(static_cast<float>(p.widthCol2) - border); });
+            detail::ContinueOnError([&] { p.lstCol2a->Left(static_cast<float>(p.widthCol1)); });
+            detail::ContinueOnError([&] { p.lstCol1a->Top(static_cast<float>(p.fieldHeight)); });
+            detail::ContinueOnError([&] { p.lstCol2a->Top(static_cast<float>(p.fieldHeight)); });
+            detail::ContinueOnError([&] { p.lstCol1a->Visible(true); });
+            detail::ContinueOnError([&] { p.lstCol2a->Visible(true); });
             break;
     }
 
@@ -174,58 +167,58 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
     const auto W1 = static_cast<float>(p.widthCol1);
     const auto W2 = static_cast<float>(p.widthCol2);
     auto placeCol2 = [&] {
-        Step([&] { p.lblCol2->Left(W1); });
-        Step([&] { p.txtCol2->Left(W1); });
-        Step([&] { p.imgCombo->Left(W1 + W2 - border); });
+        detail::ContinueOnError([&] { p.lblCol2->Left(W1); });
+        detail::ContinueOnError([&] { p.txtCol2->Left(W1); });
+        detail::ContinueOnError([&] { p.imgCombo->Left(W1 + W2 - border); });
     };
     if (p.widthCol1 >= 1 && p.widthCol2 >= 1) {
         tk::Widget& hidden1 = labels ? static_cast<tk::Widget&>(*p.txtCol1) : *p.lblCol1;
         tk::Widget& hidden2 = labels ? static_cast<tk::Widget&>(*p.txtCol2) : *p.lblCol2;
-        Step([&] { col1.Visible(true); });
-        Step([&] { col2.Visible(true); });
-        Step([&] { hidden1.Visible(false); });
-        Step([&] { hidden2.Visible(false); });
-        Step([&] { p.lblCol1->Width(W1); });
-        Step([&] { p.txtCol1->Width(W1); });
-        Step([&] { p.lblCol2->Width(W2); });
-        Step([&] { p.txtCol2->Width(W2 - border); });
+        detail::ContinueOnError([&] { col1.Visible(true); });
+        detail::ContinueOnError([&] { col2.Visible(true); });
+        detail::ContinueOnError([&] { hidden1.Visible(false); });
+        detail::ContinueOnError([&] { hidden2.Visible(false); });
+        detail::ContinueOnError([&] { p.lblCol1->Width(W1); });
+        detail::ContinueOnError([&] { p.txtCol1->Width(W1); });
+        detail::ContinueOnError([&] { p.lblCol2->Width(W2); });
+        detail::ContinueOnError([&] { p.txtCol2->Width(W2 - border); });
         placeCol2();
     } else if (p.widthCol1 == 0 && p.widthCol2 >= 1) {
-        Step([&] { col1.Visible(false); });
-        Step([&] { col2.Visible(true); });
-        Step([&] { p.lblCol2->Width(W2); });
-        Step([&] { p.txtCol2->Width(W2 - border); });
+        detail::ContinueOnError([&] { col1.Visible(false); });
+        detail::ContinueOnError([&] { col2.Visible(true); });
+        detail::ContinueOnError([&] { p.lblCol2->Width(W2); });
+        detail::ContinueOnError([&] { p.txtCol2->Width(W2 - border); });
         placeCol2();
     } else if (p.widthCol1 >= 1 && p.widthCol2 == 0) {
-        Step([&] { col2.Visible(false); });
-        Step([&] { col1.Visible(true); });
-        Step([&] { p.lblCol1->Width(W1); });
-        Step([&] { p.txtCol1->Width(W1); });
+        detail::ContinueOnError([&] { col2.Visible(false); });
+        detail::ContinueOnError([&] { col1.Visible(true); });
+        detail::ContinueOnError([&] { p.lblCol1->Width(W1); });
+        detail::ContinueOnError([&] { p.txtCol1->Width(W1); });
         placeCol2();
     }
 
     if (p.style == StyleType::DropdownCombo || p.style == StyleType::SimpleCombo) {
         auto [part1, part2] = detail::SplitRowText(p.lastText);
-        Step([&] { p.txtCol1->Text(part1); });
-        Step([&] { p.txtCol2->Text(part2); });
+        detail::ContinueOnError([&] { p.txtCol1->Text(part1); });
+        detail::ContinueOnError([&] { p.txtCol2->Text(part2); });
     }
     if (p.HasDropDownStyle() && p.window) {
         if (p.UserMode()) {
-            Step([&] { p.window->Form().Load(); });
-            Step([&] { p.TimerProc->Enabled(true); });
+            detail::ContinueOnError([&] { p.window->Form().Load(); });
+            detail::ContinueOnError([&] { p.TimerProc->Enabled(true); });
         }
-        Step([&] { p.window->cFont(p.font); });
-        Step([&] { p.window->cBackcolor(p.backColor); });
-        Step([&] { p.window->cForecolor(p.foreColor); });
-        Step([&] { p.window->Locked(p.locked); });
-        Step([&] { p.PushFont(); });
-        Step([&] { p.PushBackColor(); });
-        Step([&] { p.PushForeColor(); });
-        Step([&] { p.PushLocked(); });
+        detail::ContinueOnError([&] { p.window->cFont(p.font); });
+        detail::ContinueOnError([&] { p.window->cBackcolor(p.backColor); });
+        detail::ContinueOnError([&] { p.window->cForecolor(p.foreColor); });
+        detail::ContinueOnError([&] { p.window->Locked(p.locked); });
+        detail::ContinueOnError([&] { p.PushFont(); });
+        detail::ContinueOnError([&] { p.PushBackColor(); });
+        detail::ContinueOnError([&] { p.PushForeColor(); });
+        detail::ContinueOnError([&] { p.PushLocked(); });
     }
     p.Busy() = false;
     p.holdsStartupBusy = false;
-    Step([&] { p.Resize(); });
+    detail::ContinueOnError([&] { p.Resize(); });
 }
 
 void ucvKorvane::WriteProperties(tk::PropertyBag& bag) {
