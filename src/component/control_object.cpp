@@ -4,6 +4,7 @@
 // arguments packed into variants and read back once the sink returns.
 #include <atomic>
 #include <cctype>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -141,6 +142,15 @@ public:
         } catch (const RuntimeError& e) {
             Fill(info, e);
             return result::Exception;
+        } catch (const std::exception& e) {
+            // Not one of the control's errors (out of memory, ...): the call
+            // failed, and the host still gets a sentence.
+            if (info) {
+                info->Number = 0;
+                info->Description = e.what();
+                info->Source = ids::kProgId;
+            }
+            return result::Failed;
         }
         return result::Ok;
     }
@@ -258,7 +268,7 @@ Result CreateControl(tk::Form& hostForm, const CreateOptions& options, Control**
     *out = nullptr;
     try {
         *out = new ControlObject(hostForm, options);
-    } catch (const RuntimeError&) {
+    } catch (const std::exception&) {
         return result::Failed;
     }
     return result::Ok;

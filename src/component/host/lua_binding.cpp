@@ -131,7 +131,8 @@ std::string ErrorText(const std::string& where, Result r, const ExceptionInfo& i
     if (info.ArgIndex >= 0)
         text += " (argument " + std::to_string(info.ArgIndex + 1) + ")";
     if (info.Number == 0)
-        text = where + ": failed with result " + std::to_string(r);
+        text = where + ": failed (result " + std::to_string(r) + ")" +
+               (info.Description.empty() ? "" : ": " + info.Description);
     return text;
 }
 
