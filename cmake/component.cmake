@@ -74,6 +74,9 @@ if(KORVANE_BUILD_TESTS)
     add_test(NAME host_bad_setups
       COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
         -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-bad-setups -P ${PROJECT_SOURCE_DIR}/cmake/run_host_failures.cmake)
+    add_test(NAME host_round_trip
+      COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
+        -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-round-trip -P ${PROJECT_SOURCE_DIR}/cmake/run_host_round_trip.cmake)
   endif()
 
   set(KORVANE_EXAMPLES)

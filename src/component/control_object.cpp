@@ -160,6 +160,16 @@ public:
         return result::Ok;
     }
 
+    Result Save(tk::PropertyBag& bag, ExceptionInfo* info) override {
+        try {
+            control_->WriteProperties(bag);
+        } catch (const RuntimeError& e) {
+            Fill(info, e);
+            return result::Exception;
+        }
+        return result::Ok;
+    }
+
 private:
     struct Grip {
         explicit Grip(ControlObject* o) : object(o) { object->AddRef(); }

@@ -92,6 +92,9 @@ public:
                           ExceptionInfo* info) = 0;
     // Connects the event sink (nullptr disconnects).
     virtual Result Advise(EventSink* sink) = 0;
+    // Writes the control's saved properties into `bag`, as a host does when
+    // it saves its form.
+    virtual Result Save(tk::PropertyBag& bag, ExceptionInfo* info) = 0;
 
 protected:
     ~Control() = default;

@@ -652,6 +652,24 @@ int Visible(lua_State* L) {
     return 1;
 }
 
+// host.save(path): saves the form with the control as a form file.
+int SaveImpl(lua_State* L) {
+    auto& state = StateOf(L);
+    if (lua_type(L, 1) != LUA_TSTRING) {
+        lua_pushstring(L, "host.save: the path of the form file");
+        return -1;
+    }
+    const std::string why = state.options.SaveForm ? state.options.SaveForm(lua_tostring(L, 1)) : "not supported";
+    if (!why.empty()) {
+        lua_pushstring(L, ("host.save: " + why).c_str());
+        return -1;
+    }
+    return 0;
+}
+int Save(lua_State* L) {
+    return Finish(L, SaveImpl(L));
+}
+
 // The message boxes shown so far, as a list of their texts.
 int Messages(lua_State* L) {
     const auto& boxes = StateOf(L).desktop.MessageBoxes();
@@ -807,6 +825,12 @@ ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop,
     const luaL_Reg korvaneFns[] = {{"font", NewFont}, {nullptr, nullptr}};
     luaL_newlib(L, korvaneFns);
     lua_setglobal(L, "korvane");
+
+    const luaL_Reg hostFns[] = {{"save", Save}, {nullptr, nullptr}};
+    luaL_newlib(L, hostFns);
+    lua_pushboolean(L, !state_->options.UserMode);
+    lua_setfield(L, -2, "design");
+    lua_setglobal(L, "host");
 
     control.Advise(state_.get());
 }

@@ -5,6 +5,7 @@
 // arguments.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ struct ScriptOptions {
     std::string ControlName = "KorvaneBox1";
     std::string FormName = "Form1";
     bool PrintMouseMoves = true;
+    bool UserMode = true;
+    // Saves the form with the control to a form file; returns "" or why not.
+    std::function<std::string(const std::string& path)> SaveForm;
 };
 
 class ScriptHost {

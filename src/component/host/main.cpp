@@ -53,7 +53,11 @@ property with arguments, ctl:let("List", 0, "a\tb") writes one; event
 handlers are ctl.on.Click = function() end or function ctl_Click() end, and
 may return new values for by-reference arguments; desktop.click(name),
 desktop.clickRow(list, row), desktop.keys("Down", "Alt+Down"), desktop.type(text),
-desktop.tab(), desktop.advance(ms) play the user.
+desktop.tab(), desktop.advance(ms) play the user; desktop.onModal(fn) plays
+the user inside the next modal window; desktop.focus(), desktop.visible(name),
+desktop.messages() and desktop.beeps() tell what the user sees. host.design
+is true at design time; host.save(path) saves the form with the control.
+korvane.font{Name = "Arial", Size = 10} makes a font object.
 )";
 
 struct Options {
@@ -282,6 +286,34 @@ int RunScript(const Options& o) {
         options.ControlName = create.Name;
         options.FormName = form->Name();
         options.PrintMouseMoves = o.printMoves;
+        options.UserMode = !o.design;
+        options.SaveForm = [&](const std::string& path) -> std::string {
+            FormFile out;
+            out.Name = form->Name();
+            out.Caption = saved ? saved->Caption : std::string();
+            out.Width = form->Width();
+            out.Height = form->Height();
+            FormControl c;
+            c.Name = create.Name;
+            // The control's site on the form is the host's own widget; its
+            // extent now is what the form keeps.
+            if (const tk::Widget* site = desktop.Find(form->Name() + "." + create.Name)) {
+                c.Left = site->Left();
+                c.Top = site->Top();
+                c.Width = site->Width();
+                c.Height = site->Height();
+            }
+            ExceptionInfo info;
+            if (!Succeeded(ctl->Save(c.Properties, &info)))
+                return "the control could not save its properties: " + info.Description;
+            out.Controls.push_back(std::move(c));
+            try {
+                WriteFormFile(path, out);
+            } catch (const RuntimeError& e) {
+                return e.Description();
+            }
+            return {};
+        };
         host::ScriptHost script(*ctl, desktop, options);
         if (o.design && !savedControl && o.style != 0) {
             // At design time the style is a property like any other.
