@@ -23,3 +23,12 @@ ctl:Sort(3)
 show("item numbers:     ")
 local ok, err = pcall(ctl.Sort, ctl, 4)
 print("Sort(4):", err)
+
+-- Properties that take an index are written with ctl:let and read with
+-- ctl:get or a call; any member can also be reached by its number.
+ctl:let("List", 0, "kiwi\t7")
+ctl:let("ItemData", 0, 70)
+print("row 0 now", ctl:get("List", 0), ctl:ItemData(0))
+print("member 0x6803000C (ListCount) =", ctl:invoke(0x6803000C, "get"))
+ctl:invoke(0x60030051, "method", 1)  -- Sort(1)
+show("column 1 again:   ")
