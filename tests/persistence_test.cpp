@@ -278,3 +278,21 @@ TEST(PersistenceHostileValues, HugeWidthsAtRunTimeStayConsistent) {
 
 }  // namespace
 }  // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST(PersistenceListHeight, RegressionASavedListHeightWasLostInDropdownCombo) {
+    for (std::int32_t style : {0, 2}) {
+        SCOPED_TRACE(style);
+        tk::MemoryPropertyBag bag;
+        bag.Set("Style", style);
+        bag.Set("ListHeight", std::int32_t{2400});
+        Loaded run(bag, /*userMode=*/true);
+        // 2400 twips settle at twelve rows of the default font and a frame.
+        EXPECT_EQ(run.ctl->ListHeight(), (12 * 13 + 2) * 15);
+    }
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -3,6 +3,7 @@
 // styles, pushed into the drop-down window whose lists show the rows.
 #include <cmath>
 
+#include "control/guards.h"
 #include "control/ucvKorvane_p.h"
 
 namespace korvane {
@@ -38,10 +39,15 @@ void ucvKorvane::Private::PushFont() {
     window->lstCol1().Font(font);
     window->lstCol2().Font(font);
     window->Form().Font(font);
-    fieldHeight = static_cast<std::int32_t>(std::nearbyint(container->TextHeight("X")));
+    fieldHeight = detail::RoundHalfEven(container->TextHeight("X"));
     if (fieldHeight <= 315)
         fieldHeight = 315;
-    listHeight = static_cast<std::int32_t>(std::nearbyint(window->lstCol1().Height()));
+    // The lists take the stored height first, so that what is re-read is
+    // that height rounded to whole rows of the new font; re-reading the
+    // height they were designed with would lose a saved ListHeight.
+    window->lstCol1().Height(static_cast<float>(listHeight));
+    window->lstCol2().Height(static_cast<float>(listHeight));
+    listHeight = detail::RoundHalfEven(window->lstCol1().Height());
     SizeDropDown();
 }
 
