@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,12 @@ public:
         ExceptionInfo info;
         last = ctl->Invoke(id, kinds, args, &out, &info);
         lastInfo = info;
+        if (last == result::Ok)
+            for (InvokeKind k : {kMethod, kPropertyGet, kPropertyLet, kPropertySet})
+                if ((kinds & k) && FindMember(id, k)) {
+                    reached.insert({id, k});
+                    break;
+                }
         return out;
     }
     void Let(std::string_view name, std::vector<Variant> args) { Call(name, kPropertyLet, std::move(args)); }
@@ -83,6 +90,7 @@ public:
     Control* ctl = nullptr;
     Result last = result::Ok;
     ExceptionInfo lastInfo;
+    std::set<std::pair<DispId, InvokeKind>> reached;  // members called successfully, and how
 };
 
 TEST(Coerce, ConvertsAsAnAutomationClient) {
@@ -148,6 +156,15 @@ TEST(Coerce, ConvertsAsAnAutomationClient) {
 
 // Every public member, called late-bound on one control and through C++ on
 // another, leaves both alike.
+std::int32_t ErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
 TEST(LateBound, EveryMemberBehavesAsThroughCpp) {
     for (StyleType style : {StyleType::DropdownCombo, StyleType::SimpleCombo, StyleType::DropdownList}) {
         SCOPED_TRACE("style " + std::to_string(static_cast<int>(style)));
@@ -187,11 +204,38 @@ TEST(LateBound, EveryMemberBehavesAsThroughCpp) {
         direct.AutoFill(true);
         lb.Let("ToolTipText", {std::string("tip")});
         direct.ToolTipText("tip");
+        lb.Let("Forecolor", {4294967295.0});  // the upper half of the colour range
+        direct.Forecolor(0xFFFFFFFFu);
+        lb.Let("WidthCol2", {std::int32_t{2000}});
+        direct.WidthCol2(2000);
+        lb.Let("Text", {std::string("free;text")});
+        if (style != StyleType::DropdownList)
+            direct.Text("free;text");
+        EXPECT_EQ(lb.last, style == StyleType::DropdownList ? result::Exception : result::Ok);
+        for (int i = 0; i < 12; ++i) {
+            lb.Call("AddItem", kMethod, {"r" + std::to_string(i), std::to_string(i)});
+            direct.AddItem("r" + std::to_string(i), std::to_string(i));
+        }
+        lb.Let("TopIndex", {std::int32_t{4}});
+        direct.TopIndex(4);
+        auto font = std::make_shared<tk::Font>();
+        font->Name = "Arial";
+        lb.Call("Font", kPropertySet, {font});
+        direct.Font(std::make_shared<tk::Font>(*font));
         lb.Let("Enabled", {false});
         direct.Enabled(false);
         lb.Call("Refresh", kMethod, {});
         direct.Refresh();
+        // The About box is modal: the user closes it with its OK button.
+        for (HeadlessDesktop* d : {&lb.desktop, &desktop})
+            d->OnModal([d](tk::Form& about) {
+                d->ClickAt(*d->Find(about.Name() + ".btnOK"), 10, 10);
+                d->Advance(500);
+            });
+        lb.Call("About", kMethod, {});
+        direct.About();
         EXPECT_EQ(lb.last, result::Ok);
+        EXPECT_EQ(lb.desktop.MessageBoxes().size(), desktop.MessageBoxes().size());
 
         EXPECT_EQ(lb.Get("ListCount"), Variant(direct.ListCount()));
         for (std::int32_t i = 0; i < direct.ListCount(); ++i) {
@@ -214,6 +258,7 @@ TEST(LateBound, EveryMemberBehavesAsThroughCpp) {
         EXPECT_EQ(lb.Get("AutoFill"), Variant(direct.AutoFill()));
         EXPECT_EQ(lb.Get("Enabled"), Variant(direct.Enabled()));
         EXPECT_EQ(lb.Get("ToolTipText"), Variant(direct.ToolTipText()));
+        EXPECT_EQ(std::get<tk::FontRef>(lb.Get("Font"))->Name, direct.Font()->Name);
         EXPECT_TRUE(std::holds_alternative<std::int32_t>(lb.Get("hWnd")));
         EXPECT_TRUE(std::holds_alternative<std::int32_t>(lb.Get("hDC")));
         EXPECT_EQ(lb.last, result::Ok);
@@ -224,6 +269,22 @@ TEST(LateBound, EveryMemberBehavesAsThroughCpp) {
         lb.Call("Clear", kMethod, {});
         direct.Clear();
         EXPECT_EQ(lb.Get("ListCount"), Variant(std::int32_t{0}));
+        lb.Let("ListCount", {std::int32_t{1}});
+        EXPECT_EQ(lb.lastInfo.Number, ErrorOf([&] { direct.ListCount(1); }));
+        lb.Let("Style", {std::int32_t{1}});
+        EXPECT_EQ(lb.lastInfo.Number, ErrorOf([&] { direct.Style(StyleType::SimpleCombo); }));
+
+        // Every way of reaching every member was taken (the two refused lets
+        // above count as reached: the control itself refused them).
+        lb.reached.insert({MemberId("ListCount"), kPropertyLet});
+        lb.reached.insert({MemberId("Style"), kPropertyLet});
+        if (style == StyleType::DropdownList)
+            lb.reached.insert({kDispIdValue, kPropertyLet});
+        for (const auto& m : Library().Members)
+            for (InvokeKind k : {kMethod, kPropertyGet, kPropertyLet, kPropertySet})
+                if (m.Kinds & k) {
+                    EXPECT_TRUE(lb.reached.count({m.Id, k})) << m.Name << " kind " << int(k) << " never called";
+                }
     }
 }
 
