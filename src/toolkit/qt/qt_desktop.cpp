@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -105,6 +106,10 @@ protected:
         if (event->type() == QEvent::MouseButtonPress) {
             if (auto* w = qobject_cast<QWidget*>(watched); w != nullptr && w->isWindow())
                 Guarded([&] { desk_.QtPressed(w); });
+        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            if (auto* w = qobject_cast<QWidget*>(watched);
+                w != nullptr && Redirect(*w, *static_cast<QKeyEvent*>(event)))
+                return true;
         } else if (event->type() == QEvent::ApplicationDeactivate) {
             QTimer::singleShot(0, this, [this] { Guarded([&] { desk_.QtApplicationDeactivated(); }); });
         } else if (event->type() == QEvent::FocusIn) {
@@ -121,6 +126,28 @@ protected:
     }
 
 private:
+    // Keys typed right after the focus moved to another window of ours (the
+    // drop-down opened by Alt+Down) may still arrive at the window the X
+    // server had focused: they go where the focus is now, as the control
+    // was told by GetFocus.
+    bool Redirect(QWidget& receiver, QKeyEvent& key) {
+        Node* target = desk_.Get(desk_.focus);
+        QWidget* to = target != nullptr ? target->Q() : nullptr;
+        if (to == nullptr || to == &receiver || to->isAncestorOf(&receiver) || !to->isVisible())
+            return false;
+        if (to->window() == receiver.window())
+            return false;  // inside one window Qt's focus is ours
+        bool ours = false;
+        for (QObject* o = &receiver; o != nullptr && !ours; o = o->parent())
+            ours = desk_.NodeOfObject(o) != nullptr;
+        if (!ours)
+            return false;
+        QKeyEvent copy(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                       key.nativeModifiers(), key.text(), key.isAutoRepeat(), static_cast<quint16>(key.count()));
+        Guarded([&] { QApplication::sendEvent(to, &copy); });
+        return true;
+    }
+
     Impl& desk_;
 };
 
