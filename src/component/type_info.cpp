@@ -490,19 +490,19 @@ std::string_view TypeName(VarType type) {
         case VarType::Bool:
             return "Boolean";
         case VarType::Int16:
-            return "Integer";
+            return "int16";
         case VarType::Int32:
-            return "Long";
+            return "int32";
         case VarType::Single:
-            return "Single";
+            return "single";
         case VarType::Double:
-            return "Double";
+            return "double";
         case VarType::String:
-            return "String";
+            return "string";
         case VarType::Font:
-            return "Font";
+            return "font";
         case VarType::Color:
-            return "OLE_COLOR";
+            return "colour";
         case VarType::Style:
             return "StyleType";
     }

@@ -279,6 +279,106 @@ int InvokeByNumber(lua_State* L) {
     return Finish(L, InvokeByNumberImpl(L));
 }
 
+void SetString(lua_State* L, const char* key, std::string_view value) {
+    lua_pushlstring(L, value.data(), value.size());
+    lua_setfield(L, -2, key);
+}
+
+void PushParams(lua_State* L, std::span<const component::ParamInfo> params) {
+    lua_createtable(L, static_cast<int>(params.size()), 0);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        lua_createtable(L, 0, 4);
+        SetString(L, "name", params[i].Name);
+        SetString(L, "type", component::TypeName(params[i].Type));
+        lua_pushboolean(L, params[i].Optional);
+        lua_setfield(L, -2, "optional");
+        if (params[i].Optional) {
+            if (params[i].Type == component::VarType::Bool)
+                lua_pushboolean(L, params[i].Default != 0);
+            else
+                lua_pushinteger(L, params[i].Default);
+            lua_setfield(L, -2, "default");
+        }
+        lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
+    }
+}
+
+// ctl:typeinfo(): the control's type information as Lua tables, read from
+// the library (what a property browser lists).
+int TypeInfo(lua_State* L) {
+    const component::LibraryInfo& lib = StateOf(L).control.TypeInfo();
+    lua_createtable(L, 0, 6);
+    SetString(L, "name", lib.Name);
+    SetString(L, "id", lib.Id);
+    SetString(L, "help", lib.Help);
+    lua_pushfstring(L, "%d.%d", static_cast<int>(lib.MajorVersion), static_cast<int>(lib.MinorVersion));
+    lua_setfield(L, -2, "version");
+
+    lua_createtable(L, 0, 6);
+    SetString(L, "name", lib.Class.Name);
+    SetString(L, "id", lib.Class.Id);
+    SetString(L, "progid", lib.Class.ProgId);
+    SetString(L, "interface", lib.Class.DefaultInterface.Name);
+    SetString(L, "interfaceId", lib.Class.DefaultInterface.Id);
+    SetString(L, "events", lib.Class.EventInterface.Name);
+    SetString(L, "eventsId", lib.Class.EventInterface.Id);
+    lua_setfield(L, -2, "class");
+
+    lua_createtable(L, static_cast<int>(lib.Members.size()), 0);
+    for (std::size_t i = 0; i < lib.Members.size(); ++i) {
+        const auto& m = lib.Members[i];
+        lua_createtable(L, 0, 8);
+        SetString(L, "name", m.Name);
+        lua_pushinteger(L, m.Id);
+        lua_setfield(L, -2, "id");
+        lua_createtable(L, 4, 0);
+        int n = 0;
+        for (auto [bit, word] : {std::pair{component::kPropertyGet, "get"}, std::pair{component::kPropertyLet, "let"},
+                                 std::pair{component::kPropertySet, "set"}, std::pair{component::kMethod, "method"}})
+            if (m.Kinds & bit) {
+                lua_pushstring(L, word);
+                lua_rawseti(L, -2, ++n);
+            }
+        lua_setfield(L, -2, "kinds");
+        PushParams(L, m.Parameters());
+        lua_setfield(L, -2, "params");
+        SetString(L, "result", component::TypeName(m.Result));
+        SetString(L, "category", m.Category);
+        SetString(L, "help", m.Help);
+        lua_pushboolean(L, m.Hidden);
+        lua_setfield(L, -2, "hidden");
+        lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
+    }
+    lua_setfield(L, -2, "members");
+
+    lua_createtable(L, static_cast<int>(lib.Events.size()), 0);
+    for (std::size_t i = 0; i < lib.Events.size(); ++i) {
+        const auto& e = lib.Events[i];
+        lua_createtable(L, 0, 4);
+        SetString(L, "name", e.Name);
+        lua_pushinteger(L, e.Number);
+        lua_setfield(L, -2, "number");
+        PushParams(L, e.Parameters());
+        lua_setfield(L, -2, "params");
+        SetString(L, "help", e.Help);
+        lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
+    }
+    lua_setfield(L, -2, "events");
+
+    lua_createtable(L, 0, 1);
+    lua_createtable(L, static_cast<int>(lib.Style.Members.size()), 0);
+    for (std::size_t i = 0; i < lib.Style.Members.size(); ++i) {
+        lua_createtable(L, 0, 2);
+        SetString(L, "name", lib.Style.Members[i].Name);
+        lua_pushinteger(L, lib.Style.Members[i].Value);
+        lua_setfield(L, -2, "value");
+        lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
+    }
+    lua_setfield(L, -2, std::string(lib.Style.Name).c_str());
+    lua_setfield(L, -2, "enums");
+    return 1;
+}
+
 int ControlIndexImpl(lua_State* L) {
     if (lua_type(L, 2) != LUA_TSTRING) {
         lua_pushstring(L, "ctl: members are named by strings");
@@ -290,7 +390,7 @@ int ControlIndexImpl(lua_State* L) {
         return 1;
     }
     static const std::map<std::string, lua_CFunction> helpers = {
-        {"get", GetByName}, {"let", LetByName}, {"set", SetByName}, {"invoke", InvokeByNumber}};
+        {"get", GetByName}, {"let", LetByName}, {"set", SetByName}, {"invoke", InvokeByNumber}, {"typeinfo", TypeInfo}};
     if (const auto it = helpers.find(name); it != helpers.end()) {
         lua_pushcfunction(L, it->second);
         return 1;
