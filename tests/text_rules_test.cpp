@@ -114,3 +114,26 @@ TEST(TextRules, LocaleNumbersFollowTheLocaleAndRefuseWhatIsNotANumber) {
 
 }  // namespace
 }  // namespace korvane::detail
+
+namespace korvane::detail {
+namespace {
+
+TEST(TextRules, LeadingNumbersAreReadExactlyAsTheLibraryReadsThem) {
+    // The short-number path must round exactly as strtod does.
+    std::uint64_t seed = 7;
+    for (int i = 0; i < 20000; ++i) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        const int digits = 1 + static_cast<int>(seed % 17);
+        std::string text = (seed >> 20) % 2 ? "-" : "";
+        std::uint64_t d = seed >> 8;
+        for (int k = 0; k < digits; ++k, d /= 10)
+            text += static_cast<char>('0' + d % 10);
+        const auto point = static_cast<std::size_t>((seed >> 40) % (text.size() + 1));
+        if (point > (text[0] == '-' ? 1u : 0u))
+            text.insert(point, ".");
+        ASSERT_EQ(LeadingNumber(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace korvane::detail

@@ -95,7 +95,75 @@ TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& 
     return keys;
 }
 
+namespace {
+
+// The common case: the number's characters stand together, with no blank
+// inside and an E exponent if any, so they can be read where they are.
+bool ReadCompactNumber(std::string_view text, double& value) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    const std::size_t start = i;
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return false;
+    if (i < text.size()) {
+        const char c = text[i];
+        // Blanks, a D exponent or an exponent of any kind take the full path.
+        if (IsBlank(c) || c == 'e' || c == 'E' || c == 'd' || c == 'D')
+            return false;
+    }
+    // Up to 15 digits with at most 22 after the point: the digits as a whole
+    // number divided by a power of ten, both exact in a double, so the one
+    // division rounds correctly. Longer numbers go through from_chars.
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t mantissa = 0;
+    int digitCount = 0;
+    int fraction = 0;
+    bool afterPoint = false;
+    for (std::size_t k = start; k < i; ++k) {
+        if (text[k] == '.') {
+            afterPoint = true;
+            continue;
+        }
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[k] - '0');
+        ++digitCount;
+        if (afterPoint)
+            ++fraction;
+    }
+    if (digitCount <= 15 && fraction <= 22) {
+        value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    } else {
+        const auto [end, error] = std::from_chars(text.data() + start, text.data() + i, value);
+        if (error != std::errc() || end != text.data() + i)
+            return false;
+    }
+    if (negative)
+        value = -value;
+    return true;
+}
+
+}  // namespace
+
 double LeadingNumber(std::string_view text) {
+    double compact = 0;
+    if (ReadCompactNumber(text, compact))
+        return compact;
     // Gather the characters of the leading number, skipping blanks, then
     // read that compact form. Most numbers fit the buffer on the stack.
     SmallText number;
