@@ -11,6 +11,7 @@ if [[ "${KORVANE_SANITIZE:-0}" == 1 ]]; then
   options=(-DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_BENCH=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 else
   build="$root/build"
   options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
