@@ -483,30 +483,4 @@ const EventInfo* FindEvent(DispId number) {
     return nullptr;
 }
 
-std::string_view TypeName(VarType type) {
-    switch (type) {
-        case VarType::Void:
-            return "void";
-        case VarType::Bool:
-            return "Boolean";
-        case VarType::Int16:
-            return "int16";
-        case VarType::Int32:
-            return "int32";
-        case VarType::Single:
-            return "single";
-        case VarType::Double:
-            return "double";
-        case VarType::String:
-            return "string";
-        case VarType::Font:
-            return "font";
-        case VarType::Color:
-            return "colour";
-        case VarType::Style:
-            return "StyleType";
-    }
-    return "?";
-}
-
 }  // namespace korvane::component

@@ -146,6 +146,31 @@ DispId MemberId(std::string_view name);
 DispId EventId(std::string_view name);
 const EventInfo* FindEvent(DispId number);
 
-std::string_view TypeName(VarType type);
+// The name tools show for a type.
+constexpr std::string_view TypeName(VarType type) {
+    switch (type) {
+        case VarType::Void:
+            return "void";
+        case VarType::Bool:
+            return "Boolean";
+        case VarType::Int16:
+            return "int16";
+        case VarType::Int32:
+            return "int32";
+        case VarType::Single:
+            return "single";
+        case VarType::Double:
+            return "double";
+        case VarType::String:
+            return "string";
+        case VarType::Font:
+            return "font";
+        case VarType::Color:
+            return "colour";
+        case VarType::Style:
+            return "StyleType";
+    }
+    return "?";
+}
 
 }  // namespace korvane::component
