@@ -23,6 +23,7 @@ try("ListCount at run time", function() ctl.ListCount = 3 end)
 try("Style at run time", function() ctl.Style = 7 end)
 try("numbers from text", function() ctl.ListIndex = "0" end)
 try("default member", function() return ctl() end)
+try("a misspelt event", function() ctl.on.Clik = function() end end)
 print("ListCount", ctl.ListCount, "ListIndex", ctl.ListIndex, "Text", ctl.Text)
 
 -- A failing handler: the error reaches the script after the control has

@@ -303,6 +303,31 @@ void PushParams(lua_State* L, std::span<const component::ParamInfo> params) {
     }
 }
 
+// ctl.on.Name = function: only the control's events can have handlers, so
+// a misspelt name is an error rather than a handler that never runs.
+int HandlerNewIndexImpl(lua_State* L) {
+    const char* name = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
+    std::string known;
+    for (const auto& e : StateOf(L).control.TypeInfo().Events) {
+        if (name && e.Name == name) {
+            if (!lua_isnil(L, 3) && !lua_isfunction(L, 3)) {
+                lua_pushfstring(L, "ctl.on.%s: a handler is a function", name);
+                return -1;
+            }
+            lua_rawset(L, 1);
+            return 0;
+        }
+        known += (known.empty() ? "" : ", ") + std::string(e.Name);
+    }
+    lua_pushstring(L, ("ctl.on: the control has no event " + std::string(name ? name : "(not a name)") +
+                       "; its events are " + known)
+                          .c_str());
+    return -1;
+}
+int HandlerNewIndex(lua_State* L) {
+    return Finish(L, HandlerNewIndexImpl(L));
+}
+
 // ctl:typeinfo(): the control's type information as Lua tables, read from
 // the library (what a property browser lists).
 int TypeInfo(lua_State* L) {
@@ -793,8 +818,9 @@ int OnModal(lua_State* L) {
     auto& state = StateOf(L);
     const int slot = ++state.modalScripts;
     lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+    lua_pushstring(L, ("modal#" + std::to_string(slot)).c_str());
     lua_pushvalue(L, 1);
-    lua_setfield(L, -2, ("modal#" + std::to_string(slot)).c_str());
+    lua_rawset(L, -3);
     lua_pop(L, 1);
     ScriptHost::State* s = &state;
     state.desktop.OnModal([s, slot](tk::Form& modal) {
@@ -891,6 +917,10 @@ ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop,
     lua_pushlightuserdata(L, state_.get());
     lua_setfield(L, LUA_REGISTRYINDEX, kStateKey);
     lua_newtable(L);
+    lua_createtable(L, 0, 1);
+    lua_pushcfunction(L, HandlerNewIndex);
+    lua_setfield(L, -2, "__newindex");
+    lua_setmetatable(L, -2);
     lua_setfield(L, LUA_REGISTRYINDEX, kHandlersKey);
 
     luaL_newmetatable(L, kControlMeta);
