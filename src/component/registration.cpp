@@ -1,5 +1,11 @@
 // Registration: adding and removing this library's own entries in the
 // registry file, and nothing else of it.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "component/registry_file.h"
 #include "korvane/component/ids.h"
 
@@ -10,6 +16,34 @@ using nlohmann::json;
 using namespace detail;
 
 namespace {
+
+// Holds an exclusive lock on the registry's folder while this process reads,
+// changes and replaces the file, so that two registrations at once do not
+// lose one another's entries. Locking the folder leaves no lock file behind.
+// Without a folder to lock (it cannot be created) the change goes on
+// unlocked and Save reports the real failure.
+class FolderLock {
+public:
+    FolderLock(const fs::path& file, bool create) {
+        const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
+        std::error_code ec;
+        if (create)
+            fs::create_directories(dir, ec);
+        fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);  // releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
 
 std::string Version() {
     const auto& lib = Library();
@@ -39,6 +73,7 @@ json TypeLibraryRecord(const std::string& libraryPath) {
 }  // namespace
 
 Outcome Register(const fs::path& file, const std::string& libraryPath) {
+    FolderLock lock(file, true);
     json doc;
     bool exists = false;
     std::string why;
@@ -76,6 +111,7 @@ Outcome Register(const fs::path& file, const std::string& libraryPath) {
 }
 
 Outcome Unregister(const fs::path& file) {
+    FolderLock lock(file, false);  // nothing to remove creates nothing
     json doc;
     bool exists = false;
     std::string why;

@@ -155,6 +155,8 @@ TEST_F(RegistryFile, UnregisterWithoutAFileOrFromADamagedOne) {
     const auto none = registry::Unregister(file);
     EXPECT_EQ(none.Code, result::Unchanged);
     EXPECT_FALSE(fs::exists(file)) << "nothing to remove creates no file";
+    EXPECT_EQ(registry::Unregister(dir / "new-folder" / "registry.json").Code, result::Unchanged);
+    EXPECT_FALSE(fs::exists(dir / "new-folder")) << "nor a folder";
     WriteAll(file, "not json");
     EXPECT_EQ(registry::Unregister(file).Code, result::RegistryDamaged);
     EXPECT_EQ(ReadAll(file), "not json");
