@@ -12,17 +12,6 @@ target_include_directories(korvane_component PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(korvane_component PUBLIC korvane PRIVATE nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
 set_target_properties(korvane_component PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
-# The shared library, the host and the example runs join as their sources arrive.
-set(KORVANE_HAVE_SHARED OFF)
-set(KORVANE_HAVE_HOST OFF)
-if(EXISTS ${PROJECT_SOURCE_DIR}/src/component/entry_points.cpp)
-  set(KORVANE_HAVE_SHARED ON)
-endif()
-if(KORVANE_HAVE_SHARED AND EXISTS ${PROJECT_SOURCE_DIR}/src/component/host/main.cpp)
-  set(KORVANE_HAVE_HOST ON)
-endif()
-
-if(KORVANE_HAVE_SHARED)
 # libkorvane.so: only the four entry points are visible; the version script
 # also hides everything the static libraries bring along.
 add_library(korvane_shared SHARED ${PROJECT_SOURCE_DIR}/src/component/entry_points.cpp)
@@ -34,9 +23,7 @@ set_target_properties(korvane_shared PROPERTIES
   LINK_DEPENDS ${PROJECT_SOURCE_DIR}/src/component/exports.map)
 target_link_options(korvane_shared PRIVATE
   -Wl,--version-script=${PROJECT_SOURCE_DIR}/src/component/exports.map -Wl,--no-undefined)
-endif()
 
-if(KORVANE_HAVE_HOST)
 # The scripting host reaches the control only through the shared library,
 # found through the registry; it links the headless desktop and the
 # registry reader, never the control.
@@ -46,7 +33,6 @@ add_executable(korvane-host
 target_include_directories(korvane-host PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(korvane-host PRIVATE korvane_component PkgConfig::LUA ${CMAKE_DL_LIBS})
 add_dependencies(korvane-host korvane_shared)
-endif()
 
 if(KORVANE_BUILD_TESTS)
   file(GLOB KORVANE_COMPONENT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/component/*.cpp)
@@ -54,35 +40,30 @@ if(KORVANE_BUILD_TESTS)
   target_include_directories(korvane_component_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_component_tests PRIVATE korvane_component nlohmann_json::nlohmann_json
     GTest::gtest GTest::gtest_main GTest::gmock ${CMAKE_DL_LIBS})
-  if(KORVANE_HAVE_SHARED)
-    target_compile_definitions(korvane_component_tests PRIVATE
-      KORVANE_SHARED_LIBRARY="$<TARGET_FILE:korvane_shared>")
-    add_dependencies(korvane_component_tests korvane_shared)
-  endif()
+  target_compile_definitions(korvane_component_tests PRIVATE
+    KORVANE_SHARED_LIBRARY="$<TARGET_FILE:korvane_shared>")
+  add_dependencies(korvane_component_tests korvane_shared)
   gtest_discover_tests(korvane_component_tests DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "KORVANE_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/component-test-registry.json")
 
-  # Each example script runs through the host against a registry of its own
-  # and its output is compared with the expected transcript beside it.
-  if(KORVANE_HAVE_HOST AND CMAKE_NM)
+  # What the binaries export and contain.
+  if(CMAKE_NM)
     add_test(NAME component_symbols
       COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DLIBRARY=$<TARGET_FILE:korvane_shared>
         -DHOST=$<TARGET_FILE:korvane-host> -P ${PROJECT_SOURCE_DIR}/cmake/check_component_symbols.cmake)
   endif()
 
-  if(KORVANE_HAVE_HOST)
-    add_test(NAME host_bad_setups
-      COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
-        -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-bad-setups -P ${PROJECT_SOURCE_DIR}/cmake/run_host_failures.cmake)
-    add_test(NAME host_round_trip
-      COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
-        -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-round-trip -P ${PROJECT_SOURCE_DIR}/cmake/run_host_round_trip.cmake)
-  endif()
+  # The host against bad set-ups, and a whole design-save-run round.
+  add_test(NAME host_bad_setups
+    COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
+      -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-bad-setups -P ${PROJECT_SOURCE_DIR}/cmake/run_host_failures.cmake)
+  add_test(NAME host_round_trip
+    COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
+      -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-round-trip -P ${PROJECT_SOURCE_DIR}/cmake/run_host_round_trip.cmake)
 
-  set(KORVANE_EXAMPLES)
-  if(KORVANE_HAVE_HOST)
-    file(GLOB KORVANE_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.lua)
-  endif()
+  # Each example script runs through the host against a registry of its own
+  # and its output is compared with the expected transcript beside it.
+  file(GLOB KORVANE_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.lua)
   foreach(script ${KORVANE_EXAMPLES})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME example_${name}
