@@ -875,7 +875,12 @@ void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
         if (lua_isfunction(L, -1))
             break;
         lua_pop(L, 1);
-        lua_getglobal(L, global.c_str());
+        // A raw read: a metamethod on the globals (a "strict" module) must
+        // not raise an error here, with the control's frames below.
+        lua_pushglobaltable(L);
+        lua_pushlstring(L, global.data(), global.size());
+        lua_rawget(L, -2);
+        lua_remove(L, -2);
         handlerName = global;
     }
     if (!lua_isfunction(L, -1)) {
