@@ -668,10 +668,10 @@ int KeysImpl(lua_State* L) {
             presses.emplace_back(static_cast<std::int16_t>(lua_tointeger(L, i)), tk::shift::None);
             continue;
         }
-        std::string spec = lua_isstring(L, i) ? lua_tostring(L, i) : "";
+        std::string keyName = lua_isstring(L, i) ? lua_tostring(L, i) : "";
         std::int16_t shift = tk::shift::None;
-        for (std::size_t plus; (plus = spec.find('+')) != std::string::npos && plus + 1 < spec.size();) {
-            const auto mod = KeyCode(spec.substr(0, plus));
+        for (std::size_t plus; (plus = keyName.find('+')) != std::string::npos && plus + 1 < keyName.size();) {
+            const auto mod = KeyCode(keyName.substr(0, plus));
             if (mod == tk::key::Shift)
                 shift |= tk::shift::Shift;
             else if (mod == tk::key::Control)
@@ -680,11 +680,11 @@ int KeysImpl(lua_State* L) {
                 shift |= tk::shift::Alt;
             else
                 break;
-            spec = spec.substr(plus + 1);
+            keyName = keyName.substr(plus + 1);
         }
-        const auto code = KeyCode(spec);
+        const auto code = KeyCode(keyName);
         if (!code) {
-            lua_pushstring(L, ("desktop.keys: unknown key \"" + spec + "\"").c_str());
+            lua_pushstring(L, ("desktop.keys: unknown key \"" + keyName + "\"").c_str());
             return -1;
         }
         presses.emplace_back(*code, shift);
