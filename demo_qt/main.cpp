@@ -276,6 +276,9 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
     QtDesktop& desktop = demo.desktop;
     desktop.ProcessEventsFor(500);
     const char* files[] = {"dropdown-combo", "simple-combo", "dropdown-list"};
+    for (auto& c : demo.controls)
+        c->ListIndex(2);  // the euro, so the closed controls show a row
+    desktop.ProcessEventsFor(200);
     int failures = 0;
     for (std::size_t i = 0; i < demo.controls.size(); ++i) {
         ucvKorvane& c = *demo.controls[i];
@@ -285,7 +288,7 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
             ++failures;
         korvane::tk::Rect shot = formRect;
         if (c.Style() == StyleType::SimpleCombo) {
-            c.ListIndex(3);
+            c.ListIndex(5);
         } else {
             auto* button = desktop.Find("Form1." + c.Container().Name() + ".imgCombo");
             if (button != nullptr)

@@ -53,11 +53,37 @@ TEST_F(EndToEnd, ButtonOpensTheListHoverFollowsThePointerAndAClickChoosesTheRow)
     EXPECT_EQ(host->recorder.Count("Click"), 1);
 }
 
+TEST_F(EndToEnd, TheButtonClosesTheListItOpenedAndTheFieldGetsTheFocusBack) {
+    auto host = Make({});
+    host->control->ListIndex(1);
+    host->recorder.Clear();
+    const auto button = host->Centre(host->Widget("imgCombo"));
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        host->ClickAt(button);
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+        host->desktop.ProcessEventsFor(30 * round);  // at another point of the watcher's period each round
+        host->ClickAt(button);
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return !host->DropDownOpen(); }));
+        host->desktop.ProcessEventsFor(150);
+        EXPECT_FALSE(host->DropDownOpen()) << "closed, not opened again";
+        EXPECT_EQ(host->desktop.GetFocus(), host->Widget("txtCol1").hWnd());
+        EXPECT_EQ(host->Text("txtCol1").SelLength(), 3) << "with its text selected";
+    }
+    EXPECT_EQ(host->control->ListIndex(), 1);
+    EXPECT_EQ(host->recorder.Count("Click"), 0);
+}
+
 TEST_F(EndToEnd, AltDownOpensDownMovesAndEnterChooses) {
     auto host = Make({});
     host->control->ListIndex(2);
-    host->ClickAt(host->Centre(host->Widget("txtCol1")));
-    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->desktop.GetFocus() == host->Widget("txtCol1").hWnd(); }));
+    // A press at 7, 5 pixels into the field reaches the host in twips of the field.
+    const tk::Rect field = host->desktop.ScreenRectPx(host->Widget("txtCol1"));
+    host->ClickAt({field.Left + 7, field.Top + 5});
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] {
+        return host->desktop.GetFocus() == host->Widget("txtCol1").hWnd() && host->recorder.Count("MouseUp") == 1;
+    }));
+    EXPECT_EQ(host->recorder.Count("MouseDown 1 0 105 75"), 1) << testing::PrintToString(host->recorder.events);
     host->recorder.Clear();
     Xdo("key alt+Down");
     ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));

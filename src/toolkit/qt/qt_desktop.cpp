@@ -104,7 +104,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonPress) {
-            if (auto* w = qobject_cast<QWidget*>(watched); w != nullptr && w->isWindow())
+            if (auto* w = qobject_cast<QWidget*>(watched))
                 Guarded([&] { desk_.QtPressed(w); });
         } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
             if (auto* w = qobject_cast<QWidget*>(watched);

@@ -188,7 +188,8 @@ void Impl::Activate(Hwnd window, bool restoreFocus, bool fromQt) {
         if (w != nullptr && w->isVisible()) {
             ++settingFocus;
             w->raise();
-            w->activateWindow();
+            if ((w->windowFlags() & Qt::WindowDoesNotAcceptFocus) == 0)
+                w->activateWindow();
             --settingFocus;
         }
     }
@@ -291,10 +292,23 @@ void Impl::QtActivated(QWidget* window) {
     }
 }
 
+bool Impl::ToolWindowActive() const {
+    Node* form = FormOf(active);
+    return form != nullptr && static_cast<QtForm*>(form)->toolWindow;
+}
+
 // A press activates the window it lands in at once, as the window system
-// does; Qt's own word on the activation may come later.
+// does (Qt's own word on the activation may come later, or never when the
+// active window is a tool window that does not take the X focus). A press on
+// a windowless widget while a drop-down list is open is left to the
+// control's handlers: they close the list themselves.
 void Impl::QtPressed(QWidget* widget) {
     if (settingFocus > 0 || widget == nullptr)
+        return;
+    Node* node = nullptr;
+    for (QObject* o = widget; o != nullptr && node == nullptr; o = o->parent())
+        node = NodeOfObject(o);
+    if (node != nullptr && !node->Windowed() && ToolWindowActive())
         return;
     QtActivated(widget->window());
 }

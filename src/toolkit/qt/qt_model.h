@@ -203,6 +203,7 @@ struct QtDesktop::Impl {
     void QtFocusIn(QWidget* widget);
     void QtActivated(QWidget* window);
     void QtPressed(QWidget* widget);
+    bool ToolWindowActive() const;
     void QtApplicationDeactivated();
 
     // forms (qt_widgets.cpp)

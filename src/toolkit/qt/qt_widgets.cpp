@@ -561,8 +561,10 @@ void PassiveWidget::paintEvent(QPaintEvent*) {
         PaintFocusRects(p, node->desk->focusRects[control->dc], pos());
 }
 
+// While a drop-down list is open, a press on the control's button or label
+// is for the control to judge (it closes the list): the focus stays put.
 void PassiveWidget::mousePressEvent(QMouseEvent* e) {
-    if (node != nullptr && node->desk != nullptr) {
+    if (node != nullptr && node->desk != nullptr && !node->desk->ToolWindowActive()) {
         const std::uint64_t id = node->id;
         QtDesktop::Impl* d = node->desk;
         Guarded([&] { FocusContainer(*node); });
@@ -585,9 +587,12 @@ QtForm::QtForm(QtDesktop::Impl& d, std::string n) : WidgetImpl(d, Kind::Form, st
     width = 4800;
     height = 3600;
     toolWindow = d.IsToolWindow(name);
+    // A tool window (the drop-down list) does not take the X server's
+    // focus: the form under it keeps it, as under a combo box's list, and
+    // the desktop routes the keys to the list that has the focus.
     Qt::WindowFlags flags = Qt::Window;
     if (toolWindow)
-        flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+        flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
     auto* w = new FormWindow(flags);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     Attach(w);
@@ -660,8 +665,13 @@ void QtDesktop::Impl::ShowForm(std::uint64_t formId, int modal) {
         toolOwners[formId] = active;
     if (QWidget* w = form->Q()) {
         ++settingFocus;
-        if (modal == Form::Modal && !w->isVisible())
+        // Shown modal it blocks every other window, so it must take the
+        // keys itself.
+        if (modal == Form::Modal && !w->isVisible()) {
             w->setWindowModality(Qt::ApplicationModal);
+            if (form->toolWindow)
+                w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
+        }
         w->show();
         w->raise();
         --settingFocus;
@@ -691,6 +701,8 @@ void QtDesktop::Impl::HideForm(std::uint64_t formId) {
         ++settingFocus;
         w->hide();
         w->setWindowModality(Qt::NonModal);
+        if (static_cast<QtForm*>(form)->toolWindow)
+            w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
         --settingFocus;
     }
     if (active == hwnd) {
