@@ -180,6 +180,24 @@ TEST_F(EndToEnd, TheWheelOverEitherListOfTheSimpleComboScrollsBoth) {
     host->Shot("simple-combo");
 }
 
+TEST_F(EndToEnd, TheWheelOverEitherListOfTheDropDownScrollsBoth) {
+    auto host = Make({});
+    for (int i = 0; i < 30; ++i)
+        host->control->AddItem("X" + std::to_string(i), "extra " + std::to_string(i));
+    host->ClickAt(host->Centre(host->Widget("imgCombo")));
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+    auto& list1 = host->List("lstCol1");
+    auto& list2 = host->List("lstCol2");
+    int expected = 0;
+    for (tk::ListBox* over : {&list1, &list2}) {
+        host->MoveTo(host->RowCentre(*over, over->TopIndex() + 1));
+        Xdo("click 5");
+        expected += 3;
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return list2.TopIndex() == expected; })) << over->Name();
+        EXPECT_EQ(list1.TopIndex(), expected) << over->Name();
+    }
+}
+
 TEST_F(EndToEnd, ALockedControlKeepsItsRowWhateverTheUserDoes) {
     auto host = Make({});
     host->control->ListIndex(1);

@@ -187,7 +187,23 @@ void ListWidget::wheelEvent(QWheelEvent* e) {
     const int notches = e->angleDelta().y() / 120;
     if (notches == 0)
         return;
-    Guarded([&] { list->UserScroll(list->TopIndex() - notches * kRowsPerNotch); });
+    Guarded([&] {
+        QtListBox* target = list;
+        // A list whose scroll-bar strip lies under another list (the left
+        // column of a pair, whose right neighbour shows the only scroll bar)
+        // scrolls through that one, whose Scroll keeps both in line.
+        if (!list->OnScroll && list->parent != nullptr) {
+            for (Node* sibling : list->parent->children) {
+                QtListBox* other = ListBoxOf(sibling);
+                if (other != nullptr && other != list && other->OnScroll && other->visible &&
+                    other->left > list->left && other->left < list->left + list->width) {
+                    target = other;
+                    break;
+                }
+            }
+        }
+        target->UserScroll(target->TopIndex() - notches * kRowsPerNotch);
+    });
 }
 
 void ListWidget::focusInEvent(QFocusEvent* e) {
