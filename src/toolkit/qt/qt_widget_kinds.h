@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <cstdint>
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +35,8 @@ void Guarded(F&& f) {
     }
 }
 
-// Paints the focus rectangles of a user control's device context that fall
-// into `area` (pixels of the user control), offset to the painter's widget.
+// Paints the focus rectangles of a user control's device context (pixels of
+// the user control) on a widget that lies at `offset` inside it.
 void PaintFocusRects(QPainter& painter, const std::vector<Rect>& rects, QPoint offset);
 
 // --- Qt side -----------------------------------------------------------------------
@@ -143,6 +145,7 @@ public:
     const tk::Ambient& Ambient() const override { return ambient; }
     float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
     float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
+    // The host saves the form itself; there is no designer to tell.
     void PropertyChanged(std::string_view) override {}
 
     void SetWidth(float value) override;
