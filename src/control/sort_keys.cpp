@@ -5,6 +5,7 @@
 #include <unicode/coll.h>
 #include <unicode/numfmt.h>
 #include <unicode/unistr.h>
+#include <unicode/ustring.h>
 
 #include <charconv>
 #include <cmath>
@@ -76,22 +77,52 @@ private:
 
 }  // namespace
 
-TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale) {
+void TextSortKeys(const std::vector<std::string>& texts, const std::string& locale, TextKeys& keys) {
     auto collator = MakeCollator(locale);
-    TextKeys keys;
+    keys.bytes_.clear();
+    keys.starts_.assign(1, 0);
     keys.starts_.reserve(texts.size() + 1);
     keys.bytes_.reserve(texts.size() * 24);
+    // One UTF-16 buffer and one key buffer serve every text.
+    std::vector<UChar> utf16(64);
     std::vector<uint8_t> buffer(256);
     for (const std::string& text : texts) {
-        icu::UnicodeString u = FromUtf8(text);
-        int32_t length = collator->getSortKey(u, buffer.data(), static_cast<int32_t>(buffer.size()));
+        UErrorCode status = U_ZERO_ERROR;
+        int32_t units = 0;
+        // ASCII widens byte by byte; anything else goes through ICU.
+        bool ascii = true;
+        if (utf16.size() < text.size() + 1)
+            utf16.resize(text.size() + 1);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            ascii = ascii && c < 0x80;
+            utf16[i] = c;
+        }
+        if (ascii)
+            units = static_cast<int32_t>(text.size());
+        for (; !ascii;) {
+            status = U_ZERO_ERROR;
+            u_strFromUTF8WithSub(utf16.data(), static_cast<int32_t>(utf16.size()), &units, text.data(),
+                                 static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+            if (status != U_BUFFER_OVERFLOW_ERROR)
+                break;
+            utf16.resize(static_cast<std::size_t>(units) + 1);
+        }
+        if (U_FAILURE(status))
+            units = 0;
+        int32_t length = collator->getSortKey(utf16.data(), units, buffer.data(), static_cast<int32_t>(buffer.size()));
         if (length > static_cast<int32_t>(buffer.size())) {
             buffer.resize(static_cast<std::size_t>(length));
-            length = collator->getSortKey(u, buffer.data(), length);
+            length = collator->getSortKey(utf16.data(), units, buffer.data(), length);
         }
         keys.bytes_.append(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(length));
         keys.starts_.push_back(keys.bytes_.size());
     }
+}
+
+TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale) {
+    TextKeys keys;
+    TextSortKeys(texts, locale, keys);
     return keys;
 }
 
@@ -257,17 +288,23 @@ double LocaleNumber(std::string_view text, const std::string& locale) {
     return LocaleNumberReader(locale).Read(text);
 }
 
-std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale) {
-    std::vector<double> keys;
+void NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale,
+                 std::vector<double>& keys) {
+    keys.clear();
     keys.reserve(texts.size());
     if (plainNumbers) {
         for (const std::string& text : texts)
             keys.push_back(LeadingNumber(text));
-        return keys;
+        return;
     }
     LocaleNumberReader reader(locale);
     for (const std::string& text : texts)
         keys.push_back(reader.Read(text));
+}
+
+std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale) {
+    std::vector<double> keys;
+    NumericKeys(texts, plainNumbers, locale, keys);
     return keys;
 }
 

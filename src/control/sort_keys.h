@@ -18,10 +18,12 @@ public:
     std::size_t Size() const { return starts_.size() - 1; }
 
 private:
-    friend TextKeys TextSortKeys(const std::vector<std::string>&, const std::string&);
+    friend void TextSortKeys(const std::vector<std::string>&, const std::string&, TextKeys&);
     std::string bytes_;
     std::vector<std::size_t> starts_{0};
 };
+// Fills `keys`, reusing its storage.
+void TextSortKeys(const std::vector<std::string>& texts, const std::string& locale, TextKeys& keys);
 TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale);
 
 // The leading number of `text` in the fixed format: blanks are skipped,
@@ -33,6 +35,9 @@ double LeadingNumber(std::string_view text);
 // German); raises Type mismatch when the text is not a number there.
 double LocaleNumber(std::string_view text, const std::string& locale);
 
+// Fills `keys`, reusing its storage.
+void NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale,
+                 std::vector<double>& keys);
 std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale);
 
 }  // namespace korvane::detail

@@ -26,10 +26,7 @@ constexpr std::uint32_t kStepsBetweenClockReads = 4096;
 constexpr std::int32_t kSmallRange = 16;
 
 template <typename Key>
-struct Item {
-    Key key;
-    std::int32_t row;
-};
+using Item = detail::SortItem<Key>;
 
 // The quicksort over prepared keys. Each partition takes a random pivot,
 // and both scans stop at keys equal to it, so equal keys split evenly and
@@ -106,18 +103,25 @@ private:
     std::uint32_t steps_ = 0;
 };
 
+// Orders the rows by their keys: `items` ends with the rows in the new
+// order. False when the pump reported that the control is gone.
 template <typename Key, typename KeyOf>
-std::vector<std::int32_t> Order(std::int32_t n, const KeyOf& keyOf, std::mt19937& random,
-                                const std::function<bool()>& pump, bool& finished) {
-    std::vector<Item<Key>> items(static_cast<std::size_t>(n));
+bool Order(std::int32_t n, const KeyOf& keyOf, std::vector<Item<Key>>& items, std::mt19937& random,
+           const std::function<bool()>& pump) {
+    items.clear();
+    items.reserve(static_cast<std::size_t>(n));
     for (std::int32_t k = 0; k < n; ++k)
-        items[static_cast<std::size_t>(k)] = Item<Key>{keyOf(k), k};
-    finished = QuickSort<Key>(items, random, pump).Run();
-    std::vector<std::int32_t> order;
-    order.reserve(items.size());
+        items.push_back(Item<Key>{keyOf(k), k});
+    return QuickSort<Key>(items, random, pump).Run();
+}
+
+// The row order out of the sorted items.
+template <typename Key>
+void RowsOf(const std::vector<Item<Key>>& items, std::vector<std::int32_t>& rows) {
+    rows.clear();
+    rows.reserve(items.size());
     for (const auto& item : items)
-        order.push_back(item.row);
-    return order;
+        rows.push_back(item.row);
 }
 
 }  // namespace
@@ -155,9 +159,14 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     // Copy the rows out, trimmed, letting the host's events run once a row.
     // A row reads as column 1, a tab, column 2, and splits again at its
     // first tab, so a tab inside column 1 moves the rest into column 2.
-    std::vector<std::string> col1;
-    std::vector<std::string> col2;
-    std::vector<std::int32_t> itemData;
+    // The control's sort arrays hold the rows; they keep their memory from
+    // one sort to the next.
+    std::vector<std::string>& col1 = p->sortCol1;
+    std::vector<std::string>& col2 = p->sortCol2;
+    std::vector<std::int32_t>& itemData = p->sortItemData;
+    col1.clear();
+    col2.clear();
+    itemData.clear();
     col1.reserve(static_cast<std::size_t>(n));
     col2.reserve(static_cast<std::size_t>(n));
     itemData.reserve(static_cast<std::size_t>(n));
@@ -203,24 +212,33 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     };
 
     const std::vector<std::string>& column = Col == 2 ? col2 : col1;
+    detail::SortScratch& scratch = p->sortScratch;
     bool finished = true;
-    std::vector<std::int32_t> order;
+    std::vector<std::int32_t>& order = scratch.order;
     if (Col == 3) {
-        order = Order<double>(
-            n, [&](std::int32_t k) { return static_cast<double>(itemData[static_cast<std::size_t>(k)]); }, random, pump,
-            finished);
+        finished = Order<double>(
+            n, [&](std::int32_t k) { return static_cast<double>(itemData[static_cast<std::size_t>(k)]); },
+            scratch.numberItems, random, pump);
+        RowsOf(scratch.numberItems, order);
     } else if (p->numericSort) {
         p->plainNumbers = column[0].find(',') == std::string::npos;
         // Converting throws Type mismatch for a text the locale cannot read;
         // the rows are still untouched then. A single row is never compared.
-        std::vector<double> keys =
-            n > 1 ? detail::NumericKeys(column, p->plainNumbers, desktop.UserLocale()) : std::vector<double>{0};
-        order = Order<double>(
-            n, [&](std::int32_t k) { return keys[static_cast<std::size_t>(k)]; }, random, pump, finished);
+        if (n > 1) {
+            detail::NumericKeys(column, p->plainNumbers, desktop.UserLocale(), scratch.numberKeys);
+        } else {
+            scratch.numberKeys.assign(1, 0);
+        }
+        finished = Order<double>(
+            n, [&](std::int32_t k) { return scratch.numberKeys[static_cast<std::size_t>(k)]; }, scratch.numberItems,
+            random, pump);
+        RowsOf(scratch.numberItems, order);
     } else {
-        const detail::TextKeys keys = detail::TextSortKeys(column, desktop.UserLocale());
-        order = Order<std::string_view>(
-            n, [&](std::int32_t k) { return keys.At(static_cast<std::size_t>(k)); }, random, pump, finished);
+        detail::TextSortKeys(column, desktop.UserLocale(), scratch.textKeys);
+        finished = Order<std::string_view>(
+            n, [&](std::int32_t k) { return scratch.textKeys.At(static_cast<std::size_t>(k)); }, scratch.textItems,
+            random, pump);
+        RowsOf(scratch.textItems, order);
     }
     if (!finished || !*alive)
         return;
@@ -228,23 +246,46 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     // Rebuild the pair in the new order; no events run from here on. The
     // rows hold the same texts as before unless trimming or a tab changed
     // some, so the duplicate-rule index is kept or rebuilt accordingly. The
-    // texts move into the lists; the item numbers stay in sortItemData.
-    p->sortCol1.clear();
-    p->sortCol2.clear();
-    p->sortItemData.clear();
-    p->sortItemData.reserve(order.size());
+    // texts move into the lists.
+    std::vector<std::int32_t>& sortedData = scratch.sortedData;
+    sortedData.clear();
+    sortedData.reserve(order.size());
     for (std::int32_t k : order)
-        p->sortItemData.push_back(itemData[static_cast<std::size_t>(k)]);
+        sortedData.push_back(itemData[static_cast<std::size_t>(k)]);
     detail::RowIndex kept = std::move(p->rowIndex);
-    p->ClearRows();
     pair = p->Pair();
-    if (!pair)
-        return;
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const auto row = static_cast<std::size_t>(order[k]);
-        pair.col1->AddItem(std::move(col1[row]));
-        pair.col2->AddItem(std::move(col2[row]));
-        pair.col1->ItemData(pair.col1->NewIndex(), p->sortItemData[k]);
+    if (pair && pair.col1->ListCount() == n && pair.col2->ListCount() == n) {
+        // The rows are written over the old ones in their new order, which
+        // leaves the lists as emptying and refilling them would, without
+        // giving their entries back and taking them again.
+        pair.col1->ListIndex(-1);
+        pair.col2->ListIndex(-1);
+        p->lblCol1->Caption("");
+        p->lblCol2->Caption("");
+        p->txtCol1->Text("");
+        p->txtCol2->Text("");
+        p->currentRow = -1;
+        p->topRow = 0;
+        for (std::int32_t k = 0; k < n; ++k) {
+            const auto row = static_cast<std::size_t>(order[static_cast<std::size_t>(k)]);
+            pair.col1->List(k, std::move(col1[row]));
+            pair.col2->List(k, std::move(col2[row]));
+            pair.col1->ItemData(k, sortedData[static_cast<std::size_t>(k)]);
+        }
+        pair.col1->TopIndex(0);
+        pair.col2->TopIndex(0);
+    } else {
+        p->ClearRows();
+        pair = p->Pair();
+        if (!pair)
+            return;
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            const auto row = static_cast<std::size_t>(order[k]);
+            pair.col1->AddItem(std::move(col1[row]));
+            pair.col2->AddItem(std::move(col2[row]));
+            pair.col1->ItemData(pair.col1->NewIndex(), sortedData[k]);
+        }
+        cellsChanged = true;
     }
     if (cellsChanged) {
         p->RebuildRowIndex();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/row_index.h"
+#include "control/sort_scratch.h"
 #include "dropdown/window.h"
 #include "korvane/ucvKorvane.h"
 
@@ -96,6 +97,7 @@ struct ucvKorvane::Private {
     std::shared_ptr<bool> alive = std::make_shared<bool>(true);
     bool holdsStartupBusy = false;  // Initialize set the busy flag; the properties clear it
     detail::RowIndex rowIndex;      // kept in step with the style's list pair
+    detail::SortScratch sortScratch;
 
     // --- shared procedures ----------------------------------------------------
     bool UserMode() const;
