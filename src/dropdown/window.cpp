@@ -79,7 +79,10 @@ void Window::Wire() {
 }
 
 bool Window::TakeClosedByDeactivation() {
-    const bool now = deactivatedAt_ >= 0 && deactivatedAt_ == desktop_.TickCount();
+    // A person's press and the deactivation it causes are moments apart on a
+    // real clock; a later press, on purpose, is not.
+    constexpr std::int64_t kSamePressMs = 150;
+    const bool now = deactivatedAt_ >= 0 && desktop_.TickCount() - deactivatedAt_ < kSamePressMs;
     deactivatedAt_ = -1;
     return now;
 }

@@ -24,9 +24,10 @@ public:
     tk::ListBox& lstCol2() const { return *lstCol2_; }
 
     void HideChildForm();
-    // True when the window was closed by losing the activation at this very
-    // moment of the desktop's clock: the press that took the activation away
-    // was meant to close it, not to open it again. Asking clears it.
+    // True when the window was closed by losing the activation just now
+    // (within the press that is being handled): the press that took the
+    // activation away was meant to close it, not to open it again. Asking
+    // clears it.
     bool TakeClosedByDeactivation();
     void lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
 
