@@ -7,8 +7,8 @@
 // $XDG_CONFIG_HOME/korvane/registry.json, or ~/.config/korvane/registry.json.
 // It is replaced atomically (a temporary file beside it, flushed to disk,
 // then renamed over it) while a lock on its folder keeps other registrations
-// out, and entries of other components are kept as they are. A file that cannot be read as a registry is never overwritten: every
-// operation then refuses with RegistryDamaged and says why.
+// out, and entries of other components are kept as they are. A file that cannot be read as a registry is never
+// overwritten: every operation then refuses with RegistryDamaged and says why.
 #pragma once
 
 #include <filesystem>
