@@ -1,6 +1,7 @@
 // The navigation keys in every place that takes them: the fields, the
 // Dropdown List control itself and the embedded lists; Alt+Down, Delete,
-// Locked, and hosts that change or cancel the key.
+// Locked, hosts that change or cancel the key, and letters, which move no
+// list.
 #include <gtest/gtest.h>
 
 #include "support.h"
@@ -166,6 +167,72 @@ TEST(KeyboardInDropdownList, KeysMoveTheRowThroughListIndex) {
     host.ctl().Locked(true);
     host.desktop.PressKey(tk::key::Up);
     EXPECT_EQ(host.ctl().ListIndex(), 1);
+}
+
+// A letter typed where rows are chosen moves neither column: a list box's
+// own first-letter jump would move only the list that has the focus, and
+// Enter or the next tick would then commit a row the other column never
+// showed. Every place that takes keys, with each column focused.
+TEST(TypingALetterInTheOpenDropDownMovesOnlyColumnOne, NoListMovesAndTheRowShownIsTheRowCommitted) {
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"CHF", "Swiss franc"},  {"DKK", "Danish krone"},    {"EUR", "Euro"},          {"GBP", "Pound sterling"},
+        {"JPY", "Japanese yen"}, {"NOK", "Norwegian krone"}, {"SEK", "Swedish krona"}, {"USD", "US dollar"},
+    };
+    struct Place {
+        const char* name;
+        StyleType style;
+        int column;  // the list that has the focus
+    };
+    const Place places[] = {
+        {"Dropdown Combo, column 1", StyleType::DropdownCombo, 1},
+        {"Dropdown Combo, column 2", StyleType::DropdownCombo, 2},
+        {"Dropdown List, column 1", StyleType::DropdownList, 1},
+        {"Dropdown List, column 2", StyleType::DropdownList, 2},
+        {"Simple Combo, column 1", StyleType::SimpleCombo, 1},
+        {"Simple Combo, column 2", StyleType::SimpleCombo, 2},
+    };
+    for (const Place& place : places) {
+        for (const char* typed : {"e", "E", "s", "\xc3\xa9"}) {
+            SCOPED_TRACE(std::string(place.name) + ", typed " + typed);
+            Host host(place.style);
+            host.Fill(rows);
+            tk::ListBox& focused = host.RowList(place.column);
+            if (place.style == StyleType::SimpleCombo) {
+                host.desktop.ClickRow(focused, 0);
+            } else {
+                host.desktop.ClickAt(host.Widget("imgCombo"), 90, 90);
+                ASSERT_TRUE(host.desktop.Find("Window")->Visible());
+                host.desktop.MoveToRow(focused, 0);
+            }
+            ASSERT_EQ(host.desktop.GetFocus(), focused.hWnd());
+            for (int i = 0; i < 6; ++i)
+                host.desktop.PressKey(tk::key::Down);
+            ASSERT_EQ(host.RowList(1).ListIndex(), 6);  // Swedish krona
+            host.desktop.Type(typed);
+            EXPECT_EQ(host.RowList(1).ListIndex(), 6);
+            EXPECT_EQ(host.RowList(2).ListIndex(), 6);
+            host.desktop.PressKey(tk::key::Down);
+            EXPECT_EQ(host.RowList(1).ListIndex(), 7) << "the keys go on from the row shown";
+            EXPECT_EQ(host.RowList(2).ListIndex(), 7);
+            host.desktop.PressKey(tk::key::Return);
+            host.desktop.Advance(100);
+            EXPECT_EQ(host.ctl().ListIndex(), 7);
+            EXPECT_EQ(host.ctl().Text(), "USD\tUS dollar");
+        }
+    }
+}
+
+TEST(TypingALetterInTheOpenDropDownMovesOnlyColumnOne, TheClosedDropdownListIgnoresLettersToo) {
+    Host host(StyleType::DropdownList);
+    host.Fill({{"CHF", "Swiss franc"}, {"EUR", "Euro"}, {"SEK", "Swedish krona"}});
+    host.ctl().ListIndex(2);
+    host.ctl().Container().SetFocus();
+    host.recorder.Clear();
+    host.desktop.Type("e");
+    EXPECT_EQ(host.ctl().ListIndex(), 2);
+    EXPECT_EQ(host.RowList(1).ListIndex(), 2);
+    EXPECT_EQ(host.RowList(2).ListIndex(), 2);
+    EXPECT_EQ(host.recorder.Count("Click"), 0);
 }
 
 }  // namespace

@@ -202,6 +202,12 @@ void Window::ListKeyPress(tk::ListBox& self, std::int16_t& keyAscii) {
     } else if (keyAscii == tk::key::Escape) {
         selected_ = false;
         HideChildForm();
+    } else {
+        // A list box's own first-letter jump would move this list alone, and
+        // Enter would then commit a row the other column never showed. The
+        // drop-down moves by the navigation keys only, as the lists of Simple
+        // Combo do.
+        keyAscii = 0;
     }
 }
 

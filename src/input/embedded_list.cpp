@@ -1,7 +1,8 @@
 // The always-visible lists of Simple Combo: two list boxes that must look
 // like one two-column list. They keep the same top row and highlight, choose
 // the current row with the mouse (at the press and at the release), put the
-// stored row back while the control is locked, and move with the keys.
+// stored row back while the control is locked, and move with the
+// navigation keys (letters move neither list).
 #include "control/guards.h"
 #include "control/navigation.h"
 #include "control/ucvKorvane_p.h"
@@ -117,6 +118,9 @@ void Wire(ucvKorvane::Private& d, tk::ListBox& self, tk::ListBox& other, std::in
     self.OnMouseMove = [list](std::int16_t& b, std::int16_t& s, float& x, float& y) { list->MouseMove(b, s, x, y); };
     self.OnMouseUp = [list](std::int16_t& b, std::int16_t& s, float& x, float& y) { list->MouseUp(b, s, x, y); };
     self.OnKeyDown = [list](std::int16_t& k, std::int16_t& s) { list->KeyDown(k, s); };
+    // Characters would start the list's own first-letter jump, which moves
+    // this list alone; the rows move by the navigation keys only.
+    self.OnKeyPress = [](std::int16_t& keyAscii) { keyAscii = 0; };
     self.OnKeyUp = [&d](std::int16_t& k, std::int16_t& s) {
         if (d.style == StyleType::SimpleCombo)
             d.RaiseKeyUp(k, s);
