@@ -18,7 +18,7 @@ desktop.type("two")
 desktop.keys("Return")
 print("ListCount", ctl.ListCount, "last row", ctl:ListCol(1, 1), ctl:ListCol(2, 1))
 
-print("-- an existing pair is not added twice")
+print("-- an existing pair is not added twice: a beep, the typed texts stay, no Filled")
 desktop.click("txtCol1")
 desktop.keys("Home", "Shift+End")
 desktop.type("1")

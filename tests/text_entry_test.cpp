@@ -72,6 +72,48 @@ TEST_P(TextEntry, AutoFillAppendsTheRowAsTyped) {
     EXPECT_EQ(seen, "|| a \tb ") << "the host sees empty fields and the new row";
 }
 
+// A pair the duplicate rule refuses is no new row: the user keeps what they
+// typed to change it, hears the beep, and the host is not told of a row.
+TEST_P(TextEntry, AutoFillWithARefusedPairEmptiedTheFieldsAndStillRaisedFilled) {
+    struct Case {
+        const char* name;
+        int widthCol1;  // 0 hides column 1
+        const char* col1;
+        const char* col2;
+    };
+    const Case cases[] = {
+        {"both columns", 1100, "eur", "EURO"},
+        {"column 2 only", 0, "", "Euro"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Host host(GetParam());
+        ucvKorvane& box = host.ctl();
+        box.WidthCol1(c.widthCol1);
+        box.AddItem(c.widthCol1 == 0 ? "" : "EUR", "Euro");
+        box.AutoFill(true);
+        tk::TextBox& f1 = host.Widget<tk::TextBox>("txtCol1");
+        tk::TextBox& f2 = host.Widget<tk::TextBox>("txtCol2");
+        f1.Text(c.col1);
+        f2.Text(c.col2);
+        f2.SetFocus();
+        host.recorder.Clear();
+        const auto beeps = host.desktop.Beeps();
+        host.desktop.PressKey(tk::key::Return);
+        EXPECT_EQ(box.ListCount(), 1);
+        EXPECT_EQ(f1.Text(), c.col1);
+        EXPECT_EQ(f2.Text(), c.col2);
+        EXPECT_EQ(host.desktop.Beeps(), beeps + 1);
+        EXPECT_EQ(host.recorder.Count("Filled"), 0);
+        EXPECT_EQ(host.desktop.GetFocus(), f2.hWnd()) << "the user goes on where they were";
+
+        f2.Text("Euro (old)");
+        host.desktop.PressKey(tk::key::Return);
+        EXPECT_EQ(box.ListCount(), 2) << "a changed pair is taken";
+        EXPECT_EQ(host.recorder.Count("Filled"), 1);
+    }
+}
+
 TEST_P(TextEntry, AutoFillNeedsBothColumnsFilledBeyondSpaces) {
     ctl.AutoFill(true);
     field1().Text("   ");

@@ -20,6 +20,9 @@ public:
     virtual void MouseDown(std::int16_t& /*Button*/, std::int16_t& /*Shift*/, float& /*X*/, float& /*Y*/) {}
     virtual void MouseMove(std::int16_t& /*Button*/, std::int16_t& /*Shift*/, float& /*X*/, float& /*Y*/) {}
     virtual void MouseUp(std::int16_t& /*Button*/, std::int16_t& /*Shift*/, float& /*X*/, float& /*Y*/) {}
+    // AutoFill added the typed pair as a new row (Enter in column 2). A pair
+    // the list refuses (the duplicate rule) stays in the fields and raises
+    // no Filled.
     virtual void Filled() {}
 };
 

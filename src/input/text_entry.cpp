@@ -1,7 +1,8 @@
 // Typing into the two fields: free text drops the current row (the fields
 // do not search the list), Enter walks from column 1 to column 2, and with
 // AutoFill Enter in column 2 appends the typed pair as a new row and raises
-// Filled. The fields' key and mouse events reach the host as the control's.
+// Filled; a pair that the list refuses stays in the fields for the user to
+// change. The fields' key and mouse events reach the host as the control's.
 #include "control/text.h"
 #include "control/ucvKorvane_p.h"
 
@@ -48,6 +49,17 @@ void FieldGotFocus(ucvKorvane::Private& d, tk::TextBox& field) {
     field.SelLength(static_cast<std::int32_t>(detail::CodePoints(field.Text())));
 }
 
+// Appends the typed pair; false when the list refused it (the duplicate
+// rule, which has beeped, or a sort in progress, which has said so): the
+// user keeps what they typed, and the host hears of no new row. Also false
+// when the control did not survive the refusal's message.
+bool AppendTyped(ucvKorvane::Private& d, const std::string& col1, const std::string& col2) {
+    auto token = d.alive;
+    const std::int32_t before = d.q.ListCount();
+    d.q.AddItem(col1, col2, 0);
+    return *token && d.q.ListCount() != before;
+}
+
 // Enter in column 2 with AutoFill: the typed pair becomes a new row.
 void FillRow(ucvKorvane::Private& d, std::int16_t& keyAscii) {
     if (d.locked) {
@@ -60,7 +72,10 @@ void FillRow(ucvKorvane::Private& d, std::int16_t& keyAscii) {
             FocusField(*d.txtCol1);
             return;
         }
-        d.q.AddItem(d.txtCol1->Text(), d.txtCol2->Text(), 0);
+        if (!AppendTyped(d, d.txtCol1->Text(), d.txtCol2->Text())) {
+            keyAscii = 0;
+            return;
+        }
         d.q.TopIndex(d.q.ListCount() - 1);
         d.txtCol1->Text("");
         d.txtCol2->Text("");
@@ -68,7 +83,10 @@ void FillRow(ucvKorvane::Private& d, std::int16_t& keyAscii) {
     } else {
         if (!d.autoFill || Trim(d.txtCol2->Text()).empty())
             return;
-        d.q.AddItem("", d.txtCol2->Text(), 0);
+        if (!AppendTyped(d, "", d.txtCol2->Text())) {
+            keyAscii = 0;
+            return;
+        }
         d.q.TopIndex(d.q.ListCount() - 1);
         d.txtCol2->Text("");
         FocusField(*d.txtCol2);
