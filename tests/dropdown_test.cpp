@@ -146,6 +146,49 @@ TEST_P(DropDown, ASecondPressOnTheButtonClosesIt) {
     EXPECT_TRUE(window().Visible());
 }
 
+// Only the press that itself took the activation from the open drop-down
+// closes it; after a close by Escape, Enter, a chosen row or a press
+// elsewhere, the next press on the button (or, in Dropdown List, on a
+// label) opens the list again, however soon it comes.
+TEST_P(DropDown, APressRightAfterTheDropDownClosedIsSwallowed) {
+    auto other = host.desktop.CreateTextBox(*host.form, "txtOther");
+    other->Left(300);
+    other->Top(3000);
+    struct Close {
+        const char* name;
+        std::function<void()> act;
+    };
+    const Close closes[] = {
+        {"Escape", [&] { host.desktop.PressKey(tk::key::Escape); }},
+        {"Enter", [&] { host.desktop.PressKey(tk::key::Return); }},
+        {"a click on a row", [&] { host.desktop.ClickRow(list1(), 2); }},
+        {"a press elsewhere", [&] { host.desktop.ClickAt(*other, 30, 30); }},
+    };
+    std::vector<std::string> presses = {"imgCombo"};
+    if (GetParam() == StyleType::DropdownList) {
+        presses.push_back("lblCol1");
+        presses.push_back("lblCol2");
+    }
+    for (const std::string& pressed : presses) {
+        for (const Close& close : closes) {
+            for (std::int64_t ms : {0, 50, 150, 300}) {
+                SCOPED_TRACE(pressed + " " + std::to_string(ms) + " ms after " + close.name);
+                PressButton();
+                ASSERT_TRUE(window().Visible());
+                host.desktop.MoveToRow(list1(), 1);
+                close.act();
+                ASSERT_FALSE(window().Visible());
+                host.desktop.Advance(ms);
+                host.desktop.ClickAt(host.Widget(pressed), 90, 90);
+                EXPECT_TRUE(window().Visible()) << "the press opens the list";
+                host.desktop.ClickAt(host.Widget(pressed), 90, 90);
+                EXPECT_FALSE(window().Visible()) << "and the next one closes it";
+                Tick();
+            }
+        }
+    }
+}
+
 TEST_P(DropDown, EnterOnTheCurrentRowStillWritesListIndex) {
     ctl.ListIndex(4);
     host.recorder.Clear();

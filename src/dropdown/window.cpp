@@ -44,8 +44,11 @@ Window::~Window() {
 
 void Window::Wire() {
     form_->OnDeactivate = [this] {
-        if (flagShowList_)
-            deactivatedAt_ = desktop_.TickCount();
+        // Only another window taking the activation from the open drop-down
+        // counts, not the window hiding itself after Escape, Enter or a
+        // chosen row.
+        if (flagShowList_ && !hiding_)
+            deactivatedBy_ = desktop_.PressCount();
         HideChildForm();
     };
     lstCol1_->OnClick = [this] {
@@ -79,12 +82,12 @@ void Window::Wire() {
 }
 
 bool Window::TakeClosedByDeactivation() {
-    // A person's press and the deactivation it causes are moments apart on a
-    // real clock; a later press, on purpose, is not.
-    constexpr std::int64_t kSamePressMs = 150;
-    const bool now = deactivatedAt_ >= 0 && desktop_.TickCount() - deactivatedAt_ < kSamePressMs;
-    deactivatedAt_ = -1;
-    return now;
+    // The press being handled is the one that took the activation away when
+    // no press has come in since. A later press, however soon, is the
+    // user's next wish.
+    const bool same = deactivatedBy_ != 0 && deactivatedBy_ == desktop_.PressCount();
+    deactivatedBy_ = 0;
+    return same;
 }
 
 void Window::ListIndex(std::int32_t value) {
@@ -107,8 +110,10 @@ void Window::SyncLists(std::int16_t mode) {
 
 void Window::HideChildForm() {
     FlagGuard busy(g_Busy(desktop_));
-    if (form_->Visible())
+    if (form_->Visible()) {
+        FlagGuard hiding(hiding_);
         form_->Hide();
+    }
     flagShowList_ = false;
     if (!selected_) {
         // What the user only hovered over is dropped.

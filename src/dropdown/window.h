@@ -24,10 +24,11 @@ public:
     tk::ListBox& lstCol2() const { return *lstCol2_; }
 
     void HideChildForm();
-    // True when the window was closed by losing the activation just now
-    // (within the press that is being handled): the press that took the
-    // activation away was meant to close it, not to open it again. Asking
-    // clears it.
+    // True when the open window was closed by another window taking the
+    // activation within the press that is being handled: that press was
+    // meant to close it, not to open it again. A close by Escape, Enter or
+    // a chosen row never counts, nor does a deactivation by an earlier
+    // press. Asking clears it.
     bool TakeClosedByDeactivation();
     void lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
 
@@ -75,7 +76,8 @@ private:
     std::int32_t rowHeight_ = 0;
     bool selected_ = false;
     tk::Hwnd focusHandle_ = 0;
-    std::int64_t deactivatedAt_ = -1;  // clock time of a close by deactivation
+    bool hiding_ = false;              // the window is hiding itself
+    std::uint64_t deactivatedBy_ = 0;  // the press whose deactivation closed it; 0 none
 };
 
 }  // namespace korvane::detail

@@ -74,6 +74,45 @@ TEST_F(EndToEnd, TheButtonClosesTheListItOpenedAndTheFieldGetsTheFocusBack) {
     EXPECT_EQ(host->recorder.Count("Click"), 0);
 }
 
+// After a close by Escape, Enter or a chosen row, the next press on the
+// button (and in Dropdown List on a label) opens the list again, however
+// soon it comes: only a press that itself took the activation from the open
+// list counts as its close.
+TEST_F(EndToEnd, APressRightAfterTheDropDownClosedIsSwallowed) {
+    for (StyleType style : {StyleType::DropdownCombo, StyleType::DropdownList}) {
+        auto host = Make({.Style = style});
+        // The button in one style, a label in the other: both open the list.
+        const std::string target = style == StyleType::DropdownList ? "lblCol2" : "imgCombo";
+        const auto [x, y] = host->Centre(host->Widget(target));
+        const std::string press = "mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1";
+        struct Close {
+            const char* name;
+            std::function<void()> act;
+        };
+        const Close closes[] = {
+            {"Escape", [] { Xdo("key Escape"); }},
+            {"Enter", [] { Xdo("key Return"); }},
+            {"a click on a row", [&] { host->ClickAt(host->RowCentre(host->List("lstCol1"), 2)); }},
+        };
+        Xdo(press);
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+        for (const Close& close : closes) {
+            for (int ms : {0, 50, 150, 300}) {
+                SCOPED_TRACE(target + " " + std::to_string(ms) + " ms after " + close.name);
+                close.act();
+                ASSERT_TRUE(WaitUntil(host->desktop, [&] { return !host->DropDownOpen(); }));
+                host->desktop.ProcessEventsFor(ms);
+                Xdo(press);
+                ASSERT_TRUE(WaitUntil(
+                    host->desktop, [&] { return host->DropDownOpen(); }, 1000))
+                    << "the press opens the list";
+            }
+        }
+        Xdo(press);
+        EXPECT_TRUE(WaitUntil(host->desktop, [&] { return !host->DropDownOpen(); })) << "and a press on it closes it";
+    }
+}
+
 TEST_F(EndToEnd, AltDownOpensDownMovesAndEnterChooses) {
     auto host = Make({});
     host->control->ListIndex(2);

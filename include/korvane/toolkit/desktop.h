@@ -85,6 +85,11 @@ public:
     // Milliseconds since the desktop started, from the desktop's clock (the
     // clock that drives the timers).
     virtual std::int64_t TickCount() const = 0;
+    // How many mouse-button presses the desktop has taken in so far. A press
+    // is counted before anything it causes runs (the activation it moves,
+    // the focus, the pressed widget's handlers), so a handler can tell
+    // whether an earlier change came from the press it is handling.
+    virtual std::uint64_t PressCount() const = 0;
 
     // --- window functions ----------------------------------------------
     virtual Hwnd GetFocus() = 0;

@@ -95,6 +95,7 @@ public:
     void Beep() override;
     void DoEvents() override;
     std::int64_t TickCount() const override;
+    std::uint64_t PressCount() const override;
     std::string UserLocale() const override;
 
     Hwnd GetFocus() override;

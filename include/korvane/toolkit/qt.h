@@ -61,6 +61,7 @@ public:
     void Beep() override;
     void DoEvents() override;
     std::int64_t TickCount() const override;
+    std::uint64_t PressCount() const override;
 
     Hwnd GetFocus() override;
     std::int32_t GetWindowRect(Hwnd window, Rect& rect) override;

@@ -287,6 +287,10 @@ std::int64_t HeadlessDesktop::TickCount() const {
     return impl_->now;
 }
 
+std::uint64_t HeadlessDesktop::PressCount() const {
+    return impl_->presses;
+}
+
 // --- window functions ----------------------------------------------------------
 
 Hwnd HeadlessDesktop::GetFocus() {

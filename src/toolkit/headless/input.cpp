@@ -179,6 +179,7 @@ void HeadlessDesktop::MouseMove(std::int32_t xPx, std::int32_t yPx) {
 // MouseDown. The pressed widget keeps the mouse until the release.
 void HeadlessDesktop::MouseDown(std::int16_t button) {
     Impl& d = *impl_;
+    ++d.presses;
     Impl::Hit hit = d.HitTest(d.mouseX, d.mouseY);
     if (hit.Top == 0) {  // the bare desktop takes the activation away
         d.Activate(0, true);

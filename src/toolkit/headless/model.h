@@ -153,6 +153,7 @@ struct HeadlessDesktop::Impl {
 
     // Clock and queues.
     std::int64_t now = 0;
+    std::uint64_t presses = 0;  // button presses taken in
     std::deque<std::function<void()>> posted;
     std::deque<std::function<void(Form&)>> scripts;
 

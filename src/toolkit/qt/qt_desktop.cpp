@@ -104,6 +104,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonPress) {
+            const auto time = static_cast<const QInputEvent*>(event)->timestamp();
+            if (event != desk_.lastPress || time != desk_.lastPressTime) {
+                ++desk_.presses;
+                desk_.lastPress = event;
+                desk_.lastPressTime = time;
+            }
             if (auto* w = qobject_cast<QWidget*>(watched))
                 Guarded([&] { desk_.QtPressed(w); });
         } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
@@ -431,6 +437,10 @@ void QtDesktop::DoEvents() {
 
 std::int64_t QtDesktop::TickCount() const {
     return NowMs() - impl_->startMs;
+}
+
+std::uint64_t QtDesktop::PressCount() const {
+    return impl_->presses;
 }
 
 // --- window functions ------------------------------------------------------------------

@@ -150,6 +150,11 @@ struct QtDesktop::Impl {
     bool overrideCursor = false;
     std::map<Hdc, std::vector<Rect>> focusRects;
     std::int64_t startMs = 0;
+    // Button presses taken in; the last one counted, which Qt hands to each
+    // parent in turn while the children ignore it.
+    std::uint64_t presses = 0;
+    const QEvent* lastPress = nullptr;
+    std::uint64_t lastPressTime = 0;
     std::unique_ptr<QObject> filter;  // application-wide event filter
 
     std::uint64_t nextId = 1;
