@@ -23,11 +23,11 @@ endif()
 if(KORVANE_BUILD_TESTS)
   file(GLOB KORVANE_QT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/qt/*.cpp)
   # The toolkit contract suite runs here once more, against the Qt desktop
-  # (tests/qt/contract_on_qt.cpp includes it with the Qt factory list).
+  # (tests/qt/contract_on_qt.cpp instantiates it).
   add_executable(korvane_qt_tests ${KORVANE_QT_TEST_SOURCES})
   target_include_directories(korvane_qt_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt ${PROJECT_SOURCE_DIR}/tests
                                                       ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(korvane_qt_tests PRIVATE korvane_qt GTest::gtest GTest::gmock)
+  target_link_libraries(korvane_qt_tests PRIVATE korvane_qt korvane_contract_suite GTest::gtest GTest::gmock)
   # Tests on a real X server: a private Xvfb per run; skipped (not failed)
   # where none can be started. Screenshots go into the build folder.
   set(KORVANE_QT_RUN ${PROJECT_SOURCE_DIR}/tests/qt/run_under_xvfb.sh)

@@ -1,6 +1,14 @@
-// The toolkit contract suite, compiled once more with the Qt desktop as its
-// only desktop.
+// The toolkit contract suite (tests/contract) against the Qt desktop on the
+// X server the tests were started on.
+#include "contract/toolkit_contract.h"
 #include "korvane/toolkit/qt.h"
 
-#define KORVANE_CONTRACT_FACTORIES "qt_contract_factories.h"
-#include "toolkit_contract_test.cpp"
+namespace korvane::tk::contract {
+namespace {
+
+INSTANTIATE_TEST_SUITE_P(Qt, ToolkitContract,
+                         testing::Values(DesktopFactory{"Qt", [] { return std::make_unique<qt::QtDesktop>(); }}),
+                         ContractName);
+
+}  // namespace
+}  // namespace korvane::tk::contract

@@ -21,11 +21,7 @@
 
 namespace korvane::tk::headless {
 
-struct MessageBoxRecord {
-    std::string Prompt;
-    int Style = 0;
-    std::string Title;  // the title shown: the application title when none was given
-};
+using tk::MessageBoxRecord;
 
 struct FocusRectRecord {
     Hdc Dc = 0;

@@ -22,11 +22,7 @@ class QWidget;
 
 namespace korvane::tk::qt {
 
-struct MessageBoxRecord {
-    std::string Prompt;
-    int Style = 0;
-    std::string Title;  // the title shown: the application title when none was given
-};
+using tk::MessageBoxRecord;
 
 class QtDesktop final : public Desktop {
 public:

@@ -108,4 +108,11 @@ using KeyPressHandler = std::function<void(std::int16_t& KeyAscii)>;
 using MouseHandler = std::function<void(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y)>;
 using CancelHandler = std::function<void(std::int16_t& Cancel)>;
 
+// A message box a desktop showed (or, in tests, only recorded).
+struct MessageBoxRecord {
+    std::string Prompt;
+    int Style = 0;
+    std::string Title;  // the title shown: the application title when none was given
+};
+
 }  // namespace korvane::tk

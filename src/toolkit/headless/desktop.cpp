@@ -37,10 +37,8 @@ std::int32_t ToPx(double twips, double perPixel) {
 
 // --- registry ------------------------------------------------------------
 
-HeadlessDesktop::Impl::Impl(HeadlessDesktop& o, Options opts) : owner(o), options(opts) {
+HeadlessDesktop::Impl::Impl(HeadlessDesktop& o, Options opts) : DesktopModel(o), options(opts) {
     sysColors = kDefaultSysColors;
-    desktopWindow = nextHwnd;
-    nextHwnd += 4;
 }
 
 HeadlessDesktop::Impl::~Impl() {
@@ -49,58 +47,16 @@ HeadlessDesktop::Impl::~Impl() {
         node->desk = nullptr;
 }
 
-void HeadlessDesktop::Impl::Register(Node& node, bool windowed) {
-    node.id = nextId++;
-    nodes[node.id] = &node;
-    if (!windowed)
-        return;
-    node.hwnd = nextHwnd;
-    nextHwnd += 4;
-    byHwnd[node.hwnd] = node.id;
-    if (node.kind == Kind::Form) {
-        tops[node.hwnd] = TopLevel{node.hwnd, node.id, "ThunderForm", {}, false, 0};
-        zOrder.push_back(node.hwnd);
-    }
-}
-
 // No handler runs here: the focus or capture held by the widget, or by one
 // of its children, is simply dropped.
 void HeadlessDesktop::Impl::Unregister(Node& node) {
-    auto inside = [&](std::uint64_t id) {
-        for (Node* n = Get(id); n != nullptr; n = n->parent) {
-            if (n == &node)
-                return true;
-        }
-        return false;
-    };
-    if (inside(focus))
-        focus = 0;
-    if (inside(capture))
+    if (Inside(capture, node))
         capture = 0;
-    nodes.erase(node.id);
-    if (node.hwnd != 0)
-        byHwnd.erase(node.hwnd);
+    Forget(node);
     if (node.kind == Kind::Form) {
         tops.erase(node.hwnd);
         zOrder.erase(std::remove(zOrder.begin(), zOrder.end(), node.hwnd), zOrder.end());
-        if (active == node.hwnd)
-            active = 0;
     }
-}
-
-Node* HeadlessDesktop::Impl::Get(std::uint64_t id) const {
-    auto it = nodes.find(id);
-    return it == nodes.end() ? nullptr : it->second;
-}
-
-Node* HeadlessDesktop::Impl::NodeOf(const Widget& widget) const {
-    auto* node = dynamic_cast<Node*>(const_cast<Widget*>(&widget));
-    return node != nullptr && node->desk == this ? node : nullptr;
-}
-
-Node* HeadlessDesktop::Impl::NodeOf(Hwnd window) const {
-    auto it = byHwnd.find(window);
-    return it == byHwnd.end() ? nullptr : Get(it->second);
 }
 
 std::uint32_t HeadlessDesktop::Impl::SysColor(int index) const {
@@ -120,16 +76,6 @@ void HeadlessDesktop::Impl::RunPosted() {
 }
 
 // --- windows and z-order ----------------------------------------------------
-
-Hwnd HeadlessDesktop::Impl::TopOf(const Node& node) const {
-    for (const Node* n = &node; n != nullptr; n = n->parent) {
-        if (n->foreignParent != 0)
-            return n->foreignParent;
-        if (n->kind == Kind::Form)
-            return n->hwnd;
-    }
-    return 0;
-}
 
 // Every window sits on whole pixels of its parent, as on a real screen.
 Rect HeadlessDesktop::Impl::RectPx(const Node& node) const {
@@ -273,7 +219,7 @@ AppInfo HeadlessDesktop::App() const {
 }
 
 int HeadlessDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
-    impl_->messageBoxes.push_back({std::string(prompt), style, title.empty() ? impl_->app.Title : std::string(title)});
+    impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
     return impl_->msgBoxAnswer;
 }
 
@@ -294,8 +240,7 @@ std::uint64_t HeadlessDesktop::PressCount() const {
 // --- window functions ----------------------------------------------------------
 
 Hwnd HeadlessDesktop::GetFocus() {
-    Node* node = impl_->Get(impl_->focus);
-    return node != nullptr ? node->hwnd : 0;
+    return impl_->FocusHwnd();
 }
 
 std::int32_t HeadlessDesktop::GetWindowRect(Hwnd window, Rect& rect) {
@@ -316,46 +261,13 @@ std::int32_t HeadlessDesktop::GetWindowRect(Hwnd window, Rect& rect) {
 }
 
 Hwnd HeadlessDesktop::GetParent(Hwnd window) {
-    Node* node = impl_->NodeOf(window);
-    if (node == nullptr || node->kind == Kind::Form)
-        return 0;
-    if (node->foreignParent != 0)
-        return node->foreignParent;
-    for (Node* p = node->parent; p != nullptr; p = p->parent) {
-        if (p->foreignParent != 0 && !p->Windowed())
-            return p->foreignParent;
-        if (p->Windowed())
-            return p->hwnd;
-    }
-    return 0;
+    return impl_->ParentHwnd(window);
 }
 
 std::int32_t HeadlessDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
-    std::string cls;
     auto top = impl_->tops.find(window);
-    if (window != 0 && window == impl_->desktopWindow) {
-        cls = "KorvaneDesktop";
-    } else if (top != impl_->tops.end()) {
-        cls = top->second.ClassName;
-    } else if (Node* node = impl_->NodeOf(window)) {
-        switch (node->kind) {
-            case Kind::UserControl:
-                cls = "KorvaneUserControl";
-                break;
-            case Kind::TextBox:
-                cls = "KorvaneTextBox";
-                break;
-            case Kind::ListBox:
-                cls = "KorvaneListBox";
-                break;
-            default:
-                break;
-        }
-    }
-    if (cls.empty() || maxCount <= 0)
-        return 0;
-    name = cls.substr(0, static_cast<std::size_t>(maxCount - 1));
-    return static_cast<std::int32_t>(name.size());
+    const std::string cls = top != impl_->tops.end() ? top->second.ClassName : impl_->ClassOf(window);
+    return model::CopyClassName(cls, name, maxCount);
 }
 
 // Moves, sizes and restacks; with NoMove and NoSize only the stacking (and
@@ -474,9 +386,8 @@ void HeadlessDesktop::SetShellResult(std::intptr_t code) {
 }
 
 Hwnd HeadlessDesktop::CreateForeignWindow(std::string className, Rect boundsPx) {
-    Hwnd h = impl_->nextHwnd;
-    impl_->nextHwnd += 4;
-    impl_->tops[h] = Impl::TopLevel{h, 0, std::move(className), boundsPx, false, 0};
+    const Hwnd h = impl_->NewHwnd();
+    impl_->tops[h] = Impl::TopLevel{h, 0, std::move(className), boundsPx, false};
     impl_->zOrder.push_back(h);
     impl_->BringToTop(h);
     return h;
@@ -534,37 +445,15 @@ void HeadlessDesktop::ClearRecords() {
 // --- finding widgets -------------------------------------------------------------
 
 Widget* HeadlessDesktop::Find(std::string_view path) const {
-    auto dot = path.find('.');
-    auto head = path.substr(0, dot);
-    Node* found = nullptr;
-    for (auto it = impl_->nodes.rbegin(); it != impl_->nodes.rend() && found == nullptr; ++it) {
-        if (it->second->kind == Kind::Form && SameName(it->second->name, head))
-            found = it->second;
-    }
-    while (found != nullptr && dot != std::string_view::npos) {
-        path = path.substr(dot + 1);
-        dot = path.find('.');
-        head = path.substr(0, dot);
-        Node* next = nullptr;
-        for (Node* child : found->children) {
-            if (SameName(child->name, head)) {
-                next = child;
-                break;
-            }
-        }
-        found = next;
-    }
-    return found != nullptr ? found->self : nullptr;
+    return impl_->Find(path);
 }
 
 Widget* HeadlessDesktop::FromHwnd(Hwnd window) const {
-    Node* node = impl_->NodeOf(window);
-    return node != nullptr ? node->self : nullptr;
+    return impl_->FromHwnd(window);
 }
 
 Widget* HeadlessDesktop::FocusWidget() const {
-    Node* node = impl_->Get(impl_->focus);
-    return node != nullptr ? node->self : nullptr;
+    return impl_->FocusWidget();
 }
 
 Form* HeadlessDesktop::ActiveForm() const {
@@ -623,7 +512,7 @@ void HeadlessDesktop::Advance(std::int64_t ms) {
             break;
         d.now = due->nextDue;
         due->nextDue += due->interval;
-        Fire(d, due->id, due->OnTimer);
+        Fire(*due, due->OnTimer);
         d.RunPosted();
     }
     d.now = end;

@@ -28,14 +28,6 @@ Node* Deepest(const Impl& d, Node& node, std::int32_t x, std::int32_t y) {
     return &node;
 }
 
-bool Inside(const Node* node, const Node& container) {
-    for (; node != nullptr; node = node->parent) {
-        if (node == &container)
-            return true;
-    }
-    return false;
-}
-
 // The character a key makes on a US layout; none while Ctrl or Alt is held.
 std::int16_t CharOf(std::int16_t keyCode, std::int16_t shiftState) {
     if ((shiftState & (shift::Ctrl | shift::Alt)) != 0)
@@ -73,7 +65,7 @@ void RaiseMouse(Impl& d, Node& node, const MouseHandler& handler, std::int16_t b
     std::int16_t s = d.Shift();
     float x = static_cast<float>(d.mouseX - r.Left) * d.Tpx();
     float y = static_cast<float>(d.mouseY - r.Top) * d.Tpy();
-    Fire(d, node.id, handler, b, s, x, y);
+    Fire(node, handler, b, s, x, y);
 }
 
 }  // namespace
@@ -118,7 +110,7 @@ void Impl::DeliverKeyDown(std::int16_t keyCode) {
     const std::uint64_t id = target->id;
     std::int16_t code = keyCode;
     std::int16_t s = Shift();
-    if (!Fire(*this, id, target->self->OnKeyDown, code, s))
+    if (!Fire(*target, target->self->OnKeyDown, code, s))
         return;
     // Keys pressed with Alt belong to the window's menu and accelerators,
     // not to the widget's own editing or navigation.
@@ -139,7 +131,7 @@ void Impl::DeliverKeyUp(std::int16_t keyCode) {
         return;
     std::int16_t code = keyCode;
     std::int16_t s = Shift();
-    Fire(*this, target->id, target->self->OnKeyUp, code, s);
+    Fire(*target, target->self->OnKeyUp, code, s);
 }
 
 void Impl::DeliverChar(std::uint64_t id, std::int16_t keyAscii, std::string_view typed) {
@@ -147,7 +139,7 @@ void Impl::DeliverChar(std::uint64_t id, std::int16_t keyAscii, std::string_view
     if (target == nullptr)
         return;
     std::int16_t ascii = keyAscii;
-    if (!Fire(*this, id, target->self->OnKeyPress, ascii) || ascii == 0)
+    if (!Fire(*target, target->self->OnKeyPress, ascii) || ascii == 0)
         return;
     if (ascii == keyAscii) {
         target->DefaultChar(ascii, typed);
@@ -213,7 +205,7 @@ void HeadlessDesktop::MouseDown(std::int16_t button) {
     if (target == nullptr)
         return;
     focusNode = d.Get(focusId);
-    if (takesFocus && focusNode != nullptr && d.CanFocus(*focusNode) && !Inside(d.Get(d.focus), *focusNode)) {
+    if (takesFocus && focusNode != nullptr && d.CanFocus(*focusNode) && !d.Inside(d.focus, *focusNode)) {
         d.SetFocusTo(d.FocusTarget(*focusNode));
         target = d.Get(id);
         if (target == nullptr)
@@ -355,23 +347,8 @@ void HeadlessDesktop::Type(std::string_view text) {
 }
 
 void HeadlessDesktop::Tab(bool backwards) {
-    Impl& d = *impl_;
-    auto stops = d.TabStops(d.active);
-    if (stops.empty())
-        return;
-    const auto count = static_cast<std::ptrdiff_t>(stops.size());
-    std::ptrdiff_t at = -1;
-    for (std::ptrdiff_t i = 0; i < count; ++i) {
-        if (stops[static_cast<std::size_t>(i)]->id == d.focus)
-            at = i;
-    }
-    std::ptrdiff_t next = 0;
-    if (at < 0) {
-        next = backwards ? count - 1 : 0;
-    } else {
-        next = (at + (backwards ? count - 1 : 1)) % count;
-    }
-    d.SetFocusTo(stops[static_cast<std::size_t>(next)]);
+    if (Node* next = impl_->NextStop(backwards))
+        impl_->SetFocusTo(next);
 }
 
 std::int16_t HeadlessDesktop::ShiftState() const {

@@ -9,7 +9,7 @@
 namespace korvane::tk::headless {
 
 HeadlessTextBox::HeadlessTextBox(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetImpl(d, Kind::TextBox, std::move(n), &p) {
+    : WidgetBase(d, Kind::TextBox, std::move(n), &p) {
     width = 1215;
     height = 285;
 }
@@ -22,7 +22,7 @@ void HeadlessTextBox::Text(std::string value) {
     text = std::move(value);
     selStart = 0;
     selLength = 0;
-    Fire(*desk, id, OnChange);
+    Fire(*this, OnChange);
 }
 
 void HeadlessTextBox::SelStart(std::int32_t value) {
@@ -63,7 +63,7 @@ void HeadlessTextBox::Edit(std::int32_t from, std::int32_t count, std::string_vi
     selStart = static_cast<std::int32_t>(std::lower_bound(now.begin(), now.end() - 1, caretByte) - now.begin());
     selLength = 0;
     if (changed)
-        Fire(*desk, id, OnChange);
+        Fire(*this, OnChange);
 }
 
 // Arrows collapse the selection or step the caret; Shift does not extend the

@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "model.h"
+#include "../model/list_box.h"
+#include "desktop.h"
 
 namespace korvane::tk::headless {
 
@@ -114,51 +115,16 @@ private:
     bool locked = false;
 };
 
-class HeadlessListBox final : public WidgetImpl<ListBox> {
+class HeadlessListBox final : public model::ListBoxModel<WidgetImpl<ListBox>> {
 public:
     HeadlessListBox(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
 
-    void AddItem(std::string item) override;
-    void RemoveItem(std::int32_t index) override;
-    void Clear() override;
-    std::string List(std::int32_t index) const override;
-    void List(std::int32_t index, std::string value) override;
-    std::int32_t ListCount() const override { return static_cast<std::int32_t>(entries.size()); }
-    std::int32_t NewIndex() const override { return newIndex; }
-    std::int32_t ListIndex() const override { return listIndex; }
-    void ListIndex(std::int32_t value) override;
-    std::int32_t TopIndex() const override;
-    void TopIndex(std::int32_t value) override;
-    std::int32_t ItemData(std::int32_t index) const override;
-    void ItemData(std::int32_t index, std::int32_t value) override;
-
-    float GetHeight() const override;
-    void SetHeight(float value) override;
-    void SetFont(FontRef value) override;
-    void DefaultKeyDown(std::int16_t keyCode, std::int16_t shift) override;
-    void DefaultChar(std::int16_t keyAscii, std::string_view typed) override;
-    void PressAt(float yPx) override;
-
-    float RowPx() const;
-    std::int32_t VisibleRows() const;
-    void UserScroll(std::int32_t top);  // the user dragged the scroll bar
+    float RowPx() const override;
 
 private:
-    struct Entry {
-        std::string Text;
-        std::int32_t Data = 0;
-    };
-    void CheckIndex(std::int32_t index) const;
-    void Settle() const;  // re-rounds the height after a font change
-    std::int32_t MaxTop() const;
-
-    std::vector<Entry> entries;
-    std::int32_t listIndex = -1;
-    std::int32_t newIndex = -1;
-    float requestedHeight = 0;
-    mutable std::int32_t topIndex = 0;
-    mutable float roundedHeight = 0;
-    mutable float settledRowPx = -1;
+    float TwipsPerPixelY() const override;
+    void RaiseClick() override;
+    void RaiseScroll() override;
 };
 
 }  // namespace korvane::tk::headless

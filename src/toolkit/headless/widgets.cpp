@@ -9,55 +9,20 @@
 
 namespace korvane::tk::headless {
 
-namespace {
-
-bool IsWindowed(Kind kind) {
-    return kind == Kind::Form || kind == Kind::UserControl || kind == Kind::TextBox || kind == Kind::ListBox;
-}
-
-}  // namespace
-
 // --- Node ------------------------------------------------------------------------
 
-Node::Node(HeadlessDesktop::Impl& d, Kind k, std::string n, Node* p, Widget& s)
-    : desk(&d), self(&s), kind(k), name(std::move(n)), parent(p), font(std::make_shared<tk::Font>()) {
-    d.Register(*this, IsWindowed(kind));
-    if (parent != nullptr)
-        parent->children.push_back(this);
-    // Edit fields and lists paint in the window colours, everything else in
-    // the button face.
-    bool field = kind == Kind::TextBox || kind == Kind::ListBox;
-    back = d.SysColor(field ? 5 : 15);
-    fore = d.SysColor(field ? 8 : 18);
+Node::Node(HeadlessDesktop::Impl& d, Kind k, std::string n, Node* p, Widget& s) : NodeBase(d, k, std::move(n), p, s) {
+    d.Adopt(*this);
+    if (kind == Kind::Form) {
+        d.tops[hwnd] = HeadlessDesktop::Impl::TopLevel{hwnd, id, "ThunderForm", {}, false};
+        d.zOrder.push_back(hwnd);
+    }
 }
 
-// Parent and children may go in either order: whoever goes first unhooks
-// itself, and the survivors are left pointing at nothing rather than at a
-// freed widget.
 Node::~Node() {
     if (desk != nullptr)
         desk->Unregister(*this);
-    if (parent != nullptr) {
-        auto& siblings = parent->children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-    }
-    for (Node* child : children)
-        child->parent = nullptr;
-}
-
-void Node::CheckSize(float value) const {
-    if (!(value >= 0))
-        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
-}
-
-void Node::SetWidth(float value) {
-    CheckSize(value);
-    width = value;
-}
-
-void Node::SetHeight(float value) {
-    CheckSize(value);
-    height = value;
+    Unlink();
 }
 
 void Node::SetVisible(bool value) {
@@ -70,15 +35,9 @@ void Node::SetEnabled(bool value) {
     desk->CheckFocus();
 }
 
-void Node::SetFont(FontRef value) {
-    if (!value)
-        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
-    font = std::move(value);
-}
-
 // --- Form ------------------------------------------------------------------------
 
-HeadlessForm::HeadlessForm(HeadlessDesktop::Impl& d, std::string n) : WidgetImpl(d, Kind::Form, std::move(n), nullptr) {
+HeadlessForm::HeadlessForm(HeadlessDesktop::Impl& d, std::string n) : WidgetBase(d, Kind::Form, std::move(n), nullptr) {
     visible = false;  // forms start hidden and unloaded
     width = 4800;
     height = 3600;
@@ -88,7 +47,7 @@ void HeadlessForm::Load() {
     if (loaded)
         return;
     loaded = true;
-    Fire(*desk, id, OnLoad);
+    Fire(*this, OnLoad);
 }
 
 // QueryUnload may cancel; otherwise the form is hidden and unloaded. Its
@@ -99,7 +58,7 @@ void HeadlessForm::Unload() {
     HeadlessDesktop::Impl& d = *desk;
     const std::uint64_t me = id;
     std::int16_t cancel = 0;
-    if (!Fire(d, me, OnQueryUnload, cancel) || cancel != 0)
+    if (!Fire(*this, OnQueryUnload, cancel) || cancel != 0)
         return;
     d.HideForm(me);
     if (Node* still = d.Get(me))
@@ -200,7 +159,7 @@ void HeadlessDesktop::Impl::RunModal(std::uint64_t formId) {
 // --- UserControl --------------------------------------------------------------------
 
 HeadlessUserControl::HeadlessUserControl(HeadlessDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
-    : WidgetImpl(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
+    : WidgetBase(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
     width = 2400;
     height = 330;
 }
@@ -216,7 +175,7 @@ void HeadlessUserControl::SetWidth(float value) {
     if (value == width)
         return;
     width = value;
-    Fire(*desk, id, OnResize);
+    Fire(*this, OnResize);
 }
 
 void HeadlessUserControl::SetHeight(float value) {
@@ -224,7 +183,7 @@ void HeadlessUserControl::SetHeight(float value) {
     if (value == height)
         return;
     height = value;
-    Fire(*desk, id, OnResize);
+    Fire(*this, OnResize);
 }
 
 void HeadlessUserControl::SetVisible(bool value) {
@@ -239,25 +198,25 @@ void HeadlessUserControl::SetVisible(bool value) {
 
 void HeadlessUserControl::Repaint() {
     ++repaints;
-    Fire(*desk, id, OnPaint);
+    Fire(*this, OnPaint);
 }
 
 // --- Label, Image, Timer ----------------------------------------------------------------
 
 HeadlessLabel::HeadlessLabel(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetImpl(d, Kind::Label, std::move(n), &p) {
+    : WidgetBase(d, Kind::Label, std::move(n), &p) {
     width = 1215;
     height = 255;
 }
 
 HeadlessImage::HeadlessImage(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetImpl(d, Kind::Image, std::move(n), &p) {
+    : WidgetBase(d, Kind::Image, std::move(n), &p) {
     width = 480;
     height = 480;
 }
 
 HeadlessTimer::HeadlessTimer(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetImpl(d, Kind::Timer, std::move(n), &p) {}
+    : WidgetBase(d, Kind::Timer, std::move(n), &p) {}
 
 void HeadlessTimer::Interval(std::int32_t value) {
     if (value < 0)

@@ -1,65 +1,15 @@
-// What every toolkit must do for the control, stated against the abstract
-// desktop and widget interface only. Each implementation joins the suite
-// with a factory at the bottom of this file; the user-input side of the
+// What every toolkit must do for the control (toolkit_contract.h): the cases,
+// built once as a library that the headless and the Qt test programs link
+// and instantiate with their own desktops. The user-input side of the
 // headless desktop is tested in headless_desktop_test.cpp.
-#include <gtest/gtest.h>
+#include "toolkit_contract.h"
 
 #include <chrono>
 #include <cmath>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "korvane/errors.h"
-#include "korvane/toolkit/desktop.h"
-#include "korvane/toolkit/headless.h"
-
-namespace korvane::tk {
-namespace {
-
-constexpr std::int32_t kInvalidValue = 380;
-constexpr std::int32_t kInvalidIndex = 381;
-constexpr std::int32_t kCantSetFocus = 20005;
-
-struct DesktopFactory {
-    std::string Name;
-    std::function<std::unique_ptr<Desktop>()> Make;
-};
-
-std::int32_t ErrorNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
-class ToolkitContract : public testing::TestWithParam<DesktopFactory> {
-protected:
-    void SetUp() override {
-        desktop = GetParam().Make();
-        ASSERT_EQ(desktop->TwipsPerPixelX(), 15) << "the figures below are those of a 96-dpi screen";
-        ASSERT_EQ(desktop->TwipsPerPixelY(), 15);
-        form = desktop->CreateForm("frmHost");
-        form->Width(9000);
-        form->Height(6000);
-        list = desktop->CreateListBox(*form, "lstRows");
-        list->Height(1800);
-        list->OnClick = [this] { ++clicks; };
-    }
-
-    void Fill(int count) {
-        for (int i = 0; i < count; ++i)
-            list->AddItem("row " + std::to_string(i));
-    }
-
-    std::unique_ptr<Desktop> desktop;
-    std::unique_ptr<Form> form;
-    std::unique_ptr<ListBox> list;
-    int clicks = 0;
-};
+namespace korvane::tk::contract {
 
 // --- list box ------------------------------------------------------------------------
 
@@ -373,15 +323,4 @@ TEST_P(ToolkitContract, WidgetsGoInAnyOrder) {
     list.reset();
 }
 
-#ifdef KORVANE_CONTRACT_FACTORIES
-// Another test program runs this suite against desktops of its own.
-#include KORVANE_CONTRACT_FACTORIES
-#else
-INSTANTIATE_TEST_SUITE_P(Headless, ToolkitContract,
-                         testing::Values(DesktopFactory{"Headless",
-                                                        [] { return std::make_unique<headless::HeadlessDesktop>(); }}),
-                         [](const testing::TestParamInfo<DesktopFactory>& info) { return info.param.Name; });
-#endif
-
-}  // namespace
-}  // namespace korvane::tk
+}  // namespace korvane::tk::contract

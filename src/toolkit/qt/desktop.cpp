@@ -19,7 +19,7 @@
 
 #include "korvane/errors.h"
 #include "korvane/toolkit/desktop_opener.h"
-#include "qt_widget_kinds.h"
+#include "widget_kinds.h"
 
 namespace korvane::tk::qt {
 
@@ -60,8 +60,8 @@ public:
     QString text(QAccessible::Text t) const override {
         Node* node = NodeOf();
         if (node != nullptr && t == QAccessible::Value) {
-            if (auto* list = ListBoxOf(node); list != nullptr && list->listIndex >= 0)
-                return ToQ(list->List(list->listIndex));
+            if (auto* list = ListBoxOf(node); list != nullptr && list->ListIndex() >= 0)
+                return ToQ(list->List(list->ListIndex()));
             if (node->kind == Kind::Label)
                 return ToQ(static_cast<QtLabel*>(node)->caption);
         }
@@ -165,7 +165,7 @@ std::int64_t NowMs() {
 
 // --- registry ------------------------------------------------------------------------
 
-Impl::Impl(QtDesktop& o, Options opts) : owner(o), options(std::move(opts)) {
+Impl::Impl(QtDesktop& o, Options opts) : DesktopModel(o), options(std::move(opts)) {
     if (QApplication::instance() == nullptr)
         Raise(ErrorCode::InvalidProcedureCall, "the Qt desktop needs a QApplication");
     if (QScreen* screen = PrimaryScreen()) {
@@ -173,8 +173,6 @@ Impl::Impl(QtDesktop& o, Options opts) : owner(o), options(std::move(opts)) {
         tpp = static_cast<std::int16_t>(std::max(1L, std::lround(1440.0 / (dpi > 0 ? dpi : 96.0))));
     }
     startMs = NowMs();
-    desktopWindow = nextHwnd;
-    nextHwnd += 4;
     static bool factoryInstalled = false;
     if (!factoryInstalled) {
         QAccessible::installFactory(AccessibleFactory);
@@ -221,33 +219,10 @@ Impl::~Impl() {
     }
 }
 
-void Impl::Register(Node& node, bool windowed) {
-    node.id = nextId++;
-    nodes[node.id] = &node;
-    if (!windowed)
-        return;
-    node.hwnd = nextHwnd;
-    nextHwnd += 4;
-    byHwnd[node.hwnd] = node.id;
-}
-
 void Impl::Unregister(Node& node) {
-    auto inside = [&](std::uint64_t id) {
-        for (Node* n = Get(id); n != nullptr; n = n->parent) {
-            if (n == &node)
-                return true;
-        }
-        return false;
-    };
-    if (inside(focus))
-        focus = 0;
-    nodes.erase(node.id);
+    Forget(node);
     if (node.object)
         byObject.erase(node.object.data());
-    if (node.hwnd != 0) {
-        byHwnd.erase(node.hwnd);
-        lastFocus.erase(node.hwnd);
-    }
     if (auto* control = dynamic_cast<QtUserControl*>(&node))
         focusRects.erase(control->dc);
     if (node.kind == Kind::Form) {
@@ -259,34 +234,12 @@ void Impl::Unregister(Node& node) {
             if (m.Form == node.id)
                 m.Loop->quit();
         }
-        if (active == node.hwnd)
-            active = 0;
     }
-}
-
-Node* Impl::Get(std::uint64_t id) const {
-    auto it = nodes.find(id);
-    return it == nodes.end() ? nullptr : it->second;
-}
-
-Node* Impl::NodeOf(const Widget& widget) const {
-    auto* node = dynamic_cast<Node*>(const_cast<Widget*>(&widget));
-    return node != nullptr && node->desk == this ? node : nullptr;
-}
-
-Node* Impl::NodeOf(Hwnd window) const {
-    auto it = byHwnd.find(window);
-    return it == byHwnd.end() ? nullptr : Get(it->second);
 }
 
 Node* Impl::NodeOfObject(const QObject* object) const {
     auto it = byObject.find(object);
     return it == byObject.end() ? nullptr : Get(it->second);
-}
-
-Node* Impl::FormOf(Hwnd window) const {
-    Node* node = NodeOf(window);
-    return node != nullptr && node->kind == Kind::Form ? node : nullptr;
 }
 
 int Impl::ToPx(float twips) const {
@@ -416,8 +369,8 @@ AppInfo QtDesktop::App() const {
 }
 
 int QtDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
-    const std::string shownTitle = title.empty() ? impl_->app.Title : std::string(title);
-    impl_->messageBoxes.push_back({std::string(prompt), style, shownTitle});
+    impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
+    const std::string shownTitle = impl_->messageBoxes.back().Title;
     if (impl_->recordMessageBoxes)
         return impl_->msgBoxAnswer;
     QMessageBox box((style & msgbox::Critical) == msgbox::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
@@ -446,8 +399,7 @@ std::uint64_t QtDesktop::PressCount() const {
 // --- window functions ------------------------------------------------------------------
 
 Hwnd QtDesktop::GetFocus() {
-    Node* node = impl_->Get(impl_->focus);
-    return node != nullptr ? node->hwnd : 0;
+    return impl_->FocusHwnd();
 }
 
 std::int32_t QtDesktop::GetWindowRect(Hwnd window, Rect& rect) {
@@ -470,50 +422,13 @@ std::int32_t QtDesktop::GetWindowRect(Hwnd window, Rect& rect) {
 }
 
 Hwnd QtDesktop::GetParent(Hwnd window) {
-    Node* node = impl_->NodeOf(window);
-    if (node == nullptr || node->kind == Kind::Form)
-        return 0;
-    if (node->foreignParent != 0)
-        return node->foreignParent;
-    for (Node* p = node->parent; p != nullptr; p = p->parent) {
-        if (p->foreignParent != 0 && !p->Windowed())
-            return p->foreignParent;
-        if (p->Windowed())
-            return p->hwnd;
-    }
-    return 0;
+    return impl_->ParentHwnd(window);
 }
 
-// Forms made through this desktop carry the class name of the native host
-// forms, so the control opens its drop-down modeless on them.
 std::int32_t QtDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
-    std::string cls;
-    if (window != 0 && window == impl_->desktopWindow) {
-        cls = "KorvaneDesktop";
-    } else if (auto it = impl_->foreign.find(window); it != impl_->foreign.end()) {
-        cls = it->second.ClassName;
-    } else if (Node* node = impl_->NodeOf(window)) {
-        switch (node->kind) {
-            case Kind::Form:
-                cls = "ThunderForm";
-                break;
-            case Kind::UserControl:
-                cls = "KorvaneUserControl";
-                break;
-            case Kind::TextBox:
-                cls = "KorvaneTextBox";
-                break;
-            case Kind::ListBox:
-                cls = "KorvaneListBox";
-                break;
-            default:
-                break;
-        }
-    }
-    if (cls.empty() || maxCount <= 0)
-        return 0;
-    name = cls.substr(0, static_cast<std::size_t>(maxCount - 1));
-    return static_cast<std::int32_t>(name.size());
+    auto it = impl_->foreign.find(window);
+    const std::string cls = it != impl_->foreign.end() ? it->second.ClassName : impl_->ClassOf(window);
+    return model::CopyClassName(cls, name, maxCount);
 }
 
 // Moves, sizes and restacks; with NoMove and NoSize only the stacking (and
@@ -667,32 +582,11 @@ QWidget* QtDesktop::WidgetOf(const Widget& widget) const {
 }
 
 Widget* QtDesktop::Find(std::string_view path) const {
-    auto dot = path.find('.');
-    auto head = path.substr(0, dot);
-    Node* found = nullptr;
-    for (auto it = impl_->nodes.rbegin(); it != impl_->nodes.rend() && found == nullptr; ++it) {
-        if (it->second->kind == Kind::Form && SameName(it->second->name, head))
-            found = it->second;
-    }
-    while (found != nullptr && dot != std::string_view::npos) {
-        path = path.substr(dot + 1);
-        dot = path.find('.');
-        head = path.substr(0, dot);
-        Node* next = nullptr;
-        for (Node* child : found->children) {
-            if (SameName(child->name, head)) {
-                next = child;
-                break;
-            }
-        }
-        found = next;
-    }
-    return found != nullptr ? found->self : nullptr;
+    return impl_->Find(path);
 }
 
 Widget* QtDesktop::FromHwnd(Hwnd window) const {
-    Node* node = impl_->NodeOf(window);
-    return node != nullptr ? node->self : nullptr;
+    return impl_->FromHwnd(window);
 }
 
 Rect QtDesktop::ScreenRectPx(const Widget& widget) const {
@@ -701,8 +595,7 @@ Rect QtDesktop::ScreenRectPx(const Widget& widget) const {
 }
 
 Hwnd QtDesktop::AdoptForeignWindow(QWidget& window, std::string className) {
-    const Hwnd h = impl_->nextHwnd;
-    impl_->nextHwnd += 4;
+    const Hwnd h = impl_->NewHwnd();
     impl_->foreign[h] = Impl::Foreign{&window, std::move(className)};
     return h;
 }

@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "qt_model.h"
+#include "../model/list_box.h"
+#include "desktop.h"
 
 namespace korvane::tk::qt {
 
@@ -34,6 +36,21 @@ void Guarded(F&& f) {
         std::fprintf(stderr, "korvane: run-time error in an event handler: %s\n", e.what());
     }
 }
+
+// Input of our Qt widgets, raised on their nodes (input.cpp). NodeOfWidget
+// is null for a widget that is not ours or whose node is gone.
+Node* NodeOfWidget(const QObject* object);
+// Mouse events of any of our widgets: Button, Shift and the position in
+// twips of the widget that received them. Returns false if the widget died.
+enum class MouseEvent { Down, Move, Up };
+bool Mouse(QWidget& w, QMouseEvent& e, MouseEvent which);
+// KeyDown, then the key's character as KeyPress; `keyDefault` and
+// `charDefault` run the widget's own handling of what the handlers left
+// (KeyCode 0 or KeyAscii 0 stop it; `asTyped` says KeyAscii is unchanged).
+void Keys(QWidget& w, QKeyEvent& e, const std::function<void(std::int16_t code, std::int16_t shift)>& keyDefault,
+          const std::function<void(std::int16_t ascii, bool asTyped)>& charDefault);
+void KeyUp(QWidget& w, QKeyEvent& e);
+void FocusIn(QWidget& w);
 
 // Paints the focus rectangles of a user control's device context (pixels of
 // the user control) on a widget that lies at `offset` inside it.
@@ -211,52 +228,20 @@ public:
     bool locked = false;
 };
 
-class QtListBox final : public WidgetImpl<ListBox> {
+class QtListBox final : public model::ListBoxModel<WidgetImpl<ListBox>> {
 public:
     QtListBox(QtDesktop::Impl& desk, Node& parent, std::string name);
 
-    void AddItem(std::string item) override;
-    void RemoveItem(std::int32_t index) override;
-    void Clear() override;
-    std::string List(std::int32_t index) const override;
-    void List(std::int32_t index, std::string value) override;
-    std::int32_t ListCount() const override { return static_cast<std::int32_t>(entries.size()); }
-    std::int32_t NewIndex() const override { return newIndex; }
-    std::int32_t ListIndex() const override { return listIndex; }
-    void ListIndex(std::int32_t value) override;
-    std::int32_t TopIndex() const override;
-    void TopIndex(std::int32_t value) override;
-    std::int32_t ItemData(std::int32_t index) const override;
-    void ItemData(std::int32_t index, std::int32_t value) override;
-
-    float GetHeight() const override;
-    void SetHeight(float value) override;
-    void SetFont(FontRef value) override;
-
-    float RowPx() const;
-    std::int32_t VisibleRows() const;
-    std::int32_t MaxTop() const;
-    void DefaultKeyDown(std::int16_t keyCode);
-    void DefaultChar(std::int16_t keyAscii);
-    void PressAt(float yPx);            // pixels below the widget's top edge
-    void UserScroll(std::int32_t top);  // the user moved the scroll bar or the wheel
-    void Changed();                     // repaint and scroll bar
-
-    struct Entry {
-        std::string Text;
-        std::int32_t Data = 0;
-    };
-    std::vector<Entry> entries;
-    std::int32_t listIndex = -1;
-    std::int32_t newIndex = -1;
-    float requestedHeight = 0;
-    mutable std::int32_t topIndex = 0;
-    mutable float roundedHeight = 0;
-    mutable float settledRowPx = -1;
+    float RowPx() const override;
+    void Changed();  // repaint and scroll bar
 
 private:
-    void CheckIndex(std::int32_t index) const;
-    void Settle() const;
+    float TwipsPerPixelY() const override;
+    void RaiseClick() override;
+    void RaiseScroll() override;
+    void RowsChanged() override { Changed(); }
+    void SelectionChanged() override;
+    void GeometryChanged() override;
 };
 
 ListWidget* ListOf(const QtListBox& list);

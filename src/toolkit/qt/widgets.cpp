@@ -1,7 +1,7 @@
-// The shared widget state (Node) and the Qt widgets of every kind but the
-// list box: forms with their load, show, hide and modal loop; the
-// user-control surface with its focus rectangles; edit fields; labels and
-// images drawn by hand; timers.
+// The shared widget state (Node) and the simpler widget kinds on Qt: forms
+// with their load, show, hide and modal loop; the user-control surface with
+// its focus rectangles; labels and images drawn by hand; timers. Text boxes
+// and list boxes have their own files.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -16,101 +16,11 @@
 #include <cstdio>
 
 #include "korvane/errors.h"
-#include "qt_widget_kinds.h"
+#include "widget_kinds.h"
 
 namespace korvane::tk::qt {
 
 namespace {
-
-bool IsWindowed(Kind kind) {
-    return kind == Kind::Form || kind == Kind::UserControl || kind == Kind::TextBox || kind == Kind::ListBox;
-}
-
-Node* NodeOfWidget(const QObject* object) {
-    auto* ref = dynamic_cast<const Backref*>(object);
-    return ref != nullptr ? ref->node : nullptr;
-}
-
-QPointF Pos(const QMouseEvent& e) {
-    return e.position();
-}
-
-// Mouse events of any of our widgets: Button, Shift and the position in
-// twips of the widget that received them. Returns false if the widget died.
-bool Mouse(QWidget& w, QMouseEvent& e, int which) {
-    Node* node = NodeOfWidget(&w);
-    if (node == nullptr || node->desk == nullptr)
-        return true;
-    e.accept();
-    bool alive = true;
-    Guarded([&] {
-        const std::int16_t s = ShiftOf(e.modifiers());
-        switch (which) {
-            case 0:
-                alive = node->RaiseMouse(node->self->OnMouseDown, ButtonOf(e.button()), s, Pos(e));
-                break;
-            case 1:
-                alive = node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(e.buttons()), s, Pos(e));
-                break;
-            default:
-                alive = node->RaiseMouse(node->self->OnMouseUp, ButtonOf(e.button()), s, Pos(e));
-                break;
-        }
-    });
-    return alive;
-}
-
-// KeyDown, then the key's character as KeyPress; `deflt` runs the widget's
-// own handling of what the handlers left (KeyCode 0 or KeyAscii 0 stop it).
-template <class KeyDefault, class CharDefault>
-void Keys(QWidget& w, QKeyEvent& e, KeyDefault keyDefault, CharDefault charDefault) {
-    Node* node = NodeOfWidget(&w);
-    e.accept();
-    if (node == nullptr || node->desk == nullptr)
-        return;
-    Guarded([&] {
-        QtDesktop::Impl* desk = node->desk;
-        const std::uint64_t id = node->id;
-        const std::int16_t original = KeyCodeOf(e);
-        std::int16_t code = original;
-        std::int16_t s = ShiftOf(e.modifiers());
-        if (original != 0) {
-            if (!node->RaiseKeyDown(e, code, s))
-                return;
-            // Keys pressed with Alt belong to the window's menu and
-            // accelerators, not to the widget's own editing or navigation.
-            if (code != 0 && (s & shift::Alt) == 0) {
-                keyDefault(code, s);
-                if (!desk->Alive(id))
-                    return;
-            }
-        }
-        std::int16_t ascii = CharOf(e, original);
-        if (ascii == 0)
-            return;
-        node = desk->Get(id);
-        if (node == nullptr)
-            return;
-        const std::int16_t typed = ascii;
-        if (!node->RaiseKeyPress(ascii) || ascii == 0)
-            return;
-        charDefault(ascii, ascii == typed);
-    });
-}
-
-void KeyUp(QWidget& w, QKeyEvent& e) {
-    Node* node = NodeOfWidget(&w);
-    e.accept();
-    if (node == nullptr || node->desk == nullptr || e.isAutoRepeat())
-        return;
-    Guarded([&] { node->RaiseKeyUp(e); });
-}
-
-void FocusIn(QWidget& w) {
-    Node* node = NodeOfWidget(&w);
-    if (node != nullptr && node->desk != nullptr)
-        Guarded([&] { node->desk->QtFocusIn(&w); });
-}
 
 // A press on a windowless widget focuses the user control that holds it,
 // unless the focus already is inside that control.
@@ -150,14 +60,8 @@ void PaintFocusRects(QPainter& p, const std::vector<Rect>& rects, QPoint offset)
 
 // --- Node --------------------------------------------------------------------------
 
-Node::Node(QtDesktop::Impl& d, Kind k, std::string n, Node* p, Widget& s)
-    : desk(&d), self(&s), kind(k), name(std::move(n)), parent(p), font(std::make_shared<tk::Font>()) {
-    d.Register(*this, IsWindowed(kind));
-    if (parent != nullptr)
-        parent->children.push_back(this);
-    const bool field = kind == Kind::TextBox || kind == Kind::ListBox;
-    back = d.SysColor(field ? 5 : 15);
-    fore = d.SysColor(field ? 8 : 18);
+Node::Node(QtDesktop::Impl& d, Kind k, std::string n, Node* p, Widget& s) : NodeBase(d, k, std::move(n), p, s) {
+    d.Adopt(*this);
 }
 
 void Node::Attach(QObject* created) {
@@ -186,17 +90,13 @@ Node::~Node() {
         ++d->settingFocus;
         d->Unregister(*this);
     }
-    if (parent != nullptr) {
-        auto& siblings = parent->children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
-    }
     for (Node* child : children) {
-        child->parent = nullptr;
         if (QWidget* cw = child->Q(); cw != nullptr && child->foreignParent == 0) {
             cw->hide();
             cw->setParent(nullptr);
         }
     }
+    Unlink();
     if (QObject* o = object.data()) {
         if (auto* ref = dynamic_cast<Backref*>(o))
             ref->node = nullptr;
@@ -216,30 +116,23 @@ Node::~Node() {
         --d->settingFocus;
 }
 
-void Node::CheckSize(float value) const {
-    if (!(value >= 0))
-        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
-}
-
 void Node::SetWidth(float value) {
-    CheckSize(value);
-    width = value;
+    NodeBase::SetWidth(value);
     ApplyGeometry();
 }
 
 void Node::SetHeight(float value) {
-    CheckSize(value);
-    height = value;
+    NodeBase::SetHeight(value);
     ApplyGeometry();
 }
 
 void Node::SetLeft(float value) {
-    left = value;
+    NodeBase::SetLeft(value);
     ApplyGeometry();
 }
 
 void Node::SetTop(float value) {
-    top = value;
+    NodeBase::SetTop(value);
     ApplyGeometry();
 }
 
@@ -271,16 +164,24 @@ void Node::SetEnabled(bool value) {
 }
 
 void Node::SetFont(FontRef value) {
-    if (!value)
-        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
-    font = std::move(value);
+    NodeBase::SetFont(std::move(value));
     ApplyFont();
 }
 
 void Node::SetColors(OleColor b, OleColor f) {
-    back = b;
-    fore = f;
+    NodeBase::SetColors(b, f);
     ApplyPalette();
+}
+
+void Node::SetToolTip(std::string value) {
+    NodeBase::SetToolTip(std::move(value));
+    if (QWidget* w = Q())
+        w->setToolTip(ToQ(toolTip));
+}
+
+void Node::SetPointer(std::int16_t value, PictureRef pointerIcon) {
+    NodeBase::SetPointer(value, std::move(pointerIcon));
+    ApplyCursor();
 }
 
 void Node::Repaint() {
@@ -341,44 +242,6 @@ void Node::ApplyCursor() {
     }
 }
 
-float Node::TextHeight(std::string_view text) const {
-    if (desk == nullptr)
-        return 0;
-    return static_cast<float>(SplitLines(text).size()) * LineHeightPx(*font) * desk->Tpp();
-}
-
-float Node::TextWidth(std::string_view text) const {
-    if (desk == nullptr)
-        return 0;
-    const QFontMetrics fm(ToQFont(*font));
-    int widest = 0;
-    for (auto line : SplitLines(text))
-        widest = std::max(widest, fm.horizontalAdvance(ToQ(line)));
-    return static_cast<float>(widest) * desk->Tpp();
-}
-
-bool Node::RaiseMouse(const MouseHandler& handler, std::int16_t b, std::int16_t s, QPointF posPx) {
-    float x = static_cast<float>(std::floor(posPx.x())) * desk->Tpp();
-    float y = static_cast<float>(std::floor(posPx.y())) * desk->Tpp();
-    return Fire(*this, handler, b, s, x, y);
-}
-
-bool Node::RaiseKeyDown(const QKeyEvent&, std::int16_t& code, std::int16_t& s) {
-    return Fire(*this, self->OnKeyDown, code, s);
-}
-
-bool Node::RaiseKeyPress(std::int16_t& ascii) {
-    return Fire(*this, self->OnKeyPress, ascii);
-}
-
-bool Node::RaiseKeyUp(const QKeyEvent& e) {
-    std::int16_t code = KeyCodeOf(e);
-    if (code == 0)
-        return true;
-    std::int16_t s = ShiftOf(e.modifiers());
-    return Fire(*this, self->OnKeyUp, code, s);
-}
-
 // --- Qt widgets ------------------------------------------------------------------------
 
 FormWindow::FormWindow(Qt::WindowFlags flags) : QWidget(nullptr, flags) {
@@ -423,77 +286,16 @@ void SurfaceWidget::keyReleaseEvent(QKeyEvent* e) {
     KeyUp(*this, *e);
 }
 void SurfaceWidget::mousePressEvent(QMouseEvent* e) {
-    Mouse(*this, *e, 0);
+    Mouse(*this, *e, MouseEvent::Down);
 }
 void SurfaceWidget::mouseMoveEvent(QMouseEvent* e) {
-    Mouse(*this, *e, 1);
+    Mouse(*this, *e, MouseEvent::Move);
 }
 void SurfaceWidget::mouseReleaseEvent(QMouseEvent* e) {
-    Mouse(*this, *e, 2);
+    Mouse(*this, *e, MouseEvent::Up);
 }
 void SurfaceWidget::focusInEvent(QFocusEvent* e) {
     QWidget::focusInEvent(e);
-    FocusIn(*this);
-}
-
-EditWidget::EditWidget(QWidget* parent) : QLineEdit(parent) {
-    setFocusPolicy(Qt::StrongFocus);
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
-        if (node != nullptr && node->desk != nullptr)
-            Guarded([&] { static_cast<QtTextBox*>(node)->TextEdited(now); });
-    });
-}
-
-// The field's own handling: caret keys, Delete and the clipboard keys go
-// to the edit field; other keys without a character do nothing; the
-// characters are inserted, Backspace deletes, other control characters
-// are not text.
-void EditWidget::keyPressEvent(QKeyEvent* e) {
-    Keys(
-        *this, *e,
-        [&](std::int16_t code, std::int16_t s) {
-            const bool caret =
-                code == key::Left || code == key::Right || code == key::Home || code == key::End || code == key::Delete;
-            const bool clipboard = (s & shift::Ctrl) != 0 && (code == 'A' || code == 'C' || code == 'V' ||
-                                                              code == 'X' || code == 'Z' || code == 'Y');
-            if (caret || clipboard)
-                QLineEdit::keyPressEvent(e);
-        },
-        [&](std::int16_t ascii, bool asTyped) {
-            if (ascii == key::Back) {
-                QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
-                QLineEdit::keyPressEvent(&back);
-                return;
-            }
-            if (ascii > 0 && (ascii < 32 || ascii == 127))
-                return;
-            if (asTyped) {
-                QLineEdit::keyPressEvent(e);
-            } else {
-                const QString text = QString(QChar(static_cast<char16_t>(static_cast<std::uint16_t>(ascii))));
-                QKeyEvent changed(QEvent::KeyPress, 0, Qt::NoModifier, text);
-                QLineEdit::keyPressEvent(&changed);
-            }
-        });
-}
-
-void EditWidget::keyReleaseEvent(QKeyEvent* e) {
-    KeyUp(*this, *e);
-}
-void EditWidget::mousePressEvent(QMouseEvent* e) {
-    QLineEdit::mousePressEvent(e);
-    Mouse(*this, *e, 0);
-}
-void EditWidget::mouseMoveEvent(QMouseEvent* e) {
-    QLineEdit::mouseMoveEvent(e);
-    Mouse(*this, *e, 1);
-}
-void EditWidget::mouseReleaseEvent(QMouseEvent* e) {
-    QLineEdit::mouseReleaseEvent(e);
-    Mouse(*this, *e, 2);
-}
-void EditWidget::focusInEvent(QFocusEvent* e) {
-    QLineEdit::focusInEvent(e);
     FocusIn(*this);
 }
 
@@ -571,18 +373,18 @@ void PassiveWidget::mousePressEvent(QMouseEvent* e) {
         if (!d->Alive(id))
             return;
     }
-    Mouse(*this, *e, 0);
+    Mouse(*this, *e, MouseEvent::Down);
 }
 void PassiveWidget::mouseMoveEvent(QMouseEvent* e) {
-    Mouse(*this, *e, 1);
+    Mouse(*this, *e, MouseEvent::Move);
 }
 void PassiveWidget::mouseReleaseEvent(QMouseEvent* e) {
-    Mouse(*this, *e, 2);
+    Mouse(*this, *e, MouseEvent::Up);
 }
 
 // --- Form ----------------------------------------------------------------------------
 
-QtForm::QtForm(QtDesktop::Impl& d, std::string n) : WidgetImpl(d, Kind::Form, std::move(n), nullptr) {
+QtForm::QtForm(QtDesktop::Impl& d, std::string n) : WidgetBase(d, Kind::Form, std::move(n), nullptr) {
     visible = false;
     width = 4800;
     height = 3600;
@@ -789,7 +591,7 @@ void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
 // --- UserControl ----------------------------------------------------------------------
 
 QtUserControl::QtUserControl(QtDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
-    : WidgetImpl(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
+    : WidgetBase(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
     width = 2400;
     height = 330;
     Attach(new SurfaceWidget(p.Q()));
@@ -841,7 +643,7 @@ void QtUserControl::Repaint() {
 
 // --- Label, Image, Timer ----------------------------------------------------------------
 
-QtLabel::QtLabel(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::Label, std::move(n), &p) {
+QtLabel::QtLabel(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d, Kind::Label, std::move(n), &p) {
     width = 1215;
     height = 255;
     Attach(new PassiveWidget(p.Q()));
@@ -871,7 +673,7 @@ void QtLabel::Repaint() {
         desk->EraseFocusRects(control->dc, w->geometry());
 }
 
-QtImage::QtImage(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::Image, std::move(n), &p) {
+QtImage::QtImage(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d, Kind::Image, std::move(n), &p) {
     width = 480;
     height = 480;
     Attach(new PassiveWidget(p.Q()));
@@ -883,7 +685,7 @@ void QtImage::Picture(PictureRef value) {
         w->update();
 }
 
-QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::Timer, std::move(n), &p) {
+QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d, Kind::Timer, std::move(n), &p) {
     auto* timer = new QTimer();
     timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer, &QTimer::timeout, [this] { Guarded([&] { Fire(*this, OnTimer); }); });
@@ -915,110 +717,6 @@ void QtTimer::Reschedule() {
     } else {
         timer->stop();
     }
-}
-
-// --- TextBox -----------------------------------------------------------------------------
-
-namespace {
-
-EditWidget* EditOf(const Node& node) {
-    return dynamic_cast<EditWidget*>(node.object.data());
-}
-
-// Qt counts UTF-16 units; the toolkit counts characters.
-std::int32_t ToChars(const QString& s, int units) {
-    units = std::clamp(units, 0, static_cast<int>(s.size()));
-    return static_cast<std::int32_t>(QStringView(s).left(units).toUcs4().size());
-}
-
-int ToUnits(const QString& s, std::int32_t chars) {
-    int units = 0;
-    for (std::int32_t c = 0; c < chars && units < s.size(); ++c)
-        units += s.at(units).isHighSurrogate() ? 2 : 1;
-    return std::min(units, static_cast<int>(s.size()));
-}
-
-}  // namespace
-
-QtTextBox::QtTextBox(QtDesktop::Impl& d, Node& p, std::string n) : WidgetImpl(d, Kind::TextBox, std::move(n), &p) {
-    width = 1215;
-    height = 285;
-    Attach(new EditWidget(p.Q()));
-}
-
-// Change is raised only when the text really changes; the caret goes back
-// to the start.
-void QtTextBox::Text(std::string value) {
-    if (value == text)
-        return;
-    text = std::move(value);
-    if (EditWidget* e = EditOf(*this)) {
-        const QSignalBlocker block(e);
-        e->setText(ToQ(text));
-        e->setCursorPosition(0);
-    }
-    Fire(*this, OnChange);
-}
-
-void QtTextBox::TextEdited(const QString& now) {
-    std::string utf8 = FromQ(now);
-    if (utf8 == text)
-        return;
-    text = std::move(utf8);
-    Fire(*this, OnChange);
-}
-
-std::int32_t QtTextBox::SelStart() const {
-    EditWidget* e = EditOf(*this);
-    if (e == nullptr)
-        return 0;
-    const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
-    return ToChars(e->text(), start);
-}
-
-void QtTextBox::SelStart(std::int32_t value) {
-    if (EditWidget* e = EditOf(*this)) {
-        e->deselect();
-        e->setCursorPosition(ToUnits(e->text(), std::max(0, value)));
-    }
-}
-
-std::int32_t QtTextBox::SelLength() const {
-    EditWidget* e = EditOf(*this);
-    if (e == nullptr || !e->hasSelectedText())
-        return 0;
-    const QString t = e->text();
-    const int start = e->selectionStart();
-    return ToChars(t, start + e->selectedText().size()) - ToChars(t, start);
-}
-
-void QtTextBox::SelLength(std::int32_t value) {
-    EditWidget* e = EditOf(*this);
-    if (e == nullptr)
-        return;
-    const QString t = e->text();
-    const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
-    const std::int32_t startChars = ToChars(t, start);
-    const int end = ToUnits(t, startChars + std::max(0, value));
-    if (end <= start) {
-        e->deselect();
-        e->setCursorPosition(start);
-    } else {
-        e->setSelection(start, end - start);
-    }
-}
-
-void QtTextBox::Locked(bool value) {
-    locked = value;
-    if (EditWidget* e = EditOf(*this))
-        e->setReadOnly(value);
-}
-
-// A field lower than one line of its font would cut the text.
-void QtTextBox::SetHeight(float value) {
-    CheckSize(value);
-    height = std::max(value, TextHeight("X"));
-    ApplyGeometry();
 }
 
 }  // namespace korvane::tk::qt

@@ -1,0 +1,639 @@
+// The widget tree both desktops keep, and what they decide alike about it:
+// the fields every widget has (NodeBase), the members every widget kind
+// shares (WidgetBase), and the desktop's registry with the names and window
+// handles of its widgets, the focus, the tab order and the activation
+// (DesktopModel). A desktop supplies the face: what a widget looks like,
+// how real input arrives, timers and the screen.
+//
+// Widgets refer to each other by id, never by pointer, whenever a handler
+// can run in between: any handler may destroy the widget that raised it,
+// its form, or anything else, and the model looks the id up again
+// afterwards.
+//
+// The templates take the desktop's own node type (NodeT, derived from
+// NodeBase<NodeT, DeskT>) and desktop state (DeskT, derived from
+// DesktopModel<DeskT, NodeT>), so the desktop's code sees its own types.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "korvane/errors.h"
+#include "korvane/toolkit/desktop.h"
+#include "korvane/toolkit/widgets.h"
+#include "text.h"
+
+namespace korvane::tk::model {
+
+enum class Kind { Form, UserControl, TextBox, Label, ListBox, Image, Timer };
+
+// Forms, user controls, text boxes and list boxes have windows; labels,
+// images and timers are drawn on (or run in) their container.
+inline bool IsWindowed(Kind kind) {
+    return kind == Kind::Form || kind == Kind::UserControl || kind == Kind::TextBox || kind == Kind::ListBox;
+}
+
+// --- the fields every widget has ---------------------------------------------
+
+template <class NodeT, class DeskT>
+struct NodeBase {
+    NodeBase(DeskT& d, Kind k, std::string n, NodeT* p, Widget& s)
+        : desk(&d), self(&s), kind(k), name(std::move(n)), parent(p), font(std::make_shared<tk::Font>()) {}
+    virtual ~NodeBase() = default;
+    NodeBase(const NodeBase&) = delete;
+    NodeBase& operator=(const NodeBase&) = delete;
+
+    DeskT* desk;  // null once the desktop is gone
+    Widget* self;
+    Kind kind;
+    std::uint64_t id = 0;
+    std::string name;
+    NodeT* parent;  // null for forms, and for children whose parent was destroyed first
+    std::vector<NodeT*> children;
+    Hwnd hwnd = 0;
+    Hwnd foreignParent = 0;  // set when the window was moved under a foreign window
+    int dispatching = 0;     // handlers of this widget on the stack
+    bool visible = true;
+    bool enabled = true;
+    float left = 0, top = 0, width = 0, height = 0;
+    OleColor back = 0xFFFFFF, fore = 0;
+    FontRef font;
+    std::string toolTip;
+    std::int16_t pointer = 0;
+    PictureRef icon;
+
+    bool Windowed() const { return hwnd != 0; }
+
+    // Parent and children may go in either order: whoever goes first
+    // unhooks itself, and the survivors are left pointing at nothing
+    // rather than at a freed widget.
+    void Unlink() {
+        if (parent != nullptr) {
+            auto& siblings = parent->children;
+            siblings.erase(std::remove(siblings.begin(), siblings.end(), static_cast<NodeT*>(this)), siblings.end());
+        }
+        for (NodeT* child : children)
+            child->parent = nullptr;
+    }
+
+    // Refuses negative sizes.
+    void CheckSize(float value) const {
+        if (!(value >= 0))
+            Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
+    }
+
+    // Text in the widget's font, in twips: the lines' height, the longest
+    // line's width.
+    float TextHeight(std::string_view text) const {
+        if (desk == nullptr)
+            return 0;
+        return static_cast<float>(SplitLines(text).size()) * desk->LineHeightPx(*font) * desk->Tpp();
+    }
+    float TextWidth(std::string_view text) const {
+        if (desk == nullptr)
+            return 0;
+        float widest = 0;
+        for (auto line : SplitLines(text))
+            widest = std::max(widest, desk->LineWidthPx(*font, line));
+        return widest * desk->Tpp();
+    }
+
+    virtual float GetHeight() const { return height; }
+    virtual void SetLeft(float value) { left = value; }
+    virtual void SetTop(float value) { top = value; }
+    virtual void SetWidth(float value) {
+        CheckSize(value);
+        width = value;
+    }
+    virtual void SetHeight(float value) {
+        CheckSize(value);
+        height = value;
+    }
+    virtual void SetFont(FontRef value) {
+        if (!value)
+            Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
+        font = std::move(value);
+    }
+    virtual void SetColors(OleColor backColor, OleColor foreColor) {
+        back = backColor;
+        fore = foreColor;
+    }
+    virtual void SetToolTip(std::string value) { toolTip = std::move(value); }
+    virtual void SetPointer(std::int16_t value, PictureRef pointerIcon) {
+        pointer = value;
+        icon = std::move(pointerIcon);
+    }
+    virtual void SetVisible(bool value) = 0;
+    virtual void SetEnabled(bool value) = 0;
+    virtual void Repaint() = 0;
+    // What the widget does with a key or character its handlers left alone.
+    virtual void DefaultKeyDown(std::int16_t /*keyCode*/, std::int16_t /*shift*/) {}
+    virtual void DefaultChar(std::int16_t /*keyAscii*/, std::string_view /*typed*/) {}
+    // A left press at `yPx` pixels below the widget's top edge, before the
+    // press handlers run (list boxes select the row there).
+    virtual void PressAt(float /*yPx*/) {}
+};
+
+// Calls a copy of `handler` (the handler may destroy its own widget, and
+// with it the std::function being run) and reports whether the node
+// survived.
+template <class NodeT, class H, class... Args>
+bool Fire(NodeT& node, const H& handler, Args&... args) {
+    auto* desk = node.desk;
+    const std::uint64_t id = node.id;
+    if (desk == nullptr)
+        return false;
+    if (handler) {
+        H copy = handler;
+        ++node.dispatching;
+        struct Leave {
+            decltype(desk) d;
+            std::uint64_t id;
+            ~Leave() {
+                if (auto* still = d->Get(id))
+                    --still->dispatching;
+            }
+        } leave{desk, id};
+        copy(args...);
+    }
+    return desk->Alive(id);
+}
+
+// --- the members every widget kind has -----------------------------------------
+
+// `Base` is the toolkit interface (Form, ListBox...), `NodeT` the desktop's
+// node.
+template <class Base, class NodeT>
+class WidgetBase : public Base, public NodeT {
+public:
+    template <class DeskT>
+    WidgetBase(DeskT& d, Kind kind, std::string name, NodeT* parent)
+        : NodeT(d, kind, std::move(name), parent, *this), owner_(&d.owner) {}
+
+    const std::string& Name() const override { return this->name; }
+    Desktop& Owner() const override { return *owner_; }
+    Widget* Parent() const override { return this->parent != nullptr ? this->parent->self : nullptr; }
+    Hwnd hWnd() const override { return this->hwnd; }
+
+    bool Visible() const override { return this->visible; }
+    void Visible(bool value) override { this->SetVisible(value); }
+    bool Enabled() const override { return this->enabled; }
+    void Enabled(bool value) override { this->SetEnabled(value); }
+
+    float Left() const override { return this->left; }
+    void Left(float value) override { this->SetLeft(value); }
+    float Top() const override { return this->top; }
+    void Top(float value) override { this->SetTop(value); }
+    float Width() const override { return this->width; }
+    void Width(float value) override { this->SetWidth(value); }
+    float Height() const override { return this->GetHeight(); }
+    void Height(float value) override { this->SetHeight(value); }
+
+    OleColor BackColor() const override { return this->back; }
+    void BackColor(OleColor value) override { this->SetColors(value, this->fore); }
+    OleColor ForeColor() const override { return this->fore; }
+    void ForeColor(OleColor value) override { this->SetColors(this->back, value); }
+    FontRef Font() const override { return this->font; }
+    void Font(FontRef value) override { this->SetFont(std::move(value)); }
+    const std::string& ToolTipText() const override { return this->toolTip; }
+    void ToolTipText(std::string value) override { this->SetToolTip(std::move(value)); }
+
+    std::int16_t MousePointer() const override { return this->pointer; }
+    void MousePointer(std::int16_t value) override { this->SetPointer(value, this->icon); }
+    PictureRef MouseIcon() const override { return this->icon; }
+    void MouseIcon(PictureRef value) override { this->SetPointer(this->pointer, std::move(value)); }
+
+    void SetFocus() override {
+        if (this->desk != nullptr)
+            this->desk->FocusByCode(*this);
+    }
+    void Refresh() override { this->Repaint(); }
+
+private:
+    Desktop* owner_;  // kept, so a widget that outlives its desktop still names it
+};
+
+// --- the desktop's registry, focus and activation --------------------------------
+
+// What a desktop supplies (called on DeskT):
+//   bool ForeignVisible(Hwnd) const     a foreign window is on view
+//   void ShowActivation(Hwnd, bool fromSystem)   raise the newly active window
+//   void FocusMoved(NodeT* now, NodeT* old)      the focus record moved
+//   float LineHeightPx(const Font&) const, float LineWidthPx(const Font&, line) const, float Tpp() const
+template <class DeskT, class NodeT>
+class DesktopModel {
+public:
+    explicit DesktopModel(Desktop& o) : owner(o) { desktopWindow = NewHwnd(); }
+
+    Desktop& owner;
+
+    // Registry, in creation order.
+    std::uint64_t nextId = 1;
+    Hwnd nextHwnd = 0x100;
+    Hdc nextHdc = 0x7000;
+    std::map<std::uint64_t, NodeT*> nodes;
+    std::unordered_map<Hwnd, std::uint64_t> byHwnd;
+    Hwnd desktopWindow = 0;
+
+    // The active window, the focused widget, and the widget each window
+    // had the focus on when it was last active.
+    Hwnd active = 0;
+    std::uint64_t focus = 0;
+    std::map<Hwnd, std::uint64_t> lastFocus;
+
+    // Button presses taken in, counted before anything a press causes runs.
+    std::uint64_t presses = 0;
+
+    // The records of what a person saw and heard.
+    std::vector<MessageBoxRecord> messageBoxes;
+    std::int32_t beeps = 0;
+
+    Hwnd NewHwnd() {
+        const Hwnd h = nextHwnd;
+        nextHwnd += 4;
+        return h;
+    }
+
+    // A new node joins the registry and its parent; edit fields and lists
+    // paint in the window colours, everything else in the button face.
+    void Adopt(NodeT& node) {
+        node.id = nextId++;
+        nodes[node.id] = &node;
+        if (IsWindowed(node.kind)) {
+            node.hwnd = NewHwnd();
+            byHwnd[node.hwnd] = node.id;
+        }
+        if (node.parent != nullptr)
+            node.parent->children.push_back(&node);
+        const bool field = node.kind == Kind::TextBox || node.kind == Kind::ListBox;
+        node.back = Self().SysColor(field ? 5 : 15);
+        node.fore = Self().SysColor(field ? 8 : 18);
+    }
+
+    // No handler runs here: the focus held by the node, or by one of its
+    // children, is simply dropped.
+    void Forget(NodeT& node) {
+        if (Inside(focus, node))
+            focus = 0;
+        nodes.erase(node.id);
+        if (node.hwnd != 0) {
+            byHwnd.erase(node.hwnd);
+            lastFocus.erase(node.hwnd);
+        }
+        if (node.kind == Kind::Form && active == node.hwnd)
+            active = 0;
+    }
+
+    // Node `id` is `node` or lies inside it.
+    bool Inside(std::uint64_t id, const NodeT& node) const {
+        for (const NodeT* n = Get(id); n != nullptr; n = n->parent) {
+            if (n == &node)
+                return true;
+        }
+        return false;
+    }
+
+    NodeT* Get(std::uint64_t id) const {
+        auto it = nodes.find(id);
+        return it == nodes.end() ? nullptr : it->second;
+    }
+    bool Alive(std::uint64_t id) const { return nodes.count(id) != 0; }
+    NodeT* NodeOf(const Widget& widget) const {
+        auto* node = dynamic_cast<NodeT*>(const_cast<Widget*>(&widget));
+        return node != nullptr && node->desk == &Self() ? node : nullptr;
+    }
+    NodeT* NodeOf(Hwnd window) const {
+        auto it = byHwnd.find(window);
+        return it == byHwnd.end() ? nullptr : Get(it->second);
+    }
+    NodeT* FormOf(Hwnd window) const {
+        NodeT* node = NodeOf(window);
+        return node != nullptr && node->kind == Kind::Form ? node : nullptr;
+    }
+
+    // --- names and windows ---
+
+    // A form by name (the newest of that name), then its children by name:
+    // "frmMain.ucvBox.txtCol1", ASCII case-insensitive.
+    Widget* Find(std::string_view path) const {
+        auto dot = path.find('.');
+        auto head = path.substr(0, dot);
+        NodeT* found = nullptr;
+        for (auto it = nodes.rbegin(); it != nodes.rend() && found == nullptr; ++it) {
+            if (it->second->kind == Kind::Form && SameName(it->second->name, head))
+                found = it->second;
+        }
+        while (found != nullptr && dot != std::string_view::npos) {
+            path = path.substr(dot + 1);
+            dot = path.find('.');
+            head = path.substr(0, dot);
+            NodeT* next = nullptr;
+            for (NodeT* child : found->children) {
+                if (SameName(child->name, head)) {
+                    next = child;
+                    break;
+                }
+            }
+            found = next;
+        }
+        return found != nullptr ? found->self : nullptr;
+    }
+
+    Widget* FromHwnd(Hwnd window) const {
+        NodeT* node = NodeOf(window);
+        return node != nullptr ? node->self : nullptr;
+    }
+    Widget* FocusWidget() const {
+        NodeT* node = Get(focus);
+        return node != nullptr ? node->self : nullptr;
+    }
+    Hwnd FocusHwnd() const {
+        NodeT* node = Get(focus);
+        return node != nullptr ? node->hwnd : 0;
+    }
+
+    // The window a windowed widget sits in: its foreign window, or the
+    // nearest windowed container.
+    Hwnd ParentHwnd(Hwnd window) const {
+        NodeT* node = NodeOf(window);
+        if (node == nullptr || node->kind == Kind::Form)
+            return 0;
+        if (node->foreignParent != 0)
+            return node->foreignParent;
+        for (NodeT* p = node->parent; p != nullptr; p = p->parent) {
+            if (p->foreignParent != 0 && !p->Windowed())
+                return p->foreignParent;
+            if (p->Windowed())
+                return p->hwnd;
+        }
+        return 0;
+    }
+
+    // The class name of one of our windows; empty for none. Forms carry
+    // the class name of the native host forms, so the control opens its
+    // drop-down modeless on them.
+    std::string ClassOf(Hwnd window) const {
+        if (window != 0 && window == desktopWindow)
+            return "KorvaneDesktop";
+        NodeT* node = NodeOf(window);
+        if (node == nullptr)
+            return {};
+        switch (node->kind) {
+            case Kind::Form:
+                return "ThunderForm";
+            case Kind::UserControl:
+                return "KorvaneUserControl";
+            case Kind::TextBox:
+                return "KorvaneTextBox";
+            case Kind::ListBox:
+                return "KorvaneListBox";
+            default:
+                return {};
+        }
+    }
+
+    // The form or foreign window holding the node; 0 if orphaned.
+    Hwnd TopOf(const NodeT& node) const {
+        for (const NodeT* n = &node; n != nullptr; n = n->parent) {
+            if (n->foreignParent != 0)
+                return n->foreignParent;
+            if (n->kind == Kind::Form)
+                return n->hwnd;
+        }
+        return 0;
+    }
+
+    // --- focus and activation ---
+
+    bool EffectivelyVisible(const NodeT& node) const {
+        for (const NodeT* n = &node; n != nullptr; n = n->parent) {
+            if (!n->visible)
+                return false;
+            if (n->foreignParent != 0)
+                return Self().ForeignVisible(n->foreignParent);
+            if (n->kind == Kind::Form)
+                return true;
+        }
+        return false;  // its form was destroyed
+    }
+
+    bool EffectivelyEnabled(const NodeT& node) const {
+        for (const NodeT* n = &node; n != nullptr; n = n->parent) {
+            if (!n->enabled)
+                return false;
+            if (n->foreignParent != 0 || n->kind == Kind::Form)
+                return true;
+        }
+        return false;
+    }
+
+    bool CanFocus(const NodeT& node) const {
+        return node.Windowed() && EffectivelyVisible(node) && EffectivelyEnabled(node);
+    }
+
+    // A container's focus stops in creation order. A user control whose own
+    // children can take the focus is not a stop itself; one with none (its
+    // fields hidden) takes the focus and the keys itself.
+    static void CollectStops(const NodeT& container, std::vector<NodeT*>& out) {
+        for (NodeT* child : container.children) {
+            if (child->foreignParent != 0 || !child->visible || !child->enabled)
+                continue;
+            if (child->kind == Kind::UserControl) {
+                const auto before = out.size();
+                CollectStops(*child, out);
+                if (out.size() == before)
+                    out.push_back(child);
+            } else if (child->Windowed()) {
+                out.push_back(child);
+            }
+        }
+    }
+
+    // Focus given to a form or a user control goes on to its first stop.
+    NodeT* FocusTarget(NodeT& node) const {
+        if (node.kind != Kind::Form && node.kind != Kind::UserControl)
+            return &node;
+        std::vector<NodeT*> stops;
+        CollectStops(node, stops);
+        return stops.empty() ? &node : stops.front();
+    }
+
+    std::vector<NodeT*> TabStops(Hwnd window) const {
+        std::vector<NodeT*> stops;
+        if (NodeT* form = FormOf(window)) {
+            CollectStops(*form, stops);
+            return stops;
+        }
+        if (window == 0)
+            return stops;
+        for (const auto& [id, node] : nodes) {  // the windows moved into a foreign window
+            if (node->foreignParent != window || !node->visible || !node->enabled)
+                continue;
+            const auto before = stops.size();
+            CollectStops(*node, stops);
+            if (stops.size() == before && node->Windowed())
+                stops.push_back(node);
+        }
+        return stops;
+    }
+
+    // Tab and Shift+Tab: the next stop of the active window, wrapping.
+    NodeT* NextStop(bool backwards) const {
+        auto stops = TabStops(active);
+        if (stops.empty())
+            return nullptr;
+        const auto count = static_cast<std::ptrdiff_t>(stops.size());
+        std::ptrdiff_t at = -1;
+        for (std::ptrdiff_t i = 0; i < count; ++i) {
+            if (stops[static_cast<std::size_t>(i)]->id == focus)
+                at = i;
+        }
+        std::ptrdiff_t next = 0;
+        if (at < 0) {
+            next = backwards ? count - 1 : 0;
+        } else {
+            next = (at + (backwards ? count - 1 : 1)) % count;
+        }
+        return stops[static_cast<std::size_t>(next)];
+    }
+
+    // Moves the focus without touching the activation: LostFocus on the old
+    // widget, then GotFocus on the new one unless a LostFocus handler has
+    // sent the focus elsewhere meanwhile.
+    void SetFocusTo(NodeT* node) {
+        const std::uint64_t newId = node != nullptr ? node->id : 0;
+        if (newId == focus)
+            return;
+        const std::uint64_t oldId = focus;
+        focus = newId;
+        if (node != nullptr)
+            lastFocus[TopOf(*node)] = newId;
+        Self().FocusMoved(node, Get(oldId));
+        if (NodeT* old = Get(oldId))
+            Fire(*old, old->self->OnLostFocus);
+        if (NodeT* now = Get(newId); now != nullptr && focus == newId)
+            Fire(*now, now->self->OnGotFocus);
+    }
+
+    // SetFocus from code: refused for widgets a person could not reach; a
+    // widget on another window activates that window first.
+    void FocusByCode(NodeT& node) {
+        if (!CanFocus(node))
+            Raise(ErrorCode::ToolkitCantSetFocus, node.name);
+        NodeT* target = FocusTarget(node);
+        const std::uint64_t targetId = target->id;
+        const Hwnd top = TopOf(*target);
+        if (top != active) {
+            Activate(top, false);
+            target = Get(targetId);
+            if (target == nullptr || !CanFocus(*target))
+                return;
+        }
+        SetFocusTo(target);
+    }
+
+    // Deactivate goes to the old form after the new one is already active,
+    // so a handler that hides the old form does not hand the activation
+    // back to it. `fromSystem`: the window system has made it active
+    // already.
+    void Activate(Hwnd window, bool restoreFocus, bool fromSystem = false) {
+        if (window == active) {
+            NodeT* current = Get(focus);
+            if (restoreFocus && (current == nullptr || TopOf(*current) != window))
+                RestoreFocus(window);
+            return;
+        }
+        const Hwnd old = active;
+        active = window;
+        Self().ShowActivation(window, fromSystem);
+        if (NodeT* oldForm = FormOf(old))
+            Fire(*oldForm, static_cast<Form*>(oldForm->self)->OnDeactivate);
+        if (active != window)
+            return;
+        if (NodeT* newForm = FormOf(window))
+            Fire(*newForm, static_cast<Form*>(newForm->self)->OnActivate);
+        if (active != window)
+            return;
+        if (restoreFocus)
+            RestoreFocus(window);
+    }
+
+    // The widget that had the focus when the window was last active, else
+    // its first stop, else the form itself.
+    void RestoreFocus(Hwnd window) {
+        NodeT* target = nullptr;
+        if (window != 0) {
+            auto last = lastFocus.find(window);
+            NodeT* was = last != lastFocus.end() ? Get(last->second) : nullptr;
+            if (was != nullptr && TopOf(*was) == window && CanFocus(*was))
+                target = was;
+            if (target == nullptr) {
+                auto stops = TabStops(window);
+                if (!stops.empty())
+                    target = stops.front();
+            }
+            NodeT* form = FormOf(window);
+            if (target == nullptr && form != nullptr && CanFocus(*form))
+                target = form;
+        }
+        SetFocusTo(target);
+    }
+
+    // After a widget was hidden or disabled: a focus it can no longer hold
+    // goes to its form, or nowhere.
+    void CheckFocus() {
+        NodeT* current = Get(focus);
+        if (current == nullptr || CanFocus(*current))
+            return;
+        NodeT* form = FormOf(TopOf(*current));
+        SetFocusTo(form != nullptr && CanFocus(*form) ? form : nullptr);
+    }
+
+    // Paints the user controls of a subtree that are now on view.
+    void PaintTree(NodeT& root) {
+        std::vector<std::uint64_t> controls;
+        std::vector<NodeT*> pending{&root};
+        while (!pending.empty()) {
+            NodeT* n = pending.back();
+            pending.pop_back();
+            if (!n->visible)
+                continue;
+            if (n->kind == Kind::UserControl)
+                controls.push_back(n->id);
+            for (auto it = n->children.rbegin(); it != n->children.rend(); ++it)
+                pending.push_back(*it);
+        }
+        for (std::uint64_t id : controls) {
+            if (NodeT* n = Get(id); n != nullptr && EffectivelyVisible(*n))
+                n->Repaint();
+        }
+    }
+
+    // A message box as the user would see it: the title falls back to the
+    // application's.
+    void RecordMessageBox(std::string_view prompt, int style, std::string_view title, const std::string& appTitle) {
+        messageBoxes.push_back({std::string(prompt), style, title.empty() ? appTitle : std::string(title)});
+    }
+
+private:
+    DeskT& Self() { return static_cast<DeskT&>(*this); }
+    const DeskT& Self() const { return static_cast<const DeskT&>(*this); }
+};
+
+// Copies a class name into the caller's buffer of `maxCount` characters
+// (the terminator included); returns the characters copied.
+inline std::int32_t CopyClassName(const std::string& cls, std::string& name, std::int32_t maxCount) {
+    if (cls.empty() || maxCount <= 0)
+        return 0;
+    name = cls.substr(0, static_cast<std::size_t>(maxCount - 1));
+    return static_cast<std::int32_t>(name.size());
+}
+
+}  // namespace korvane::tk::model

@@ -1,0 +1,177 @@
+// The private model behind the Qt desktop: the state every widget shares
+// (Node, which owns its Qt object), the desktop's own state (Impl) with its
+// registry, focus and activation, and the template that gives each widget
+// kind the members common to all widgets.
+//
+// The desktop keeps its own account of the focus and the active window and
+// moves Qt after it: a code path that sets the focus must see the focus at
+// once, while Qt only settles it when the window system has answered. What
+// the user does arrives as Qt events and is folded into the same account.
+//
+// Widgets refer to each other by id whenever a handler can run in between:
+// any handler may destroy the widget that raised it, its form, or anything
+// else. A Qt object whose handler is still on the stack is deleted later.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "../model/text.h"
+#include "../model/tree.h"
+#include "korvane/toolkit/qt.h"
+
+class QEventLoop;
+class QFont;
+class QKeyEvent;
+class QMouseEvent;
+class QTimer;
+
+namespace korvane::tk::qt {
+
+using model::Fire;
+using model::Kind;
+
+// --- text (fonts.cpp) and input codes (input.cpp) ------------------------------
+
+QString ToQ(std::string_view utf8);
+std::string FromQ(const QString& text);
+// The Qt font for a toolkit font: a face the machine does not have falls
+// back to the desktop's sans-serif, while the font object keeps its name.
+QFont ToQFont(const Font& font);
+using model::SameName;
+using model::SplitLines;
+std::int16_t KeyCodeOf(const QKeyEvent& event);  // 0 for keys the control has no code for
+std::int16_t ShiftOf(Qt::KeyboardModifiers modifiers);
+std::int16_t ButtonOf(Qt::MouseButton button);
+std::int16_t ButtonsOf(Qt::MouseButtons buttons);
+// The KeyAscii a key makes (0 for none): its text's code point, or the
+// control character of Backspace, Enter, Escape; none with Ctrl or Alt.
+std::int16_t CharOf(const QKeyEvent& event, std::int16_t keyCode);
+QColor ToQColor(OleColor color);
+OleColor FromQColor(const QColor& color);
+
+// --- the shared part of every widget -----------------------------------------
+
+struct Node : model::NodeBase<Node, QtDesktop::Impl> {
+    Node(QtDesktop::Impl& desk, Kind kind, std::string name, Node* parent, Widget& self);
+    ~Node() override;
+
+    QPointer<QObject> object;
+
+    QWidget* Q() const { return qobject_cast<QWidget*>(object.data()); }
+    // Takes the Qt object; called once by each widget kind's constructor.
+    void Attach(QObject* created);
+
+    // The model's changes, carried over to the Qt widget.
+    void SetWidth(float value) override;
+    void SetHeight(float value) override;
+    void SetLeft(float value) override;
+    void SetTop(float value) override;
+    void SetVisible(bool value) override;
+    void SetEnabled(bool value) override;
+    void SetFont(FontRef value) override;
+    void SetColors(OleColor backColor, OleColor foreColor) override;
+    void SetToolTip(std::string value) override;
+    void SetPointer(std::int16_t value, PictureRef pointerIcon) override;
+    void Repaint() override;
+    // Puts the Qt widget where the twips say.
+    virtual void ApplyGeometry();
+    void ApplyPalette();
+    void ApplyFont();
+    void ApplyCursor();
+
+    // Input from Qt, as the toolkit's events. Each returns false when the
+    // widget died in a handler.
+    bool RaiseMouse(const MouseHandler& handler, std::int16_t button, std::int16_t shift, QPointF posPx);
+    // KeyDown with the translated code; `code` and `shift` come back as
+    // the handler left them. Keys without a code raise nothing.
+    bool RaiseKeyDown(const QKeyEvent& event, std::int16_t& code, std::int16_t& shift);
+    bool RaiseKeyPress(std::int16_t& ascii);
+    bool RaiseKeyUp(const QKeyEvent& event);
+};
+
+// --- the desktop's state -------------------------------------------------------
+
+struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
+    struct Foreign {
+        QPointer<QWidget> Window;
+        std::string ClassName;
+    };
+    struct ModalLoop {
+        std::uint64_t Form = 0;
+        QEventLoop* Loop = nullptr;
+    };
+
+    Impl(QtDesktop& owner, Options options);
+    ~Impl();
+
+    Options options;
+    AppInfo app;
+    std::int16_t tpp = 15;
+    bool recordMessageBoxes = false;
+    int msgBoxAnswer = 1;
+    std::int16_t screenPointer = 0;
+    bool overrideCursor = false;
+    std::map<Hdc, std::vector<Rect>> focusRects;
+    std::int64_t startMs = 0;
+    // The last press counted, which Qt hands to each parent in turn while
+    // the children ignore it.
+    const QEvent* lastPress = nullptr;
+    std::uint64_t lastPressTime = 0;
+    std::unique_ptr<QObject> filter;  // application-wide event filter
+
+    std::unordered_map<const QObject*, std::uint64_t> byObject;
+    std::map<Hwnd, Foreign> foreign;
+    int settingFocus = 0;  // our own moves of Qt's focus, not the user's
+    std::vector<ModalLoop> modalLoops;
+    // Tool windows (drop-down lists) and the form that was active when they
+    // opened: they close with it, so none is left on the screen alone.
+    std::map<std::uint64_t, Hwnd> toolOwners;
+
+    // registry (desktop.cpp)
+    void Unregister(Node& node);
+    Node* NodeOfObject(const QObject* object) const;
+    float Tpp() const { return tpp; }
+    int ToPx(float twips) const;
+    std::uint32_t SysColor(int index) const;
+    bool IsToolWindow(std::string_view formName) const;
+
+    // fonts (fonts.cpp)
+    float LineHeightPx(const Font& font) const;
+    float LineWidthPx(const Font& font, std::string_view line) const;
+
+    // windows, focus and activation (focus.cpp)
+    Rect RectPx(const Node& node) const;
+    void UpdateFocusPolicy(Node* container);
+    // What the model asks of the desktop.
+    bool ForeignVisible(Hwnd window) const;
+    void ShowActivation(Hwnd window, bool fromSystem);
+    void FocusMoved(Node* now, Node* old);
+    // Qt's side: the user moved the focus or the activation.
+    void QtFocusIn(QWidget* widget);
+    void QtActivated(QWidget* window);
+    void QtPressed(QWidget* widget);
+    bool ToolWindowActive() const;
+    void QtApplicationDeactivated();
+
+    // forms (widgets.cpp)
+    void ShowForm(std::uint64_t form, int modal);
+    void HideForm(std::uint64_t form);
+    void HideOwnedToolWindows(Hwnd owner);
+    void RunModal(std::uint64_t form);
+    void EraseFocusRects(Hdc dc, const QRect& areaPx);
+};
+
+// --- the members every widget kind has --------------------------------------------
+
+template <class Base>
+using WidgetImpl = model::WidgetBase<Base, Node>;
+
+}  // namespace korvane::tk::qt

@@ -1,0 +1,157 @@
+// Keyboard focus and window activation on Qt. What the focus, the tab order
+// and the Activate / Deactivate / GotFocus / LostFocus order are lives in the
+// model (model/tree.h): code moves the model's account at once and Qt after
+// it (here); the user's clicks, Tab presses and window switches arrive from
+// Qt and move the same account.
+#include <QApplication>
+#include <QTimer>
+#include <algorithm>
+
+#include "korvane/errors.h"
+#include "widget_kinds.h"
+
+namespace korvane::tk::qt {
+
+using Impl = QtDesktop::Impl;
+
+Rect Impl::RectPx(const Node& node) const {
+    QWidget* w = node.Q();
+    if (w == nullptr)
+        return {};
+    if (w->isWindow()) {
+        const QRect g = w->frameGeometry();
+        return {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    }
+    const QPoint at = w->mapToGlobal(QPoint(0, 0));
+    return {at.x(), at.y(), at.x() + w->width(), at.y() + w->height()};
+}
+
+bool Impl::ForeignVisible(Hwnd window) const {
+    auto it = foreign.find(window);
+    return it != foreign.end() && it->second.Window && it->second.Window->isVisible();
+}
+
+// A user control takes the focus itself (and Qt's Tab stops on it) only
+// while none of its children can.
+void Impl::UpdateFocusPolicy(Node* container) {
+    if (container == nullptr || container->kind != Kind::UserControl)
+        return;
+    QWidget* w = container->Q();
+    if (w == nullptr)
+        return;
+    std::vector<Node*> stops;
+    CollectStops(*container, stops);
+    w->setFocusPolicy(stops.empty() ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+// Qt's focus follows the model's; a window that is not active yet takes it
+// when it becomes so.
+void Impl::FocusMoved(Node* now, Node* old) {
+    if (now != nullptr) {
+        if (QWidget* w = now->Q()) {
+            ++settingFocus;
+            w->setFocus(Qt::OtherFocusReason);
+            --settingFocus;
+        }
+    }
+    if (old != nullptr) {
+        if (QWidget* w = old->Q())
+            w->update();
+    }
+}
+
+// The window the model made active is raised and, unless it is a tool
+// window that does not take the X focus, activated on the screen; one the
+// window system made active already is left alone.
+void Impl::ShowActivation(Hwnd window, bool fromSystem) {
+    if (fromSystem || window == 0)
+        return;
+    QWidget* w = nullptr;
+    if (Node* form = FormOf(window)) {
+        w = form->Q();
+    } else if (auto it = foreign.find(window); it != foreign.end()) {
+        w = it->second.Window.data();
+    }
+    if (w != nullptr && w->isVisible()) {
+        ++settingFocus;
+        w->raise();
+        if ((w->windowFlags() & Qt::WindowDoesNotAcceptFocus) == 0)
+            w->activateWindow();
+        --settingFocus;
+    }
+}
+
+// --- what the user did, as Qt reports it ------------------------------------------------
+
+// A widget of ours got Qt's focus from a click, Tab or the window becoming
+// active; a widget that is not ours (a host's own button) takes the focus
+// away from all of ours.
+void Impl::QtFocusIn(QWidget* widget) {
+    if (settingFocus > 0)
+        return;
+    Node* node = nullptr;
+    for (QObject* o = widget; o != nullptr && node == nullptr; o = o->parent())
+        node = NodeOfObject(o);
+    if (node != nullptr && !CanFocus(*node))
+        return;
+    if (node != nullptr) {
+        const Hwnd top = TopOf(*node);
+        if (top != active)
+            Activate(top, false, true);
+        if (Node* still = Get(node->id))
+            SetFocusTo(still);
+        return;
+    }
+    SetFocusTo(nullptr);
+}
+
+void Impl::QtActivated(QWidget* window) {
+    if (settingFocus > 0)
+        return;
+    for (const auto& [id, node] : nodes) {
+        if (node->kind == Kind::Form && node->Q() == window) {
+            if (node->visible && active != node->hwnd)
+                Activate(node->hwnd, false, true);
+            return;
+        }
+    }
+    for (const auto& [hwnd, f] : foreign) {
+        if (f.Window == window && active != hwnd) {
+            Activate(hwnd, false, true);
+            return;
+        }
+    }
+}
+
+bool Impl::ToolWindowActive() const {
+    Node* form = FormOf(active);
+    return form != nullptr && static_cast<QtForm*>(form)->toolWindow;
+}
+
+// A press activates the window it lands in at once, as the window system
+// does (Qt's own word on the activation may come later, or never when the
+// active window is a tool window that does not take the X focus). A press on
+// a windowless widget while a drop-down list is open is left to the
+// control's handlers: they close the list themselves.
+void Impl::QtPressed(QWidget* widget) {
+    if (settingFocus > 0 || widget == nullptr)
+        return;
+    Node* node = nullptr;
+    for (QObject* o = widget; o != nullptr && node == nullptr; o = o->parent())
+        node = NodeOfObject(o);
+    if (node != nullptr && !node->Windowed() && ToolWindowActive())
+        return;
+    QtActivated(widget->window());
+}
+
+// The whole application lost the activation (the user went to another
+// program): no window of ours is active and nothing of ours has the focus.
+void Impl::QtApplicationDeactivated() {
+    if (settingFocus > 0 || !modalLoops.empty())
+        return;
+    if (QApplication::activeWindow() != nullptr || QGuiApplication::applicationState() == Qt::ApplicationActive)
+        return;
+    Activate(0, true, true);
+}
+
+}  // namespace korvane::tk::qt

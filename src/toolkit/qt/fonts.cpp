@@ -1,0 +1,59 @@
+// Fonts, text and colours between the toolkit and Qt: UTF-8 and QString,
+// toolkit fonts and Qt fonts (with the fallback for faces the machine
+// lacks), the text measurements of every widget, and colour values.
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <algorithm>
+
+#include "desktop.h"
+
+namespace korvane::tk::qt {
+
+QString ToQ(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string FromQ(const QString& text) {
+    return text.toStdString();
+}
+
+// Faces are looked up once each; a face the font database does not know
+// (the classic default "MS Sans Serif" on most machines) is drawn in the
+// desktop's general sans-serif face at the same size.
+QFont ToQFont(const Font& font) {
+    static std::map<std::string, QString> faces;
+    auto it = faces.find(font.Name);
+    if (it == faces.end()) {
+        const QString wanted = ToQ(font.Name);
+        QString face = wanted;
+        if (!QFontDatabase::hasFamily(wanted))
+            face = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+        it = faces.emplace(font.Name, face).first;
+    }
+    QFont q(it->second);
+    q.setPointSizeF(std::max(1.0, static_cast<double>(font.Size)));
+    q.setBold(font.Bold);
+    q.setItalic(font.Italic);
+    q.setUnderline(font.Underline);
+    q.setStrikeOut(font.Strikethrough);
+    return q;
+}
+
+float QtDesktop::Impl::LineHeightPx(const Font& font) const {
+    return static_cast<float>(std::max(1, QFontMetrics(ToQFont(font)).height()));
+}
+
+float QtDesktop::Impl::LineWidthPx(const Font& font, std::string_view line) const {
+    return static_cast<float>(QFontMetrics(ToQFont(font)).horizontalAdvance(ToQ(line)));
+}
+
+QColor ToQColor(OleColor c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+OleColor FromQColor(const QColor& c) {
+    return Rgb(c.red(), c.green(), c.blue());
+}
+
+}  // namespace korvane::tk::qt

@@ -1,0 +1,232 @@
+// The list box on Qt: the model's list box (entries, selection, top row,
+// whole-row height, keys) measured in Qt's fonts; the Qt widget draws it
+// and turns the user's keys, presses, wheel and scroll bar into changes.
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "korvane/errors.h"
+#include "widget_kinds.h"
+
+namespace korvane::tk::qt {
+
+namespace {
+
+constexpr int kRowsPerNotch = 3;
+
+}  // namespace
+
+ListWidget* ListOf(const QtListBox& list) {
+    return dynamic_cast<ListWidget*>(list.object.data());
+}
+
+QtListBox* ListBoxOf(Node* node) {
+    return node != nullptr && node->kind == Kind::ListBox ? static_cast<QtListBox*>(node) : nullptr;
+}
+
+// --- Qt side --------------------------------------------------------------------------
+
+ListWidget::ListWidget(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(false);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (syncing_ == 0 && node != nullptr && node->desk != nullptr)
+            Guarded([&] { static_cast<QtListBox*>(node)->UserScroll(value); });
+    });
+}
+
+void ListWidget::SyncScrollBar() {
+    auto* list = ListBoxOf(node);
+    if (list == nullptr)
+        return;
+    ++syncing_;
+    QScrollBar* bar = verticalScrollBar();
+    const int rows = std::max(1, list->VisibleRows());
+    bar->setRange(0, list->MaxTop());
+    bar->setPageStep(rows);
+    bar->setSingleStep(1);
+    bar->setValue(list->TopIndex());
+    --syncing_;
+}
+
+void ListWidget::paintEvent(QPaintEvent*) {
+    auto* list = ListBoxOf(node);
+    if (list == nullptr || list->desk == nullptr)
+        return;
+    QPainter p(viewport());
+    const QColor base = ToQColor(list->back);
+    p.fillRect(viewport()->rect(), base);
+    p.setFont(ToQFont(*list->font));
+    const int row = static_cast<int>(list->RowPx());
+    const int rows = list->VisibleRows() + 1;  // and the part of a row below
+    const QColor highlight = ToQColor(list->desk->SysColor(syscolor::Highlight));
+    const QColor highlightText = ToQColor(list->desk->SysColor(syscolor::HighlightText));
+    for (int i = 0; i < rows; ++i) {
+        const std::int32_t index = list->FirstShown() + i;
+        if (index >= list->ListCount())
+            break;
+        const QRect r(0, i * row, viewport()->width(), row);
+        const bool selected = index == list->SelectedIndex();
+        if (selected)
+            p.fillRect(r, highlight);
+        p.setPen(selected ? highlightText : ToQColor(list->fore));
+        p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   ToQ(list->EntryText(index)));
+        if (selected && hasFocus()) {
+            QPen pen(highlightText);
+            pen.setStyle(Qt::DotLine);
+            p.setPen(pen);
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+        }
+    }
+}
+
+// Navigation keys and the first-letter jump are the list's own handling.
+void ListWidget::keyPressEvent(QKeyEvent* e) {
+    Keys(
+        *this, *e,
+        [&](std::int16_t code, std::int16_t s) {
+            if (Node* n = NodeOfWidget(this))
+                n->DefaultKeyDown(code, s);
+        },
+        [&](std::int16_t ascii, bool asTyped) {
+            if (Node* n = NodeOfWidget(this))
+                n->DefaultChar(ascii,
+                               asTyped ? FromQ(e->text())
+                                       : model::EncodeUtf8(static_cast<char32_t>(static_cast<std::uint16_t>(ascii))));
+        });
+}
+
+void ListWidget::keyReleaseEvent(QKeyEvent* e) {
+    KeyUp(*this, *e);
+}
+
+// Positions reach the control in twips of the list, its frame included.
+void ListWidget::mousePressEvent(QMouseEvent* e) {
+    e->accept();
+    Node* n = node;
+    if (n == nullptr || n->desk == nullptr)
+        return;
+    const QPointF at = e->position() + QPointF(viewport()->pos());
+    Guarded([&] {
+        QtDesktop::Impl* desk = n->desk;
+        const std::uint64_t id = n->id;
+        if (e->button() == Qt::LeftButton) {
+            n->PressAt(static_cast<float>(at.y()));
+            n = desk->Get(id);
+            if (n == nullptr)
+                return;
+        }
+        n->RaiseMouse(n->self->OnMouseDown, ButtonOf(e->button()), ShiftOf(e->modifiers()), at);
+    });
+}
+
+void ListWidget::mouseMoveEvent(QMouseEvent* e) {
+    e->accept();
+    if (node == nullptr || node->desk == nullptr)
+        return;
+    const QPointF at = e->position() + QPointF(viewport()->pos());
+    Guarded([&] { node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(e->buttons()), ShiftOf(e->modifiers()), at); });
+}
+
+void ListWidget::mouseReleaseEvent(QMouseEvent* e) {
+    e->accept();
+    if (node == nullptr || node->desk == nullptr)
+        return;
+    const QPointF at = e->position() + QPointF(viewport()->pos());
+    Guarded([&] { node->RaiseMouse(node->self->OnMouseUp, ButtonOf(e->button()), ShiftOf(e->modifiers()), at); });
+}
+
+// Three rows a notch, as a scroll bar move: the list raises Scroll, and the
+// control keeps the other list of its pair in line.
+void ListWidget::wheelEvent(QWheelEvent* e) {
+    e->accept();
+    auto* list = ListBoxOf(node);
+    if (list == nullptr || list->desk == nullptr)
+        return;
+    const int notches = e->angleDelta().y() / 120;
+    if (notches == 0)
+        return;
+    Guarded([&] {
+        QtListBox* target = list;
+        // A list whose scroll-bar strip lies under another list (the left
+        // column of a pair, whose right neighbour shows the only scroll bar)
+        // scrolls through that one, whose Scroll keeps both in line.
+        if (!list->OnScroll && list->parent != nullptr) {
+            for (Node* sibling : list->parent->children) {
+                QtListBox* other = ListBoxOf(sibling);
+                if (other != nullptr && other != list && other->OnScroll && other->visible &&
+                    other->left > list->left && other->left < list->left + list->width) {
+                    target = other;
+                    break;
+                }
+            }
+        }
+        target->UserScroll(target->TopIndex() - notches * kRowsPerNotch);
+    });
+}
+
+void ListWidget::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    viewport()->update();
+    if (node != nullptr && node->desk != nullptr)
+        Guarded([&] { node->desk->QtFocusIn(this); });
+}
+
+// --- toolkit side -------------------------------------------------------------------------
+
+QtListBox::QtListBox(QtDesktop::Impl& d, Node& p, std::string n) : ListBoxModel(d, Kind::ListBox, std::move(n), &p) {
+    width = 1215;
+    RequestHeight(1035);
+    Attach(new ListWidget(p.Q()));
+    ApplyGeometry();
+}
+
+float QtListBox::RowPx() const {
+    return desk != nullptr ? desk->LineHeightPx(*font) : 1;
+}
+
+float QtListBox::TwipsPerPixelY() const {
+    return desk != nullptr ? desk->Tpp() : 0;
+}
+
+void QtListBox::RaiseClick() {
+    Fire(*this, OnClick);
+}
+
+void QtListBox::RaiseScroll() {
+    Fire(*this, OnScroll);
+}
+
+void QtListBox::Changed() {
+    if (ListWidget* w = ListOf(*this)) {
+        w->SyncScrollBar();
+        w->viewport()->update();
+    }
+}
+
+// A screen reader hears of the new row.
+void QtListBox::SelectionChanged() {
+    Changed();
+    if (ListWidget* w = ListOf(*this); w != nullptr && QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(w, ToQ(List(ListIndex())));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void QtListBox::GeometryChanged() {
+    ApplyGeometry();
+    Changed();
+}
+
+}  // namespace korvane::tk::qt
