@@ -136,6 +136,24 @@ void HeadlessDesktop::Impl::PlaceInZOrder(Hwnd window, Hwnd insertAfter) {
     }
 }
 
+bool HeadlessDesktop::Impl::IsForeign(Hwnd window) const {
+    auto it = tops.find(window);
+    return it != tops.end() && it->second.Form == 0;
+}
+
+bool HeadlessDesktop::Impl::ForeignRect(Hwnd window, Rect& rect) const {
+    rect = tops.at(window).BoundsPx;
+    return true;
+}
+
+std::string HeadlessDesktop::Impl::ForeignClass(Hwnd window) const {
+    return tops.at(window).ClassName;
+}
+
+Rect HeadlessDesktop::Impl::ScreenRect() const {
+    return {0, 0, options.ScreenWidthPx, options.ScreenHeightPx};
+}
+
 bool HeadlessDesktop::Impl::TopVisible(Hwnd window) const {
     auto it = tops.find(window);
     if (it == tops.end())
@@ -161,35 +179,26 @@ HeadlessDesktop::HeadlessDesktop() : HeadlessDesktop(Options{}) {}
 HeadlessDesktop::HeadlessDesktop(Options options) : impl_(std::make_unique<Impl>(*this, options)) {}
 HeadlessDesktop::~HeadlessDesktop() = default;
 
-namespace {
-Node& ParentNode(const HeadlessDesktop::Impl& impl, Widget& parent) {
-    Node* node = impl.NodeOf(parent);
-    if (node == nullptr)
-        Raise(ErrorCode::InvalidProcedureCall, "the parent belongs to another desktop");
-    return *node;
-}
-}  // namespace
-
 std::unique_ptr<Form> HeadlessDesktop::CreateForm(std::string name) {
     return std::make_unique<HeadlessForm>(*impl_, std::move(name));
 }
 std::unique_ptr<UserControl> HeadlessDesktop::CreateUserControl(Widget& parent, std::string name, tk::Ambient ambient) {
-    return std::make_unique<HeadlessUserControl>(*impl_, ParentNode(*impl_, parent), std::move(name), ambient);
+    return std::make_unique<HeadlessUserControl>(*impl_, impl_->OwnNode(parent), std::move(name), ambient);
 }
 std::unique_ptr<TextBox> HeadlessDesktop::CreateTextBox(Widget& parent, std::string name) {
-    return std::make_unique<HeadlessTextBox>(*impl_, ParentNode(*impl_, parent), std::move(name));
+    return std::make_unique<HeadlessTextBox>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
 std::unique_ptr<Label> HeadlessDesktop::CreateLabel(Widget& parent, std::string name) {
-    return std::make_unique<HeadlessLabel>(*impl_, ParentNode(*impl_, parent), std::move(name));
+    return std::make_unique<HeadlessLabel>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
 std::unique_ptr<ListBox> HeadlessDesktop::CreateListBox(Widget& parent, std::string name) {
-    return std::make_unique<HeadlessListBox>(*impl_, ParentNode(*impl_, parent), std::move(name));
+    return std::make_unique<HeadlessListBox>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
 std::unique_ptr<Image> HeadlessDesktop::CreateImage(Widget& parent, std::string name) {
-    return std::make_unique<HeadlessImage>(*impl_, ParentNode(*impl_, parent), std::move(name));
+    return std::make_unique<HeadlessImage>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
 std::unique_ptr<Timer> HeadlessDesktop::CreateTimer(Widget& parent, std::string name) {
-    return std::make_unique<HeadlessTimer>(*impl_, ParentNode(*impl_, parent), std::move(name));
+    return std::make_unique<HeadlessTimer>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
 
 // --- screen and application globals ----------------------------------------
@@ -244,20 +253,7 @@ Hwnd HeadlessDesktop::GetFocus() {
 }
 
 std::int32_t HeadlessDesktop::GetWindowRect(Hwnd window, Rect& rect) {
-    if (window != 0 && window == impl_->desktopWindow) {
-        rect = {0, 0, impl_->options.ScreenWidthPx, impl_->options.ScreenHeightPx};
-        return 1;
-    }
-    auto top = impl_->tops.find(window);
-    if (top != impl_->tops.end() && top->second.Form == 0) {
-        rect = top->second.BoundsPx;
-        return 1;
-    }
-    Node* node = impl_->NodeOf(window);
-    if (node == nullptr)
-        return 0;
-    rect = impl_->RectPx(*node);
-    return 1;
+    return impl_->WindowRect(window, rect);
 }
 
 Hwnd HeadlessDesktop::GetParent(Hwnd window) {
@@ -265,9 +261,7 @@ Hwnd HeadlessDesktop::GetParent(Hwnd window) {
 }
 
 std::int32_t HeadlessDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
-    auto top = impl_->tops.find(window);
-    const std::string cls = top != impl_->tops.end() ? top->second.ClassName : impl_->ClassOf(window);
-    return model::CopyClassName(cls, name, maxCount);
+    return model::CopyClassName(impl_->ClassOf(window), name, maxCount);
 }
 
 // Moves, sizes and restacks; with NoMove and NoSize only the stacking (and
@@ -394,7 +388,7 @@ Hwnd HeadlessDesktop::CreateForeignWindow(std::string className, Rect boundsPx) 
 }
 
 void HeadlessDesktop::Reparent(Widget& child, Hwnd newParent) {
-    Node& node = ParentNode(*impl_, child);
+    Node& node = impl_->OwnNode(child);
     auto top = impl_->tops.find(newParent);
     if (top == impl_->tops.end() || top->second.Form != 0) {
         node.foreignParent = 0;  // back under its own parent

@@ -111,14 +111,20 @@ struct HeadlessDesktop::Impl : model::DesktopModel<HeadlessDesktop::Impl, Node> 
     std::vector<Hwnd> VisibleZOrder() const;
     bool TopVisible(Hwnd window) const;
 
-    // what the model asks of the desktop (focus.cpp)
+    // what the model asks of the desktop (desktop.cpp, focus.cpp)
+    bool IsForeign(Hwnd window) const;
     bool ForeignVisible(Hwnd) const { return true; }
+    bool ForeignRect(Hwnd window, Rect& rect) const;
+    std::string ForeignClass(Hwnd window) const;
+    Rect ScreenRect() const;
     void ShowActivation(Hwnd window, bool fromSystem);
     void FocusMoved(Node*, Node*) {}
 
     // forms (widgets.cpp)
-    void ShowForm(std::uint64_t form, int modal);
-    void HideForm(std::uint64_t form);
+    void PresentForm(Node& form, int modal);
+    void ConcealForm(Node&) {}
+    Hwnd NextActive(std::uint64_t form, Hwnd hidden) const;
+    void FormHidden(Hwnd) {}
     void RunModal(std::uint64_t form);
 
     // input (input.cpp)

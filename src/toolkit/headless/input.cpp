@@ -47,16 +47,11 @@ std::int16_t CharOf(std::int16_t keyCode, std::int16_t shiftState) {
 }
 
 std::int16_t ModifierBit(std::int16_t keyCode) {
-    switch (keyCode) {
-        case key::Shift:
-            return shift::Shift;
-        case key::Control:
-            return shift::Ctrl;
-        case key::Menu:
-            return shift::Alt;
-        default:
-            return 0;
-    }
+    if (keyCode == key::Shift)
+        return shift::Shift;
+    if (keyCode == key::Control)
+        return shift::Ctrl;
+    return keyCode == key::Menu ? shift::Alt : 0;
 }
 
 void RaiseMouse(Impl& d, Node& node, const MouseHandler& handler, std::int16_t button) {

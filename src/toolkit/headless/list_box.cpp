@@ -1,5 +1,5 @@
-// The headless list box: the model's list box measured in the headless
-// fonts; its Click and Scroll are raised on the virtual desktop.
+// The headless list box: the model's list box, measured in the headless
+// fonts and sized like a fresh list box of the classic toolkits.
 #include "widget_kinds.h"
 
 namespace korvane::tk::headless {
@@ -8,22 +8,6 @@ HeadlessListBox::HeadlessListBox(HeadlessDesktop::Impl& d, Node& p, std::string 
     : ListBoxModel(d, Kind::ListBox, std::move(n), &p) {
     width = 1215;
     RequestHeight(1035);
-}
-
-float HeadlessListBox::RowPx() const {
-    return desk->Metrics(*font).LineHeightPx;
-}
-
-float HeadlessListBox::TwipsPerPixelY() const {
-    return desk != nullptr ? desk->Tpy() : 0;
-}
-
-void HeadlessListBox::RaiseClick() {
-    Fire(*this, OnClick);
-}
-
-void HeadlessListBox::RaiseScroll() {
-    Fire(*this, OnScroll);
 }
 
 }  // namespace korvane::tk::headless

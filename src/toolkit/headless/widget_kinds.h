@@ -10,79 +10,39 @@
 #include <vector>
 
 #include "../model/list_box.h"
+#include "../model/widgets.h"
 #include "desktop.h"
 
 namespace korvane::tk::headless {
 
-class HeadlessForm final : public WidgetImpl<Form> {
+class HeadlessForm final : public model::FormBase<Node> {
 public:
     HeadlessForm(HeadlessDesktop::Impl& desk, std::string name);
-
-    bool Loaded() const override { return loaded; }
-    void Load() override;
-    void Unload() override;
-    void Show(int modal) override;
-    void Hide() override;
-    const std::string& Caption() const override { return caption; }
-    void Caption(std::string value) override { caption = std::move(value); }
-    PictureRef Icon() const override { return formIcon; }
-    void Icon(PictureRef value) override { formIcon = std::move(value); }
-    float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
-    float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
-
-    void SetVisible(bool value) override;
-
-    bool loaded = false;
-    std::string caption;
-    PictureRef formIcon;
 };
 
-class HeadlessUserControl final : public WidgetImpl<UserControl> {
+class HeadlessUserControl final : public model::UserControlBase<Node> {
 public:
     HeadlessUserControl(HeadlessDesktop::Impl& desk, Node& parent, std::string name, tk::Ambient ambient);
 
-    Hdc hDC() const override { return dc; }
-    const tk::Ambient& Ambient() const override { return ambient; }
-    float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
-    float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
     void PropertyChanged(std::string_view property) override;
-
-    void SetWidth(float value) override;
-    void SetHeight(float value) override;
-    void SetVisible(bool value) override;
     void Repaint() override;
-
-    Hdc dc = 0;
-    tk::Ambient ambient;
 };
 
-class HeadlessLabel final : public WidgetImpl<Label> {
+class HeadlessLabel final : public model::LabelBase<Node> {
 public:
     HeadlessLabel(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
-    const std::string& Caption() const override { return caption; }
-    void Caption(std::string value) override { caption = std::move(value); }
-
-    std::string caption;
 };
 
-class HeadlessImage final : public WidgetImpl<Image> {
+class HeadlessImage final : public model::ImageBase<Node> {
 public:
     HeadlessImage(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
-    PictureRef Picture() const override { return picture; }
-    void Picture(PictureRef value) override { picture = std::move(value); }
-
-    PictureRef picture;
 };
 
-class HeadlessTimer final : public WidgetImpl<Timer> {
+class HeadlessTimer final : public model::TimerBase<Node> {
 public:
     HeadlessTimer(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
-    std::int32_t Interval() const override { return interval; }
-    void Interval(std::int32_t value) override;
-    void SetEnabled(bool value) override;
-    void Reschedule();
+    void Reschedule() override;
 
-    std::int32_t interval = 0;
     std::int64_t nextDue = -1;  // virtual ms of the next tick; -1 when it does not tick
 };
 
@@ -118,13 +78,6 @@ private:
 class HeadlessListBox final : public model::ListBoxModel<WidgetImpl<ListBox>> {
 public:
     HeadlessListBox(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
-
-    float RowPx() const override;
-
-private:
-    float TwipsPerPixelY() const override;
-    void RaiseClick() override;
-    void RaiseScroll() override;
 };
 
 }  // namespace korvane::tk::headless

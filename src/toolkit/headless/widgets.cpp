@@ -37,82 +37,16 @@ void Node::SetEnabled(bool value) {
 
 // --- Form ------------------------------------------------------------------------
 
-HeadlessForm::HeadlessForm(HeadlessDesktop::Impl& d, std::string n) : WidgetBase(d, Kind::Form, std::move(n), nullptr) {
-    visible = false;  // forms start hidden and unloaded
-    width = 4800;
-    height = 3600;
+HeadlessForm::HeadlessForm(HeadlessDesktop::Impl& d, std::string n) : FormBase(d, std::move(n)) {}
+
+void HeadlessDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
+    BringToTop(form.hwnd);
 }
 
-void HeadlessForm::Load() {
-    if (loaded)
-        return;
-    loaded = true;
-    Fire(*this, OnLoad);
-}
-
-// QueryUnload may cancel; otherwise the form is hidden and unloaded. Its
-// widgets stay: they belong to whoever created them.
-void HeadlessForm::Unload() {
-    if (!loaded)
-        return;
-    HeadlessDesktop::Impl& d = *desk;
-    const std::uint64_t me = id;
-    std::int16_t cancel = 0;
-    if (!Fire(*this, OnQueryUnload, cancel) || cancel != 0)
-        return;
-    d.HideForm(me);
-    if (Node* still = d.Get(me))
-        static_cast<HeadlessForm*>(still)->loaded = false;
-}
-
-void HeadlessForm::Show(int modal) {
-    desk->ShowForm(id, modal);
-}
-void HeadlessForm::Hide() {
-    desk->HideForm(id);
-}
-
-void HeadlessForm::SetVisible(bool value) {
-    if (value) {
-        Show(Modeless);
-    } else {
-        Hide();
-    }
-}
-
-void HeadlessDesktop::Impl::ShowForm(std::uint64_t formId, int modal) {
-    auto* form = static_cast<HeadlessForm*>(Get(formId));
-    if (form == nullptr)
-        return;
-    if (!form->loaded) {
-        form->Load();
-        form = static_cast<HeadlessForm*>(Get(formId));
-        if (form == nullptr)
-            return;
-    }
-    form->visible = true;
-    BringToTop(form->hwnd);
-    Activate(form->hwnd, true);
-    form = static_cast<HeadlessForm*>(Get(formId));
-    if (form == nullptr)
-        return;
-    PaintTree(*form);
-    if (modal == Form::Modal)
-        RunModal(formId);
-}
-
-// Hiding the active form hands the activation to the top-most visible window
-// left, whose last focused widget gets the focus back.
-void HeadlessDesktop::Impl::HideForm(std::uint64_t formId) {
-    Node* form = Get(formId);
-    if (form == nullptr || !form->visible)
-        return;
-    form->visible = false;
-    if (active == form->hwnd) {
-        auto visibleNow = VisibleZOrder();
-        Activate(visibleNow.empty() ? 0 : visibleNow.front(), true);
-    }
-    CheckFocus();
+// The top-most visible window left.
+Hwnd HeadlessDesktop::Impl::NextActive(std::uint64_t /*formId*/, Hwnd /*hidden*/) const {
+    auto visibleNow = VisibleZOrder();
+    return visibleNow.empty() ? 0 : visibleNow.front();
 }
 
 // The nested loop of a modal form. A test has no user at the keyboard, so
@@ -159,41 +93,10 @@ void HeadlessDesktop::Impl::RunModal(std::uint64_t formId) {
 // --- UserControl --------------------------------------------------------------------
 
 HeadlessUserControl::HeadlessUserControl(HeadlessDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
-    : WidgetBase(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
-    width = 2400;
-    height = 330;
-}
+    : UserControlBase(d, p, std::move(n), a) {}
 
 void HeadlessUserControl::PropertyChanged(std::string_view property) {
     desk->propertyChanges.push_back({name, std::string(property)});
-}
-
-// Resize is raised at once, inside the write; a handler may write the size
-// again, which raises Resize again if it changes.
-void HeadlessUserControl::SetWidth(float value) {
-    CheckSize(value);
-    if (value == width)
-        return;
-    width = value;
-    Fire(*this, OnResize);
-}
-
-void HeadlessUserControl::SetHeight(float value) {
-    CheckSize(value);
-    if (value == height)
-        return;
-    height = value;
-    Fire(*this, OnResize);
-}
-
-void HeadlessUserControl::SetVisible(bool value) {
-    const bool wasVisible = visible;
-    HeadlessDesktop::Impl& d = *desk;
-    const std::uint64_t me = id;
-    Node::SetVisible(value);
-    if (Node* still = d.Get(me); still != nullptr && value && !wasVisible && d.EffectivelyVisible(*still)) {
-        d.PaintTree(*still);
-    }
 }
 
 void HeadlessUserControl::Repaint() {
@@ -203,36 +106,11 @@ void HeadlessUserControl::Repaint() {
 
 // --- Label, Image, Timer ----------------------------------------------------------------
 
-HeadlessLabel::HeadlessLabel(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetBase(d, Kind::Label, std::move(n), &p) {
-    width = 1215;
-    height = 255;
-}
+HeadlessLabel::HeadlessLabel(HeadlessDesktop::Impl& d, Node& p, std::string n) : LabelBase(d, p, std::move(n)) {}
 
-HeadlessImage::HeadlessImage(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetBase(d, Kind::Image, std::move(n), &p) {
-    width = 480;
-    height = 480;
-}
+HeadlessImage::HeadlessImage(HeadlessDesktop::Impl& d, Node& p, std::string n) : ImageBase(d, p, std::move(n)) {}
 
-HeadlessTimer::HeadlessTimer(HeadlessDesktop::Impl& d, Node& p, std::string n)
-    : WidgetBase(d, Kind::Timer, std::move(n), &p) {}
-
-void HeadlessTimer::Interval(std::int32_t value) {
-    if (value < 0)
-        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
-    interval = value;
-    Reschedule();
-}
-
-// Enabling a stopped timer starts its count again; enabling a running one
-// leaves it alone.
-void HeadlessTimer::SetEnabled(bool value) {
-    const bool restart = value != enabled || !value;
-    enabled = value;
-    if (restart)
-        Reschedule();
-}
+HeadlessTimer::HeadlessTimer(HeadlessDesktop::Impl& d, Node& p, std::string n) : TimerBase(d, p, std::move(n)) {}
 
 void HeadlessTimer::Reschedule() {
     nextDue = (enabled && interval > 0 && desk != nullptr) ? desk->now + interval : -1;

@@ -3,8 +3,8 @@
 // full, a height that settles on whole rows of its font plus a one-pixel
 // frame, the navigation keys, the first-letter jump, and the row a press
 // lands on. A desktop derives its list box from ListBoxModel<its widget
-// base> and supplies the row height, the twips per pixel, how it raises
-// Click and Scroll, and what it redraws when the rows change.
+// base>; the row height is its font's line height, and the desktop redraws
+// when the rows change.
 #pragma once
 
 #include <algorithm>
@@ -18,6 +18,7 @@
 #include "korvane/errors.h"
 #include "korvane/toolkit/widgets.h"
 #include "text.h"
+#include "tree.h"
 
 namespace korvane::tk::model {
 
@@ -27,9 +28,8 @@ constexpr float kFramePx = 2;  // one pixel above the rows, one below
 constexpr float kSlack = 1e-4f;
 }  // namespace list_geometry
 
-// `Base` is a desktop's widget base for ListBox (its WidgetImpl<ListBox>):
-// it provides CheckSize, the font and the virtual GetHeight, SetHeight,
-// SetFont, DefaultKeyDown, DefaultChar and PressAt of the desktop's node.
+// `Base` is a desktop's widget base for ListBox (WidgetBase<ListBox, its
+// node>).
 template <class Base>
 class ListBoxModel : public Base {
 public:
@@ -268,12 +268,13 @@ public:
     std::int32_t FirstShown() const { return topIndex; }
 
     // The height of one row in pixels of the list's font.
-    virtual float RowPx() const = 0;
+    float RowPx() const { return this->desk != nullptr ? this->desk->LineHeightPx(*this->font) : 1; }
 
 protected:
-    virtual float TwipsPerPixelY() const = 0;  // 0 once the desktop is gone
-    virtual void RaiseClick() = 0;
-    virtual void RaiseScroll() = 0;
+    // 0 once the desktop is gone.
+    float TwipsPerPixelY() const { return this->desk != nullptr ? this->desk->Tpp() : 0; }
+    void RaiseClick() { Fire(*this, this->OnClick); }
+    void RaiseScroll() { Fire(*this, this->OnScroll); }
     // The entries, the selection or the top row changed: redraw.
     virtual void RowsChanged() {}
     virtual void SelectionChanged() { RowsChanged(); }

@@ -106,16 +106,26 @@ struct NodeBase {
     }
 
     virtual float GetHeight() const { return height; }
-    virtual void SetLeft(float value) { left = value; }
-    virtual void SetTop(float value) { top = value; }
+    virtual void SetLeft(float value) {
+        left = value;
+        ApplyGeometry();
+    }
+    virtual void SetTop(float value) {
+        top = value;
+        ApplyGeometry();
+    }
     virtual void SetWidth(float value) {
         CheckSize(value);
         width = value;
+        ApplyGeometry();
     }
     virtual void SetHeight(float value) {
         CheckSize(value);
         height = value;
+        ApplyGeometry();
     }
+    // Puts what shows the widget where the twips say.
+    virtual void ApplyGeometry() {}
     virtual void SetFont(FontRef value) {
         if (!value)
             Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
@@ -223,7 +233,11 @@ private:
 // --- the desktop's registry, focus and activation --------------------------------
 
 // What a desktop supplies (called on DeskT):
-//   bool ForeignVisible(Hwnd) const     a foreign window is on view
+//   bool IsForeign(Hwnd) const, bool ForeignVisible(Hwnd) const, bool ForeignRect(Hwnd, Rect&) const,
+//   std::string ForeignClass(Hwnd) const        the windows of others it knows
+//   Rect ScreenRect() const, Rect RectPx(const NodeT&) const   where things are on the screen
+//   void PresentForm(NodeT&, int modal), void ConcealForm(NodeT&), Hwnd NextActive(id, Hwnd),
+//   void FormHidden(Hwnd), void RunModal(id)   a form shown and hidden on the screen
 //   void ShowActivation(Hwnd, bool fromSystem)   raise the newly active window
 //   void FocusMoved(NodeT* now, NodeT* old)      the focus record moved
 //   float LineHeightPx(const Font&) const, float LineWidthPx(const Font&, line) const, float Tpp() const
@@ -313,6 +327,14 @@ public:
         auto it = byHwnd.find(window);
         return it == byHwnd.end() ? nullptr : Get(it->second);
     }
+    // The node of a widget of this desktop; a widget of another desktop is
+    // refused.
+    NodeT& OwnNode(Widget& widget) const {
+        NodeT* node = NodeOf(widget);
+        if (node == nullptr)
+            Raise(ErrorCode::InvalidProcedureCall, "the parent belongs to another desktop");
+        return *node;
+    }
     NodeT* FormOf(Hwnd window) const {
         NodeT* node = NodeOf(window);
         return node != nullptr && node->kind == Kind::Form ? node : nullptr;
@@ -376,12 +398,30 @@ public:
         return 0;
     }
 
-    // The class name of one of our windows; empty for none. Forms carry
-    // the class name of the native host forms, so the control opens its
-    // drop-down modeless on them.
+    // A window's rectangle on the screen in pixels: the screen for the
+    // desktop window; 0 for a window that is not there.
+    std::int32_t WindowRect(Hwnd window, Rect& rect) const {
+        if (window != 0 && window == desktopWindow) {
+            rect = Self().ScreenRect();
+            return 1;
+        }
+        if (Self().IsForeign(window))
+            return Self().ForeignRect(window, rect) ? 1 : 0;
+        NodeT* node = NodeOf(window);
+        if (node == nullptr)
+            return 0;
+        rect = Self().RectPx(*node);
+        return 1;
+    }
+
+    // The class name of a window; empty for none. Forms carry the class
+    // name of the native host forms, so the control opens its drop-down
+    // modeless on them.
     std::string ClassOf(Hwnd window) const {
         if (window != 0 && window == desktopWindow)
             return "KorvaneDesktop";
+        if (Self().IsForeign(window))
+            return Self().ForeignClass(window);
         NodeT* node = NodeOf(window);
         if (node == nullptr)
             return {};
@@ -594,6 +634,47 @@ public:
             return;
         NodeT* form = FormOf(TopOf(*current));
         SetFocusTo(form != nullptr && CanFocus(*form) ? form : nullptr);
+    }
+
+    // --- forms ---
+
+    // Loads the form if need be, shows it on top, activates it and paints
+    // its controls; shown modal, returns once it is hidden again.
+    void ShowForm(std::uint64_t formId, int modal) {
+        NodeT* form = Get(formId);
+        if (form == nullptr)
+            return;
+        if (!static_cast<Form*>(form->self)->Loaded()) {
+            static_cast<Form*>(form->self)->Load();
+            form = Get(formId);
+            if (form == nullptr)
+                return;
+        }
+        form->visible = true;
+        Self().PresentForm(*form, modal);
+        Activate(form->hwnd, true);
+        form = Get(formId);
+        if (form == nullptr)
+            return;
+        PaintTree(*form);
+        if (modal == Form::Modal)
+            Self().RunModal(formId);
+    }
+
+    // Hiding the active form hands the activation to the window the
+    // desktop picks (the top-most visible one left), whose last focused
+    // widget gets the focus back.
+    void HideForm(std::uint64_t formId) {
+        NodeT* form = Get(formId);
+        if (form == nullptr || !form->visible)
+            return;
+        const Hwnd hwnd = form->hwnd;
+        form->visible = false;
+        Self().ConcealForm(*form);
+        if (active == hwnd)
+            Activate(Self().NextActive(formId, hwnd), true);
+        CheckFocus();
+        Self().FormHidden(hwnd);
     }
 
     // Paints the user controls of a subtree that are now on view.

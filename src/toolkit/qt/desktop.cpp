@@ -281,21 +281,12 @@ QtDesktop::QtDesktop() : QtDesktop(Options{}) {}
 QtDesktop::QtDesktop(Options options) : impl_(std::make_unique<Impl>(*this, std::move(options))) {}
 QtDesktop::~QtDesktop() = default;
 
-namespace {
-Node& ParentNode(const Impl& impl, Widget& parent) {
-    Node* node = impl.NodeOf(parent);
-    if (node == nullptr)
-        Raise(ErrorCode::InvalidProcedureCall, "the parent belongs to another desktop");
-    return *node;
-}
-}  // namespace
-
 std::unique_ptr<Form> QtDesktop::CreateForm(std::string name) {
     return std::make_unique<QtForm>(*impl_, std::move(name));
 }
 
 std::unique_ptr<UserControl> QtDesktop::CreateUserControl(Widget& parent, std::string name, tk::Ambient ambient) {
-    auto control = std::make_unique<QtUserControl>(*impl_, ParentNode(*impl_, parent), std::move(name), ambient);
+    auto control = std::make_unique<QtUserControl>(*impl_, impl_->OwnNode(parent), std::move(name), ambient);
     if (QWidget* w = control->Q())
         w->setAccessibleName(ToQ(control->Name()));
     return control;
@@ -311,25 +302,25 @@ std::unique_ptr<T> Named(std::unique_ptr<T> widget) {
 }  // namespace
 
 std::unique_ptr<TextBox> QtDesktop::CreateTextBox(Widget& parent, std::string name) {
-    Node& p = ParentNode(*impl_, parent);
+    Node& p = impl_->OwnNode(parent);
     auto text = Named(std::make_unique<QtTextBox>(*impl_, p, std::move(name)));
     impl_->UpdateFocusPolicy(&p);
     return text;
 }
 std::unique_ptr<Label> QtDesktop::CreateLabel(Widget& parent, std::string name) {
-    return Named(std::make_unique<QtLabel>(*impl_, ParentNode(*impl_, parent), std::move(name)));
+    return Named(std::make_unique<QtLabel>(*impl_, impl_->OwnNode(parent), std::move(name)));
 }
 std::unique_ptr<ListBox> QtDesktop::CreateListBox(Widget& parent, std::string name) {
-    Node& p = ParentNode(*impl_, parent);
+    Node& p = impl_->OwnNode(parent);
     auto list = Named(std::make_unique<QtListBox>(*impl_, p, std::move(name)));
     impl_->UpdateFocusPolicy(&p);
     return list;
 }
 std::unique_ptr<Image> QtDesktop::CreateImage(Widget& parent, std::string name) {
-    return Named(std::make_unique<QtImage>(*impl_, ParentNode(*impl_, parent), std::move(name)));
+    return Named(std::make_unique<QtImage>(*impl_, impl_->OwnNode(parent), std::move(name)));
 }
 std::unique_ptr<Timer> QtDesktop::CreateTimer(Widget& parent, std::string name) {
-    return std::make_unique<QtTimer>(*impl_, ParentNode(*impl_, parent), std::move(name));
+    return std::make_unique<QtTimer>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
 
 // --- screen and application globals ----------------------------------------------------
@@ -402,35 +393,6 @@ Hwnd QtDesktop::GetFocus() {
     return impl_->FocusHwnd();
 }
 
-std::int32_t QtDesktop::GetWindowRect(Hwnd window, Rect& rect) {
-    if (window != 0 && window == impl_->desktopWindow) {
-        rect = {0, 0, GetSystemMetrics(0), GetSystemMetrics(1)};
-        return 1;
-    }
-    if (auto it = impl_->foreign.find(window); it != impl_->foreign.end()) {
-        if (!it->second.Window)
-            return 0;
-        const QRect g = it->second.Window->frameGeometry();
-        rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
-        return 1;
-    }
-    Node* node = impl_->NodeOf(window);
-    if (node == nullptr)
-        return 0;
-    rect = impl_->RectPx(*node);
-    return 1;
-}
-
-Hwnd QtDesktop::GetParent(Hwnd window) {
-    return impl_->ParentHwnd(window);
-}
-
-std::int32_t QtDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
-    auto it = impl_->foreign.find(window);
-    const std::string cls = it != impl_->foreign.end() ? it->second.ClassName : impl_->ClassOf(window);
-    return model::CopyClassName(cls, name, maxCount);
-}
-
 // Moves, sizes and restacks; with NoMove and NoSize only the stacking (and
 // the top-most band) changes. It never activates the window.
 std::int32_t QtDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
@@ -485,6 +447,14 @@ std::int32_t QtDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t
     return 1;
 }
 
+std::int32_t QtDesktop::GetWindowRect(Hwnd window, Rect& rect) {
+    return impl_->WindowRect(window, rect);
+}
+
+Hwnd QtDesktop::GetParent(Hwnd window) {
+    return impl_->ParentHwnd(window);
+}
+
 std::int32_t QtDesktop::GetSystemMetrics(int index) {
     switch (index) {
         case 0:
@@ -499,6 +469,10 @@ std::int32_t QtDesktop::GetSystemMetrics(int index) {
         default:
             return 0;
     }
+}
+
+std::int32_t QtDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
+    return model::CopyClassName(impl_->ClassOf(window), name, maxCount);
 }
 
 std::uint32_t QtDesktop::GetSysColor(int index) {
@@ -601,7 +575,7 @@ Hwnd QtDesktop::AdoptForeignWindow(QWidget& window, std::string className) {
 }
 
 void QtDesktop::Reparent(Widget& child, Hwnd newParent) {
-    Node& node = ParentNode(*impl_, child);
+    Node& node = impl_->OwnNode(child);
     QWidget* w = node.Q();
     auto it = impl_->foreign.find(newParent);
     if (it == impl_->foreign.end() || !it->second.Window) {

@@ -70,10 +70,6 @@ struct Node : model::NodeBase<Node, QtDesktop::Impl> {
     void Attach(QObject* created);
 
     // The model's changes, carried over to the Qt widget.
-    void SetWidth(float value) override;
-    void SetHeight(float value) override;
-    void SetLeft(float value) override;
-    void SetTop(float value) override;
     void SetVisible(bool value) override;
     void SetEnabled(bool value) override;
     void SetFont(FontRef value) override;
@@ -81,8 +77,7 @@ struct Node : model::NodeBase<Node, QtDesktop::Impl> {
     void SetToolTip(std::string value) override;
     void SetPointer(std::int16_t value, PictureRef pointerIcon) override;
     void Repaint() override;
-    // Puts the Qt widget where the twips say.
-    virtual void ApplyGeometry();
+    void ApplyGeometry() override;
     void ApplyPalette();
     void ApplyFont();
     void ApplyCursor();
@@ -151,7 +146,11 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     Rect RectPx(const Node& node) const;
     void UpdateFocusPolicy(Node* container);
     // What the model asks of the desktop.
+    bool IsForeign(Hwnd window) const;
     bool ForeignVisible(Hwnd window) const;
+    bool ForeignRect(Hwnd window, Rect& rect) const;
+    std::string ForeignClass(Hwnd window) const;
+    Rect ScreenRect() const;
     void ShowActivation(Hwnd window, bool fromSystem);
     void FocusMoved(Node* now, Node* old);
     // Qt's side: the user moved the focus or the activation.
@@ -162,8 +161,10 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     void QtApplicationDeactivated();
 
     // forms (widgets.cpp)
-    void ShowForm(std::uint64_t form, int modal);
-    void HideForm(std::uint64_t form);
+    void PresentForm(Node& form, int modal);
+    void ConcealForm(Node& form);
+    Hwnd NextActive(std::uint64_t form, Hwnd hidden) const;
+    void FormHidden(Hwnd hwnd);
     void HideOwnedToolWindows(Hwnd owner);
     void RunModal(std::uint64_t form);
     void EraseFocusRects(Hdc dc, const QRect& areaPx);

@@ -4,6 +4,7 @@
 // it (here); the user's clicks, Tab presses and window switches arrive from
 // Qt and move the same account.
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 
@@ -24,6 +25,31 @@ Rect Impl::RectPx(const Node& node) const {
     }
     const QPoint at = w->mapToGlobal(QPoint(0, 0));
     return {at.x(), at.y(), at.x() + w->width(), at.y() + w->height()};
+}
+
+bool Impl::IsForeign(Hwnd window) const {
+    return foreign.count(window) != 0;
+}
+
+bool Impl::ForeignRect(Hwnd window, Rect& rect) const {
+    QWidget* w = foreign.at(window).Window.data();
+    if (w == nullptr)
+        return false;
+    const QRect g = w->frameGeometry();
+    rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    return true;
+}
+
+std::string Impl::ForeignClass(Hwnd window) const {
+    return foreign.at(window).ClassName;
+}
+
+Rect Impl::ScreenRect() const {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    const QRect g = screen->geometry();
+    return {0, 0, g.width(), g.height()};
 }
 
 bool Impl::ForeignVisible(Hwnd window) const {

@@ -192,22 +192,6 @@ QtListBox::QtListBox(QtDesktop::Impl& d, Node& p, std::string n) : ListBoxModel(
     ApplyGeometry();
 }
 
-float QtListBox::RowPx() const {
-    return desk != nullptr ? desk->LineHeightPx(*font) : 1;
-}
-
-float QtListBox::TwipsPerPixelY() const {
-    return desk != nullptr ? desk->Tpp() : 0;
-}
-
-void QtListBox::RaiseClick() {
-    Fire(*this, OnClick);
-}
-
-void QtListBox::RaiseScroll() {
-    Fire(*this, OnScroll);
-}
-
 void QtListBox::Changed() {
     if (ListWidget* w = ListOf(*this)) {
         w->SyncScrollBar();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../model/list_box.h"
+#include "../model/widgets.h"
 #include "desktop.h"
 
 namespace korvane::tk::qt {
@@ -129,82 +130,51 @@ private:
 
 // --- toolkit side --------------------------------------------------------------------
 
-class QtForm final : public WidgetImpl<Form> {
+class QtForm final : public model::FormBase<Node> {
 public:
     QtForm(QtDesktop::Impl& desk, std::string name);
 
-    bool Loaded() const override { return loaded; }
-    void Load() override;
-    void Unload() override;
-    void Show(int modal) override;
-    void Hide() override;
-    const std::string& Caption() const override { return caption; }
-    void Caption(std::string value) override;
-    PictureRef Icon() const override { return formIcon; }
-    void Icon(PictureRef value) override { formIcon = std::move(value); }
-    float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
-    float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
-
-    void SetVisible(bool value) override;
     void ApplyGeometry() override;
 
-    bool loaded = false;
     bool toolWindow = false;
-    std::string caption;
-    PictureRef formIcon;
+
+private:
+    void CaptionChanged() override;
 };
 
-class QtUserControl final : public WidgetImpl<UserControl> {
+class QtUserControl final : public model::UserControlBase<Node> {
 public:
     QtUserControl(QtDesktop::Impl& desk, Node& parent, std::string name, tk::Ambient ambient);
 
-    Hdc hDC() const override { return dc; }
-    const tk::Ambient& Ambient() const override { return ambient; }
-    float TextHeight(std::string_view text) const override { return Node::TextHeight(text); }
-    float TextWidth(std::string_view text) const override { return Node::TextWidth(text); }
     // The host saves the form itself; there is no designer to tell.
     void PropertyChanged(std::string_view) override {}
-
-    void SetWidth(float value) override;
-    void SetHeight(float value) override;
-    void SetVisible(bool value) override;
     void Repaint() override;
-
-    Hdc dc = 0;
-    tk::Ambient ambient;
 };
 
-class QtLabel final : public WidgetImpl<Label> {
+class QtLabel final : public model::LabelBase<Node> {
 public:
     QtLabel(QtDesktop::Impl& desk, Node& parent, std::string name);
-    const std::string& Caption() const override { return caption; }
-    void Caption(std::string value) override;
     void SetColors(OleColor backColor, OleColor foreColor) override;
     void Repaint() override;
 
-    std::string caption;
+private:
+    void CaptionChanged() override { Repaint(); }
 };
 
-class QtImage final : public WidgetImpl<Image> {
+class QtImage final : public model::ImageBase<Node> {
 public:
     QtImage(QtDesktop::Impl& desk, Node& parent, std::string name);
-    PictureRef Picture() const override { return picture; }
-    void Picture(PictureRef value) override;
 
-    PictureRef picture;
+private:
+    void PictureChanged() override;
 };
 
-class QtTimer final : public WidgetImpl<Timer> {
+class QtTimer final : public model::TimerBase<Node> {
 public:
     QtTimer(QtDesktop::Impl& desk, Node& parent, std::string name);
-    std::int32_t Interval() const override { return interval; }
-    void Interval(std::int32_t value) override;
-    void SetEnabled(bool value) override;
     void SetVisible(bool value) override { visible = value; }
     void ApplyGeometry() override {}
-    void Reschedule();
-
-    std::int32_t interval = 0;
+    void Reschedule() override;
 };
 
 class QtTextBox final : public WidgetImpl<TextBox> {
@@ -232,13 +202,9 @@ class QtListBox final : public model::ListBoxModel<WidgetImpl<ListBox>> {
 public:
     QtListBox(QtDesktop::Impl& desk, Node& parent, std::string name);
 
-    float RowPx() const override;
     void Changed();  // repaint and scroll bar
 
 private:
-    float TwipsPerPixelY() const override;
-    void RaiseClick() override;
-    void RaiseScroll() override;
     void RowsChanged() override { Changed(); }
     void SelectionChanged() override;
     void GeometryChanged() override;

@@ -116,26 +116,7 @@ Node::~Node() {
         --d->settingFocus;
 }
 
-void Node::SetWidth(float value) {
-    NodeBase::SetWidth(value);
-    ApplyGeometry();
-}
-
-void Node::SetHeight(float value) {
-    NodeBase::SetHeight(value);
-    ApplyGeometry();
-}
-
-void Node::SetLeft(float value) {
-    NodeBase::SetLeft(value);
-    ApplyGeometry();
-}
-
-void Node::SetTop(float value) {
-    NodeBase::SetTop(value);
-    ApplyGeometry();
-}
-
+// Puts the Qt widget where the twips say.
 void Node::ApplyGeometry() {
     QWidget* w = Q();
     if (w == nullptr || desk == nullptr)
@@ -384,10 +365,7 @@ void PassiveWidget::mouseReleaseEvent(QMouseEvent* e) {
 
 // --- Form ----------------------------------------------------------------------------
 
-QtForm::QtForm(QtDesktop::Impl& d, std::string n) : WidgetBase(d, Kind::Form, std::move(n), nullptr) {
-    visible = false;
-    width = 4800;
-    height = 3600;
+QtForm::QtForm(QtDesktop::Impl& d, std::string n) : FormBase(d, std::move(n)) {
     toolWindow = d.IsToolWindow(name);
     // A tool window (the drop-down list) does not take the X server's
     // focus: the form under it keeps it, as under a combo box's list, and
@@ -408,127 +386,70 @@ void QtForm::ApplyGeometry() {
     w->resize(std::max(1, desk->ToPx(width)), std::max(1, desk->ToPx(height)));
 }
 
-void QtForm::Caption(std::string value) {
-    caption = std::move(value);
+void QtForm::CaptionChanged() {
     if (QWidget* w = Q())
         w->setWindowTitle(ToQ(caption));
 }
 
-void QtForm::Load() {
-    if (loaded)
+// A tool window remembers the form that was active when it opened.
+void QtDesktop::Impl::PresentForm(Node& node, int modal) {
+    auto& form = static_cast<QtForm&>(node);
+    if (form.toolWindow && active != form.hwnd)
+        toolOwners[form.id] = active;
+    QWidget* w = form.Q();
+    if (w == nullptr)
         return;
-    loaded = true;
-    Fire(*this, OnLoad);
-}
-
-void QtForm::Unload() {
-    if (!loaded || desk == nullptr)
-        return;
-    QtDesktop::Impl& d = *desk;
-    const std::uint64_t me = id;
-    std::int16_t cancel = 0;
-    if (!Fire(*this, OnQueryUnload, cancel) || cancel != 0)
-        return;
-    d.HideForm(me);
-    if (Node* still = d.Get(me))
-        static_cast<QtForm*>(still)->loaded = false;
-}
-
-void QtForm::Show(int modal) {
-    if (desk != nullptr)
-        desk->ShowForm(id, modal);
-}
-
-void QtForm::Hide() {
-    if (desk != nullptr)
-        desk->HideForm(id);
-}
-
-void QtForm::SetVisible(bool value) {
-    if (value) {
-        Show(Modeless);
-    } else {
-        Hide();
+    ++settingFocus;
+    // Shown modal it blocks every other window, so it must take the keys
+    // itself.
+    if (modal == Form::Modal && !w->isVisible()) {
+        w->setWindowModality(Qt::ApplicationModal);
+        if (form.toolWindow)
+            w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
     }
+    w->show();
+    w->raise();
+    --settingFocus;
 }
 
-void QtDesktop::Impl::ShowForm(std::uint64_t formId, int modal) {
-    auto* form = static_cast<QtForm*>(Get(formId));
-    if (form == nullptr)
-        return;
-    if (!form->loaded) {
-        form->Load();
-        form = static_cast<QtForm*>(Get(formId));
-        if (form == nullptr)
-            return;
-    }
-    form->visible = true;
-    if (form->toolWindow && active != form->hwnd)
-        toolOwners[formId] = active;
-    if (QWidget* w = form->Q()) {
-        ++settingFocus;
-        // Shown modal it blocks every other window, so it must take the
-        // keys itself.
-        if (modal == Form::Modal && !w->isVisible()) {
-            w->setWindowModality(Qt::ApplicationModal);
-            if (form->toolWindow)
-                w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
-        }
-        w->show();
-        w->raise();
-        --settingFocus;
-    }
-    Activate(form->hwnd, true);
-    form = static_cast<QtForm*>(Get(formId));
-    if (form == nullptr)
-        return;
-    PaintTree(*form);
-    if (modal == Form::Modal)
-        RunModal(formId);
-}
-
-// Hiding the active form hands the activation to the top-most visible
-// window left, whose last focused widget gets the focus back.
-void QtDesktop::Impl::HideForm(std::uint64_t formId) {
-    Node* form = Get(formId);
-    if (form == nullptr || !form->visible)
-        return;
-    const Hwnd hwnd = form->hwnd;
-    form->visible = false;
+void QtDesktop::Impl::ConcealForm(Node& form) {
     for (const ModalLoop& m : modalLoops) {
-        if (m.Form == formId)
+        if (m.Form == form.id)
             m.Loop->quit();
     }
-    if (QWidget* w = form->Q()) {
+    if (QWidget* w = form.Q()) {
         ++settingFocus;
         w->hide();
         w->setWindowModality(Qt::NonModal);
-        if (static_cast<QtForm*>(form)->toolWindow)
+        if (static_cast<QtForm&>(form).toolWindow)
             w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
         --settingFocus;
     }
-    if (active == hwnd) {
-        // A tool window hands the activation back to the form it opened
-        // from; other windows to the form Qt has active, else the newest.
-        Hwnd next = 0;
-        if (auto owner = toolOwners.find(formId); owner != toolOwners.end()) {
-            if (Node* o = NodeOf(owner->second); o != nullptr && o->visible)
-                next = o->hwnd;
-        }
-        for (auto it = nodes.rbegin(); it != nodes.rend() && next == 0; ++it) {
-            Node* n = it->second;
-            if (n->kind == Kind::Form && n->visible && n->hwnd != hwnd) {
-                if (QWidget* w = n->Q(); w != nullptr && w->isActiveWindow())
-                    next = n->hwnd;
-            }
-        }
-        for (auto it = nodes.rbegin(); it != nodes.rend() && next == 0; ++it) {
-            if (it->second->kind == Kind::Form && it->second->visible && it->second->hwnd != hwnd)
-                next = it->second->hwnd;
-        }
-        Activate(next, true);
+}
+
+// A tool window hands the activation back to the form it opened from; other
+// windows to the form Qt has active, else the newest.
+Hwnd QtDesktop::Impl::NextActive(std::uint64_t formId, Hwnd hidden) const {
+    if (auto owner = toolOwners.find(formId); owner != toolOwners.end()) {
+        if (Node* o = NodeOf(owner->second); o != nullptr && o->visible)
+            return o->hwnd;
     }
-    CheckFocus();
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+        Node* n = it->second;
+        if (n->kind == Kind::Form && n->visible && n->hwnd != hidden) {
+            if (QWidget* w = n->Q(); w != nullptr && w->isActiveWindow())
+                return n->hwnd;
+        }
+    }
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
+        if (it->second->kind == Kind::Form && it->second->visible && it->second->hwnd != hidden)
+            return it->second->hwnd;
+    }
+    return 0;
+}
+
+// The tool windows a hidden form opened close with it.
+void QtDesktop::Impl::FormHidden(Hwnd hwnd) {
     HideOwnedToolWindows(hwnd);
 }
 
@@ -591,41 +512,8 @@ void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
 // --- UserControl ----------------------------------------------------------------------
 
 QtUserControl::QtUserControl(QtDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
-    : WidgetBase(d, Kind::UserControl, std::move(n), &p), dc(d.nextHdc++), ambient(a) {
-    width = 2400;
-    height = 330;
+    : UserControlBase(d, p, std::move(n), a) {
     Attach(new SurfaceWidget(p.Q()));
-}
-
-// Resize is raised at once, inside the write; a handler may write the size
-// again, which raises Resize again if it changes.
-void QtUserControl::SetWidth(float value) {
-    CheckSize(value);
-    if (value == width)
-        return;
-    width = value;
-    ApplyGeometry();
-    Fire(*this, OnResize);
-}
-
-void QtUserControl::SetHeight(float value) {
-    CheckSize(value);
-    if (value == height)
-        return;
-    height = value;
-    ApplyGeometry();
-    Fire(*this, OnResize);
-}
-
-void QtUserControl::SetVisible(bool value) {
-    const bool wasVisible = visible;
-    QtDesktop::Impl* d = desk;
-    const std::uint64_t me = id;
-    Node::SetVisible(value);
-    if (d == nullptr)
-        return;
-    if (Node* still = d->Get(me); still != nullptr && value && !wasVisible && d->EffectivelyVisible(*still))
-        d->PaintTree(*still);
 }
 
 // A repaint wipes what was drawn on the surface; Paint draws it again.
@@ -643,17 +531,8 @@ void QtUserControl::Repaint() {
 
 // --- Label, Image, Timer ----------------------------------------------------------------
 
-QtLabel::QtLabel(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d, Kind::Label, std::move(n), &p) {
-    width = 1215;
-    height = 255;
+QtLabel::QtLabel(QtDesktop::Impl& d, Node& p, std::string n) : LabelBase(d, p, std::move(n)) {
     Attach(new PassiveWidget(p.Q()));
-}
-
-void QtLabel::Caption(std::string value) {
-    if (value == caption)
-        return;
-    caption = std::move(value);
-    Repaint();
 }
 
 void QtLabel::SetColors(OleColor b, OleColor f) {
@@ -673,39 +552,20 @@ void QtLabel::Repaint() {
         desk->EraseFocusRects(control->dc, w->geometry());
 }
 
-QtImage::QtImage(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d, Kind::Image, std::move(n), &p) {
-    width = 480;
-    height = 480;
+QtImage::QtImage(QtDesktop::Impl& d, Node& p, std::string n) : ImageBase(d, p, std::move(n)) {
     Attach(new PassiveWidget(p.Q()));
 }
 
-void QtImage::Picture(PictureRef value) {
-    picture = std::move(value);
+void QtImage::PictureChanged() {
     if (QWidget* w = Q())
         w->update();
 }
 
-QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d, Kind::Timer, std::move(n), &p) {
+QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : TimerBase(d, p, std::move(n)) {
     auto* timer = new QTimer();
     timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer, &QTimer::timeout, [this] { Guarded([&] { Fire(*this, OnTimer); }); });
     Attach(timer);
-}
-
-void QtTimer::Interval(std::int32_t value) {
-    if (value < 0)
-        Raise(ErrorCode::ToolkitInvalidPropertyValue, name);
-    interval = value;
-    Reschedule();
-}
-
-// Enabling a stopped timer starts its count again; enabling a running one
-// leaves it alone.
-void QtTimer::SetEnabled(bool value) {
-    const bool restart = value != enabled || !value;
-    enabled = value;
-    if (restart)
-        Reschedule();
 }
 
 void QtTimer::Reschedule() {
