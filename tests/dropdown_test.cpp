@@ -189,6 +189,39 @@ TEST_P(DropDown, APressRightAfterTheDropDownClosedIsSwallowed) {
     }
 }
 
+// A tap, or an automation tool, delivers a press and its release together:
+// the release is already waiting when the press handler lets the host's
+// events run. Both must leave what a slow click leaves: the list open, the
+// button drawn up (also when the pointer then moves over it), and in
+// Dropdown List the highlight back once the list closes.
+TEST_P(DropDown, APressAndItsReleaseArrivingTogetherLeaveTheButtonUp) {
+    auto& button = host.Widget<tk::Image>("imgCombo");
+    const tk::PictureRef up = host.Widget<tk::Image>("imgCboUp").Picture();
+    auto& label = host.Widget("lblCol1");
+    const tk::OleColor highlight = host.desktop.GetSysColor(13);
+    for (const bool together : {false, true}) {
+        SCOPED_TRACE(together ? "press and release together" : "release after the press");
+        host.desktop.MoveTo(button, 90, 90);
+        if (together)
+            host.desktop.Post([&] { host.desktop.MouseUp(tk::button::Left); });
+        host.desktop.MouseDown(tk::button::Left);
+        if (!together)
+            host.desktop.MouseUp(tk::button::Left);
+        EXPECT_TRUE(window().Visible());
+        EXPECT_EQ(button.Picture()->Name, up->Name);
+        host.desktop.MoveTo(button, 100, 100);
+        EXPECT_EQ(button.Picture()->Name, up->Name) << "moving over the button draws it pressed";
+        Tick();
+        host.desktop.PressKey(tk::key::Escape);
+        ASSERT_FALSE(window().Visible());
+        Tick();
+        Tick();
+        if (GetParam() == StyleType::DropdownList) {
+            EXPECT_EQ(label.BackColor(), highlight) << "the highlight comes back";
+        }
+    }
+}
+
 TEST_P(DropDown, EnterOnTheCurrentRowStillWritesListIndex) {
     ctl.ListIndex(4);
     host.recorder.Clear();

@@ -210,9 +210,18 @@ namespace {
 void ButtonDown(ucvKorvane::Private& d, std::int16_t button) {
     if (button != tk::button::Left)
         return;
+    // The press is recorded before the host's events run: a release that
+    // arrived with the press (a tap, an automation tool) is among them, and
+    // its handler must find the press to release.
+    d.buttonPressed = true;
     // Let the host finish what the press started (focus changes) first.
     d.container->Refresh();
+    auto alive = d.alive;
     d.desktop.DoEvents();
+    if (!*alive)
+        return;
+    const bool stillHeld = d.buttonPressed;
+    d.buttonPressed = false;
     if (!d.window)
         return;
     // A press on the button while the drop-down is open closes it, also
@@ -230,13 +239,15 @@ void ButtonDown(ucvKorvane::Private& d, std::int16_t button) {
         }
         return;
     }
-    d.imgCombo->Picture(d.imgCboDown->Picture());
-    d.buttonPressed = true;
+    // Drawn pressed only while the button is still held.
+    if (stillHeld) {
+        d.imgCombo->Picture(d.imgCboDown->Picture());
+        d.buttonPressed = true;
+    }
     if (!d.HasDropDownStyle())
         return;
-    auto token = d.alive;
     d.OpenDropDown();
-    if (!*token || !d.window)
+    if (!*alive || !d.window)
         return;
     if (d.window->Modal()) {
         d.imgCombo->Picture(d.imgCboUp->Picture());
