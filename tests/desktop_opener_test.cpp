@@ -3,12 +3,16 @@
 // map onto the message table's codes.
 #include "korvane/toolkit/desktop_opener.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "shell/window_utils.h"
 #include "support.h"
@@ -98,6 +102,28 @@ TEST_F(DesktopOpener, FailuresMapOntoTheMessageTable) {
     EXPECT_EQ(tk::OpenWithDesktop("x", (dir / "no-such-opener").string()), 31);
     EXPECT_EQ(tk::OpenWithDesktop("", opener), 2);
     EXPECT_EQ(tk::OpenWithDesktop(std::string_view("a\0b", 3), opener), 2);
+}
+
+// The program the opener starts sees standard input, output and error and
+// nothing else, even a descriptor the host opened without close-on-exec.
+TEST_F(DesktopOpener, TheStartedProgramInheritsNoDescriptorOfTheHost) {
+    const std::string listing = (dir / "descriptors").string();
+    {
+        std::ofstream script(opener);
+        script << "#!/bin/sh\n"
+               << "ls /proc/$$/fd > '" << listing << "'\n";
+    }
+    fs::permissions(opener, fs::perms::owner_all);
+    const int inherited = ::open(record.c_str(), O_WRONLY | O_CREAT, 0600);  // no O_CLOEXEC
+    ASSERT_GE(inherited, 0);
+    EXPECT_GT(tk::OpenWithDesktop("document.txt", opener), 32);
+    ::close(inherited);
+    std::ifstream in(listing);
+    std::vector<int> open;
+    for (int fd; in >> fd;)
+        open.push_back(fd);
+    ASSERT_FALSE(open.empty());
+    EXPECT_EQ(std::count(open.begin(), open.end(), inherited), 0) << "descriptor " << inherited << " was inherited";
 }
 
 TEST(ShellOpen, AsksTheDesktopWithTheTargetAndTheDefaultVerb) {

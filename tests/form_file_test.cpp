@@ -374,6 +374,35 @@ TEST_F(FormFileTest, SavingAgainReplacesTheFileAndKeepsItsPermissions) {
     EXPECT_EQ(FilesInDir(), std::vector<std::string>{"form.json"});
 }
 
+// Saving through a symbolic link (a form kept in a shared folder and linked
+// into the project) replaces the file the link points at, with that file's
+// permissions, and leaves the link a link.
+TEST_F(FormFileTest, SavingThroughASymlinkReplacesItsTargetAndKeepsTheLink) {
+    fs::create_directories(dir / "shared");
+    const fs::path target = dir / "shared" / "form.json";
+    WriteFormFile(target, SmallForm("first"));
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path link = dir / "form.json";
+    fs::create_symlink(fs::path("shared") / "form.json", link);
+    const fs::path chain = dir / "chain.json";
+    fs::create_symlink(link, chain);
+
+    WriteFormFile(chain, SmallForm("second"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(chain));
+    EXPECT_EQ(std::get<std::string>(ReadFormFile(target).Controls[0].Properties.ReadProperty("ToolTipText", {})),
+              "second");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(FilesInDir(), (std::vector<std::string>{"chain.json", "form.json", "shared"}));
+
+    // A link whose target does not exist yet: the target is created.
+    const fs::path dangling = dir / "new.json";
+    fs::create_symlink(fs::path("shared") / "new.json", dangling);
+    WriteFormFile(dangling, SmallForm("third"));
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_TRUE(fs::is_regular_file(dir / "shared" / "new.json"));
+}
+
 // ---- refusals ---------------------------------------------------------------
 
 const std::string kHead = "{\"format\": \"korvane-form\", \"version\": 1, ";

@@ -5,11 +5,6 @@
 // as plain numbers, texts, booleans and fonts.
 #include "korvane/form_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -22,6 +17,7 @@
 #include <utility>
 #include <variant>
 
+#include "files/file_io.h"
 #include "korvane/errors.h"
 
 namespace korvane {
@@ -735,102 +731,23 @@ std::string SystemMessage(int err) {
 }
 
 std::string ReadWhole(const std::filesystem::path& file) {
-    // Non-blocking, so that a FIFO in the file's place does not hang us.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        CantRead(file, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        CantRead(file, errno);
-    if (S_ISDIR(st.st_mode))
-        CantRead(file, EISDIR);
-    if (!S_ISREG(st.st_mode))
-        Raise(ErrorCode::FormFileAccess, Quote(file.string()) + " can't be read: it is not a regular file");
-    auto tooLarge = [&] {
-        Raise(ErrorCode::FormFileInvalid,
-              Quote(file.string()) + ": it is larger than " + std::to_string(kMaxFormFileBytes >> 20) + " MiB");
-    };
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxFormFileBytes)
-        tooLarge();
-    std::string text(static_cast<std::size_t>(st.st_size), '\0');
-    std::size_t got = 0;
-    for (;;) {
-        if (got == text.size()) {
-            // The file may have grown since fstat.
-            if (text.size() > kMaxFormFileBytes)
-                tooLarge();
-            text.resize(text.size() + 4096);
-        }
-        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            CantRead(file, errno);
-        if (n == 0)
+    std::string text;
+    int err = 0;
+    switch (files::ReadRegularFile(file, kMaxFormFileBytes, text, err)) {
+        case files::ReadStatus::Ok:
+            return text;
+        case files::ReadStatus::NotRegular:
+            if (err == EISDIR)
+                CantRead(file, EISDIR);
+            Raise(ErrorCode::FormFileAccess, Quote(file.string()) + " can't be read: it is not a regular file");
+        case files::ReadStatus::TooLarge:
+            Raise(ErrorCode::FormFileInvalid,
+                  Quote(file.string()) + ": it is larger than " + std::to_string(kMaxFormFileBytes >> 20) + " MiB");
+        case files::ReadStatus::Missing:
+        case files::ReadStatus::Failed:
             break;
-        got += static_cast<std::size_t>(n);
     }
-    text.resize(got);
-    if (text.size() > kMaxFormFileBytes)
-        tooLarge();
-    return text;
-}
-
-void WriteAtomically(const std::filesystem::path& file, std::string_view text) {
-    static std::atomic<unsigned> counter{0};
-    const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    const std::string base = file.filename().string();
-    if (base.empty() || base == "." || base == "..")
-        CantWrite(file, "creating", EISDIR);
-
-    std::filesystem::path temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temp = dir / ("." + base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt > 100))
-            CantWrite(file, "creating a temporary file", errno);
-    }
-    auto abandon = [&](std::string_view step, int err) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temp.c_str());
-        CantWrite(file, step, err);
-    };
-    // The new file keeps the old one's permissions.
-    struct stat old {};
-    if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        (void)::fchmod(fd, old.st_mode & 07777);
-
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            abandon("writing", errno);
-        if (n == 0)
-            abandon("writing", ENOSPC);
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0)
-        abandon("flushing", errno);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0)
-        abandon("closing", errno);
-    if (::rename(temp.c_str(), file.c_str()) != 0)
-        abandon("replacing", errno);
-    // Make the rename itself durable; a folder that can't be synced is no error.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
+    CantRead(file, err);
 }
 
 }  // namespace
@@ -906,7 +823,8 @@ std::string FormatFormFile(const FormFile& form) {
 
 void WriteFormFile(const std::filesystem::path& file, const FormFile& form) {
     const std::string text = FormatFormFile(form);
-    WriteAtomically(file, text);
+    if (const files::Failure failed = files::WriteAtomically(file, text))
+        CantWrite(file, failed.Step, failed.Error);
 }
 
 }  // namespace korvane

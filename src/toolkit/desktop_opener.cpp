@@ -1,7 +1,10 @@
 // The desktop opener: a child process started with posix_spawnp and an
 // argument vector, so no character of the target is ever interpreted by a
 // shell. The opener's exit status is mapped onto the codes the control's
-// message table knows.
+// message table knows. The child gets standard input from /dev/null and
+// none of the host's other descriptors, whether or not whoever opened them
+// asked for close-on-exec: the program it starts is not the host's to trust
+// with its files and sockets.
 #include "korvane/toolkit/desktop_opener.h"
 
 #include <fcntl.h>
@@ -55,6 +58,7 @@ std::intptr_t OpenWithDesktop(std::string_view target, const std::string& opener
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     std::vector<char*> argv{const_cast<char*>(opener.c_str()), argument.data(), nullptr};
     pid_t child = 0;
     const int spawned = posix_spawnp(&child, opener.c_str(), &actions, nullptr, argv.data(), environ);
