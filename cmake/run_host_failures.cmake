@@ -8,7 +8,7 @@ set(ENV{KORVANE_REGISTRY} ${registry})
 file(WRITE ${WORK}/empty.lua "print('ran')\n")
 
 function(expect label status pattern)
-  execute_process(COMMAND ${HOST} ${ARGN} WORKING_DIRECTORY ${WORK}
+  execute_process(COMMAND ${HOST} ${ARGN} WORKING_DIRECTORY ${WORK} TIMEOUT 60
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT rc EQUAL status OR NOT out MATCHES "${pattern}")
     message(FATAL_ERROR "${label}: exit status ${rc} (expected ${status}), output:\n${out}\n"
@@ -31,7 +31,27 @@ if(NOT kept STREQUAL "{\"classes\": ")
 endif()
 file(WRITE ${registry} "")
 expect("an empty registry" 2 "is empty" empty.lua)
+
+# A number beyond a double, nesting that would exhaust the stack, a FIFO:
+# each is a damaged registry, named as such and kept.
+file(WRITE ${registry} "{\"x\": 1e999}")
+expect("a number beyond a double" 2 "beyond the range of a double at line 1, column 7.*left as it is" empty.lua)
+expect("registering beside a number beyond a double" 1 "beyond the range of a double" --register ${LIBRARY})
+string(REPEAT "[" 200000 open)
+string(REPEAT "]" 200000 close)
+file(WRITE ${registry} "{\"deep\": ${open}${close}}")
+expect("registering beside deep nesting" 1 "nested more than 128 deep.*left as it is" --register ${LIBRARY})
+file(SIZE ${registry} size)
+if(NOT size EQUAL 400010)
+  message(FATAL_ERROR "the deeply nested registry was changed (${size} bytes)")
+endif()
 file(REMOVE ${registry})
+execute_process(COMMAND mkfifo ${registry} RESULT_VARIABLE rc)
+if(rc EQUAL 0)
+  expect("a FIFO for a registry" 2 "is not a regular file.*left as it is" empty.lua)
+  expect("registering into a FIFO" 1 "is not a regular file" --register ${LIBRARY})
+  file(REMOVE ${registry})
+endif()
 
 # A library registered from a place it has since left.
 file(COPY ${LIBRARY} DESTINATION ${WORK}/moved)

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <nlohmann/json.hpp>
 
 #include "component/registry_file.h"
 #include "korvane/component/ids.h"
@@ -70,39 +71,36 @@ json TypeLibraryRecord(const std::string& libraryPath) {
             {"library", libraryPath}};
 }
 
+// Our entry `key` of `section`, parsed; null when absent or unreadable.
+json OwnEntry(const std::string& text, const char* section, const char* key) {
+    const auto raw = Entry(text, section, key);
+    return raw ? json::parse(*raw, nullptr, false) : json();
+}
+
 }  // namespace
 
 Outcome Register(const fs::path& file, const std::string& libraryPath) {
     FolderLock lock(file, true);
-    json doc;
+    std::string text;
     bool exists = false;
     std::string why;
-    if (!Load(file, doc, exists, why))
+    if (!Load(file, text, exists, why))
         return Damaged(file, why);
     const json cls = ClassRecord(libraryPath);
     const json tlb = TypeLibraryRecord(libraryPath);
-    auto& classes = doc["classes"];
-    auto& progids = doc["progids"];
-    auto& typelibs = doc["typelibs"];
-    if (classes.is_null())
-        classes = json::object();
-    if (progids.is_null())
-        progids = json::object();
-    if (typelibs.is_null())
-        typelibs = json::object();
-    if (classes.contains(ids::kClass) && classes[ids::kClass] == cls && progids.contains(ids::kProgId) &&
-        progids[ids::kProgId] == ids::kClass && typelibs.contains(ids::kLibrary) && typelibs[ids::kLibrary] == tlb)
+    const json oldClass = OwnEntry(text, "classes", ids::kClass);
+    if (oldClass == cls && OwnEntry(text, "progids", ids::kProgId) == ids::kClass &&
+        OwnEntry(text, "typelibs", ids::kLibrary) == tlb)
         return {result::Unchanged,
                 std::string(ids::kProgId) + " is already registered to " + libraryPath + " in " + file.string()};
     std::string previous;
-    if (classes.contains(ids::kClass) && classes[ids::kClass].is_object() &&
-        classes[ids::kClass].value("library", "") != libraryPath)
-        previous = classes[ids::kClass].value("library", "");
-    doc["format"] = kFormat;
-    classes[ids::kClass] = cls;
-    progids[ids::kProgId] = ids::kClass;
-    typelibs[ids::kLibrary] = tlb;
-    if (!Save(file, doc, why))
+    if (oldClass.is_object() && oldClass.value("library", "") != libraryPath)
+        previous = oldClass.value("library", "");
+    SetEntry(text, "", "format", json(kFormat).dump());
+    SetEntry(text, "classes", ids::kClass, cls.dump(2));
+    SetEntry(text, "progids", ids::kProgId, json(ids::kClass).dump());
+    SetEntry(text, "typelibs", ids::kLibrary, tlb.dump(2));
+    if (!Save(file, text, why))
         return {result::RegistryIo, "the registry file was not changed: " + why};
     std::string message = std::string(ids::kProgId) + " registered to " + libraryPath + " in " + file.string();
     if (!previous.empty())
@@ -112,27 +110,20 @@ Outcome Register(const fs::path& file, const std::string& libraryPath) {
 
 Outcome Unregister(const fs::path& file) {
     FolderLock lock(file, false);  // nothing to remove creates nothing
-    json doc;
+    std::string text;
     bool exists = false;
     std::string why;
-    if (!Load(file, doc, exists, why))
+    if (!Load(file, text, exists, why))
         return Damaged(file, why);
-    bool found = false;
-    auto erase = [&](const char* section, const char* key, const char* onlyIfValue = nullptr) {
-        if (!doc.contains(section) || !doc[section].contains(key))
-            return;
-        if (onlyIfValue && doc[section][key] != onlyIfValue)
-            return;  // the name now belongs to another class
-        doc[section].erase(key);
-        found = true;
-    };
-    erase("classes", ids::kClass);
-    erase("progids", ids::kProgId, ids::kClass);
-    erase("typelibs", ids::kLibrary);
+    bool found = RemoveEntry(text, "classes", ids::kClass);
+    // The name stays when it now belongs to another class.
+    if (OwnEntry(text, "progids", ids::kProgId) == ids::kClass)
+        found = RemoveEntry(text, "progids", ids::kProgId) || found;
+    found = RemoveEntry(text, "typelibs", ids::kLibrary) || found;
     if (!found)
         return {result::Unchanged, std::string(ids::kProgId) + " is not registered in " + file.string() +
                                        (exists ? "" : " (there is no registry file)")};
-    if (!Save(file, doc, why))
+    if (!Save(file, text, why))
         return {result::RegistryIo, "the registry file was not changed: " + why};
     return {result::Ok, std::string(ids::kProgId) + " unregistered from " + file.string()};
 }

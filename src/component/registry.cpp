@@ -1,20 +1,17 @@
-// The registry file: reading it without trusting it, replacing it so that
-// a reader never sees half a file, and looking classes up. Hosts link this
-// part alone; changing the entries is registration.cpp, inside the library.
+// The registry file: reading it without trusting it, editing only this
+// library's own entries in its text, replacing it so that a reader never
+// sees half a file, and looking classes up. Hosts link this part alone;
+// changing the entries is registration.cpp, inside the library.
 #include "korvane/component/registry.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "component/json_text.h"
 #include "component/registry_file.h"
+#include "files/file_io.h"
 
 namespace korvane::component::registry {
 
@@ -23,6 +20,69 @@ using nlohmann::json;
 
 namespace detail {
 
+namespace {
+
+// The object that holds the members of `section` ("" for the top level),
+// or none when the section is not there.
+std::optional<json_text::Object> SectionOf(std::string_view text, std::string_view section) {
+    const json_text::Object top = json_text::Members(text, json_text::SkipBlanks(text, 0));
+    if (section.empty())
+        return top;
+    const json_text::Member* found = nullptr;
+    for (const auto& m : top.Members)
+        if (m.Key == section)
+            found = &m;
+    if (!found || text[found->ValueBegin] != '{')
+        return std::nullopt;
+    return json_text::Members(text, found->ValueBegin);
+}
+
+// The blanks that open the line `pos` is on.
+std::string LineIndent(std::string_view text, std::size_t pos) {
+    const std::size_t lineStart = text.rfind('\n', pos == 0 ? 0 : pos - 1);
+    std::size_t i = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+    std::string indent;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        indent += text[i++];
+    return indent;
+}
+
+// `value` (written from column 0) indented to sit at `indent`.
+std::string Indented(std::string_view value, const std::string& indent) {
+    std::string out;
+    for (char c : value) {
+        out += c;
+        if (c == '\n')
+            out += indent;
+    }
+    return out;
+}
+
+// Adds the member `key: value` as the last of `object`.
+void Append(std::string& text, const json_text::Object& object, std::string_view key, std::string_view value) {
+    const std::string indent = object.Members.empty() ? LineIndent(text, object.Open) + "  "
+                                                      : LineIndent(text, object.Members.front().KeyBegin);
+    const std::string member = json(std::string(key)).dump() + ": " + Indented(value, indent);
+    if (object.Members.empty())
+        text.replace(object.Open + 1, object.Close - object.Open - 1,
+                     "\n" + indent + member + "\n" + LineIndent(text, object.Open));
+    else
+        text.insert(object.Members.back().ValueEnd, ",\n" + indent + member);
+}
+
+// Removes member `index` of `object` with the comma that joins it.
+void Erase(std::string& text, const json_text::Object& object, std::size_t index) {
+    const auto& members = object.Members;
+    if (members.size() == 1)
+        text.erase(object.Open + 1, object.Close - object.Open - 1);
+    else if (index > 0)
+        text.erase(members[index - 1].ValueEnd, members[index].ValueEnd - members[index - 1].ValueEnd);
+    else
+        text.erase(members[0].KeyBegin, members[1].KeyBegin - members[0].KeyBegin);
+}
+
+}  // namespace
+
 std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -30,44 +90,52 @@ std::string Upper(std::string_view s) {
     return out;
 }
 
-// Reads the registry. A missing file is an empty registry (`exists` false);
-// anything that is not a registry object fills `why` and returns false.
-bool Load(const fs::path& file, json& doc, bool& exists, std::string& why) {
-    std::error_code ec;
-    exists = fs::exists(file, ec);
-    if (!exists) {
-        doc = json::object();
-        return true;
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        why = "cannot be opened: " + std::string(std::strerror(errno));
-        return false;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string content = text.str();
-    if (content.find_first_not_of(" \t\r\n") == std::string::npos) {
+bool CheckText(std::string_view text, std::string& why) {
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) {
         why = "is empty";
         return false;
     }
-    try {
-        doc = json::parse(content);
-    } catch (const json::parse_error& e) {
-        why = "is not valid JSON (" + std::string(e.what()) + ")";
+    bool beyondLimits = false;
+    std::string reason;
+    if (!json_text::Check(text, reason, beyondLimits)) {
+        why = (beyondLimits ? "cannot be read: " : "is not valid JSON (") + reason + (beyondLimits ? "" : ")");
         return false;
     }
-    if (!doc.is_object()) {
+    if (text[json_text::SkipBlanks(text, 0)] != '{') {
         why = "does not hold a registry object";
         return false;
     }
-    for (const char* section : {"classes", "progids", "typelibs"}) {
-        if (doc.contains(section) && !doc[section].is_object()) {
-            why = "has a \"" + std::string(section) + "\" entry that is not an object";
-            return false;
-        }
-    }
+    const json_text::Object top = json_text::Members(text, json_text::SkipBlanks(text, 0));
+    for (const auto& m : top.Members)
+        for (const char* section : kSections)
+            if (m.Key == section && text[m.ValueBegin] != '{') {
+                why = "has a \"" + std::string(section) + "\" entry that is not an object";
+                return false;
+            }
     return true;
+}
+
+bool Load(const fs::path& file, std::string& text, bool& exists, std::string& why) {
+    int error = 0;
+    exists = true;
+    switch (files::ReadRegularFile(file, kMaxBytes, text, error)) {
+        case files::ReadStatus::Ok:
+            break;
+        case files::ReadStatus::Missing:
+            exists = false;
+            text = "{}\n";
+            return true;
+        case files::ReadStatus::NotRegular:
+            why = error == EISDIR ? "is a folder" : "is not a regular file";
+            return false;
+        case files::ReadStatus::TooLarge:
+            why = "is larger than " + std::to_string(kMaxBytes >> 20) + " MiB";
+            return false;
+        case files::ReadStatus::Failed:
+            why = "cannot be opened: " + std::string(std::strerror(error));
+            return false;
+    }
+    return CheckText(text, why);
 }
 
 Outcome Damaged(const fs::path& file, const std::string& why) {
@@ -75,48 +143,63 @@ Outcome Damaged(const fs::path& file, const std::string& why) {
             "the registry file " + file.string() + " " + why + "; it was left as it is (repair or remove it)"};
 }
 
-// Writes `doc` beside `file` and renames it over `file`. The old file stays
-// whole until the rename; on failure the temporary file is removed.
-bool Save(const fs::path& file, const json& doc, std::string& why) {
+std::optional<std::string> Entry(std::string_view text, std::string_view section, std::string_view key) {
+    const auto object = SectionOf(text, section);
+    if (!object)
+        return std::nullopt;
+    std::optional<std::string> value;
+    for (const auto& m : object->Members)
+        if (m.Key == key)
+            value = std::string(text.substr(m.ValueBegin, m.ValueEnd - m.ValueBegin));
+    return value;
+}
+
+void SetEntry(std::string& text, std::string_view section, std::string_view key, std::string_view value) {
+    const auto object = SectionOf(text, section);
+    if (!object) {
+        SetEntry(text, "", section, "{}");
+        return SetEntry(text, section, key, value);
+    }
+    // Later duplicates go first, so the offsets of earlier members hold.
+    std::optional<std::size_t> first;
+    for (std::size_t i = object->Members.size(); i-- > 0;) {
+        if (object->Members[i].Key != key)
+            continue;
+        if (first)
+            Erase(text, *object, *first);
+        first = i;
+    }
+    if (!first)
+        return Append(text, *object, key, value);
+    // Erasing later members left this one's offsets as they were.
+    const auto& m = object->Members[*first];
+    text.replace(m.ValueBegin, m.ValueEnd - m.ValueBegin, Indented(value, LineIndent(text, m.KeyBegin)));
+}
+
+bool RemoveEntry(std::string& text, std::string_view section, std::string_view key) {
+    bool removed = false;
+    for (;;) {
+        const auto object = SectionOf(text, section);
+        if (!object)
+            return removed;
+        std::optional<std::size_t> last;
+        for (std::size_t i = 0; i < object->Members.size(); ++i)
+            if (object->Members[i].Key == key)
+                last = i;
+        if (!last)
+            return removed;
+        Erase(text, *object, *last);
+        removed = true;
+    }
+}
+
+bool Save(const fs::path& file, std::string_view text, std::string& why) {
     std::error_code ec;
     if (file.has_parent_path())
         fs::create_directories(file.parent_path(), ec);
-    const fs::path temp = file.string() + ".tmp." + std::to_string(::getpid());
-    const std::string text = doc.dump(2) + "\n";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        why = "cannot create " + temp.string() + ": " + std::strerror(errno);
+    if (const files::Failure failed = files::WriteAtomically(file, text)) {
+        why = "cannot write " + file.string() + ": " + failed.Step + ": " + std::strerror(failed.Error);
         return false;
-    }
-    std::size_t written = 0;
-    while (written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            why = "cannot write " + temp.string() + ": " + std::strerror(errno);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        why = "cannot flush " + temp.string() + ": " + std::strerror(errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (::rename(temp.c_str(), file.c_str()) != 0) {
-        why = "cannot replace " + file.string() + ": " + std::strerror(errno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself lasts only once the directory is on disk too.
-    const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
     }
     return true;
 }
@@ -136,41 +219,43 @@ fs::path DefaultPath() {
 }
 
 Outcome Lookup(const fs::path& file, std::string_view name, ClassEntry& out) {
-    json doc;
+    std::string text;
     bool exists = false;
     std::string why;
-    if (!Load(file, doc, exists, why))
+    if (!Load(file, text, exists, why))
         return Damaged(file, why);
     if (!exists)
         return {result::NotRegistered,
                 "there is no registry file at " + file.string() + "; register the library first"};
     const std::string wanted(name);
     std::string classId;
-    if (doc.contains("progids"))
-        for (const auto& [progid, id] : doc["progids"].items())
-            if (Upper(progid) == Upper(wanted) && id.is_string())
-                classId = id.get<std::string>();
+    if (const auto progids = SectionOf(text, "progids"))
+        for (const auto& m : progids->Members)
+            if (Upper(m.Key) == Upper(wanted) && text[m.ValueBegin] == '"')
+                classId = json_text::StringValue(text, m.ValueBegin, m.ValueEnd);
     if (classId.empty())
         classId = wanted;
-    const json* record = nullptr;
-    if (doc.contains("classes"))
-        for (const auto& [id, value] : doc["classes"].items())
-            if (Upper(id) == Upper(classId) && value.is_object()) {
-                classId = id;
-                record = &value;
+    json record;
+    if (const auto classes = SectionOf(text, "classes"))
+        for (const auto& m : classes->Members)
+            if (Upper(m.Key) == Upper(classId) && text[m.ValueBegin] == '{') {
+                classId = m.Key;
+                // Checked text within a double's range: only bytes that are
+                // not UTF-8 can still fail, and leave the record unusable.
+                record = json::parse(text.substr(m.ValueBegin, m.ValueEnd - m.ValueBegin), nullptr, false);
             }
-    if (!record)
+    if (!record.is_object())
         return {result::NotRegistered, wanted + " is not registered in " + file.string()};
-    auto text = [&](const char* key) {
-        const auto it = record->find(key);
-        return it != record->end() && it->is_string() ? it->get<std::string>() : std::string();
+    auto field = [&](const char* key) {
+        const auto it = record.find(key);
+        return it != record.end() && it->is_string() ? it->get<std::string>() : std::string();
     };
     out.ClassId = classId;
-    out.ProgId = text("progid");
-    out.Name = text("name");
-    out.Library = text("library");
-    out.TypeLibrary = text("typelib");
-    out.Version = text("version");
+    out.ProgId = field("progid");
+    out.Name = field("name");
+    out.Library = field("library");
+    out.TypeLibrary = field("typelib");
+    out.Version = field("version");
     std::error_code ec;
     if (out.Library.empty() || !fs::exists(out.Library, ec))
         return {result::LibraryMissing, "the library registered for " + wanted + ", \"" + out.Library +

@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -107,6 +108,112 @@ TEST_F(RegistryFile, RegisterInEveryStateOfTheFile) {
         }
         ExpectNoStrayFiles();
     }
+}
+
+// What a registry must not do to a host: end it (a number beyond a double
+// once threw out of the parser), overflow its stack (nesting), or hang it
+// (a FIFO in the file's place). Each is refused as damaged, with the
+// reason, and the file is left exactly as it was.
+TEST_F(RegistryFile, HostileFilesAreRefusedAsDamagedAndKept) {
+    const std::string deep = "{\"x\": " + std::string(200000, '[') + std::string(200000, ']') + "}";
+    const struct {
+        const char* label;
+        std::string content;
+        const char* why;
+    } rows[] = {
+        {"a number beyond a double", R"({"x": 1e999})", "a number is beyond the range of a double at line 1, column 7"},
+        {"a negative one", R"({"classes": {"a": {"n": -2.5e308}}})", "beyond the range of a double"},
+        {"nested 200,000 deep", deep, "nested more than 128 deep"},
+        {"an unclosed string", "{\"x\": \"abc}", "not valid JSON (a string is not closed at line 1, column 7)"},
+        {"text after the object", "{} {}", "there is more after the value"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        WriteAll(file, row.content);
+        registry::ClassEntry entry;
+        for (const auto& outcome : {registry::Register(file, library), registry::Unregister(file),
+                                    registry::Lookup(file, ids::kProgId, entry)}) {
+            EXPECT_EQ(outcome.Code, result::RegistryDamaged) << outcome.Message;
+            EXPECT_NE(outcome.Message.find(row.why), std::string::npos) << outcome.Message;
+            EXPECT_NE(outcome.Message.find("left as it is"), std::string::npos) << outcome.Message;
+        }
+        EXPECT_EQ(ReadAll(file), row.content);
+    }
+    // Numbers that a double holds, if not exactly, are fine.
+    WriteAll(file, R"({"x": [1.7976931348623157e308, 1e-999, 123456789012345678901234567890]})");
+    EXPECT_EQ(registry::Register(file, library).Code, result::Ok);
+
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    registry::ClassEntry entry;
+    for (const auto& outcome :
+         {registry::Register(file, library), registry::Unregister(file), registry::Lookup(file, ids::kProgId, entry)}) {
+        EXPECT_EQ(outcome.Code, result::RegistryDamaged) << outcome.Message;
+        EXPECT_NE(outcome.Message.find("is not a regular file"), std::string::npos) << outcome.Message;
+    }
+    EXPECT_TRUE(fs::is_fifo(file));
+}
+
+// Registering and unregistering touch only this library's entries: those of
+// other components keep every byte (numbers beyond a double's precision,
+// duplicate keys, their layout), and unregistering gives the file back.
+TEST_F(RegistryFile, EntriesOfOtherComponentsKeepEveryByte) {
+    const std::string original = R"({
+  "format": "korvane-registry 1",
+  "classes": {
+    "{11111111-2222-3333-4444-555555555555}": {"name": "Other", "serial": 123456789012345678901234567890,
+                                               "library": "/opt/other.so", "ratio": 1.50},
+    "{22222222-2222-3333-4444-555555555555}": {"name": "Twice"},
+    "{22222222-2222-3333-4444-555555555555}": {"name": "Twice, again"}
+  },
+  "progids": {"Other.Thing": "{11111111-2222-3333-4444-555555555555}", "Other.Thing": "kept twice"},
+  "typelibs": {},
+  "notes": ["caf\u00e9", -0.0, 1E+2]
+}
+)";
+    WriteAll(file, original);
+    ASSERT_EQ(registry::Register(file, library).Code, result::Ok);
+    const std::string registered = ReadAll(file);
+    for (const char* kept :
+         {R"("serial": 123456789012345678901234567890)", R"("ratio": 1.50})", R"({"name": "Twice"},)",
+          R"({"name": "Twice, again"})", R"("Other.Thing": "kept twice")", R"(["caf\u00e9", -0.0, 1E+2])"})
+        EXPECT_NE(registered.find(kept), std::string::npos) << kept << " in\n" << registered;
+    registry::ClassEntry entry;
+    EXPECT_EQ(registry::Lookup(file, ids::kProgId, entry).Code, result::Ok);
+    EXPECT_EQ(entry.Library, library);
+    EXPECT_EQ(json::parse(registered)["typelibs"][ids::kLibrary]["library"], library);
+
+    ASSERT_EQ(registry::Unregister(file).Code, result::Ok);
+    EXPECT_EQ(ReadAll(file), original);
+    ExpectNoStrayFiles();
+}
+
+// The writer never follows what someone planted beside the registry, and a
+// registry reached through a link stays a link with its permissions.
+TEST_F(RegistryFile, ReplacingTheFileFollowsNoPlantedLinkAndKeepsLinksAndPermissions) {
+    const fs::path victim = dir / "victim";
+    WriteAll(victim, "precious");
+    // The temporary names a writer without exclusive creation would use.
+    for (const std::string& planted :
+         {file.string() + ".tmp." + std::to_string(::getpid()), (dir / ".registry.json.tmp").string()})
+        fs::create_symlink(victim, planted);
+    ASSERT_EQ(registry::Register(file, library).Code, result::Ok);
+    EXPECT_EQ(ReadAll(victim), "precious");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file)));
+
+    fs::create_directories(dir / "real");
+    const fs::path real = dir / "real" / "registry.json";
+    WriteAll(real, kForeign);
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path link = dir / "linked.json";
+    fs::create_symlink(real, link);
+    ASSERT_EQ(registry::Register(link, library).Code, result::Ok);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    registry::ClassEntry entry;
+    EXPECT_EQ(registry::Lookup(real, ids::kProgId, entry).Code, result::Ok);
+    EXPECT_EQ(registry::Lookup(real, "Other.Thing", entry).Code, result::LibraryMissing);
+    EXPECT_EQ(entry.Library, "/opt/other.so");
 }
 
 TEST_F(RegistryFile, RegisteringTwiceSaysSoAndChangesNothing) {
