@@ -53,10 +53,15 @@ if(KORVANE_BUILD_TESTS)
         -DHOST=$<TARGET_FILE:korvane-host> -P ${PROJECT_SOURCE_DIR}/cmake/check_component_symbols.cmake)
   endif()
 
-  # The host against bad set-ups, and a whole design-save-run round.
+  # The host against bad set-ups and hostile scripts, and a whole
+  # design-save-run round.
   add_test(NAME host_bad_setups
     COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
       -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-bad-setups -P ${PROJECT_SOURCE_DIR}/cmake/run_host_failures.cmake)
+  add_test(NAME host_hostile_scripts
+    COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
+      -DSCRIPTS=${PROJECT_SOURCE_DIR}/tests/component/hostile -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-hostile
+      -P ${PROJECT_SOURCE_DIR}/cmake/run_host_hostile.cmake)
   add_test(NAME host_round_trip
     COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:korvane-host> -DLIBRARY=$<TARGET_FILE:korvane_shared>
       -DWORK=${CMAKE_CURRENT_BINARY_DIR}/host-round-trip -P ${PROJECT_SOURCE_DIR}/cmake/run_host_round_trip.cmake)

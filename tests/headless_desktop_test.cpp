@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -411,6 +412,35 @@ TEST_F(HeadlessClock, AThrowingTimerLeavesTheClockAtItsTick) {
     d.Advance(100);
     EXPECT_EQ(ticks, 3);
     EXPECT_EQ(d.TickCount(), 300);
+}
+
+// The clock once wrapped around to negative times when moved past its last
+// millisecond; now such a step is refused and moves nothing. A host that
+// steps tick by tick learns when the next one falls due.
+TEST_F(HeadlessClock, TheClockCannotBeMovedPastItsLastMillisecond) {
+    EXPECT_EQ(d.NextTimerDue(), std::nullopt);
+    auto timer = d.CreateTimer(*form, "tmrTick");
+    timer->Interval(100);
+    int ticks = 0;
+    timer->OnTimer = [&] { ++ticks; };
+    EXPECT_EQ(d.NextTimerDue(), 100);
+    d.Advance(150);
+    EXPECT_EQ(d.NextTimerDue(), 200);
+    try {
+        d.Advance(std::numeric_limits<std::int64_t>::max());
+        ADD_FAILURE() << "the clock moved past its end";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), 6);
+        EXPECT_EQ(e.Description(), "Overflow");
+    }
+    EXPECT_EQ(d.TickCount(), 150);
+    EXPECT_EQ(ticks, 1);
+
+    timer->Enabled(false);
+    d.Advance(std::numeric_limits<std::int64_t>::max() - 150);
+    EXPECT_EQ(d.TickCount(), std::numeric_limits<std::int64_t>::max());
+    EXPECT_THROW(d.Advance(1), RuntimeError);
+    EXPECT_EQ(d.NextTimerDue(), std::nullopt);
 }
 
 TEST_F(HeadlessClock, PostedWorkRunsAtTheNextPumpButNotWhatItPostsItself) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -156,7 +157,12 @@ public:
     // --- clock and events --------------------------------------------------
     // Moves the virtual clock on; every enabled timer fires at each of its
     // due times, in time order. Posted events run as they fall due too.
+    // A step that would carry the clock past the largest 64-bit value
+    // raises Overflow and moves nothing.
     void Advance(std::int64_t ms);
+    // When the next enabled timer falls due (on TickCount's clock); none
+    // when no timer runs. Lets a host step the clock one tick at a time.
+    std::optional<std::int64_t> NextTimerDue() const;
     // Queues work that runs at the next DoEvents (or event pump of a modal loop).
     void Post(std::function<void()> work);
     std::size_t PendingEvents() const;

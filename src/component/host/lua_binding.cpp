@@ -1,16 +1,31 @@
 // Lua bindings of korvane-host. Lua reports errors with longjmp, so every
 // function Lua calls does its C++ work in a helper that returns before the
 // error is raised: no C++ object is alive in a frame that Lua jumps over.
-// Event handlers run under lua_pcall, so a failing handler never jumps
-// through the control; its error is kept and raised in the script once the
-// call that caused the event has returned, leaving the control consistent.
+// Everything Lua does inside an event (finding the handler, running it) runs
+// under lua_pcall, so no error ever jumps through the control; a handler's
+// error is kept and raised in the script once the call that caused the
+// event has returned, leaving the control consistent.
+//
+// What the host owns stays out of a script's reach: the host's state lives
+// in the Lua state's extra space, its tables are reached with raw access
+// under keys no script can name, its metatables are protected, and a font
+// object is recognised by the host's own list of them, so even the debug
+// library can at worst make a call fail. Limits on instructions, time and
+// memory end a runaway script with an error (see ScriptOptions).
 #include "component/host/lua_binding.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 #include <lua.hpp>
 #include <map>
+#include <new>
 #include <optional>
+#include <unordered_set>
 
 #include "korvane/errors.h"
 #include "korvane/events.h"
@@ -27,10 +42,15 @@ using component::Variant;
 
 namespace {
 
-constexpr const char* kControlMeta = "korvane.control";
-constexpr const char* kFontMeta = "korvane.font";
-constexpr const char* kStateKey = "korvane.host";
-constexpr const char* kHandlersKey = "korvane.handlers";
+// Registry keys: addresses only this file can name.
+const char kControlMeta = 0;
+const char kFontMeta = 0;
+const char kHandlersKey = 0;
+const char kModalKey = 0;
+constexpr int kHookPeriod = 1000;  // instructions between two checks of the limits
+// Handlers that cause their own events nest; this bounds the C++ stack
+// they take (each level holds the control's frames too).
+constexpr int kMaxHandlerDepth = 100;
 
 }  // namespace
 
@@ -41,6 +61,29 @@ struct ScriptHost::State final : component::EventSink {
     lua_State* L = nullptr;
     std::optional<std::string> pendingError;  // a handler failed; raised when the causing call returns
     int modalScripts = 0;
+    int handlerDepth = 0;
+    lua_State* current = nullptr;           // the thread (main or coroutine) in the host's innermost call
+    bool inHost = false;                    // the host's own work: allocations are never refused
+    std::unordered_set<const void*> fonts;  // the font objects alive in the script
+    const void* controlObject = nullptr;
+    // Limits.
+    std::uint64_t instructions = 0;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    std::size_t memory = 0;
+    std::optional<std::string> limitReached;  // once reached, every check fails again
+
+    // The reason the script must stop now, if a limit is reached.
+    const std::optional<std::string>& CheckLimits() {
+        if (limitReached)
+            return limitReached;
+        if (options.InstructionLimit && instructions > options.InstructionLimit)
+            limitReached = "the script ran past its limit of " + std::to_string(options.InstructionLimit) +
+                           " instructions (--instruction-limit)";
+        else if (options.TimeLimitMs && std::chrono::steady_clock::now() >= deadline)
+            limitReached =
+                "the script ran past its time limit of " + std::to_string(options.TimeLimitMs) + " ms (--time-limit)";
+        return limitReached;
+    }
 
     State(Control& c, tk::headless::HeadlessDesktop& d, ScriptOptions o) : control(c), desktop(d), options(o) {}
 
@@ -49,11 +92,48 @@ struct ScriptHost::State final : component::EventSink {
 
 namespace {
 
+// The host's state sits in the extra space of the main thread, which every
+// coroutine copies when it is created; no script can reach it.
 ScriptHost::State& StateOf(lua_State* L) {
-    lua_getfield(L, LUA_REGISTRYINDEX, kStateKey);
-    auto* state = static_cast<ScriptHost::State*>(lua_touserdata(L, -1));
-    lua_pop(L, 1);
-    return *state;
+    return **static_cast<ScriptHost::State**>(lua_getextraspace(L));
+}
+
+// Marks the host's own work for the time of a call from Lua: the calling
+// thread is where events deliver their handlers, and memory is not refused.
+class HostFrame {
+public:
+    explicit HostFrame(lua_State* L) : state_(StateOf(L)), thread_(state_.current), inHost_(state_.inHost) {
+        state_.current = L;
+        state_.inHost = true;
+    }
+    ~HostFrame() {
+        state_.current = thread_;
+        state_.inHost = inHost_;
+    }
+    HostFrame(const HostFrame&) = delete;
+    HostFrame& operator=(const HostFrame&) = delete;
+
+private:
+    ScriptHost::State& state_;
+    lua_State* thread_;
+    bool inHost_;
+};
+
+// Lets script code run (a handler) inside the host's work.
+class ScriptFrame {
+public:
+    explicit ScriptFrame(ScriptHost::State& state) : state_(state), inHost_(state.inHost) { state.inHost = false; }
+    ~ScriptFrame() { state_.inHost = inHost_; }
+    ScriptFrame(const ScriptFrame&) = delete;
+    ScriptFrame& operator=(const ScriptFrame&) = delete;
+
+private:
+    ScriptHost::State& state_;
+    bool inHost_;
+};
+
+void PushRegistryValue(lua_State* L, const void* key) {
+    lua_rawgetp(L, LUA_REGISTRYINDEX, key);
 }
 
 // --- values ----------------------------------------------------------------
@@ -61,11 +141,18 @@ ScriptHost::State& StateOf(lua_State* L) {
 void PushFont(lua_State* L, const tk::FontRef& font) {
     void* memory = lua_newuserdatauv(L, sizeof(tk::FontRef), 0);
     new (memory) tk::FontRef(font);
-    luaL_setmetatable(L, kFontMeta);
+    StateOf(L).fonts.insert(memory);
+    PushRegistryValue(L, &kFontMeta);
+    lua_setmetatable(L, -2);
 }
 
+// A font object the host made and has not released; nullptr for any other
+// value, whatever metatable a script gave it.
 tk::FontRef* ToFont(lua_State* L, int index) {
-    return static_cast<tk::FontRef*>(luaL_testudata(L, index, kFontMeta));
+    if (lua_type(L, index) != LUA_TUSERDATA)
+        return nullptr;
+    void* memory = lua_touserdata(L, index);
+    return StateOf(L).fonts.count(memory) ? static_cast<tk::FontRef*>(memory) : nullptr;
 }
 
 void PushVariant(lua_State* L, const Variant& v) {
@@ -147,6 +234,22 @@ int Finish(lua_State* L, int n) {
     return lua_error(L);
 }
 
+// Runs a helper as the host's work, then raises its error, if any, once
+// every C++ object of the helper is gone.
+template <typename Fn>
+int Protect(lua_State* L, Fn impl) {
+    int n = 0;
+    {
+        HostFrame frame(L);
+        n = impl();
+        if (n >= 0 && StateOf(L).limitReached) {
+            lua_pushstring(L, StateOf(L).limitReached->c_str());
+            n = -1;
+        }
+    }
+    return Finish(L, n);
+}
+
 // Takes a failed handler's error, if any, onto the stack, naming the call
 // that raised the event.
 bool TakePendingError(lua_State* L, const std::string& label) {
@@ -200,7 +303,7 @@ int InvokeFromLua(lua_State* L, DispId id, std::uint8_t kinds, int first, const 
 }
 
 bool IsControl(lua_State* L, int index) {
-    return luaL_testudata(L, index, kControlMeta) != nullptr;
+    return lua_type(L, index) == LUA_TUSERDATA && lua_touserdata(L, index) == StateOf(L).controlObject;
 }
 
 int LookUp(lua_State* L, const std::string& name, DispId& id) {
@@ -215,18 +318,22 @@ int LookUp(lua_State* L, const std::string& name, DispId& id) {
 
 // ctl:Name(...) for methods and for properties that take arguments.
 int MemberCallImpl(lua_State* L) {
+    if (!lua_isinteger(L, lua_upvalueindex(1)) || lua_type(L, lua_upvalueindex(2)) != LUA_TSTRING) {
+        lua_pushstring(L, "ctl: a member call was tampered with");
+        return -1;
+    }
     const DispId id = static_cast<DispId>(lua_tointeger(L, lua_upvalueindex(1)));
     const std::string name = lua_tostring(L, lua_upvalueindex(2));
     const int first = IsControl(L, 1) ? 2 : 1;
     return InvokeFromLua(L, id, component::kMethod | component::kPropertyGet, first, "ctl:" + name);
 }
 int MemberCall(lua_State* L) {
-    return Finish(L, MemberCallImpl(L));
+    return Protect(L, [&] { return MemberCallImpl(L); });
 }
 
 int ControlIndexImpl(lua_State* L);
 int ControlIndex(lua_State* L) {
-    return Finish(L, ControlIndexImpl(L));
+    return Protect(L, [&] { return ControlIndexImpl(L); });
 }
 
 // ctl:get(name, ...), ctl:let(name, ..., value), ctl:set(name, object)
@@ -242,13 +349,13 @@ int NamedInvokeImpl(lua_State* L, std::uint8_t kinds) {
     return InvokeFromLua(L, id, kinds, 3, "ctl." + name);
 }
 int GetByName(lua_State* L) {
-    return Finish(L, NamedInvokeImpl(L, component::kPropertyGet | component::kMethod));
+    return Protect(L, [&] { return NamedInvokeImpl(L, component::kPropertyGet | component::kMethod); });
 }
 int LetByName(lua_State* L) {
-    return Finish(L, NamedInvokeImpl(L, component::kPropertyLet));
+    return Protect(L, [&] { return NamedInvokeImpl(L, component::kPropertyLet); });
 }
 int SetByName(lua_State* L) {
-    return Finish(L, NamedInvokeImpl(L, component::kPropertySet));
+    return Protect(L, [&] { return NamedInvokeImpl(L, component::kPropertySet); });
 }
 
 // ctl:invoke(number or name, "get" | "let" | "set" | "method", ...)
@@ -276,7 +383,7 @@ int InvokeByNumberImpl(lua_State* L) {
     return InvokeFromLua(L, id, it->second, 4, "member " + std::to_string(id));
 }
 int InvokeByNumber(lua_State* L) {
-    return Finish(L, InvokeByNumberImpl(L));
+    return Protect(L, [&] { return InvokeByNumberImpl(L); });
 }
 
 void SetString(lua_State* L, const char* key, std::string_view value) {
@@ -306,6 +413,13 @@ void PushParams(lua_State* L, std::span<const component::ParamInfo> params) {
 // ctl.on.Name = function: only the control's events can have handlers, so
 // a misspelt name is an error rather than a handler that never runs.
 int HandlerNewIndexImpl(lua_State* L) {
+    PushRegistryValue(L, &kHandlersKey);
+    const bool handlers = lua_rawequal(L, 1, -1) != 0;
+    lua_pop(L, 1);
+    if (!handlers) {
+        lua_pushstring(L, "ctl.on: only the control's handler table takes handlers");
+        return -1;
+    }
     const char* name = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
     std::string known;
     for (const auto& e : StateOf(L).control.TypeInfo().Events) {
@@ -325,12 +439,12 @@ int HandlerNewIndexImpl(lua_State* L) {
     return -1;
 }
 int HandlerNewIndex(lua_State* L) {
-    return Finish(L, HandlerNewIndexImpl(L));
+    return Protect(L, [&] { return HandlerNewIndexImpl(L); });
 }
 
 // ctl:typeinfo(): the control's type information as Lua tables, read from
 // the library (what a property browser lists).
-int TypeInfo(lua_State* L) {
+int TypeInfoImpl(lua_State* L) {
     const component::LibraryInfo& lib = StateOf(L).control.TypeInfo();
     lua_createtable(L, 0, 6);
     SetString(L, "name", lib.Name);
@@ -404,6 +518,10 @@ int TypeInfo(lua_State* L) {
     return 1;
 }
 
+int TypeInfo(lua_State* L) {
+    return Protect(L, [&] { return TypeInfoImpl(L); });
+}
+
 int ControlIndexImpl(lua_State* L) {
     if (lua_type(L, 2) != LUA_TSTRING) {
         lua_pushstring(L, "ctl: members are named by strings");
@@ -411,7 +529,7 @@ int ControlIndexImpl(lua_State* L) {
     }
     const std::string name = lua_tostring(L, 2);
     if (name == "on") {
-        lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+        PushRegistryValue(L, &kHandlersKey);
         return 1;
     }
     static const std::map<std::string, lua_CFunction> helpers = {
@@ -451,7 +569,7 @@ int ControlNewIndexImpl(lua_State* L) {
     return InvokeFromLua(L, id, kind, 1, "ctl." + name);
 }
 int ControlNewIndex(lua_State* L) {
-    return Finish(L, ControlNewIndexImpl(L));
+    return Protect(L, [&] { return ControlNewIndexImpl(L); });
 }
 
 // ctl() reads the default member.
@@ -459,20 +577,36 @@ int ControlCallImpl(lua_State* L) {
     return InvokeFromLua(L, component::kDispIdValue, component::kPropertyGet, 2, "ctl()");
 }
 int ControlCall(lua_State* L) {
-    return Finish(L, ControlCallImpl(L));
+    return Protect(L, [&] { return ControlCallImpl(L); });
 }
 
 int ControlToString(lua_State* L) {
-    lua_pushfstring(L, "%s (%s)", StateOf(L).options.ControlName.c_str(),
-                    std::string(StateOf(L).control.TypeInfo().Class.ProgId).c_str());
-    return 1;
+    return Protect(L, [&] {
+        const std::string text =
+            StateOf(L).options.ControlName + " (" + std::string(StateOf(L).control.TypeInfo().Class.ProgId) + ")";
+        lua_pushlstring(L, text.data(), text.size());
+        return 1;
+    });
 }
 
 // --- fonts ----------------------------------------------------------------
 
-int FontIndex(lua_State* L) {
-    const tk::FontRef& f = *static_cast<tk::FontRef*>(luaL_checkudata(L, 1, kFontMeta));
-    const std::string key = luaL_checkstring(L, 2);
+// A font object the script still holds, or -1 with the error pushed.
+const tk::FontRef* LiveFont(lua_State* L, const char* what) {
+    const tk::FontRef* f = ToFont(L, 1);
+    if (!f || !*f) {
+        lua_pushfstring(L, "font.%s: not a font object (or one already released)", what);
+        return nullptr;
+    }
+    return f;
+}
+
+int FontIndexImpl(lua_State* L) {
+    const tk::FontRef* font = LiveFont(L, "get");
+    if (!font)
+        return -1;
+    const tk::FontRef& f = *font;
+    const std::string key = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : "";
     if (key == "Name")
         lua_pushstring(L, f->Name.c_str());
     else if (key == "Size")
@@ -489,10 +623,22 @@ int FontIndex(lua_State* L) {
         lua_pushnil(L);
     return 1;
 }
+int FontIndex(lua_State* L) {
+    return Protect(L, [&] { return FontIndexImpl(L); });
+}
+
+// A font size Lua can hand over: finite and within a float's range.
+bool FontSizeOk(lua_Number size) {
+    return std::isfinite(size) && std::fabs(size) <= std::numeric_limits<float>::max();
+}
 
 int FontNewIndexImpl(lua_State* L) {
     tk::FontRef* f = ToFont(L, 1);
-    const char* key = lua_tostring(L, 2);
+    const char* key = lua_type(L, 2) == LUA_TSTRING ? lua_tostring(L, 2) : nullptr;
+    if (f && !*f) {
+        lua_pushstring(L, "font: the font object was released");
+        return -1;
+    }
     if (!f || !key) {
         lua_pushstring(L, "font: fields are Name, Size, Bold, Italic, Underline, Strikethrough");
         return -1;
@@ -500,7 +646,7 @@ int FontNewIndexImpl(lua_State* L) {
     const std::string k = key;
     if (k == "Name" && lua_type(L, 3) == LUA_TSTRING)
         (*f)->Name = lua_tostring(L, 3);
-    else if (k == "Size" && lua_type(L, 3) == LUA_TNUMBER)
+    else if (k == "Size" && lua_type(L, 3) == LUA_TNUMBER && FontSizeOk(lua_tonumber(L, 3)))
         (*f)->Size = static_cast<float>(lua_tonumber(L, 3));
     else if (k == "Bold")
         (*f)->Bold = lua_toboolean(L, 3);
@@ -517,40 +663,69 @@ int FontNewIndexImpl(lua_State* L) {
     return 0;
 }
 int FontNewIndex(lua_State* L) {
-    return Finish(L, FontNewIndexImpl(L));
+    return Protect(L, [&] { return FontNewIndexImpl(L); });
 }
 
+// Releases the host's reference once: a second call (a script calling
+// __gc through the debug library, then the collector) finds nothing, and
+// a released font object is refused wherever it is used.
 int FontGc(lua_State* L) {
-    static_cast<tk::FontRef*>(luaL_checkudata(L, 1, kFontMeta))->~shared_ptr();
-    return 0;
+    return Protect(L, [&] {
+        if (tk::FontRef* f = ToFont(L, 1)) {
+            StateOf(L).fonts.erase(f);
+            f->~shared_ptr();
+        }
+        return 0;
+    });
 }
 
-int FontToString(lua_State* L) {
-    const tk::FontRef& f = *static_cast<tk::FontRef*>(luaL_checkudata(L, 1, kFontMeta));
-    lua_pushstring(L, component::ToDisplay(Variant(f)).c_str());
+int FontToStringImpl(lua_State* L) {
+    const tk::FontRef* f = LiveFont(L, "tostring");
+    if (!f)
+        return -1;
+    const std::string text = component::ToDisplay(Variant(*f));
+    lua_pushlstring(L, text.data(), text.size());
     return 1;
+}
+int FontToString(lua_State* L) {
+    return Protect(L, [&] { return FontToStringImpl(L); });
 }
 
 // korvane.font{Name = "Arial", Size = 10, Bold = true}
-int NewFont(lua_State* L) {
+// The field `key` of the table at 1, read raw: no metamethod of the
+// script's runs inside the host's work.
+int RawField(lua_State* L, const char* key) {
+    lua_pushstring(L, key);
+    return lua_rawget(L, 1);
+}
+
+int NewFontImpl(lua_State* L) {
     auto font = std::make_shared<tk::Font>();
     if (lua_istable(L, 1)) {
-        if (lua_getfield(L, 1, "Name") == LUA_TSTRING)
+        if (RawField(L, "Name") == LUA_TSTRING)
             font->Name = lua_tostring(L, -1);
-        if (lua_getfield(L, 1, "Size") == LUA_TNUMBER)
+        if (RawField(L, "Size") == LUA_TNUMBER) {
+            if (!FontSizeOk(lua_tonumber(L, -1))) {
+                lua_pushstring(L, "korvane.font: Size is a finite number");
+                return -1;
+            }
             font->Size = static_cast<float>(lua_tonumber(L, -1));
-        lua_getfield(L, 1, "Bold");
+        }
+        RawField(L, "Bold");
         font->Bold = lua_toboolean(L, -1);
-        lua_getfield(L, 1, "Italic");
+        RawField(L, "Italic");
         font->Italic = lua_toboolean(L, -1);
-        lua_getfield(L, 1, "Underline");
+        RawField(L, "Underline");
         font->Underline = lua_toboolean(L, -1);
-        lua_getfield(L, 1, "Strikethrough");
+        RawField(L, "Strikethrough");
         font->Strikethrough = lua_toboolean(L, -1);
         lua_pop(L, 6);
     }
     PushFont(L, font);
     return 1;
+}
+int NewFont(lua_State* L) {
+    return Protect(L, [&] { return NewFontImpl(L); });
 }
 
 // --- the desktop ----------------------------------------------------------------
@@ -595,6 +770,9 @@ int Gesture(lua_State* L, const char* what, Fn gesture) {
                            e.Description())
                               .c_str());
         return -1;
+    } catch (const std::exception& e) {
+        lua_pushstring(L, (std::string("desktop.") + what + ": " + e.what()).c_str());
+        return -1;
     }
     if (TakePendingError(L, std::string("desktop.") + what))
         return -1;
@@ -617,7 +795,7 @@ int ClickImpl(lua_State* L) {
     return Gesture(L, "click", [&](ScriptHost::State& s) { s.desktop.ClickAt(*w, x, y); });
 }
 int Click(lua_State* L) {
-    return Finish(L, ClickImpl(L));
+    return Protect(L, [&] { return ClickImpl(L); });
 }
 
 int MoveToImpl(lua_State* L) {
@@ -631,7 +809,7 @@ int MoveToImpl(lua_State* L) {
     return Gesture(L, "moveTo", [&](ScriptHost::State& s) { s.desktop.MoveTo(*w, x, y); });
 }
 int MoveTo(lua_State* L) {
-    return Finish(L, MoveToImpl(L));
+    return Protect(L, [&] { return MoveToImpl(L); });
 }
 
 int RowGestureImpl(lua_State* L, bool click) {
@@ -653,10 +831,10 @@ int RowGestureImpl(lua_State* L, bool click) {
     });
 }
 int ClickRow(lua_State* L) {
-    return Finish(L, RowGestureImpl(L, true));
+    return Protect(L, [&] { return RowGestureImpl(L, true); });
 }
 int MoveToRow(lua_State* L) {
-    return Finish(L, RowGestureImpl(L, false));
+    return Protect(L, [&] { return RowGestureImpl(L, false); });
 }
 
 // desktop.keys("Down", "Alt+Down", 13, ...)
@@ -698,7 +876,7 @@ int KeysImpl(lua_State* L) {
     });
 }
 int Keys(lua_State* L) {
-    return Finish(L, KeysImpl(L));
+    return Protect(L, [&] { return KeysImpl(L); });
 }
 
 int KeyDownUpImpl(lua_State* L, bool down) {
@@ -716,10 +894,10 @@ int KeyDownUpImpl(lua_State* L, bool down) {
     });
 }
 int KeyDown(lua_State* L) {
-    return Finish(L, KeyDownUpImpl(L, true));
+    return Protect(L, [&] { return KeyDownUpImpl(L, true); });
 }
 int KeyUp(lua_State* L) {
-    return Finish(L, KeyDownUpImpl(L, false));
+    return Protect(L, [&] { return KeyDownUpImpl(L, false); });
 }
 
 int TypeImpl(lua_State* L) {
@@ -727,7 +905,7 @@ int TypeImpl(lua_State* L) {
     return Gesture(L, "type", [&](ScriptHost::State& s) { s.desktop.Type(text); });
 }
 int Type(lua_State* L) {
-    return Finish(L, TypeImpl(L));
+    return Protect(L, [&] { return TypeImpl(L); });
 }
 
 int TabImpl(lua_State* L) {
@@ -735,7 +913,7 @@ int TabImpl(lua_State* L) {
     return Gesture(L, "tab", [&](ScriptHost::State& s) { s.desktop.Tab(back); });
 }
 int Tab(lua_State* L) {
-    return Finish(L, TabImpl(L));
+    return Protect(L, [&] { return TabImpl(L); });
 }
 
 int AdvanceImpl(lua_State* L) {
@@ -744,14 +922,35 @@ int AdvanceImpl(lua_State* L) {
         return -1;
     }
     const auto ms = static_cast<std::int64_t>(lua_tointeger(L, 1));
-    return Gesture(L, "advance", [&](ScriptHost::State& s) { s.desktop.Advance(ms); });
+    if (ms > std::numeric_limits<std::int64_t>::max() - StateOf(L).desktop.TickCount()) {
+        lua_pushstring(L, ("desktop.advance: the clock stands at " + std::to_string(StateOf(L).desktop.TickCount()) +
+                           " ms and cannot move that far")
+                              .c_str());
+        return -1;
+    }
+    // One timer tick at a time, so that the limits can end a clock moved
+    // on without end (advance(math.maxinteger) with a timer running).
+    return Gesture(L, "advance", [&](ScriptHost::State& s) {
+        for (std::int64_t left = ms;;) {
+            const std::int64_t now = s.desktop.TickCount();
+            const auto next = s.desktop.NextTimerDue();
+            const std::int64_t step = next && *next - now < left ? std::max<std::int64_t>(*next - now, 0) : left;
+            s.desktop.Advance(step);
+            left -= step;
+            if (left == 0 || s.pendingError)
+                break;
+            s.instructions += kHookPeriod;
+            if (s.CheckLimits())
+                break;
+        }
+    });
 }
 int Advance(lua_State* L) {
-    return Finish(L, AdvanceImpl(L));
+    return Protect(L, [&] { return AdvanceImpl(L); });
 }
 
 // The focused widget's name ("txtCol1", "Window.lstCol1"), or nil.
-int Focus(lua_State* L) {
+int FocusImpl(lua_State* L) {
     auto& state = StateOf(L);
     const tk::Widget* w = state.desktop.FocusWidget();
     if (!w) {
@@ -767,14 +966,20 @@ int Focus(lua_State* L) {
     lua_pushstring(L, path.c_str());
     return 1;
 }
+int Focus(lua_State* L) {
+    return Protect(L, [&] { return FocusImpl(L); });
+}
 
-int Visible(lua_State* L) {
+int VisibleImpl(lua_State* L) {
     tk::Widget* w = FindWidget(StateOf(L), lua_isstring(L, 1) ? lua_tostring(L, 1) : "");
     if (!w)
         lua_pushnil(L);
     else
         lua_pushboolean(L, w->Visible());
     return 1;
+}
+int Visible(lua_State* L) {
+    return Protect(L, [&] { return VisibleImpl(L); });
 }
 
 // host.save(path): saves the form with the control as a form file.
@@ -792,11 +997,11 @@ int SaveImpl(lua_State* L) {
     return 0;
 }
 int Save(lua_State* L) {
-    return Finish(L, SaveImpl(L));
+    return Protect(L, [&] { return SaveImpl(L); });
 }
 
 // The message boxes shown so far, as a list of their texts.
-int Messages(lua_State* L) {
+int MessagesImpl(lua_State* L) {
     const auto& boxes = StateOf(L).desktop.MessageBoxes();
     lua_createtable(L, static_cast<int>(boxes.size()), 0);
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -805,37 +1010,143 @@ int Messages(lua_State* L) {
     }
     return 1;
 }
+int Messages(lua_State* L) {
+    return Protect(L, [&] { return MessagesImpl(L); });
+}
 
-int Beeps(lua_State* L) {
+int BeepsImpl(lua_State* L) {
     lua_pushinteger(L, StateOf(L).desktop.Beeps());
     return 1;
+}
+int Beeps(lua_State* L) {
+    return Protect(L, [&] { return BeepsImpl(L); });
 }
 
 // desktop.onModal(function(formName) ... end): plays the user inside the
 // next modal window (the About box, a modal drop-down).
-int OnModal(lua_State* L) {
-    luaL_checktype(L, 1, LUA_TFUNCTION);
+int OnModalImpl(lua_State* L) {
+    if (!lua_isfunction(L, 1)) {
+        lua_pushstring(L, "desktop.onModal: a function that plays the user in the modal window");
+        return -1;
+    }
     auto& state = StateOf(L);
     const int slot = ++state.modalScripts;
-    lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
-    lua_pushstring(L, ("modal#" + std::to_string(slot)).c_str());
+    PushRegistryValue(L, &kModalKey);
     lua_pushvalue(L, 1);
-    lua_rawset(L, -3);
+    lua_rawseti(L, -2, slot);
     lua_pop(L, 1);
     ScriptHost::State* s = &state;
     state.desktop.OnModal([s, slot](tk::Form& modal) {
-        lua_State* L = s->L;
-        lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
-        lua_getfield(L, -1, ("modal#" + std::to_string(slot)).c_str());
-        lua_pushstring(L, modal.Name().c_str());
-        if (lua_pcall(L, 1, 0, 0) != LUA_OK) {
-            if (!s->pendingError)
-                s->pendingError = std::string("error in modal script: ") + lua_tostring(L, -1);
-            lua_pop(L, 1);
+        lua_State* L = s->current ? s->current : s->L;
+        if (s->pendingError || !lua_checkstack(L, 4))
+            return;
+        const int base = lua_gettop(L);
+        PushRegistryValue(L, &kModalKey);
+        if (lua_istable(L, -1))
+            lua_rawgeti(L, -1, slot);
+        if (!lua_isfunction(L, -1)) {
+            lua_settop(L, base);
+            return;
         }
-        lua_pop(L, 1);
+        lua_pushstring(L, modal.Name().c_str());
+        int rc = LUA_OK;
+        {
+            ScriptFrame frame(*s);
+            rc = lua_pcall(L, 1, 0, 0);
+        }
+        if (rc != LUA_OK) {
+            const char* message = lua_tostring(L, -1);
+            s->pendingError = std::string("error in modal script: ") + (message ? message : "(no message)");
+        }
+        lua_settop(L, base);
     });
     return 0;
+}
+int OnModal(lua_State* L) {
+    return Protect(L, [&] { return OnModalImpl(L); });
+}
+
+// Counts instructions and checks the time; a reached limit is raised as an
+// error in the script, again at every check, so no pcall can swallow it
+// for long.
+void LimitHook(lua_State* L, lua_Debug*) {
+    auto& state = StateOf(L);
+    state.instructions += kHookPeriod;
+    if (const auto& why = state.CheckLimits()) {
+        // From now on every instruction fails, so that code running after
+        // a pcall that caught the error cannot go on either.
+        lua_sethook(L, LimitHook, LUA_MASKCOUNT, 1);
+        luaL_error(L, "%s", why->c_str());
+    }
+}
+
+// Lua's memory, counted; past the limit a script's allocation fails (Lua
+// raises "not enough memory"), while the host's own work is never refused.
+void* Allocate(void* ud, void* ptr, std::size_t oldSize, std::size_t newSize) {
+    auto& state = *static_cast<ScriptHost::State*>(ud);
+    const std::size_t old = ptr ? oldSize : 0;
+    if (newSize == 0) {
+        std::free(ptr);
+        state.memory -= old;
+        return nullptr;
+    }
+    const std::size_t limit = state.options.MemoryLimitBytes;
+    if (limit && newSize > old && !state.inHost && state.memory - old + newSize > limit)
+        return nullptr;
+    void* grown = std::realloc(ptr, newSize);
+    if (grown)
+        state.memory = state.memory - old + newSize;
+    return grown;
+}
+
+int Panic(lua_State* L) {
+    const char* message = lua_tostring(L, -1);
+    std::fprintf(stderr, "korvane-host: unprotected Lua error: %s\n", message ? message : "(no message)");
+    std::abort();
+}
+
+// load(chunk, name, mode, env) with the mode fixed to text.
+int TextOnlyLoad(lua_State* L) {
+    lua_settop(L, 4);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_pushvalue(L, 1);
+    lua_pushvalue(L, 2);
+    lua_pushliteral(L, "t");
+    lua_pushvalue(L, 4);
+    lua_call(L, 4, LUA_MULTRET);
+    return lua_gettop(L) - 4;
+}
+
+// The libraries a sandboxed script gets: the language itself, text, tables,
+// mathematics, coroutines and the clock; nothing that reaches files,
+// programs, loaded code or the interpreter's insides.
+void OpenSandbox(lua_State* L) {
+    const luaL_Reg libraries[] = {{LUA_GNAME, luaopen_base},       {LUA_COLIBNAME, luaopen_coroutine},
+                                  {LUA_TABLIBNAME, luaopen_table}, {LUA_STRLIBNAME, luaopen_string},
+                                  {LUA_MATHLIBNAME, luaopen_math}, {LUA_UTF8LIBNAME, luaopen_utf8},
+                                  {LUA_OSLIBNAME, luaopen_os}};
+    for (const auto& lib : libraries) {
+        luaL_requiref(L, lib.name, lib.func, 1);
+        lua_pop(L, 1);
+    }
+    // load, for text only: precompiled chunks can break the interpreter.
+    lua_getglobal(L, "load");
+    lua_pushcclosure(L, TextOnlyLoad, 1);
+    lua_setglobal(L, "load");
+    // Base functions that read files.
+    for (const char* name : {"dofile", "loadfile"}) {
+        lua_pushnil(L);
+        lua_setglobal(L, name);
+    }
+    lua_getglobal(L, LUA_OSLIBNAME);
+    const int os = lua_gettop(L);
+    lua_newtable(L);
+    for (const char* name : {"clock", "date", "difftime", "time"}) {
+        lua_getfield(L, os, name);
+        lua_setfield(L, -2, name);
+    }
+    lua_setglobal(L, LUA_OSLIBNAME);
+    lua_pop(L, 1);
 }
 
 }  // namespace
@@ -865,44 +1176,73 @@ void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
     }
     if (pendingError)
         return;  // the script is stopping; no more handlers run
+    if (handlerDepth >= kMaxHandlerDepth) {
+        pendingError = "event handlers nested more than " + std::to_string(kMaxHandlerDepth) +
+                       " deep (a handler that causes its own event again and again)";
+        return;
+    }
 
-    const int base = lua_gettop(L);
+    // Only raw reads and the protected call below: no metamethod a script
+    // set runs here, with the control's frames below this one.
+    lua_State* T = current ? current : L;
+    if (!lua_checkstack(T, static_cast<int>(args.size()) + 8)) {
+        pendingError = "no room on the Lua stack for event " + name;
+        return;
+    }
+    const int base = lua_gettop(T);
     std::string handlerName = "ctl.on." + name;
-    lua_getfield(L, LUA_REGISTRYINDEX, kHandlersKey);
-    lua_getfield(L, -1, name.c_str());
-    lua_remove(L, -2);
+    PushRegistryValue(T, &kHandlersKey);
+    if (lua_istable(T, -1)) {
+        lua_pushlstring(T, name.data(), name.size());
+        lua_rawget(T, -2);
+    } else {
+        lua_pushnil(T);
+    }
+    lua_remove(T, -2);
     for (const std::string& global : {"ctl_" + name, options.ControlName + "_" + name}) {
-        if (lua_isfunction(L, -1))
+        if (lua_isfunction(T, -1))
             break;
-        lua_pop(L, 1);
-        // A raw read: a metamethod on the globals (a "strict" module) must
-        // not raise an error here, with the control's frames below.
-        lua_pushglobaltable(L);
-        lua_pushlstring(L, global.data(), global.size());
-        lua_rawget(L, -2);
-        lua_remove(L, -2);
+        lua_pop(T, 1);
+        lua_rawgeti(T, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
+        if (lua_istable(T, -1)) {
+            lua_pushlstring(T, global.data(), global.size());
+            lua_rawget(T, -2);
+        } else {
+            lua_pushnil(T);
+        }
+        lua_remove(T, -2);
         handlerName = global;
     }
-    if (!lua_isfunction(L, -1)) {
-        lua_settop(L, base);
+    if (!lua_isfunction(T, -1)) {
+        lua_settop(T, base);
         return;
     }
     for (const auto& a : args)
-        PushVariant(L, a);
+        PushVariant(T, a);
     const int n = static_cast<int>(args.size());
-    if (lua_pcall(L, n, n, 0) != LUA_OK) {
-        const char* message = lua_tostring(L, -1);
-        pendingError = "error in event handler " + handlerName + ": " + (message ? message : "(no message)");
-        lua_settop(L, base);
+    int rc = LUA_OK;
+    {
+        ScriptFrame frame(*this);
+        ++handlerDepth;
+        rc = lua_pcall(T, n, n, 0);
+        --handlerDepth;
+    }
+    if (rc != LUA_OK) {
+        const std::string message = lua_type(T, -1) == LUA_TSTRING ? lua_tostring(T, -1) : "(no message)";
+        // A nested handler's failure is reported once, from where it began.
+        const std::size_t nested = message.find("error in event handler ");
+        pendingError = nested != std::string::npos ? message.substr(nested)
+                                                   : "error in event handler " + handlerName + ": " + message;
+        lua_settop(T, base);
         return;
     }
     for (int i = 0; i < n; ++i) {
         const int index = base + 1 + i;
-        if (lua_isnil(L, index))
+        if (lua_isnil(T, index))
             continue;
         Variant v;
         std::string why;
-        if (!ToVariant(L, index, v, why)) {
+        if (!ToVariant(T, index, v, why)) {
             pendingError = "error in event handler " + handlerName + ": " + paramName(i) + ": " + why;
             break;
         }
@@ -911,42 +1251,61 @@ void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
             args[i] = std::move(v);
         }
     }
-    lua_settop(L, base);
+    lua_settop(T, base);
 }
 
 ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop, ScriptOptions options)
     : state_(std::make_unique<State>(control, desktop, std::move(options))) {
-    lua_State* L = luaL_newstate();
-    state_->L = L;
-    luaL_openlibs(L);
-    lua_pushlightuserdata(L, state_.get());
-    lua_setfield(L, LUA_REGISTRYINDEX, kStateKey);
+    State& state = *state_;
+    state.inHost = true;
+    lua_State* L = lua_newstate(Allocate, &state);
+    if (!L)
+        throw std::bad_alloc();
+    state.L = L;
+    *static_cast<State**>(lua_getextraspace(L)) = &state;
+    lua_atpanic(L, Panic);
+    if (state.options.Sandbox)
+        OpenSandbox(L);
+    else
+        luaL_openlibs(L);
+
+    // The handler table and the modal scripts; the handler table's
+    // metatable is hidden from getmetatable and cannot be replaced.
     lua_newtable(L);
-    lua_createtable(L, 0, 1);
+    lua_createtable(L, 0, 2);
     lua_pushcfunction(L, HandlerNewIndex);
     lua_setfield(L, -2, "__newindex");
+    lua_pushboolean(L, 0);
+    lua_setfield(L, -2, "__metatable");
     lua_setmetatable(L, -2);
-    lua_setfield(L, LUA_REGISTRYINDEX, kHandlersKey);
+    lua_rawsetp(L, LUA_REGISTRYINDEX, &kHandlersKey);
+    lua_newtable(L);
+    lua_rawsetp(L, LUA_REGISTRYINDEX, &kModalKey);
 
-    luaL_newmetatable(L, kControlMeta);
+    lua_newtable(L);
     const luaL_Reg controlMeta[] = {{"__index", ControlIndex},
                                     {"__newindex", ControlNewIndex},
                                     {"__call", ControlCall},
                                     {"__tostring", ControlToString},
                                     {nullptr, nullptr}};
     luaL_setfuncs(L, controlMeta, 0);
-    lua_pop(L, 1);
-    luaL_newmetatable(L, kFontMeta);
+    lua_pushboolean(L, 0);
+    lua_setfield(L, -2, "__metatable");
+    lua_rawsetp(L, LUA_REGISTRYINDEX, &kControlMeta);
+    lua_newtable(L);
     const luaL_Reg fontMeta[] = {{"__index", FontIndex},
                                  {"__newindex", FontNewIndex},
                                  {"__gc", FontGc},
                                  {"__tostring", FontToString},
                                  {nullptr, nullptr}};
     luaL_setfuncs(L, fontMeta, 0);
-    lua_pop(L, 1);
+    lua_pushboolean(L, 0);
+    lua_setfield(L, -2, "__metatable");
+    lua_rawsetp(L, LUA_REGISTRYINDEX, &kFontMeta);
 
-    lua_newuserdatauv(L, 1, 0);
-    luaL_setmetatable(L, kControlMeta);
+    state.controlObject = lua_newuserdatauv(L, 1, 0);
+    PushRegistryValue(L, &kControlMeta);
+    lua_setmetatable(L, -2);
     lua_setglobal(L, "ctl");
 
     const luaL_Reg desktopFns[] = {
@@ -963,11 +1322,14 @@ ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop,
 
     const luaL_Reg hostFns[] = {{"save", Save}, {nullptr, nullptr}};
     luaL_newlib(L, hostFns);
-    lua_pushboolean(L, !state_->options.UserMode);
+    lua_pushboolean(L, !state.options.UserMode);
     lua_setfield(L, -2, "design");
     lua_setglobal(L, "host");
 
-    control.Advise(state_.get());
+    if (state.options.InstructionLimit || state.options.TimeLimitMs)
+        lua_sethook(L, LimitHook, LUA_MASKCOUNT, kHookPeriod);
+    state.inHost = false;
+    control.Advise(&state);
 }
 
 ScriptHost::~ScriptHost() {
@@ -985,7 +1347,10 @@ bool ScriptHost::Run(const std::string& file, const std::vector<std::string>& ar
         lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
     }
     lua_setglobal(L, "arg");
-    if (luaL_loadfile(L, file.c_str()) != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK) {
+    if (state_->options.TimeLimitMs)
+        state_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(state_->options.TimeLimitMs);
+    // Text only: a precompiled chunk can break the interpreter.
+    if (luaL_loadfilex(L, file.c_str(), "t") != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK) {
         const char* message = lua_tostring(L, -1);
         std::fflush(stdout);
         std::fprintf(stderr, "korvane-host: %s\n", message ? message : "(error without a message)");

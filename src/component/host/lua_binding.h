@@ -5,6 +5,8 @@
 // arguments.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +24,19 @@ struct ScriptOptions {
     bool UserMode = true;
     // Saves the form with the control to a form file; returns "" or why not.
     std::function<std::string(const std::string& path)> SaveForm;
+    // Only the libraries that do not reach the system: no io, no os but
+    // its clock, no package or require, no debug, no dofile or loadfile,
+    // and load for text only.
+    bool Sandbox = false;
+    // Limits that end a runaway script with an error (0: none). Lua
+    // instructions are counted (a timer tick of desktop.advance counts as
+    // 1000) and the time is checked every 1000 of them; a single library
+    // call (a pattern match over a huge text) runs to its end first.
+    std::uint64_t InstructionLimit = 0;
+    std::uint64_t TimeLimitMs = 0;
+    // Memory the script's values may take; past it an allocation fails
+    // with Lua's "not enough memory".
+    std::size_t MemoryLimitBytes = std::size_t{1} << 30;
 };
 
 class ScriptHost {

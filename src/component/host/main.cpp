@@ -7,6 +7,9 @@
 // the user; every event is printed with its arguments.
 #include <dlfcn.h>
 
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +47,13 @@ options:
   --form FILE       place the control saved in this form file
   --control NAME    which control of the form file (default: the first KorvaneBox)
   --no-mouse-moves  do not print MouseMove events
+  --sandbox         give the script only what does not reach the system: no
+                    io, os.execute, io.popen, package, require, debug, dofile
+                    or loadfile, and load for text only
+  --instruction-limit N
+                    end the script with an error after N Lua instructions
+  --time-limit S    end the script with an error after S seconds
+  --memory-limit M  the script's values may take M MiB (default 1024; 0: no limit)
   --registry FILE   the registry file (default: $KORVANE_REGISTRY, else
                     ~/.config/korvane/registry.json)
 
@@ -66,6 +76,10 @@ struct Options {
     std::string formFile;
     std::string controlName;
     bool printMoves = true;
+    bool sandbox = false;
+    std::uint64_t instructionLimit = 0;
+    std::uint64_t timeLimitMs = 0;
+    std::size_t memoryLimitMiB = 1024;
     std::optional<std::string> registerLibrary;
     std::optional<std::string> unregisterLibrary;
     std::string script;
@@ -144,6 +158,32 @@ bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
                 return false;
         } else if (a == "--no-mouse-moves") {
             o.printMoves = false;
+        } else if (a == "--sandbox") {
+            o.sandbox = true;
+        } else if (a == "--instruction-limit" || a == "--memory-limit") {
+            if (!value(v))
+                return false;
+            char* end = nullptr;
+            errno = 0;
+            const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+            if (v.empty() || v[0] == '-' || *end || errno == ERANGE || (a == "--memory-limit" && n > (1ull << 40))) {
+                why = a + " is a whole number" + (a == "--memory-limit" ? " of MiB" : "");
+                return false;
+            }
+            if (a == "--instruction-limit")
+                o.instructionLimit = n;
+            else
+                o.memoryLimitMiB = static_cast<std::size_t>(n);
+        } else if (a == "--time-limit") {
+            if (!value(v))
+                return false;
+            char* end = nullptr;
+            const double seconds = std::strtod(v.c_str(), &end);
+            if (v.empty() || *end || !(seconds > 0) || seconds > 1e9) {
+                why = "--time-limit is a number of seconds above 0";
+                return false;
+            }
+            o.timeLimitMs = static_cast<std::uint64_t>(std::ceil(seconds * 1000));
         } else if (a == "--registry") {
             if (!value(v))
                 return false;
@@ -287,6 +327,10 @@ int RunScript(const Options& o) {
         options.FormName = form->Name();
         options.PrintMouseMoves = o.printMoves;
         options.UserMode = !o.design;
+        options.Sandbox = o.sandbox;
+        options.InstructionLimit = o.instructionLimit;
+        options.TimeLimitMs = o.timeLimitMs;
+        options.MemoryLimitBytes = o.memoryLimitMiB << 20;
         options.SaveForm = [&](const std::string& path) -> std::string {
             FormFile out;
             out.Name = form->Name();

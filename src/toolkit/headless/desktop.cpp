@@ -4,6 +4,7 @@
 // timers and posted work.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "korvane/errors.h"
 #include "widget_kinds.h"
@@ -489,6 +490,8 @@ void HeadlessDesktop::Advance(std::int64_t ms) {
     if (ms < 0)
         Raise(ErrorCode::InvalidProcedureCall, "the clock only moves forward");
     Impl& d = *impl_;
+    if (ms > std::numeric_limits<std::int64_t>::max() - d.now)
+        Raise(ErrorCode::Overflow, "the clock cannot move past its last millisecond");
     const std::int64_t end = d.now + ms;
     d.RunPosted();
     for (;;) {
@@ -505,11 +508,25 @@ void HeadlessDesktop::Advance(std::int64_t ms) {
         if (due == nullptr)
             break;
         d.now = due->nextDue;
-        due->nextDue += due->interval;
+        // A tick past the clock's last millisecond never comes.
+        due->nextDue =
+            due->nextDue > std::numeric_limits<std::int64_t>::max() - due->interval ? -1 : due->nextDue + due->interval;
         Fire(*due, due->OnTimer);
         d.RunPosted();
     }
     d.now = end;
+}
+
+std::optional<std::int64_t> HeadlessDesktop::NextTimerDue() const {
+    std::optional<std::int64_t> next;
+    for (const auto& [id, node] : impl_->nodes) {
+        if (node->kind != Kind::Timer)
+            continue;
+        const auto* timer = static_cast<const HeadlessTimer*>(node);
+        if (timer->nextDue >= 0 && (!next || timer->nextDue < *next))
+            next = timer->nextDue;
+    }
+    return next;
 }
 
 void HeadlessDesktop::Post(std::function<void()> work) {
