@@ -1,7 +1,11 @@
 // The case-folded text index behind the duplicate rule.
 #include "control/row_index.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 
 #include "control/text.h"
 
@@ -82,23 +86,36 @@ std::uint64_t FoldAndHash(std::string_view text, std::string& key) {
 // --- TextCounts ----------------------------------------------------------------------
 
 namespace {
+
+constexpr std::size_t kPageBytes = 64 * 1024;
+constexpr std::size_t kOwnPage = kPageBytes / 4;  // keys this long get a page of their own
+constexpr std::uint32_t kEntryBits = 24;
+constexpr std::uint32_t kEntryMask = (1u << kEntryBits) - 1;
+constexpr std::size_t kMaxEntries = kEntryMask - 1;
+
+// The tag is the top byte of the hash's low half, which the entry keeps;
+// the slot comes from its low bits.
 std::uint32_t TagOf(std::uint64_t hash) {
-    return static_cast<std::uint32_t>(hash >> 32);
+    return static_cast<std::uint32_t>(hash) & ~kEntryMask;
 }
+
 }  // namespace
+
+std::string_view TextCounts::KeyOf(const Entry& e) const {
+    return std::string_view(pages_[e.page].data() + e.offset, e.length);
+}
 
 std::size_t TextCounts::Find(std::string_view key, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     const std::uint32_t tag = TagOf(hash);
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& s = slots_[i];
-        if (s.entry == 0)
+        const std::uint32_t s = slots_[i];
+        if (s == 0)
             return i;
-        if (s.tag != tag)
+        if ((s & ~kEntryMask) != tag)
             continue;
-        const Entry& e = entries_[s.entry - 1];
-        if (e.hash == hash && e.length == key.size() &&
-            std::memcmp(keys_.data() + e.offset, key.data(), key.size()) == 0)
+        const Entry& e = entries_[(s & kEntryMask) - 1];
+        if (e.length == key.size() && KeyOf(e) == key)
             return i;
     }
 }
@@ -113,73 +130,97 @@ void TextCounts::Prefetch(std::uint64_t hash) const {
 }
 
 bool TextCounts::Holds(std::size_t slot) const {
-    if (slot >= slots_.size() || slots_[slot].entry == 0)
+    if (slot >= slots_.size() || slots_[slot] == 0)
         return false;
-    return entries_[slots_[slot].entry - 1].count > 0;
+    return entries_[(slots_[slot] & kEntryMask) - 1].count > 0;
 }
 
 bool TextCounts::Contains(std::string_view key, std::uint64_t hash) const {
     return Holds(Locate(key, hash));
 }
 
+// Appends the key's bytes to the last page, or to a new one when it is full.
+void TextCounts::Store(std::string_view key, Entry& e) {
+    if (key.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("text too long for the duplicate rule");
+    if (key.size() >= kOwnPage) {
+        pages_.emplace_back(key);
+    } else if (pages_.empty() || pages_.back().size() + key.size() > kPageBytes ||
+               pages_.back().capacity() < kPageBytes) {
+        pages_.emplace_back().reserve(kPageBytes);
+    }
+    std::string& page = pages_.back();
+    e.page = static_cast<std::uint32_t>(pages_.size() - 1);
+    e.offset = static_cast<std::uint32_t>(key.size() >= kOwnPage ? 0 : page.size());
+    e.length = static_cast<std::uint32_t>(key.size());
+    if (key.size() < kOwnPage)
+        page.append(key);
+}
+
 void TextCounts::Increment(std::string_view key, std::uint64_t hash, std::size_t slot) {
     if ((entries_.size() + 1) * 2 > slots_.size()) {
-        Grow((entries_.size() + 1) * 4);
+        Rebuild((live_ + 1) * 2);
         slot = kNoSlot;  // the table moved
     }
     if (slot == kNoSlot)
         slot = Find(key, hash);
-    Slot& s = slots_[slot];
-    if (s.entry == 0) {
-        entries_.push_back(Entry{keys_.size(), key.size(), 0, hash});
-        keys_.append(key);
-        s.tag = TagOf(hash);
-        s.entry = static_cast<std::uint32_t>(entries_.size());
+    std::uint32_t& s = slots_[slot];
+    if (s == 0) {
+        Entry& e = entries_.emplace_back();
+        Store(key, e);
+        e.hash = static_cast<std::uint32_t>(hash);
+        s = TagOf(hash) | static_cast<std::uint32_t>(entries_.size());
     }
-    ++entries_[s.entry - 1].count;
+    if (entries_[(s & kEntryMask) - 1].count++ == 0)
+        ++live_;
 }
 
 void TextCounts::Decrement(std::string_view key, std::uint64_t hash) {
     if (slots_.empty())
         return;
-    const Slot& s = slots_[Find(key, hash)];
-    if (s.entry != 0 && entries_[s.entry - 1].count > 0)
-        --entries_[s.entry - 1].count;
+    const std::uint32_t s = slots_[Find(key, hash)];
+    if (s != 0 && entries_[(s & kEntryMask) - 1].count > 0 && --entries_[(s & kEntryMask) - 1].count == 0)
+        --live_;
 }
 
 void TextCounts::Clear() {
     slots_ = {};
     entries_ = {};
-    keys_ = {};
+    pages_ = {};
+    live_ = 0;
 }
 
 void TextCounts::Reserve(std::size_t keys) {
-    if (keys * 4 > slots_.size() * 3)
-        Grow(keys * 2);
+    if (keys * 2 > slots_.size())
+        Rebuild(keys * 2);
 }
 
-// Rebuilds a larger table, dropping the texts no row holds any more and
-// packing the entries and key bytes again.
-void TextCounts::Grow(std::size_t minimumSlots) {
-    std::size_t size = 64;
-    while (size < minimumSlots)
-        size *= 2;
+// Rebuilds the table for at least `minimumSlots`, dropping the texts no row
+// holds any more and packing the entries and key bytes again. A table still
+// more than a quarter full of live texts doubles, so rebuilding stays rare.
+void TextCounts::Rebuild(std::size_t minimumSlots) {
+    std::size_t size = std::bit_ceil(std::max<std::size_t>(minimumSlots, 64));
+    if (size <= slots_.size() && live_ * 4 > slots_.size())
+        size = slots_.size() * 2;
+    if (size / 2 > kMaxEntries)
+        throw std::length_error("too many texts for the duplicate rule");
     std::vector<Entry> oldEntries = std::move(entries_);
-    std::string oldKeys = std::move(keys_);
-    slots_.assign(size, Slot{});
+    std::vector<std::string> oldPages = std::move(pages_);
+    slots_.assign(size, 0);
     entries_.clear();
     entries_.reserve(size / 2);
-    keys_.clear();
-    keys_.reserve(oldKeys.size() * 2);
-    for (const Entry& e : oldEntries) {
-        if (e.count <= 0)
+    pages_.clear();
+    for (const Entry& old : oldEntries) {
+        if (old.count <= 0)
             continue;
-        std::string_view key(oldKeys.data() + e.offset, e.length);
-        Slot& s = slots_[Find(key, e.hash)];
-        entries_.push_back(Entry{keys_.size(), e.length, e.count, e.hash});
-        keys_.append(key);
-        s.tag = TagOf(e.hash);
-        s.entry = static_cast<std::uint32_t>(entries_.size());
+        const std::string_view key(oldPages[old.page].data() + old.offset, old.length);
+        const std::uint64_t hash = old.hash;
+        std::uint32_t& s = slots_[Find(key, hash)];
+        Entry& e = entries_.emplace_back();
+        Store(key, e);
+        e.count = old.count;
+        e.hash = old.hash;
+        s = TagOf(hash) | static_cast<std::uint32_t>(entries_.size());
     }
 }
 

@@ -16,10 +16,13 @@
 
 namespace korvane::detail {
 
-// How many rows hold each folded text. The table is a small array of
-// (tag, entry) pairs, at most half full, so a probe is short and stays in
-// cache; the entries and the key
-// bytes are appended in order as texts arrive.
+// How many rows hold each folded text. The table is an array of 4-byte
+// slots (a tag of the hash and the entry's number), at most half full, so a
+// probe is short and stays in cache; the entries (20 bytes) and the key
+// bytes are appended in order as texts arrive. Keys sit in pages of 64 KiB
+// (a long key in a page of its own), so the key store never holds twice
+// what it needs as a doubling buffer would. The table is sized by the texts
+// some row still holds, so adding and removing rows for ever keeps it small.
 class TextCounts {
 public:
     static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
@@ -38,24 +41,24 @@ public:
     void Reserve(std::size_t keys);
 
 private:
-    struct Slot {
-        std::uint32_t tag = 0;    // high bits of the hash
-        std::uint32_t entry = 0;  // 1 + index into entries_; 0 for an empty slot
-    };
     // A text once held by some row; it keeps its place at count 0 until the
     // table is rebuilt.
     struct Entry {
-        std::size_t offset = 0;
-        std::size_t length = 0;
+        std::uint32_t page = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
         std::int32_t count = 0;
-        std::uint64_t hash = 0;
+        std::uint32_t hash = 0;  // the low half of the key's hash, for rebuilding
     };
     std::size_t Find(std::string_view key, std::uint64_t hash) const;  // the slot, or an empty one
-    void Grow(std::size_t minimumSlots);
+    std::string_view KeyOf(const Entry& e) const;
+    void Store(std::string_view key, Entry& e);
+    void Rebuild(std::size_t minimumSlots);
 
-    std::vector<Slot> slots_;
+    std::vector<std::uint32_t> slots_;  // tag in the top 8 bits, 1 + entry below; 0 is empty
     std::vector<Entry> entries_;
-    std::string keys_;
+    std::vector<std::string> pages_;
+    std::size_t live_ = 0;  // entries with a count above 0
 };
 
 class RowIndex {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "korvane/toolkit/types.h"
 
@@ -108,11 +109,11 @@ class ListBox : public Widget {
 public:
     static constexpr std::int32_t MaxEntries = 32767;
 
-    virtual void AddItem(std::string item) = 0;  // appends; sets NewIndex
+    virtual void AddItem(std::string_view item) = 0;  // appends; sets NewIndex
     virtual void RemoveItem(std::int32_t index) = 0;
     virtual void Clear() = 0;
     virtual std::string List(std::int32_t index) const = 0;
-    virtual void List(std::int32_t index, std::string value) = 0;
+    virtual void List(std::int32_t index, std::string_view value) = 0;
     virtual std::int32_t ListCount() const = 0;
     virtual std::int32_t NewIndex() const = 0;
     // -1 = no selection. A write that changes the selected entry scrolls it
@@ -124,6 +125,12 @@ public:
     virtual void TopIndex(std::int32_t value) = 0;
     virtual std::int32_t ItemData(std::int32_t index) const = 0;
     virtual void ItemData(std::int32_t index, std::int32_t value) = 0;
+    // Puts the entries in a new order, their numbers travelling with them:
+    // entry k becomes the entry that was at order[k]. `order` must name
+    // every entry once (else nothing changes and the index error is raised).
+    // The selection, the top entry and NewIndex keep their numbers; the
+    // list is redrawn once.
+    virtual void Reorder(const std::vector<std::int32_t>& order) = 0;
 
     Handler OnClick;
     Handler OnScroll;

@@ -221,12 +221,14 @@ std::int16_t HeadlessDesktop::MousePointer() const {
 }
 void HeadlessDesktop::MousePointer(std::int16_t value) {
     impl_->screenPointer = value;
-    impl_->pointerHistory.push_back(value);
+    Record(impl_->pointerHistory, value);
 }
 
 AppInfo HeadlessDesktop::App() const {
     return impl_->app;
 }
+
+static_assert(HeadlessDesktop::RecordWindow == model::kRecordWindow);
 
 int HeadlessDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
     impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
@@ -269,7 +271,7 @@ std::int32_t HeadlessDesktop::GetClassNameA(Hwnd window, std::string& name, std:
 // the top-most band) changes. It never activates the window.
 std::int32_t HeadlessDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y,
                                            std::int32_t cx, std::int32_t cy, unsigned flags) {
-    impl_->windowPosCalls.push_back({window, insertAfter, x, y, cx, cy, flags});
+    Record(impl_->windowPosCalls, {window, insertAfter, x, y, cx, cy, flags});
     auto top = impl_->tops.find(window);
     Node* node = impl_->NodeOf(window);
     if (node == nullptr && top == impl_->tops.end())
@@ -318,12 +320,12 @@ std::uint32_t HeadlessDesktop::GetSysColor(int index) {
 }
 
 std::int32_t HeadlessDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
-    impl_->focusRects.push_back({dc, rect});
+    Record(impl_->focusRects, {dc, rect});
     return 1;
 }
 
 std::int32_t HeadlessDesktop::MessageBeep(std::uint32_t type) {
-    impl_->messageBeeps.push_back(type);
+    Record(impl_->messageBeeps, type);
     return 1;
 }
 
@@ -334,7 +336,7 @@ Hwnd HeadlessDesktop::GetDesktopWindow() {
 std::intptr_t HeadlessDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                              std::string_view parameters, std::string_view directory,
                                              std::int32_t showCmd) {
-    impl_->shellRequests.push_back(
+    Record(impl_->shellRequests, 
         {owner, std::string(operation), std::string(file), std::string(parameters), std::string(directory), showCmd});
     return impl_->shellResult;
 }

@@ -25,6 +25,7 @@ using model::DecodeUnit;
 using model::EncodeUtf8;
 using model::Fire;
 using model::Kind;
+using model::Record;
 using model::SameName;
 using model::SplitLines;
 using model::TextUnit;

@@ -68,10 +68,19 @@ private:
     // Replaces the units [from, from + count) by `bytes`, leaves the caret
     // after them and raises Change. Returns false if the widget died.
     void Edit(std::int32_t from, std::int32_t count, std::string_view bytes);
+    // The number of units, counted once per change of the text.
+    std::int32_t Units() const;
+    // The byte where unit `unit` starts, walking on from the unit asked for
+    // last when that lies before it, so typing at the caret stays linear.
+    std::size_t ByteOfUnit(std::int32_t unit) const;
+    void Forget() const;  // the text changed beyond what Edit keeps track of
 
     std::string text;
     std::int32_t selStart = 0;
     std::int32_t selLength = 0;
+    mutable std::int32_t units = -1;  // -1 until counted
+    mutable std::int32_t markUnit = 0;
+    mutable std::size_t markByte = 0;
     bool locked = false;
 };
 

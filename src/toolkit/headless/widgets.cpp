@@ -96,7 +96,7 @@ HeadlessUserControl::HeadlessUserControl(HeadlessDesktop::Impl& d, Node& p, std:
     : UserControlBase(d, p, std::move(n), a) {}
 
 void HeadlessUserControl::PropertyChanged(std::string_view property) {
-    desk->propertyChanges.push_back({name, std::string(property)});
+    Record(desk->propertyChanges, {name, std::string(property)});
 }
 
 void HeadlessUserControl::Repaint() {

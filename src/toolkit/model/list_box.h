@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "korvane/errors.h"
+#include "../row_store.h"
 #include "korvane/toolkit/widgets.h"
 #include "text.h"
 #include "tree.h"
@@ -36,10 +37,11 @@ public:
     template <class... Args>
     explicit ListBoxModel(Args&&... args) : Base(std::forward<Args>(args)...) {}
 
-    void AddItem(std::string item) override {
+    // Appending is constant time: nothing here looks at the other entries.
+    void AddItem(std::string_view item) override {
         if (ListCount() >= ListBox::MaxEntries)
             Raise(ErrorCode::ToolkitInvalidArrayIndex, std::to_string(ListCount()));
-        entries.push_back({std::move(item), 0});
+        entries.Append(item);
         newIndex = ListCount() - 1;
         RowsChanged();
     }
@@ -48,7 +50,7 @@ public:
     // removing the selected entry leaves none selected, without a Click.
     void RemoveItem(std::int32_t index) override {
         CheckIndex(index);
-        entries.erase(entries.begin() + index);
+        entries.Erase(static_cast<std::size_t>(index));
         if (listIndex == index) {
             listIndex = -1;
         } else if (listIndex > index) {
@@ -65,7 +67,7 @@ public:
     }
 
     void Clear() override {
-        entries.clear();
+        entries.Clear();
         listIndex = -1;
         newIndex = -1;
         topIndex = 0;
@@ -76,12 +78,12 @@ public:
         if (index == -1)
             return {};
         CheckIndex(index);
-        return entries[static_cast<std::size_t>(index)].Text;
+        return std::string(entries.Text(static_cast<std::size_t>(index)));
     }
 
-    void List(std::int32_t index, std::string value) override {
+    void List(std::int32_t index, std::string_view value) override {
         CheckIndex(index);
-        entries[static_cast<std::size_t>(index)].Text = std::move(value);
+        entries.SetText(static_cast<std::size_t>(index), value);
         RowsChanged();
     }
 
@@ -129,12 +131,18 @@ public:
 
     std::int32_t ItemData(std::int32_t index) const override {
         CheckIndex(index);
-        return entries[static_cast<std::size_t>(index)].Data;
+        return entries.Data(static_cast<std::size_t>(index));
     }
 
     void ItemData(std::int32_t index, std::int32_t value) override {
         CheckIndex(index);
-        entries[static_cast<std::size_t>(index)].Data = value;
+        entries.SetData(static_cast<std::size_t>(index), value);
+    }
+
+    void Reorder(const std::vector<std::int32_t>& order) override {
+        if (!entries.Reorder(order))
+            Raise(ErrorCode::ToolkitInvalidArrayIndex, std::to_string(order.size()));
+        RowsChanged();
     }
 
     float GetHeight() const override {
@@ -216,7 +224,7 @@ public:
         const std::int32_t count = ListCount();
         for (std::int32_t step = 1; step <= count; ++step) {
             const std::int32_t i = (std::max(listIndex, -1) + step) % count;
-            if (FoldedFirst(entries[static_cast<std::size_t>(i)].Text) == wanted) {
+            if (FoldedFirst(entries.Text(static_cast<std::size_t>(i))) == wanted) {
                 ListIndex(i);
                 return;
             }
@@ -263,7 +271,7 @@ public:
     }
 
     // What the desktop's face draws from.
-    const std::string& EntryText(std::int32_t index) const { return entries[static_cast<std::size_t>(index)].Text; }
+    std::string_view EntryText(std::int32_t index) const { return entries.Text(static_cast<std::size_t>(index)); }
     std::int32_t SelectedIndex() const { return listIndex; }
     std::int32_t FirstShown() const { return topIndex; }
 
@@ -285,11 +293,6 @@ protected:
     void RequestHeight(float twips) { requestedHeight = twips; }
 
 private:
-    struct Entry {
-        std::string Text;
-        std::int32_t Data = 0;
-    };
-
     std::int32_t WholeRows(float heightPx) const {
         const float rows = std::floor((heightPx - list_geometry::kFramePx) / settledRowPx + list_geometry::kSlack);
         return rows < 1 ? 0 : static_cast<std::int32_t>(rows);
@@ -318,7 +321,7 @@ private:
         topIndex = std::min(topIndex, MaxTop());
     }
 
-    std::vector<Entry> entries;
+    RowStore entries;
     std::int32_t listIndex = -1;
     std::int32_t newIndex = -1;
     float requestedHeight = 0;

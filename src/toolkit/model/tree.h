@@ -16,6 +16,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -33,6 +34,20 @@
 namespace korvane::tk::model {
 
 enum class Kind { Form, UserControl, TextBox, Label, ListBox, Image, Timer };
+
+// The records a desktop keeps of what a person saw or heard hold a window
+// of the newest ones, so a program that runs for ever does not grow: at
+// least the last kRecordWindow of each kind, never more than twice that.
+constexpr std::size_t kRecordWindow = 4096;
+
+// Appends a record, dropping the oldest window's worth once the list holds
+// two (one move of the rest per kRecordWindow records).
+template <class T>
+void Record(std::vector<T>& records, T record) {
+    if (records.size() >= 2 * kRecordWindow)
+        records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(kRecordWindow));
+    records.push_back(std::move(record));
+}
 
 // Forms, user controls, text boxes and list boxes have windows; labels,
 // images and timers are drawn on (or run in) their container.
@@ -700,7 +715,7 @@ public:
     // A message box as the user would see it: the title falls back to the
     // application's.
     void RecordMessageBox(std::string_view prompt, int style, std::string_view title, const std::string& appTitle) {
-        messageBoxes.push_back({std::string(prompt), style, title.empty() ? appTitle : std::string(title)});
+        Record(messageBoxes, {std::string(prompt), style, title.empty() ? appTitle : std::string(title)});
     }
 
 private:

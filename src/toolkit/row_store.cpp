@@ -1,0 +1,201 @@
+// The list boxes' entries: compact texts in leaves, found through a
+// Fenwick tree of the leaves' counts (see row_store.h).
+#include "row_store.h"
+
+#include <algorithm>
+#include <bit>
+#include <stdexcept>
+
+namespace korvane::tk {
+
+// --- CompactText ---------------------------------------------------------------------
+
+void CompactText::Release() {
+    if (!Inline()) {
+        delete[] HeapData();
+        Empty();
+    }
+}
+
+void CompactText::Assign(std::string_view text) {
+    if (text.size() < kTag) {
+        // Inline; copying first keeps a view of this text's own bytes valid.
+        char copy[kTag];
+        std::memcpy(copy, text.data(), text.size());
+        Release();
+        std::memcpy(bytes_, copy, text.size());
+        bytes_[kTag] = static_cast<char>(text.size());
+        return;
+    }
+    if (text.size() >= (std::size_t{1} << 48))
+        throw std::length_error("text too long for a list entry");
+    char* p = new char[text.size()];
+    std::memcpy(p, text.data(), text.size());
+    Release();
+    const auto low = static_cast<std::uint32_t>(text.size());
+    const auto high = static_cast<std::uint16_t>(text.size() >> 32);
+    std::memcpy(bytes_, &p, sizeof p);
+    std::memcpy(bytes_ + 8, &low, sizeof low);
+    std::memcpy(bytes_ + 12, &high, sizeof high);
+    bytes_[kTag] = kOnHeap;
+}
+
+// --- RowStore ----------------------------------------------------------------------------
+
+RowStore::Entry& RowStore::Row(std::size_t index) const {
+    const Place p = Locate(index);
+    return leaves_[p.leaf][p.offset];
+}
+
+RowStore::Place RowStore::Locate(std::size_t index) const {
+    if (cursorValid_) {
+        std::size_t leaf = cursorLeaf_;
+        std::size_t start = cursorStart_;
+        // Reading in order steps from one leaf to the next; a few empty
+        // leaves on the way are stepped over as well.
+        for (int step = 0; step < 4 && leaf < leaves_.size() && index >= start; ++step) {
+            if (index < start + leaves_[leaf].size()) {
+                cursorLeaf_ = leaf;
+                cursorStart_ = start;
+                return {leaf, index - start};
+            }
+            start += leaves_[leaf].size();
+            ++leaf;
+        }
+    }
+    Place place;
+    std::size_t start;
+    if (index >= sealedRows_) {
+        place = {Sealed(), index - sealedRows_};
+        start = sealedRows_;
+    } else {
+        // The last leaf whose preceding rows number at most `index`.
+        std::size_t pos = 0;
+        std::size_t rest = index;
+        for (std::size_t step = (tree_.size() - 1); step > 0; step >>= 1) {
+            const std::size_t next = pos + step;
+            if (next < tree_.size() && static_cast<std::size_t>(tree_[next]) <= rest) {
+                pos = next;
+                rest -= static_cast<std::size_t>(tree_[next]);
+            }
+        }
+        place = {pos, rest};
+        start = index - rest;
+    }
+    cursorLeaf_ = place.leaf;
+    cursorStart_ = start;
+    cursorValid_ = true;
+    return place;
+}
+
+void RowStore::AddToTree(std::size_t leaf, std::int64_t delta) {
+    for (std::size_t j = leaf + 1; j < tree_.size(); j += j & (~j + 1))
+        tree_[j] += static_cast<std::int32_t>(delta);
+}
+
+// A tree with room for every leaf, filled in linear time.
+void RowStore::RebuildTree() {
+    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(leaves_.size(), 16));
+    tree_.assign(capacity + 1, 0);
+    for (std::size_t leaf = 0; leaf < Sealed(); ++leaf)
+        tree_[leaf + 1] = static_cast<std::int32_t>(leaves_[leaf].size());
+    for (std::size_t j = 1; j <= capacity; ++j) {
+        const std::size_t parent = j + (j & (~j + 1));
+        if (parent <= capacity)
+            tree_[parent] += tree_[j];
+    }
+}
+
+void RowStore::Append(std::string_view text, std::int32_t data) {
+    if (leaves_.empty() || leaves_.back().size() >= kLeafRows) {
+        if (!leaves_.empty()) {
+            // The full tail joins the tree.
+            const std::size_t tail = leaves_.size() - 1;
+            sealedRows_ += leaves_[tail].size();
+            if (tail + 1 < tree_.size())
+                AddToTree(tail, static_cast<std::int64_t>(leaves_[tail].size()));
+        }
+        leaves_.emplace_back().reserve(kLeafRows);
+        if (leaves_.size() >= tree_.size())
+            RebuildTree();
+    }
+    leaves_.back().push_back(Entry{CompactText(text), data});
+    ++size_;
+}
+
+void RowStore::Erase(std::size_t index) {
+    const Place p = Locate(index);
+    Leaf& leaf = leaves_[p.leaf];
+    leaf.erase(leaf.begin() + static_cast<std::ptrdiff_t>(p.offset));
+    --size_;
+    if (p.leaf < Sealed()) {
+        AddToTree(p.leaf, -1);
+        --sealedRows_;
+        if (leaf.empty())
+            Leaf().swap(leaf);  // its memory goes back at once
+    }
+    if (p.leaf < cursorLeaf_)
+        --cursorStart_;
+    // Mostly empty leaves are packed again once they outnumber the rows'
+    // needs four times over, so the work is linear in the removals.
+    if (leaves_.size() > 4 + 4 * (size_ / kLeafRows + 1))
+        Pack();
+}
+
+void RowStore::Clear() {
+    std::vector<Leaf>().swap(leaves_);
+    std::vector<std::int32_t>().swap(tree_);
+    size_ = 0;
+    sealedRows_ = 0;
+    cursorValid_ = false;
+}
+
+bool RowStore::Reorder(const std::vector<std::int32_t>& order) {
+    if (order.size() != size_)
+        return false;
+    std::vector<Entry*> old;
+    old.reserve(size_);
+    for (Leaf& leaf : leaves_)
+        for (Entry& entry : leaf)
+            old.push_back(&entry);
+    std::vector<bool> seen(size_);
+    for (const std::int32_t k : order) {
+        if (k < 0 || static_cast<std::size_t>(k) >= size_ || seen[static_cast<std::size_t>(k)])
+            return false;
+        seen[static_cast<std::size_t>(k)] = true;
+    }
+    std::vector<Leaf> ordered;
+    ordered.reserve(size_ / kLeafRows + 1);
+    for (const std::int32_t k : order) {
+        if (ordered.empty() || ordered.back().size() >= kLeafRows)
+            ordered.emplace_back().reserve(kLeafRows);
+        ordered.back().push_back(std::move(*old[static_cast<std::size_t>(k)]));
+    }
+    if (ordered.empty())
+        ordered.emplace_back().reserve(kLeafRows);
+    leaves_ = std::move(ordered);
+    sealedRows_ = size_ - leaves_.back().size();
+    cursorValid_ = false;
+    RebuildTree();
+    return true;
+}
+
+void RowStore::Pack() {
+    std::vector<Leaf> packed;
+    packed.reserve(size_ / kLeafRows + 1);
+    for (Leaf& leaf : leaves_) {
+        for (Entry& entry : leaf) {
+            if (packed.empty() || packed.back().size() >= kLeafRows)
+                packed.emplace_back().reserve(kLeafRows);
+            packed.back().push_back(std::move(entry));
+        }
+    }
+    if (packed.empty())
+        packed.emplace_back().reserve(kLeafRows);
+    leaves_ = std::move(packed);
+    sealedRows_ = size_ - leaves_.back().size();
+    cursorValid_ = false;
+    RebuildTree();
+}
+
+}  // namespace korvane::tk
