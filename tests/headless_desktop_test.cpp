@@ -575,6 +575,25 @@ TEST_F(HeadlessScreen, RecordsWhatAPersonSawOrHeard) {
     EXPECT_EQ(d.GetSystemMetrics(sm::CxVScroll), 16);
 }
 
+// A program that runs for ever must not grow with its records: each list
+// keeps a window of the newest, and the newest are always there.
+TEST_F(HeadlessScreen, RecordsKeepAWindowOfTheNewestSoLongUseDoesNotGrow) {
+    const std::size_t window = HeadlessDesktop::RecordWindow;
+    for (std::size_t k = 0; k < 5 * window + 3; ++k) {
+        d.MousePointer(static_cast<std::int16_t>(k % 1000));
+        d.MsgBox("message " + std::to_string(k));
+    }
+    for (const std::size_t size : {d.PointerHistory().size(), d.MessageBoxes().size()}) {
+        EXPECT_GE(size, window);
+        EXPECT_LE(size, 2 * window);
+    }
+    EXPECT_EQ(d.PointerHistory().back(), static_cast<std::int16_t>((5 * window + 2) % 1000));
+    EXPECT_EQ(d.MessageBoxes().back().Prompt, "message " + std::to_string(5 * window + 2));
+    const auto& history = d.PointerHistory();
+    EXPECT_EQ(history[history.size() - window], static_cast<std::int16_t>((4 * window + 3) % 1000))
+        << "the last window is complete and in order";
+}
+
 TEST_F(HeadlessScreen, DefinedFontsGiveExactRowHeights) {
     d.DefineFont("Row Face", [](const Font& f) { return FontMetrics{f.Size * 50.0f / 15.0f, 4}; });
     auto face = std::make_shared<Font>();

@@ -83,6 +83,28 @@ TEST(TextRules, RowIndexCountsEachTextAcrossAddAndRemove) {
     EXPECT_FALSE(index.Refuses());
 }
 
+// Rows added and removed for ever, each with new texts, leave many texts no
+// row holds; the index drops them when it rebuilds, and must still answer
+// for the rows that stay, long keys and keys in one page's last bytes too.
+TEST(TextRules, RowIndexRebuiltAfterEndlessAddAndRemoveStillAnswersForTheRowsThatStay) {
+    RowIndex index;
+    const std::string longText(70 * 1024, 'L');
+    index.Add("kept", longText);
+    index.Add(std::string(5000, 'K'), "also kept");
+    for (int i = 0; i < 200000; ++i) {
+        const std::string a = "passing " + std::to_string(i);
+        index.Add(a, "x");
+        index.Remove(a, "x");
+    }
+    index.Prepare("KEPT", longText);
+    EXPECT_TRUE(index.Refuses());
+    index.Prepare(std::string(5000, 'k'), "ALSO KEPT");
+    EXPECT_TRUE(index.Refuses());
+    index.Prepare("passing 17", "x");
+    EXPECT_FALSE(index.Refuses()) << "no row holds these texts any more";
+    EXPECT_EQ(index.Size(), 2u);
+}
+
 struct NumberCase {
     const char* text;
     double value;

@@ -129,6 +129,71 @@ TEST_P(ToolkitContract, EntriesKeepTheirOrderUpToTheLimit) {
     EXPECT_EQ(list->ListCount(), ListBox::MaxEntries);
 }
 
+// Removals at the front, the back and scattered places, across many
+// leaves of entries, emptying some of them and packing the rest again, leave
+// exactly the entries a plain sequence keeps, each with its number, texts
+// of every length included.
+TEST_P(ToolkitContract, RemovingAnywhereKeepsTheOtherEntriesInOrderWithTheirNumbers) {
+    std::vector<std::pair<std::string, std::int32_t>> expected;
+    for (int i = 0; i < 3000; ++i) {
+        std::string text = "row " + std::to_string(i);
+        if (i % 7 == 0)
+            text += std::string(static_cast<std::size_t>(i % 40), 'x');  // past the inline length
+        list->AddItem(text);
+        list->ItemData(list->NewIndex(), i);
+        expected.emplace_back(text, i);
+    }
+    std::uint32_t seed = 12345;
+    auto next = [&seed](std::uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    for (int step = 0; step < 2900; ++step) {
+        const auto count = static_cast<std::uint32_t>(expected.size());
+        const std::uint32_t at = step % 3 == 0 ? 0 : step % 3 == 1 ? count - 1 : next(count);
+        list->RemoveItem(static_cast<std::int32_t>(at));
+        expected.erase(expected.begin() + at);
+        if (step % 97 == 0) {
+            const std::string text = "added " + std::to_string(step);
+            list->AddItem(text);
+            list->ItemData(list->NewIndex(), -step);
+            expected.emplace_back(text, -step);
+        }
+    }
+    ASSERT_EQ(list->ListCount(), static_cast<std::int32_t>(expected.size()));
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        const auto index = static_cast<std::int32_t>(k);
+        ASSERT_EQ(list->List(index), expected[k].first) << "entry " << k;
+        ASSERT_EQ(list->ItemData(index), expected[k].second) << "entry " << k;
+    }
+}
+
+TEST_P(ToolkitContract, ReorderMovesEntriesWithTheirNumbersAndRefusesAnythingButAPermutation) {
+    for (int i = 0; i < 200; ++i) {
+        list->AddItem("entry number " + std::to_string(i));
+        list->ItemData(i, i * 10);
+    }
+    std::vector<std::int32_t> order(200);
+    for (std::int32_t k = 0; k < 200; ++k)
+        order[static_cast<std::size_t>(k)] = (k * 37 + 11) % 200;  // 37 is prime to 200
+    list->Reorder(order);
+    for (std::int32_t k = 0; k < 200; ++k) {
+        const std::int32_t was = order[static_cast<std::size_t>(k)];
+        ASSERT_EQ(list->List(k), "entry number " + std::to_string(was));
+        ASSERT_EQ(list->ItemData(k), was * 10);
+    }
+    const std::vector<std::int32_t> refused[] = {{}, {0, 1}, std::vector<std::int32_t>(200, 0), [] {
+                                                     std::vector<std::int32_t> o(200);
+                                                     for (std::int32_t k = 0; k < 200; ++k)
+                                                         o[static_cast<std::size_t>(k)] = k == 5 ? 200 : k;
+                                                     return o;
+                                                 }()};
+    for (const auto& bad : refused)
+        EXPECT_EQ(ErrorNumber([&] { list->Reorder(bad); }), kInvalidIndex) << bad.size() << " numbers";
+    EXPECT_EQ(list->List(0), "entry number " + std::to_string(order[0])) << "a refused order changes nothing";
+    EXPECT_EQ(list->ListCount(), 200);
+}
+
 // --- text box, fonts, sizes -------------------------------------------------------------
 
 TEST_P(ToolkitContract, TextBoxRaisesChangeForEveryRealChangeOfItsText) {

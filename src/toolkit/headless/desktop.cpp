@@ -336,8 +336,8 @@ Hwnd HeadlessDesktop::GetDesktopWindow() {
 std::intptr_t HeadlessDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                              std::string_view parameters, std::string_view directory,
                                              std::int32_t showCmd) {
-    Record(impl_->shellRequests, 
-        {owner, std::string(operation), std::string(file), std::string(parameters), std::string(directory), showCmd});
+    Record(impl_->shellRequests, {owner, std::string(operation), std::string(file), std::string(parameters),
+                                  std::string(directory), showCmd});
     return impl_->shellResult;
 }
 

@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
-#include "korvane/errors.h"
 #include "../row_store.h"
+#include "korvane/errors.h"
 #include "korvane/toolkit/widgets.h"
 #include "text.h"
 #include "tree.h"
