@@ -43,3 +43,12 @@ if(KORVANE_BUILD_TESTS)
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
 endif()
+
+# The rows-at-scale benchmarks on the Qt desktop, offscreen, beside Qt's own
+# models in the same process.
+if(KORVANE_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+  add_executable(korvane_qt_bench ${PROJECT_SOURCE_DIR}/bench/qt/qt_rows_bench.cpp)
+  target_include_directories(korvane_qt_bench PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(korvane_qt_bench PRIVATE korvane_qt benchmark::benchmark)
+endif()

@@ -40,8 +40,25 @@ QFont ToQFont(const Font& font) {
     return q;
 }
 
+namespace {
+bool SameFont(const Font& a, const Font& b) {
+    return a.Size == b.Size && a.Bold == b.Bold && a.Italic == b.Italic && a.Underline == b.Underline &&
+           a.Strikethrough == b.Strikethrough && a.Name == b.Name;
+}
+constexpr std::size_t kMeasuredFonts = 8;
+}  // namespace
+
+// A font changed in place (through the shared font object) no longer
+// matches its old measurement and is measured again.
 float QtDesktop::Impl::LineHeightPx(const Font& font) const {
-    return static_cast<float>(std::max(1, QFontMetrics(ToQFont(font)).height()));
+    for (const auto& [measured, height] : lineHeights)
+        if (SameFont(measured, font))
+            return height;
+    const auto height = static_cast<float>(std::max(1, QFontMetrics(ToQFont(font)).height()));
+    if (lineHeights.size() >= kMeasuredFonts)
+        lineHeights.erase(lineHeights.begin());
+    lineHeights.emplace_back(font, height);
+    return height;
 }
 
 float QtDesktop::Impl::LineWidthPx(const Font& font, std::string_view line) const {

@@ -59,6 +59,20 @@ void ListWidget::SyncScrollBar() {
     --syncing_;
 }
 
+void ListWidget::RowsChanged() {
+    viewport()->update();
+    if (syncPending_)
+        return;
+    syncPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            syncPending_ = false;
+            SyncScrollBar();
+        },
+        Qt::QueuedConnection);
+}
+
 void ListWidget::paintEvent(QPaintEvent*) {
     auto* list = ListBoxOf(node);
     if (list == nullptr || list->desk == nullptr)
@@ -193,10 +207,8 @@ QtListBox::QtListBox(QtDesktop::Impl& d, Node& p, std::string n) : ListBoxModel(
 }
 
 void QtListBox::Changed() {
-    if (ListWidget* w = ListOf(*this)) {
-        w->SyncScrollBar();
-        w->viewport()->update();
-    }
+    if (ListWidget* w = ListOf(*this))
+        w->RowsChanged();
 }
 
 // A screen reader hears of the new row.

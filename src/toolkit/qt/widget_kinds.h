@@ -113,6 +113,10 @@ public:
     explicit ListWidget(QWidget* parent);
     // Puts the scroll bar on the list's rows without raising Scroll.
     void SyncScrollBar();
+    // The rows changed: the scroll bar follows once the current batch of
+    // changes is over (one queued call, however many rows changed), and
+    // the list is drawn again.
+    void RowsChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -126,6 +130,7 @@ protected:
 
 private:
     int syncing_ = 0;
+    bool syncPending_ = false;
 };
 
 // --- toolkit side --------------------------------------------------------------------
