@@ -28,9 +28,11 @@ using korvane::StyleType;
 using korvane::ucvKorvane;
 using korvane::tk::qt::QtDesktop;
 
+// Made in main once the QApplication exists, and gone before it.
+QtDesktop* theDesktop = nullptr;
+
 QtDesktop& Desktop() {
-    static QtDesktop desktop;
-    return desktop;
+    return *theDesktop;
 }
 
 void RunEvents() {
@@ -332,8 +334,13 @@ BENCHMARK(BM_QtPeerComboSetCurrentIndex)->Arg(1000)->Unit(benchmark::kMicrosecon
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    {
+        QtDesktop desktop;
+        theDesktop = &desktop;
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        theDesktop = nullptr;
+    }
     return 0;
 }

@@ -204,6 +204,17 @@ void TextCounts::Rebuild(std::size_t minimumSlots) {
         size = slots_.size() * 2;
     if (size / 2 > kMaxEntries)
         throw std::length_error("too many texts for the duplicate rule");
+    if (live_ == entries_.size()) {
+        // No text to drop: the entries and their keys stay where they are,
+        // only the slots are laid out again.
+        slots_.assign(size, 0);
+        entries_.reserve(size / 2);
+        for (std::size_t k = 0; k < entries_.size(); ++k) {
+            const Entry& e = entries_[k];
+            slots_[Find(KeyOf(e), e.hash)] = TagOf(e.hash) | static_cast<std::uint32_t>(k + 1);
+        }
+        return;
+    }
     std::vector<Entry> oldEntries = std::move(entries_);
     std::vector<std::string> oldPages = std::move(pages_);
     slots_.assign(size, 0);

@@ -60,7 +60,6 @@ void ListWidget::SyncScrollBar() {
 }
 
 void ListWidget::RowsChanged() {
-    viewport()->update();
     if (syncPending_)
         return;
     syncPending_ = true;
@@ -69,6 +68,7 @@ void ListWidget::RowsChanged() {
         [this] {
             syncPending_ = false;
             SyncScrollBar();
+            viewport()->update();
         },
         Qt::QueuedConnection);
 }

@@ -113,9 +113,9 @@ public:
     explicit ListWidget(QWidget* parent);
     // Puts the scroll bar on the list's rows without raising Scroll.
     void SyncScrollBar();
-    // The rows changed: the scroll bar follows once the current batch of
-    // changes is over (one queued call, however many rows changed), and
-    // the list is drawn again.
+    // The rows changed: the scroll bar follows and the list is drawn again
+    // once the current batch of changes is over (one queued call, however
+    // many rows changed), so a fill or a sort is drawn once.
     void RowsChanged();
 
 protected:
