@@ -1334,6 +1334,12 @@ ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop,
 
 ScriptHost::~ScriptHost() {
     state_->control.Advise(nullptr);
+    // The host's references in font objects go first: a script may have
+    // left some without their finalizer (the debug library can take a
+    // metatable away), and Lua frees their memory without asking.
+    for (const void* font : state_->fonts)
+        static_cast<tk::FontRef*>(const_cast<void*>(font))->~shared_ptr();
+    state_->fonts.clear();
     lua_close(state_->L);
 }
 
