@@ -7,6 +7,7 @@
 // QComboBox::setCurrentIndex, and the growth table from 1000 to 32767 rows.
 // Each control measurement includes running the events its work posted.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QCollator>
@@ -328,6 +329,36 @@ void BM_QtPeerComboSetCurrentIndex(benchmark::State& state) {
 }
 BENCHMARK(BM_QtPeerEditableComboSetCurrentIndex)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_QtPeerComboSetCurrentIndex)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// --- no growth with use ---------------------------------------------------------------------
+
+std::size_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// ListIndex writes with the event loop run after every 64: heap_growth_B is
+// what the heap gained after the first thousand writes.
+void BM_QtUseListIndexWrites1e5(benchmark::State& state) {
+    Box box;
+    box.Fill(Rows().col1, Rows().col2, 1000);
+    RunEvents();
+    double growth = 0;
+    for (auto _ : state) {
+        std::size_t settled = 0;
+        for (std::int32_t k = 0; k < 100000; ++k) {
+            box.ctl->ListIndex(k % 1000);
+            if ((k & 63) == 0)
+                RunEvents();
+            if (k == 1000)
+                settled = HeapInUse();
+        }
+        RunEvents();
+        growth = static_cast<double>(HeapInUse()) - static_cast<double>(settled);
+    }
+    state.counters["heap_growth_B"] = growth;
+}
+BENCHMARK(BM_QtUseListIndexWrites1e5)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

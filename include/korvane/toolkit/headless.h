@@ -131,7 +131,7 @@ public:
     // that runs for ever does not grow: it always holds at least the last
     // RecordWindow records of its kind, and never more than twice that (the
     // oldest RecordWindow go at once when it is full). Beeps() counts all.
-    static constexpr std::size_t RecordWindow = 4096;
+    static constexpr std::size_t RecordWindow = 512;
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
     std::int32_t Beeps() const;                               // Beep()
     const std::vector<std::uint32_t>& MessageBeeps() const;   // MessageBeep(type)

@@ -38,7 +38,7 @@ enum class Kind { Form, UserControl, TextBox, Label, ListBox, Image, Timer };
 // The records a desktop keeps of what a person saw or heard hold a window
 // of the newest ones, so a program that runs for ever does not grow: at
 // least the last kRecordWindow of each kind, never more than twice that.
-constexpr std::size_t kRecordWindow = 4096;
+constexpr std::size_t kRecordWindow = 512;
 
 // Appends a record, dropping the oldest window's worth once the list holds
 // two (one move of the rest per kRecordWindow records).
