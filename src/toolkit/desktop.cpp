@@ -1,4 +1,6 @@
-// What every desktop shares: the user's locale taken from the environment.
+// What every desktop shares: the user's locale taken from the environment,
+// and opening a document through ShellExecuteA for the desktops whose
+// handler answers at once.
 #include "korvane/toolkit/desktop.h"
 
 #include <cstdlib>
@@ -21,6 +23,13 @@ std::string Desktop::UserLocale() const {
     // No locale of the user's, or the plain C one: English rules, whose
     // collation ignores case as a user would expect.
     return "en_US";
+}
+
+void Desktop::ShellExecuteLater(std::string_view file, std::function<void(std::intptr_t code)> done) {
+    constexpr std::int32_t kShowNormal = 1;
+    const std::intptr_t code = ShellExecuteA(GetDesktopWindow(), "", file, "", "", kShowNormal);
+    if (done)
+        done(code);
 }
 
 }  // namespace korvane::tk

@@ -308,6 +308,36 @@ TEST_P(ToolkitContract, SetFocusIsRefusedWhereNobodyCouldTypeAndWorksElsewhere) 
     EXPECT_EQ(desktop->GetFocus(), inner->hWnd());
 }
 
+// A push button is a window that takes the focus like a field, and keeps
+// what it is told; a dialog form keeps its frame through show and hide.
+TEST_P(ToolkitContract, ButtonsTakeTheFocusAndDialogsKeepTheirFrame) {
+    auto ok = desktop->CreateCommandButton(*form, "btnOK");
+    auto link = desktop->CreateCommandButton(*form, "btnLink");
+    EXPECT_NE(ok->hWnd(), 0);
+    EXPECT_FALSE(ok->Default());
+    EXPECT_FALSE(ok->Cancel());
+    EXPECT_FALSE(link->Flat());
+    ok->Caption("OK");
+    ok->Default(true);
+    ok->Cancel(true);
+    link->Flat(true);
+    EXPECT_EQ(ok->Caption(), "OK");
+    EXPECT_TRUE(ok->Default());
+    EXPECT_TRUE(ok->Cancel());
+    EXPECT_TRUE(link->Flat());
+    form->Dialog(true);
+    form->Show();
+    EXPECT_TRUE(form->Dialog());
+    link->SetFocus();
+    EXPECT_EQ(desktop->GetFocus(), link->hWnd());
+    ok->Visible(false);
+    EXPECT_EQ(ErrorNumber([&] { ok->SetFocus(); }), kCantSetFocus);
+    form->Hide();
+    form->Show();
+    EXPECT_TRUE(form->Dialog());
+    EXPECT_TRUE(form->Visible());
+}
+
 // --- windows ----------------------------------------------------------------------------
 
 TEST_P(ToolkitContract, WindowsReportTheirClassAndParent) {

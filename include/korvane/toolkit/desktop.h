@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,6 +62,7 @@ public:
     virtual std::unique_ptr<Label> CreateLabel(Widget& parent, std::string name) = 0;
     virtual std::unique_ptr<ListBox> CreateListBox(Widget& parent, std::string name) = 0;
     virtual std::unique_ptr<Image> CreateImage(Widget& parent, std::string name) = 0;
+    virtual std::unique_ptr<CommandButton> CreateCommandButton(Widget& parent, std::string name) = 0;
     virtual std::unique_ptr<Timer> CreateTimer(Widget& parent, std::string name) = 0;
 
     // --- screen ----------------------------------------------------------
@@ -111,6 +113,12 @@ public:
     virtual std::intptr_t ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                         std::string_view parameters, std::string_view directory,
                                         std::int32_t showCmd) = 0;
+    // Opens `file` as ShellExecuteA does, without holding up the event loop
+    // while the handler starts: `done` runs later, from the event loop, with
+    // the code ShellExecuteA would have returned, and never once the desktop
+    // is gone. A desktop whose handler answers at once may call it at once;
+    // this one does.
+    virtual void ShellExecuteLater(std::string_view file, std::function<void(std::intptr_t code)> done);
 };
 
 }  // namespace korvane::tk

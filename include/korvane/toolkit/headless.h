@@ -78,6 +78,7 @@ public:
     std::unique_ptr<Label> CreateLabel(Widget& parent, std::string name) override;
     std::unique_ptr<ListBox> CreateListBox(Widget& parent, std::string name) override;
     std::unique_ptr<Image> CreateImage(Widget& parent, std::string name) override;
+    std::unique_ptr<CommandButton> CreateCommandButton(Widget& parent, std::string name) override;
     std::unique_ptr<Timer> CreateTimer(Widget& parent, std::string name) override;
 
     float ScreenWidth() const override;

@@ -43,6 +43,7 @@ public:
     std::unique_ptr<Label> CreateLabel(Widget& parent, std::string name) override;
     std::unique_ptr<ListBox> CreateListBox(Widget& parent, std::string name) override;
     std::unique_ptr<Image> CreateImage(Widget& parent, std::string name) override;
+    std::unique_ptr<CommandButton> CreateCommandButton(Widget& parent, std::string name) override;
     std::unique_ptr<Timer> CreateTimer(Widget& parent, std::string name) override;
 
     float ScreenWidth() const override;
@@ -70,6 +71,9 @@ public:
     std::int32_t DrawFocusRect(Hdc dc, const Rect& rect) override;
     std::int32_t MessageBeep(std::uint32_t type) override;
     Hwnd GetDesktopWindow() override;
+    // The desktop's opener runs on a helper thread; its answer comes back
+    // through the event loop.
+    void ShellExecuteLater(std::string_view file, std::function<void(std::intptr_t code)> done) override;
     std::intptr_t ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                 std::string_view parameters, std::string_view directory, std::int32_t showCmd) override;
 

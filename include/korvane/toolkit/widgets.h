@@ -1,6 +1,6 @@
 // The widgets the control is made of, as an abstract interface: text boxes,
-// labels, list boxes, images, timers, top-level forms and the user-control
-// container. A desktop (desktop.h) creates them; the control only ever talks
+// labels, list boxes, images, push buttons, timers, top-level forms and the
+// user-control container. A desktop (desktop.h) creates them; the control only ever talks
 // to these classes, never to a concrete widget library.
 //
 // Sizes and positions are twips (1/1440 inch) relative to the parent's
@@ -97,6 +97,27 @@ public:
     virtual void Caption(std::string value) = 0;
 };
 
+// A push button. A press and release of the left button on it clicks it,
+// and so do Space and Enter while it has the focus. The default button of
+// a window is also clicked by Enter, and its cancel button by Escape, when
+// the widget with the focus leaves the key alone (its handlers do not set
+// KeyAscii to 0).
+class CommandButton : public Widget {
+public:
+    virtual const std::string& Caption() const = 0;
+    virtual void Caption(std::string value) = 0;
+    virtual bool Default() const = 0;
+    virtual void Default(bool value) = 0;
+    virtual bool Cancel() const = 0;
+    virtual void Cancel(bool value) = 0;
+    // Drawn as its caption alone, in its colour and font, the way a link is;
+    // the focus still shows around it.
+    virtual bool Flat() const = 0;
+    virtual void Flat(bool value) = 0;
+
+    Handler OnClick;
+};
+
 class Image : public Widget {
 public:
     virtual PictureRef Picture() const = 0;
@@ -181,6 +202,10 @@ public:
     virtual void Icon(PictureRef value) = 0;
     virtual float TextHeight(std::string_view text) const = 0;
     virtual float TextWidth(std::string_view text) const = 0;
+    // A dialog: a fixed frame with a title and a close box, no minimise or
+    // maximise box.
+    virtual bool Dialog() const = 0;
+    virtual void Dialog(bool value) = 0;
 
     Handler OnLoad;
     CancelHandler OnQueryUnload;

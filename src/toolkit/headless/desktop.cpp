@@ -198,6 +198,9 @@ std::unique_ptr<ListBox> HeadlessDesktop::CreateListBox(Widget& parent, std::str
 std::unique_ptr<Image> HeadlessDesktop::CreateImage(Widget& parent, std::string name) {
     return std::make_unique<HeadlessImage>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
+std::unique_ptr<CommandButton> HeadlessDesktop::CreateCommandButton(Widget& parent, std::string name) {
+    return std::make_unique<HeadlessCommandButton>(*impl_, impl_->OwnNode(parent), std::move(name));
+}
 std::unique_ptr<Timer> HeadlessDesktop::CreateTimer(Widget& parent, std::string name) {
     return std::make_unique<HeadlessTimer>(*impl_, impl_->OwnNode(parent), std::move(name));
 }

@@ -141,6 +141,9 @@ struct HeadlessDesktop::Impl : model::DesktopModel<HeadlessDesktop::Impl, Node> 
     // KeyPress on node `id`, then its own handling of what the handler left;
     // `typed` is what gets inserted when the handler left KeyAscii alone.
     void DeliverChar(std::uint64_t id, std::int16_t keyAscii, std::string_view typed);
+    // Enter or Escape left alone by the widget `from`: the default or cancel
+    // button of its window takes it (button.cpp).
+    void PressDialogButton(std::uint64_t from, std::int16_t keyAscii);
 };
 
 // --- the members every widget kind has --------------------------------------

@@ -141,6 +141,8 @@ void Impl::DeliverChar(std::uint64_t id, std::int16_t keyAscii, std::string_view
     } else {
         target->DefaultChar(ascii, EncodeUtf8(static_cast<char32_t>(static_cast<std::uint16_t>(ascii))));
     }
+    if (ascii == key::Return || ascii == key::Escape)
+        PressDialogButton(id, ascii);
 }
 
 // --- mouse --------------------------------------------------------------------------
@@ -227,8 +229,16 @@ void HeadlessDesktop::MouseUp(std::int16_t button) {
             target = hit.Target;
         }
     }
-    if (target != nullptr)
-        RaiseMouse(d, *target, target->self->OnMouseUp, button);
+    if (target == nullptr)
+        return;
+    const std::uint64_t id = target->id;
+    const Rect r = d.RectPx(*target);
+    const bool inside = d.mouseX >= r.Left && d.mouseX < r.Right && d.mouseY >= r.Top && d.mouseY < r.Bottom;
+    RaiseMouse(d, *target, target->self->OnMouseUp, button);
+    if (button != button::Left)
+        return;
+    if (Node* still = d.Get(id))
+        still->Released(inside);
 }
 
 void HeadlessDesktop::Click(std::int32_t xPx, std::int32_t yPx, std::int16_t button) {

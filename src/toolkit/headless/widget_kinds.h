@@ -33,6 +33,11 @@ public:
     HeadlessLabel(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
 };
 
+class HeadlessCommandButton final : public model::CommandButtonBase<Node> {
+public:
+    HeadlessCommandButton(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
+};
+
 class HeadlessImage final : public model::ImageBase<Node> {
 public:
     HeadlessImage(HeadlessDesktop::Impl& desk, Node& parent, std::string name);

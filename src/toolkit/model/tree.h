@@ -33,7 +33,7 @@
 
 namespace korvane::tk::model {
 
-enum class Kind { Form, UserControl, TextBox, Label, ListBox, Image, Timer };
+enum class Kind { Form, UserControl, TextBox, Label, ListBox, Image, Timer, CommandButton };
 
 // The records a desktop keeps of what a person saw or heard hold a window
 // of the newest ones, so a program that runs for ever does not grow: at
@@ -49,10 +49,12 @@ void Record(std::vector<T>& records, T record) {
     records.push_back(std::move(record));
 }
 
-// Forms, user controls, text boxes and list boxes have windows; labels,
-// images and timers are drawn on (or run in) their container.
+// Forms, user controls, text boxes, list boxes and push buttons have
+// windows; labels, images and timers are drawn on (or run in) their
+// container.
 inline bool IsWindowed(Kind kind) {
-    return kind == Kind::Form || kind == Kind::UserControl || kind == Kind::TextBox || kind == Kind::ListBox;
+    return kind == Kind::Form || kind == Kind::UserControl || kind == Kind::TextBox || kind == Kind::ListBox ||
+           kind == Kind::CommandButton;
 }
 
 // --- the fields every widget has ---------------------------------------------
@@ -164,6 +166,8 @@ struct NodeBase {
     // A left press at `yPx` pixels below the widget's top edge, before the
     // press handlers run (list boxes select the row there).
     virtual void PressAt(float /*yPx*/) {}
+    // The left button went up after a press on this widget, over it or not.
+    virtual void Released(bool /*inside*/) {}
 };
 
 // Calls a copy of `handler` (the handler may destroy its own widget, and
@@ -355,6 +359,32 @@ public:
         return node != nullptr && node->kind == Kind::Form ? node : nullptr;
     }
 
+    // Enter or Escape that widget `from` left alone: the default (Enter) or
+    // cancel (Escape) button of its window, when one can be clicked. A
+    // button takes Enter itself, and leaves Escape to the cancel button.
+    NodeT* DialogButton(std::uint64_t from, std::int16_t keyAscii) const {
+        NodeT* origin = Get(from);
+        if (origin == nullptr || (origin->kind == Kind::CommandButton && keyAscii == key::Return))
+            return nullptr;
+        NodeT* form = FormOf(TopOf(*origin));
+        if (form == nullptr)
+            return nullptr;
+        std::vector<NodeT*> pending{form};
+        while (!pending.empty()) {
+            NodeT* n = pending.back();
+            pending.pop_back();
+            if (n->kind == Kind::CommandButton && EffectivelyVisible(*n) && EffectivelyEnabled(*n)) {
+                const auto* button = dynamic_cast<const CommandButton*>(n->self);
+                if (button != nullptr &&
+                    ((keyAscii == key::Return && button->Default()) || (keyAscii == key::Escape && button->Cancel())))
+                    return n;
+            }
+            for (NodeT* child : n->children)
+                pending.push_back(child);
+        }
+        return nullptr;
+    }
+
     // --- names and windows ---
 
     // A form by name (the newest of that name), then its children by name:
@@ -449,6 +479,8 @@ public:
                 return "KorvaneTextBox";
             case Kind::ListBox:
                 return "KorvaneListBox";
+            case Kind::CommandButton:
+                return "KorvaneCommandButton";
             default:
                 return {};
         }

@@ -1,7 +1,8 @@
 // The widget kinds whose rules both desktops share: forms (load, query
-// unload, show and hide through the desktop), the user-control container
-// (Resize on every real change, Paint when it comes on view), labels,
-// images and timers (the interval and the restart rules). A desktop
+// unload, show and hide through the desktop, the dialog frame), the
+// user-control container (Resize on every real change, Paint when it comes
+// on view), labels, push buttons (what clicks them), images and timers (the
+// interval and the restart rules). A desktop
 // derives its classes from these and adds what it shows.
 #pragma once
 
@@ -62,6 +63,11 @@ public:
     void Icon(PictureRef value) override { formIcon = std::move(value); }
     float TextHeight(std::string_view text) const override { return NodeT::TextHeight(text); }
     float TextWidth(std::string_view text) const override { return NodeT::TextWidth(text); }
+    bool Dialog() const override { return dialog; }
+    void Dialog(bool value) override {
+        dialog = value;
+        DialogChanged();
+    }
 
     void SetVisible(bool value) override {
         if (value) {
@@ -72,11 +78,13 @@ public:
     }
 
     bool loaded = false;
+    bool dialog = false;
     std::string caption;
     PictureRef formIcon;
 
 protected:
     virtual void CaptionChanged() {}
+    virtual void DialogChanged() {}
 };
 
 template <class NodeT>
@@ -149,6 +157,58 @@ public:
 
 protected:
     virtual void CaptionChanged() {}
+};
+
+// A push button: a press and release of the left button on it, Space and
+// Enter while it has the focus click it; a window's default and cancel
+// buttons are found by DesktopModel::DialogButton.
+template <class NodeT>
+class CommandButtonBase : public WidgetBase<CommandButton, NodeT> {
+public:
+    template <class DeskT>
+    CommandButtonBase(DeskT& d, NodeT& parent, std::string name)
+        : WidgetBase<CommandButton, NodeT>(d, Kind::CommandButton, std::move(name), &parent) {
+        this->width = 1215;
+        this->height = 375;
+    }
+    const std::string& Caption() const override { return caption; }
+    void Caption(std::string value) override {
+        caption = std::move(value);
+        LookChanged();
+    }
+    bool Default() const override { return isDefault; }
+    void Default(bool value) override {
+        isDefault = value;
+        LookChanged();
+    }
+    bool Cancel() const override { return isCancel; }
+    void Cancel(bool value) override { isCancel = value; }
+    bool Flat() const override { return flat; }
+    void Flat(bool value) override {
+        flat = value;
+        LookChanged();
+    }
+
+    void Click() {
+        if (this->desk != nullptr)
+            Fire(*this, this->OnClick);
+    }
+    void DefaultChar(std::int16_t keyAscii, std::string_view) override {
+        if (keyAscii == key::Space || keyAscii == key::Return)
+            Click();
+    }
+    void Released(bool inside) override {
+        if (inside)
+            Click();
+    }
+
+    std::string caption;
+    bool isDefault = false;
+    bool isCancel = false;
+    bool flat = false;
+
+protected:
+    virtual void LookChanged() {}
 };
 
 template <class NodeT>

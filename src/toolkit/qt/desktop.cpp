@@ -19,6 +19,7 @@
 
 #include "korvane/errors.h"
 #include "korvane/toolkit/desktop_opener.h"
+#include "opener.h"
 #include "widget_kinds.h"
 
 namespace korvane::tk::qt {
@@ -319,6 +320,13 @@ std::unique_ptr<ListBox> QtDesktop::CreateListBox(Widget& parent, std::string na
 std::unique_ptr<Image> QtDesktop::CreateImage(Widget& parent, std::string name) {
     return Named(std::make_unique<QtImage>(*impl_, impl_->OwnNode(parent), std::move(name)));
 }
+// A button's accessible name is its caption, which Qt reads from its text.
+std::unique_ptr<CommandButton> QtDesktop::CreateCommandButton(Widget& parent, std::string name) {
+    Node& p = impl_->OwnNode(parent);
+    auto button = std::make_unique<QtCommandButton>(*impl_, p, std::move(name));
+    impl_->UpdateFocusPolicy(&p);
+    return button;
+}
 std::unique_ptr<Timer> QtDesktop::CreateTimer(Widget& parent, std::string name) {
     return std::make_unique<QtTimer>(*impl_, impl_->OwnNode(parent), std::move(name));
 }
@@ -513,6 +521,12 @@ std::int32_t QtDesktop::MessageBeep(std::uint32_t) {
 
 Hwnd QtDesktop::GetDesktopWindow() {
     return impl_->desktopWindow;
+}
+
+void QtDesktop::ShellExecuteLater(std::string_view file, std::function<void(std::intptr_t code)> done) {
+    if (!impl_->opens)
+        impl_->opens = std::make_shared<LaterOpens>();
+    impl_->opens->Start(std::string(file), std::move(done));
 }
 
 std::intptr_t QtDesktop::ShellExecuteA(Hwnd, std::string_view, std::string_view file, std::string_view,

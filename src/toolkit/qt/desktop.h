@@ -35,6 +35,8 @@ class QTimer;
 
 namespace korvane::tk::qt {
 
+class LaterOpens;
+
 using model::Fire;
 using model::Kind;
 
@@ -171,6 +173,12 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     void HideOwnedToolWindows(Hwnd owner);
     void RunModal(std::uint64_t form);
     void EraseFocusRects(Hdc dc, const QRect& areaPx);
+    // Enter or Escape left alone by the widget `from`: the default or the
+    // cancel button of its window takes it (button.cpp).
+    void PressDialogButton(std::uint64_t from, std::int16_t keyAscii);
+
+    // Documents and addresses being opened (opener.cpp); made on first use.
+    std::shared_ptr<LaterOpens> opens;
 };
 
 // --- the members every widget kind has --------------------------------------------

@@ -184,6 +184,8 @@ void Keys(QWidget& w, QKeyEvent& e, const std::function<void(std::int16_t code, 
         if (!node->RaiseKeyPress(ascii) || ascii == 0)
             return;
         charDefault(ascii, ascii == typed);
+        if ((ascii == key::Return || ascii == key::Escape) && desk->Alive(id))
+            desk->PressDialogButton(id, ascii);
     });
 }
 

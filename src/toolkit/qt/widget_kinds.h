@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
@@ -108,6 +109,21 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
+// A push button; flat, it is drawn as its caption alone, like a link.
+class ButtonWidget final : public QPushButton, public Backref {
+public:
+    explicit ButtonWidget(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+};
+
 class ListWidget final : public QAbstractScrollArea, public Backref {
 public:
     explicit ListWidget(QWidget* parent);
@@ -145,6 +161,7 @@ public:
 
 private:
     void CaptionChanged() override;
+    void DialogChanged() override;
 };
 
 class QtUserControl final : public model::UserControlBase<Node> {
@@ -164,6 +181,14 @@ public:
 
 private:
     void CaptionChanged() override { Repaint(); }
+};
+
+class QtCommandButton final : public model::CommandButtonBase<Node> {
+public:
+    QtCommandButton(QtDesktop::Impl& desk, Node& parent, std::string name);
+
+private:
+    void LookChanged() override;
 };
 
 class QtImage final : public model::ImageBase<Node> {

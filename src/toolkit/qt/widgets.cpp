@@ -386,6 +386,19 @@ void QtForm::ApplyGeometry() {
     w->resize(std::max(1, desk->ToPx(width)), std::max(1, desk->ToPx(height)));
 }
 
+// A dialog's frame: title and close box only. Qt applies new flags to a
+// shown window by hiding it, so a shown form shows again.
+void QtForm::DialogChanged() {
+    QWidget* w = Q();
+    if (w == nullptr || toolWindow)
+        return;
+    const bool shown = w->isVisible();
+    w->setWindowFlags(dialog ? Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                             : Qt::Window);
+    if (shown)
+        w->show();
+}
+
 void QtForm::CaptionChanged() {
     if (QWidget* w = Q())
         w->setWindowTitle(ToQ(caption));
