@@ -1,6 +1,7 @@
 // The About box: its composed text, shown modally by the About method and
-// by the hidden gesture on the drop-down button, its links, its timer, and
-// its closing when a control terminates.
+// by the hidden gesture on the drop-down button, its links and what a failed
+// link tells the user, the keyboard in the box, its layout from the measured
+// text, its timer, and its closing when a control terminates.
 #include "shell/about.h"
 
 #include <gtest/gtest.h>
@@ -93,9 +94,14 @@ TEST(AboutText, TheMakersNameAndAddressAreOurOwn) {
 class AboutBox : public testing::Test {
 protected:
     Host host{StyleType::DropdownCombo};
-    tk::Label& Label(const char* name) {
-        return *static_cast<tk::Label*>(host.desktop.Find(std::string("fabout.") + name));
+    tk::Widget& Part(const std::string& name) {
+        tk::Widget* w = host.desktop.Find("fabout." + name);
+        if (w == nullptr)
+            throw std::runtime_error("no part " + name);
+        return *w;
     }
+    tk::Label& Label(const char* name) { return dynamic_cast<tk::Label&>(Part(name)); }
+    tk::CommandButton& Button(const char* name) { return dynamic_cast<tk::CommandButton&>(Part(name)); }
 };
 
 TEST_F(AboutBox, TheAboutMethodShowsItModallyAndOkClosesIt) {
@@ -103,12 +109,15 @@ TEST_F(AboutBox, TheAboutMethodShowsItModallyAndOkClosesIt) {
     host.desktop.OnModal([&](tk::Form& box) {
         shown = true;
         EXPECT_EQ(box.Caption(), "About");
-        EXPECT_EQ(Label("lblAbout").Caption(), ComposeAboutText(host.desktop, ""));
-        EXPECT_EQ(Label("lblmailto").Caption(), "maintainers@korvane.example");
-        EXPECT_EQ(Label("lblweb").Caption(), "https://korvane.example/");
+        const auto parts = detail::SplitAboutText(ComposeAboutText(host.desktop, ""));
+        EXPECT_EQ(Label("lblAbout").Caption(), parts.Above);
+        EXPECT_EQ(parts.Above.substr(parts.Above.rfind('\r') + 1), "for comments or bugs send e-mail to address:");
+        EXPECT_EQ(Label("lblwebtext").Caption(), "or check for updates on the web:");
+        EXPECT_EQ(Button("lblmailto").Caption(), "maintainers@korvane.example");
+        EXPECT_EQ(Button("lblweb").Caption(), "https://korvane.example/");
         // Centred: the differences rounded, then halved as whole numbers.
         EXPECT_EQ(box.Left(), static_cast<float>(static_cast<int>(host.desktop.ScreenWidth() - box.Width()) / 2));
-        host.desktop.ClickAt(Label("btnOK"), 100, 100);
+        host.desktop.ClickAt(Part("btnOK"), 100, 100);
     });
     host.ctl().About();
     EXPECT_TRUE(shown);
@@ -146,23 +155,155 @@ TEST_F(AboutBox, TheHiddenGestureOnTheButtonOpensIt) {
 TEST_F(AboutBox, LinksUnderlineUnderThePointerAndOpenThroughTheDesktop) {
     host.desktop.SetShellResult(31);  // no mail program
     host.desktop.OnModal([&](tk::Form&) {
-        host.desktop.MoveTo(Label("lblmailto"), 30, 30);
-        EXPECT_TRUE(Label("lblmailto").Font()->Underline);
-        EXPECT_FALSE(Label("lblweb").Font()->Underline);
-        EXPECT_EQ(Label("lblmailto").MousePointer(), 99);
-        host.desktop.MoveTo(Label("lblweb"), 30, 30);
-        EXPECT_FALSE(Label("lblmailto").Font()->Underline);
-        EXPECT_TRUE(Label("lblweb").Font()->Underline);
-        EXPECT_EQ(Label("lblmailto").MousePointer(), 0);
+        host.desktop.MoveTo(Part("lblmailto"), 30, 30);
+        EXPECT_TRUE(Part("lblmailto").Font()->Underline);
+        EXPECT_FALSE(Part("lblweb").Font()->Underline);
+        EXPECT_EQ(Part("lblmailto").MousePointer(), 99);
+        host.desktop.MoveTo(Part("lblweb"), 30, 30);
+        EXPECT_FALSE(Part("lblmailto").Font()->Underline);
+        EXPECT_TRUE(Part("lblweb").Font()->Underline);
+        EXPECT_EQ(Part("lblmailto").MousePointer(), 0);
         host.desktop.MoveTo(Label("lblAbout"), 30, 30);
-        EXPECT_FALSE(Label("lblweb").Font()->Underline);
-        host.desktop.ClickAt(Label("lblmailto"), 30, 30);
+        EXPECT_FALSE(Part("lblweb").Font()->Underline);
+        host.desktop.ClickAt(Part("lblmailto"), 30, 30);
     });
     host.ctl().About();
     ASSERT_EQ(host.desktop.ShellRequests().size(), 1u);
     EXPECT_EQ(host.desktop.ShellRequests()[0].File, "mailto:maintainers@korvane.example");
     EXPECT_FALSE(host.desktop.Find("fabout")->Visible()) << "closed even though the shell failed";
-    EXPECT_TRUE(host.desktop.MessageBoxes().empty()) << "the failure is not shown";
+}
+
+// A link opens without waiting for the handler; when the handler reports a
+// failure, the user reads the table's message for it (the box is closed by
+// then), and a success says nothing.
+TEST_F(AboutBox, ALinkFrozeTheApplicationAndItsFailureWasNeverShown) {
+    struct Case {
+        std::intptr_t code;
+        const char* message;  // "" none
+    };
+    const Case cases[] = {
+        {42, ""},
+        {2, "File not found."},
+        {5, "Access denied."},
+        {31, "Missing association type of file."},
+        {0, "Generic access file error."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        host.desktop.SetShellResult(c.code);
+        const auto before = host.desktop.MessageBoxes().size();
+        host.desktop.OnModal([&](tk::Form&) { host.desktop.ClickAt(Part("lblweb"), 30, 30); });
+        host.ctl().About();
+        EXPECT_FALSE(host.desktop.Find("fabout")->Visible());
+        const auto& boxes = host.desktop.MessageBoxes();
+        if (*c.message == '\0') {
+            EXPECT_EQ(boxes.size(), before);
+        } else {
+            ASSERT_EQ(boxes.size(), before + 1);
+            EXPECT_EQ(boxes.back().Prompt, c.message);
+        }
+    }
+}
+
+// OK is a real default button: the box opens with the focus on it, Tab
+// walks OK and the two links, Enter presses what has the focus (OK closes,
+// a link opens), Escape closes from anywhere, and the box is a dialog.
+TEST_F(AboutBox, TheAboutBoxIsAKeyboardTrap) {
+    struct Case {
+        const char* name;
+        int tabs;
+        std::int16_t key;
+        const char* opened;  // "" nothing
+    };
+    const Case cases[] = {
+        {"Enter on OK", 0, tk::key::Return, ""},
+        {"Escape", 0, tk::key::Escape, ""},
+        {"Space on OK", 0, tk::key::Space, ""},
+        {"Enter on the e-mail link", 1, tk::key::Return, "mailto:maintainers@korvane.example"},
+        {"Space on the web link", 2, tk::key::Space, "https://korvane.example/"},
+        {"Escape on the web link", 2, tk::key::Escape, ""},
+        {"Enter on OK again", 3, tk::key::Return, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto requests = host.desktop.ShellRequests().size();
+        std::vector<std::string> walked;
+        host.desktop.OnModal([&](tk::Form& box) {
+            EXPECT_TRUE(box.Dialog());
+            EXPECT_EQ(host.desktop.GetFocus(), Part("btnOK").hWnd()) << "the box opens on OK";
+            for (int i = 0; i < c.tabs; ++i) {
+                host.desktop.PressKey(tk::key::Tab);
+                walked.push_back(host.desktop.FocusWidget() ? host.desktop.FocusWidget()->Name() : "");
+            }
+            host.desktop.PressKey(c.key);
+            if (box.Visible()) {
+                ADD_FAILURE() << "the key left the box open";
+                box.Hide();
+            }
+        });
+        host.ctl().About();
+        const std::vector<std::string> order = {"lblmailto", "lblweb", "btnOK"};
+        EXPECT_EQ(walked, std::vector<std::string>(order.begin(), order.begin() + c.tabs));
+        if (*c.opened == '\0') {
+            EXPECT_EQ(host.desktop.ShellRequests().size(), requests);
+        } else {
+            ASSERT_EQ(host.desktop.ShellRequests().size(), requests + 1);
+            EXPECT_EQ(host.desktop.ShellRequests().back().File, c.opened);
+        }
+    }
+}
+
+// Every part is as large as what it shows in its font, lies inside the box
+// and clear of the others, whatever the font measures and however long the
+// comment.
+TEST_F(AboutBox, TheAboutBoxClippedItsLinksAndText) {
+    struct Case {
+        const char* name;
+        tk::headless::FontMetrics arial;
+        std::string comment;
+    };
+    const Case cases[] = {
+        {"the usual font", {13, 5}, ""},
+        {"a large font", {31, 14}, ""},
+        {"a narrow tall font", {22, 4}, "A comment\rof three\rlines"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.desktop.DefineFont("Arial", [m = c.arial](const tk::Font&) { return m; });
+        auto measure = host.desktop.CreateForm("measure");
+        host.desktop.OnModal([&](tk::Form& box) {
+            struct Shown {
+                const char* name;
+                std::string text;
+            };
+            const std::vector<Shown> parts = {
+                {"lblAbout", Label("lblAbout").Caption()},     {"lblmailto", Button("lblmailto").Caption()},
+                {"lblwebtext", Label("lblwebtext").Caption()}, {"lblweb", Button("lblweb").Caption()},
+                {"btnOK", Button("btnOK").Caption()},
+            };
+            for (const Shown& part : parts) {
+                SCOPED_TRACE(part.name);
+                tk::Widget& w = Part(part.name);
+                measure->Font(w.Font());
+                EXPECT_GE(w.Width(), measure->TextWidth(part.text));
+                EXPECT_GE(w.Height(), measure->TextHeight(part.text));
+                EXPECT_GE(w.Left(), 0);
+                EXPECT_GE(w.Top(), 0);
+                EXPECT_LE(w.Left() + w.Width(), box.Width());
+                EXPECT_LE(w.Top() + w.Height(), box.Height());
+                for (const Shown& other : parts) {
+                    if (&other == &part)
+                        continue;
+                    tk::Widget& o = Part(other.name);
+                    const bool apart = w.Left() + w.Width() <= o.Left() || o.Left() + o.Width() <= w.Left() ||
+                                       w.Top() + w.Height() <= o.Top() || o.Top() + o.Height() <= w.Top();
+                    EXPECT_TRUE(apart) << "overlaps " << other.name;
+                }
+            }
+            box.Hide();
+        });
+        detail::AboutBoxes::AboutBox(host.desktop, c.comment, 0, std::make_shared<const tk::Picture>());
+    }
 }
 
 TEST_F(AboutBox, AModelessBoxIsTopMostAndClosesWithItsTimerOrAControlsEnd) {

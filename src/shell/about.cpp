@@ -1,8 +1,10 @@
 // The About box and the control's About method: composing the text, the
-// form with its links, showing it modal (or modeless and top-most) and
-// closing it by OK, a link, its timer or the termination of a control.
+// dialog with its links laid out from the measured text, showing it modal
+// (or modeless and top-most) and closing it by OK (Enter, Escape), a link,
+// its timer or the termination of a control.
 #include "shell/about.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -101,81 +103,62 @@ tk::PictureRef LoadResPicture(std::int32_t id) {
     }
 }
 
+AboutParts SplitAboutText(const std::string& composed) {
+    // The last two lines hold the links: the e-mail run with the words that
+    // follow it, then the web run.
+    const std::size_t last = composed.rfind(kCR);
+    const std::size_t mailLine =
+        last == std::string::npos || last == 0 ? std::string::npos : composed.rfind(kCR, last - 1);
+    if (mailLine == std::string::npos)
+        return {composed, ""};
+    return {composed.substr(0, mailLine), std::string(Trim(composed.substr(mailLine + 1, last - mailLine - 1)))};
+}
+
 // --- the form -----------------------------------------------------------------------------
 
 AboutForm::AboutForm(tk::Desktop& desktop) : desktop_(desktop) {
     form_ = desktop_.CreateForm("fabout");
+    form_->Dialog(true);
     form_->Width(5400);
     form_->Height(3300);
     Frame1 = desktop_.CreateLabel(*form_, "Frame1");
     lblAbout = desktop_.CreateLabel(*form_, "lblAbout");
     imgIcon = desktop_.CreateImage(*form_, "imgIcon");
-    lblmailto = desktop_.CreateLabel(*form_, "lblmailto");
-    lblweb = desktop_.CreateLabel(*form_, "lblweb");
-    btnOK = desktop_.CreateLabel(*form_, "btnOK");
+    btnOK = desktop_.CreateCommandButton(*form_, "btnOK");
+    lblmailto = desktop_.CreateCommandButton(*form_, "lblmailto");
+    lblwebtext = desktop_.CreateLabel(*form_, "lblwebtext");
+    lblweb = desktop_.CreateCommandButton(*form_, "lblweb");
     TimerHide = desktop_.CreateTimer(*form_, "TimerHide");
     TimerHide->Interval(0);
     TimerHide->Enabled(false);
 
-    // The links lie over the runs of spaces the text keeps for them: the
-    // e-mail address on the line after "for comments ...", the web address
-    // on the last line.
-    Frame1->Left(120);
-    Frame1->Top(120);
-    Frame1->Width(5160);
-    Frame1->Height(2460);
-    imgIcon->Left(240);
-    imgIcon->Top(240);
-    imgIcon->Width(480);
-    imgIcon->Height(480);
-    lblAbout->Left(900);
-    lblAbout->Top(240);
-    lblAbout->Width(4260);
-    lblAbout->Height(2220);
-    for (tk::Label* link : {lblmailto.get(), lblweb.get()}) {
-        auto font = std::make_shared<tk::Font>();
-        font->Name = "Arial";
-        link->Font(font);
+    textFont_ = std::make_shared<tk::Font>();
+    textFont_->Name = "Arial";
+    for (tk::CommandButton* link : {lblmailto.get(), lblweb.get()}) {
+        link->Font(std::make_shared<tk::Font>(*textFont_));
         link->ForeColor(tk::Rgb(0, 0, 255));
-        link->Left(900);
-        link->Width(2400);
-        link->Height(195);
+        link->Flat(true);
     }
-    for (tk::Label* label : {Frame1.get(), lblAbout.get(), btnOK.get()}) {
-        auto font = std::make_shared<tk::Font>();
-        font->Name = "Arial";
-        label->Font(font);
-    }
-    lblmailto->Top(240 + 8 * 195);
-    lblweb->Top(240 + 9 * 195);
+    for (tk::Widget* part :
+         std::initializer_list<tk::Widget*>{Frame1.get(), lblAbout.get(), lblwebtext.get(), btnOK.get()})
+        part->Font(std::make_shared<tk::Font>(*textFont_));
     btnOK->Caption("OK");
-    btnOK->Left(4080);
-    btnOK->Top(2700);
-    btnOK->Width(1200);
-    btnOK->Height(375);
+    btnOK->Default(true);
+    btnOK->Cancel(true);
 
     form_->OnLoad = [this] { Load(); };
     form_->OnQueryUnload = [this](std::int16_t&) { loaded_ = false; };
-    btnOK->OnMouseUp = [this](std::int16_t& button, std::int16_t&, float&, float&) {
-        if (button == tk::button::Left)
-            CloseSoon();
-    };
+    btnOK->OnClick = [this] { CloseSoon(); };
     TimerHide->OnTimer = [this] {
         TimerHide->Enabled(false);
         CloseSoon();
     };
     lblmailto->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float&) { PointerOver(*lblmailto, *lblweb); };
     lblweb->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float&) { PointerOver(*lblweb, *lblmailto); };
-    Frame1->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float&) { PointerOff(); };
-    lblAbout->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float&) { PointerOff(); };
-    lblmailto->OnMouseDown = [this](std::int16_t&, std::int16_t&, float&, float&) {
-        ShellOpen(desktop_, "mailto:" + AuthorEmail());  // a failure is not shown
-        CloseSoon();
-    };
-    lblweb->OnMouseDown = [this](std::int16_t&, std::int16_t&, float&, float&) {
-        ShellOpen(desktop_, GetWebAddress());
-        CloseSoon();
-    };
+    for (tk::Label* text : {Frame1.get(), lblAbout.get(), lblwebtext.get()})
+        text->OnMouseMove = [this](std::int16_t&, std::int16_t&, float&, float&) { PointerOff(); };
+    lblmailto->OnClick = [this] { OpenLink("mailto:" + AuthorEmail()); };
+    lblweb->OnClick = [this] { OpenLink(GetWebAddress()); };
 }
 
 AboutForm::~AboutForm() = default;
@@ -187,6 +170,64 @@ void AboutForm::Load() {
     lblweb->Caption(GetWebAddress());
     lblmailto->Visible(true);
     lblweb->Visible(true);
+    Layout();
+}
+
+void AboutForm::Layout() {
+    // Everything is measured in the text's own font, on the form: the parts
+    // are as wide and as high as what they show, plus the room a desktop
+    // draws around it, so nothing is clipped at any font size.
+    form_->Font(textFont_);
+    const auto px = static_cast<float>(desktop_.TwipsPerPixelX());
+    const auto py = static_cast<float>(desktop_.TwipsPerPixelY());
+    const float line = form_->TextHeight("X");
+    const std::string& above = lblAbout->Caption();
+    const std::size_t lines = static_cast<std::size_t>(std::count(above.begin(), above.end(), kCR)) + 1;
+    constexpr float kMargin = 120;  // around the frame, and the frame around its content
+    constexpr float kTextLeft = 900;
+    constexpr float kTop = 240;
+
+    lblAbout->Left(kTextLeft);
+    lblAbout->Top(kTop);
+    lblAbout->Width(form_->TextWidth(above) + 12 * px);
+    // A desktop may space the lines of a label a little wider than one line's height.
+    lblAbout->Height(form_->TextHeight(above) + static_cast<float>(lines + 2) * py);
+
+    const float linkHeight = line + 6 * py;
+    const float mailTop = lblAbout->Top() + lblAbout->Height();
+    lblmailto->Left(kTextLeft);
+    lblmailto->Top(mailTop);
+    lblmailto->Width(form_->TextWidth(lblmailto->Caption()) + 10 * px);
+    lblmailto->Height(linkHeight);
+    lblwebtext->Left(lblmailto->Left() + lblmailto->Width() + form_->TextWidth("  "));
+    lblwebtext->Top(mailTop);
+    lblwebtext->Width(form_->TextWidth(lblwebtext->Caption()) + 10 * px);
+    lblwebtext->Height(linkHeight);
+    lblweb->Left(kTextLeft);
+    lblweb->Top(mailTop + linkHeight);
+    lblweb->Width(form_->TextWidth(lblweb->Caption()) + 10 * px);
+    lblweb->Height(linkHeight);
+
+    imgIcon->Left(2 * kMargin);
+    imgIcon->Top(kTop);
+    imgIcon->Width(480);
+    imgIcon->Height(480);
+
+    const float right = std::max({lblAbout->Left() + lblAbout->Width(), lblwebtext->Left() + lblwebtext->Width(),
+                                  lblweb->Left() + lblweb->Width()});
+    const float bottom = lblweb->Top() + lblweb->Height();
+    Frame1->Left(kMargin);
+    Frame1->Top(kMargin);
+    Frame1->Width(right + kMargin - Frame1->Left());
+    Frame1->Height(bottom + kMargin - Frame1->Top());
+
+    btnOK->Width(std::max(1200.0f, form_->TextWidth("OK") + 24 * px));
+    btnOK->Height(std::max(375.0f, line + 12 * py));
+    btnOK->Left(Frame1->Left() + Frame1->Width() - btnOK->Width());
+    btnOK->Top(Frame1->Top() + Frame1->Height() + kMargin);
+    form_->Width(Frame1->Left() + Frame1->Width() + kMargin);
+    form_->Height(btnOK->Top() + btnOK->Height() + kMargin);
+
     auto centre = [](float screen, float size) {
         return static_cast<float>(static_cast<std::int32_t>(std::nearbyint(screen - size)) / 2);
     };
@@ -194,16 +235,31 @@ void AboutForm::Load() {
     form_->Top(centre(desktop_.ScreenHeight(), form_->Height()));
 }
 
+// The link closes the box at once; the opener answers later, and a failure
+// it reports reaches the user then.
+void AboutForm::OpenLink(const std::string& target) {
+    CloseSoon();
+    tk::Desktop& desktop = desktop_;
+    ShellOpenLater(desktop_, target, [&desktop](const std::string& message) {
+        if (!message.empty())
+            desktop.MsgBox(message, tk::msgbox::Critical, desktop.App().Title);
+    });
+}
+
 // Unloading hides the form and ends a modal show; the object itself stays
 // for the next time, since its own handler is running now.
 void AboutForm::CloseSoon() {
     TimerHide->Enabled(false);
+    // The window gives the focus back to where it last was when it shows
+    // again: the box always opens on OK.
+    if (form_->Visible())
+        ContinueOnError([&] { btnOK->SetFocus(); });
     if (form_->Loaded())
         form_->Unload();
     loaded_ = false;
 }
 
-void AboutForm::PointerOver(tk::Label& link, tk::Label& other) {
+void AboutForm::PointerOver(tk::Widget& link, tk::Widget& other) {
     ResetCursor(other);
     SetHandCursor(link);
     other.Font()->Underline = false;
@@ -230,7 +286,10 @@ void AboutForm::Interval(std::int32_t value) {
 }
 
 void AboutForm::About(const std::string& comment, const tk::PictureRef& icon) {
-    lblAbout->Caption(ComposeAboutText(desktop_, comment));
+    const AboutParts parts = SplitAboutText(ComposeAboutText(desktop_, comment));
+    lblAbout->Caption(parts.Above);
+    lblwebtext->Caption(parts.BetweenLinks);
+    Layout();
     imgIcon->Picture(icon ? icon : LoadResPicture(364));
     if (interval_ > 0)
         TimerHide->Enabled(true);

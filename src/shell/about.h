@@ -1,7 +1,8 @@
 // The About box: the component's title and version, an optional comment,
 // the maker's rights line and location, and two links (e-mail and web) that
-// open through the desktop's handler. One box serves every control of a
-// desktop; terminating any of them closes it.
+// open through the desktop's handler without holding up the box. It is a
+// dialog with a default OK button, laid out from the measured text. One box
+// serves every control of a desktop; terminating any of them closes it.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,16 @@ std::string GetWebAddress();
 std::string AuthorEmail();
 
 // The text of the box: carriage returns only (no line feeds), with runs of
-// spaces that the two link labels cover.
+// spaces where the two links stand.
 std::string ComposeAboutText(const tk::Desktop& desktop, const std::string& comment);
+
+// The composed text cut where the links stand: the text above them, and the
+// words between the e-mail link and the web link.
+struct AboutParts {
+    std::string Above;
+    std::string BetweenLinks;
+};
+AboutParts SplitAboutText(const std::string& composed);
 
 // The component's pictures by resource id; an unknown id raises
 // ToolkitResourceNotFound.
@@ -62,8 +71,12 @@ public:
 
 private:
     void Load();
+    // Sizes and places every part from the measured text, then centres the
+    // box on the screen.
+    void Layout();
     void CloseSoon();
-    void PointerOver(tk::Label& link, tk::Label& other);
+    void OpenLink(const std::string& target);
+    void PointerOver(tk::Widget& link, tk::Widget& other);
     void PointerOff();
 
     tk::Desktop& desktop_;
@@ -71,9 +84,13 @@ private:
     std::unique_ptr<tk::Label> Frame1;
     std::unique_ptr<tk::Label> lblAbout;
     std::unique_ptr<tk::Image> imgIcon;
-    std::unique_ptr<tk::Label> lblmailto;
-    std::unique_ptr<tk::Label> lblweb;
-    std::unique_ptr<tk::Label> btnOK;
+    // Created first, so the box opens with the focus on OK and Tab goes on
+    // to the links.
+    std::unique_ptr<tk::CommandButton> btnOK;
+    std::unique_ptr<tk::CommandButton> lblmailto;
+    std::unique_ptr<tk::Label> lblwebtext;
+    std::unique_ptr<tk::CommandButton> lblweb;
+    tk::FontRef textFont_;  // the measure of every part
     std::unique_ptr<tk::Timer> TimerHide;
     std::int32_t interval_ = 0;
     bool modeless_ = false;

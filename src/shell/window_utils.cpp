@@ -49,6 +49,18 @@ std::string ShellOpen(tk::Desktop& desktop, std::string_view target) {
     constexpr std::int32_t kShowNormal = 1;
     std::intptr_t r = desktop.ShellExecuteA(desktop.GetDesktopWindow(), "", target, "", "C:\\", kShowNormal);
     lastShellResult = r;
+    return ShellMessage(r);
+}
+
+void ShellOpenLater(tk::Desktop& desktop, std::string_view target, std::function<void(const std::string&)> done) {
+    desktop.ShellExecuteLater(target, [done = std::move(done)](std::intptr_t r) {
+        lastShellResult = r;
+        if (done)
+            done(ShellMessage(r));
+    });
+}
+
+std::string ShellMessage(std::intptr_t r) {
     if (r >= 33)
         return "";
     switch (r) {
@@ -67,13 +79,13 @@ std::string ShellOpen(tk::Desktop& desktop, std::string_view target) {
     }
 }
 
-void SetHandCursor(tk::Label& label) {
+void SetHandCursor(tk::Widget& label) {
     label.MousePointer(tk::pointer::Custom);
     static const auto hand = std::make_shared<const tk::Picture>(tk::Picture{"HandCursor", 32, 32});
     label.MouseIcon(hand);
 }
 
-void ResetCursor(tk::Label& label) {
+void ResetCursor(tk::Widget& label) {
     label.MousePointer(tk::pointer::Default);
     label.MouseIcon(nullptr);
 }

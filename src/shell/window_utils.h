@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,12 @@ tk::OleColor SysHighlightTextColor(tk::Desktop& desktop);
 std::int16_t CountLines(std::string_view text);
 // Opens `target` with the desktop's handler; "" on success, else a message.
 std::string ShellOpen(tk::Desktop& desktop, std::string_view target);
-void SetHandCursor(tk::Label& label);
-void ResetCursor(tk::Label& label);
+// The same without waiting for the handler: `done` gets the message once
+// the handler has answered (not at all if the desktop goes first).
+void ShellOpenLater(tk::Desktop& desktop, std::string_view target, std::function<void(const std::string&)> done);
+// The message for a ShellExecuteA result code; "" for success.
+std::string ShellMessage(std::intptr_t code);
+void SetHandCursor(tk::Widget& widget);
+void ResetCursor(tk::Widget& widget);
 
 }  // namespace korvane::detail

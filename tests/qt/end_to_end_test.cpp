@@ -2,11 +2,17 @@
 // moves the X server's pointer and presses its keys, and the tests read back
 // what the host and the user see. Screenshots of each situation go into the
 // folder named by KORVANE_SCREENSHOTS.
+#include <sys/stat.h>
+
 #include <QAccessible>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
+#include <cstdio>
+#include <cstdlib>
 
 #include "qt_support.h"
+#include "shell/about.h"
 
 namespace korvane::test {
 namespace {
@@ -251,6 +257,164 @@ TEST_F(EndToEnd, ALockedControlKeepsItsRowWhateverTheUserDoes) {
     ASSERT_TRUE(WaitUntil(host->desktop, [&] { return !host->DropDownOpen(); }));
     host->desktop.ProcessEventsFor(150);
     EXPECT_EQ(host->control->ListIndex(), 1);
+}
+
+// --- the About box on a real screen ----------------------------------------------------------
+
+// A stand-in for the desktop's opener, first on the PATH: it notes what it
+// was asked to open, takes its time and answers with the given exit code.
+class FakeOpener {
+public:
+    FakeOpener(double seconds, int exitCode) {
+        char pattern[] = "/tmp/korvane-opener-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        log_ = dir_ + "/opened";
+        const std::string script = dir_ + "/xdg-open";
+        FILE* f = std::fopen(script.c_str(), "w");
+        std::fprintf(f, "#!/bin/sh\necho \"$1\" >> '%s'\nsleep %.2f\nexit %d\n", log_.c_str(), seconds, exitCode);
+        std::fclose(f);
+        chmod(script.c_str(), 0755);
+        const char* path = std::getenv("PATH");
+        oldPath_ = path != nullptr ? path : "";
+        setenv("PATH", (dir_ + ":" + oldPath_).c_str(), 1);
+    }
+    ~FakeOpener() {
+        setenv("PATH", oldPath_.c_str(), 1);
+        std::system(("rm -rf '" + dir_ + "'").c_str());
+    }
+    std::string Opened() const {
+        std::string text;
+        if (FILE* f = std::fopen(log_.c_str(), "r")) {
+            char buffer[512];
+            while (std::fgets(buffer, sizeof buffer, f) != nullptr)
+                text += buffer;
+            std::fclose(f);
+        }
+        return text;
+    }
+
+private:
+    std::string dir_, log_, oldPath_;
+};
+
+// Runs `inside` once the modal About box is up, from inside its loop; a box
+// still open after a while is closed, and that counts as a failure.
+void WithAboutBox(QtHost& host, const std::function<void(QWidget& box)>& inside) {
+    bool ran = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        tk::Widget* box = host.desktop.Find("fabout");
+        if (ran || box == nullptr || !box->Visible() || !host.desktop.WidgetOf(*box)->isActiveWindow())
+            return;
+        ran = true;
+        poll.stop();
+        inside(*host.desktop.WidgetOf(*box));
+    });
+    poll.start(20);
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        ADD_FAILURE() << "the About box did not close";
+        detail::AboutBoxes::Unload(host.desktop);
+    });
+    guard.start(6000);
+    host.control->About();
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(EndToEnd, TheAboutBoxIsAKeyboardTrap) {
+    FakeOpener opener(0, 0);
+    auto host = Make({});
+    struct Case {
+        const char* keys;
+        const char* opened;
+    };
+    const Case cases[] = {
+        {"Return", ""},         {"Escape", ""},
+        {"space", ""},          {"Tab Return", "mailto:maintainers@korvane.example\n"},
+        {"Tab Tab Escape", ""}, {"Tab Tab Tab Return", ""},
+    };
+    std::string opened;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        WithAboutBox(*host, [&](QWidget& box) {
+            EXPECT_EQ(box.windowType(), Qt::Dialog);
+            EXPECT_FALSE(box.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+            EXPECT_EQ(host->desktop.GetFocus(), host->desktop.Find("fabout.btnOK")->hWnd()) << "it opens on OK";
+            Xdo(std::string("key --delay 40 ") + c.keys);
+        });
+        opened += c.opened;
+        EXPECT_TRUE(WaitUntil(
+            host->desktop, [&] { return opener.Opened() == opened; }, 2000))
+            << opener.Opened();
+    }
+}
+
+TEST_F(EndToEnd, TheAboutBoxClippedItsLinksAndText) {
+    auto host = Make({});
+    WithAboutBox(*host, [&](QWidget& box) {
+        host->desktop.ProcessEventsFor(100);
+        const QRect inside = box.rect();
+        std::vector<std::pair<std::string, QRect>> placed;
+        for (const char* name : {"lblAbout", "lblmailto", "lblwebtext", "lblweb", "btnOK"}) {
+            SCOPED_TRACE(name);
+            tk::Widget* part = host->desktop.Find(std::string("fabout.") + name);
+            ASSERT_NE(part, nullptr);
+            QWidget* w = host->desktop.WidgetOf(*part);
+            const QFontMetrics fm(w->font());
+            std::string text;
+            if (auto* label = dynamic_cast<tk::Label*>(part))
+                text = label->Caption();
+            if (auto* button = dynamic_cast<tk::CommandButton*>(part))
+                text = button->Caption();
+            int lines = 0;
+            std::size_t start = 0;
+            for (;;) {
+                const std::size_t end = text.find('\r', start);
+                const QString line = QString::fromStdString(text.substr(start, end - start));
+                EXPECT_LE(fm.horizontalAdvance(line) + 4, w->width()) << line.toStdString();
+                ++lines;
+                if (end == std::string::npos)
+                    break;
+                start = end + 1;
+            }
+            EXPECT_LE(lines * fm.lineSpacing(), w->height());
+            EXPECT_TRUE(inside.contains(w->geometry())) << "inside the box";
+            for (const auto& [other, rect] : placed)
+                EXPECT_FALSE(rect.intersects(w->geometry())) << "clear of " << other;
+            placed.emplace_back(name, w->geometry());
+        }
+        const tk::Rect r = host->desktop.ScreenRectPx(*host->desktop.Find("fabout"));
+        if (const char* dir = std::getenv("KORVANE_SCREENSHOTS"); dir != nullptr && *dir != '\0') {
+            std::system((std::string("mkdir -p '") + dir + "'").c_str());
+            EXPECT_TRUE(host->desktop.SaveScreenPng(r, std::string(dir) + "/about-box.png"));
+        }
+        Xdo("key Escape");
+    });
+}
+
+// The opener takes its time and fails: the application goes on meanwhile,
+// and the failure then reaches the user with the table's message.
+TEST_F(EndToEnd, ALinkFrozeTheApplicationAndItsFailureWasNeverShown) {
+    FakeOpener opener(1.5, 3);  // no handler for the address, after a while
+    auto host = Make({});
+    QElapsedTimer clock;
+    clock.start();
+    WithAboutBox(*host, [&](QWidget&) { SendClick(host->desktop.WidgetOf(*host->desktop.Find("fabout.lblweb"))); });
+    EXPECT_LT(clock.elapsed(), 1200) << "the box closed without waiting for the opener";
+    std::int64_t longestGap = 0;
+    QElapsedTimer gap;
+    gap.start();
+    ASSERT_TRUE(WaitUntil(
+        host->desktop,
+        [&] {
+            longestGap = std::max<std::int64_t>(longestGap, gap.restart());
+            return !host->desktop.MessageBoxes().empty();
+        },
+        5000));
+    EXPECT_LT(longestGap, 300) << "events ran while the opener worked";
+    EXPECT_EQ(host->desktop.MessageBoxes().back().Prompt, "Missing association type of file.");
+    EXPECT_EQ(opener.Opened(), "https://korvane.example/\n");
 }
 
 }  // namespace

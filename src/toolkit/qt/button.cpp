@@ -74,8 +74,7 @@ void ButtonWidget::focusInEvent(QFocusEvent* e) {
     FocusIn(*this);
 }
 
-QtCommandButton::QtCommandButton(QtDesktop::Impl& d, Node& p, std::string n)
-    : CommandButtonBase(d, p, std::move(n)) {
+QtCommandButton::QtCommandButton(QtDesktop::Impl& d, Node& p, std::string n) : CommandButtonBase(d, p, std::move(n)) {
     Attach(new ButtonWidget(p.Q()));
 }
 
