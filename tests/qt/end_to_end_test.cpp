@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -184,6 +185,37 @@ TEST_F(EndToEnd, TabbingIntoDropdownListDrawsTheHighlightAndTabbingOutRemovesIt)
     Xdo("key Tab");
     ASSERT_TRUE(WaitUntil(host->desktop, [&] { return label.BackColor() != highlight; }));
     EXPECT_TRUE(host->desktop.FocusRects(host->control->hDC()).empty());
+}
+
+// A plain Qt field of the host's on the same form: Tab from the control to
+// it takes the focus, and with it the Dropdown List highlight, away; Shift+Tab
+// brings both back.
+TEST_F(EndToEnd, FocusShownNowhereWhenTabMovesToAWidgetTheDesktopDidNotMake) {
+    auto host = Make({.Style = StyleType::DropdownList});
+    host->control->ListIndex(1);
+    QWidget* formWidget = host->desktop.WidgetOf(*host->form);
+    auto* plain = new QLineEdit(formWidget);
+    plain->setGeometry(20, 200, 120, 24);
+    plain->show();
+    QWidget::setTabOrder(host->desktop.WidgetOf(host->control->Container()), plain);
+    const std::uint32_t highlight = host->desktop.GetSysColor(tk::syscolor::Highlight);
+    auto& label = host->Widget("lblCol1");
+    host->ClickAt(host->Centre(label));
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+    host->ClickAt(host->Centre(label));
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return !host->DropDownOpen() && label.BackColor() == highlight; }));
+
+    Xdo("key Tab");
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return plain->hasFocus(); }));
+    EXPECT_TRUE(WaitUntil(host->desktop, [&] { return label.BackColor() != highlight; }))
+        << "the highlight goes with the focus";
+    EXPECT_NE(host->desktop.GetFocus(), host->control->hWnd());
+    EXPECT_TRUE(host->desktop.FocusRects(host->control->hDC()).empty());
+
+    Xdo("key shift+Tab");
+    EXPECT_TRUE(WaitUntil(host->desktop, [&] { return label.BackColor() == highlight; }));
+    EXPECT_EQ(host->desktop.GetFocus(), host->control->hWnd());
+    delete plain;
 }
 
 TEST_F(EndToEnd, AClickOutsideClosesTheDropDownWithinOneTickWithoutChoosing) {

@@ -281,5 +281,28 @@ TEST(QtBadInput, TheControlDestroyedInsideItsModalDropDownOrDuringASortLeavesNot
     }
 }
 
+// Each list of Simple Combo shows when it has the focus, with a current row
+// and without one: what a list looks like with the focus differs from what
+// it looks like without.
+TEST(QtFocusShown, SimpleCombosListsTookTheFocusWithNoFocusIndicator) {
+    QtHost host({.Style = StyleType::SimpleCombo});
+    for (std::int32_t row : {-1, 3}) {
+        host.control->ListIndex(row);
+        for (const char* name : {"lstCol1a", "lstCol2a"}) {
+            SCOPED_TRACE(std::string(name) + " on row " + std::to_string(row));
+            tk::ListBox& list = host.List(name);
+            QWidget* w = host.desktop.WidgetOf(list);
+            host.Text("txtCol1").SetFocus();
+            host.desktop.ProcessEventsFor(30);
+            const QImage without = w->grab().toImage();
+            list.SetFocus();
+            host.desktop.ProcessEventsFor(30);
+            ASSERT_EQ(host.desktop.GetFocus(), list.hWnd());
+            ASSERT_EQ(list.ListIndex(), row);
+            EXPECT_NE(w->grab().toImage(), without);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvane::test

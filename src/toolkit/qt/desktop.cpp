@@ -120,13 +120,16 @@ protected:
         } else if (event->type() == QEvent::ApplicationDeactivate) {
             QTimer::singleShot(0, this, [this] { Guarded([&] { desk_.QtApplicationDeactivated(); }); });
         } else if (event->type() == QEvent::FocusIn) {
-            // Focus on a widget that is not ours takes it from ours.
+            // Focus on a widget that is not ours takes it from ours: a
+            // host's own widget, also one that sits on a form of ours. The
+            // inner parts of our widgets (a list's viewport) are ours.
             if (auto* w = qobject_cast<QWidget*>(watched); w != nullptr && dynamic_cast<Backref*>(w) == nullptr) {
-                bool ours = false;
-                for (QObject* o = w; o != nullptr && !ours; o = o->parent())
-                    ours = desk_.NodeOfObject(o) != nullptr;
-                if (!ours && !w->isWindow())
-                    Guarded([&] { desk_.QtFocusIn(w); });
+                Node* holder = nullptr;
+                for (QObject* o = w->parent(); o != nullptr && holder == nullptr; o = o->parent())
+                    holder = desk_.NodeOfObject(o);
+                const bool ours = holder != nullptr && holder->kind != Kind::Form && holder->kind != Kind::UserControl;
+                if (!ours)
+                    Guarded([&] { desk_.QtForeignFocusIn(w); });
             }
         }
         return false;

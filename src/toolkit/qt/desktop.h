@@ -160,6 +160,9 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     void FocusMoved(Node* now, Node* old);
     // Qt's side: the user moved the focus or the activation.
     void QtFocusIn(QWidget* widget);
+    // A widget we did not make took Qt's focus: its window (ours, or the
+    // host's) is the active one, and none of our widgets has the focus.
+    void QtForeignFocusIn(QWidget* widget);
     void QtActivated(QWidget* window);
     void QtPressed(QWidget* widget);
     bool ToolWindowActive() const;

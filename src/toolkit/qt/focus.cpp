@@ -131,6 +131,13 @@ void Impl::QtFocusIn(QWidget* widget) {
     SetFocusTo(nullptr);
 }
 
+void Impl::QtForeignFocusIn(QWidget* widget) {
+    if (settingFocus > 0 || widget == nullptr)
+        return;
+    QtActivated(widget->window());
+    SetFocusTo(nullptr);
+}
+
 void Impl::QtActivated(QWidget* window) {
     if (settingFocus > 0)
         return;

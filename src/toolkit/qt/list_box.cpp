@@ -85,6 +85,11 @@ void ListWidget::paintEvent(QPaintEvent*) {
     const int rows = list->VisibleRows() + 1;  // and the part of a row below
     const QColor highlight = ToQColor(list->desk->SysColor(syscolor::Highlight));
     const QColor highlightText = ToQColor(list->desk->SysColor(syscolor::HighlightText));
+    // The focus shows as a dotted frame on the current row, or on the first
+    // row shown when there is none, as the desktop's account has it (Qt's
+    // own focus may lag behind, or stay with the form under a drop-down).
+    const bool focused = list->desk->focus == list->id || hasFocus();
+    const std::int32_t caret = list->SelectedIndex() >= 0 ? list->SelectedIndex() : list->FirstShown();
     for (int i = 0; i < rows; ++i) {
         const std::int32_t index = list->FirstShown() + i;
         if (index >= list->ListCount())
@@ -96,8 +101,8 @@ void ListWidget::paintEvent(QPaintEvent*) {
         p.setPen(selected ? highlightText : ToQColor(list->fore));
         p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    ToQ(list->EntryText(index)));
-        if (selected && hasFocus()) {
-            QPen pen(highlightText);
+        if (focused && index == caret) {
+            QPen pen(selected ? highlightText : ToQColor(list->fore));
             pen.setStyle(Qt::DotLine);
             p.setPen(pen);
             p.drawRect(r.adjusted(0, 0, -1, -1));
