@@ -32,13 +32,17 @@ if(KORVANE_BUILD_TESTS)
   # where none can be started. Screenshots go into the build folder.
   set(KORVANE_QT_RUN ${PROJECT_SOURCE_DIR}/tests/qt/run_under_xvfb.sh)
   add_test(NAME qt_desktop
-           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests> --gtest_filter=-EndToEnd*)
+           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests> --gtest_filter=-EndToEnd*:AtSpi*)
+  # A screen reader's walk over AT-SPI, on a private D-Bus session.
+  add_test(NAME qt_atspi
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/run_with_atspi.sh $<TARGET_FILE:korvane_qt_tests>
+                   --gtest_filter=AtSpi*)
   add_test(NAME qt_end_to_end
            COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests> --gtest_filter=EndToEnd*)
   add_test(NAME qt_demo_screenshots
            COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane-demo-qt> --screenshots
                    ${PROJECT_BINARY_DIR}/screenshots/demo)
-  set_tests_properties(qt_desktop qt_end_to_end qt_demo_screenshots PROPERTIES
+  set_tests_properties(qt_desktop qt_end_to_end qt_atspi qt_demo_screenshots PROPERTIES
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")

@@ -39,63 +39,6 @@ QScreen* PrimaryScreen() {
     return QGuiApplication::primaryScreen();
 }
 
-// Names a screen reader announces for the control's widgets: the columns
-// by number, the button by what it does.
-QString AccessibleName(const std::string& name) {
-    static const std::map<std::string, const char*> names = {
-        {"txtCol1", "Column 1"},  {"txtCol2", "Column 2"},  {"lblCol1", "Column 1"},
-        {"lblCol2", "Column 2"},  {"lstCol1", "Column 1"},  {"lstCol2", "Column 2"},
-        {"lstCol1a", "Column 1"}, {"lstCol2a", "Column 2"}, {"imgCombo", "Open the list"},
-    };
-    auto it = names.find(name);
-    return it != names.end() ? QString::fromLatin1(it->second) : ToQ(name);
-}
-
-// The accessible face of our hand-made widgets: the list with its current
-// row as value, the drop-down button as a push button, labels as text and
-// the control's surface as a combo box.
-class AccessibleNode final : public QAccessibleWidget {
-public:
-    AccessibleNode(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
-
-    QString text(QAccessible::Text t) const override {
-        Node* node = NodeOf();
-        if (node != nullptr && t == QAccessible::Value) {
-            if (auto* list = ListBoxOf(node); list != nullptr && list->ListIndex() >= 0)
-                return ToQ(list->List(list->ListIndex()));
-            if (node->kind == Kind::Label)
-                return ToQ(static_cast<QtLabel*>(node)->caption);
-        }
-        return QAccessibleWidget::text(t);
-    }
-
-private:
-    Node* NodeOf() const {
-        auto* ref = dynamic_cast<Backref*>(widget());
-        return ref != nullptr ? ref->node : nullptr;
-    }
-};
-
-QAccessibleInterface* AccessibleFactory(const QString&, QObject* object) {
-    auto* ref = dynamic_cast<Backref*>(object);
-    auto* w = qobject_cast<QWidget*>(object);
-    if (ref == nullptr || w == nullptr || ref->node == nullptr || dynamic_cast<EditWidget*>(object) != nullptr)
-        return nullptr;
-    switch (ref->node->kind) {
-        case Kind::ListBox:
-            return new AccessibleNode(w, QAccessible::List);
-        case Kind::Image:
-            return new AccessibleNode(w,
-                                      ref->node->name == "imgCombo" ? QAccessible::PushButton : QAccessible::Graphic);
-        case Kind::Label:
-            return new AccessibleNode(w, QAccessible::StaticText);
-        case Kind::UserControl:
-            return new AccessibleNode(w, QAccessible::ComboBox);
-        default:
-            return nullptr;
-    }
-}
-
 // Presses, window switches and the loss of the application's activation,
 // seen before any widget handles them.
 class InputFilter final : public QObject {

@@ -131,6 +131,9 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     // Tool windows (drop-down lists) and the form that was active when they
     // opened: they close with it, so none is left on the screen alone.
     std::map<std::uint64_t, Hwnd> toolOwners;
+    // The user control each tool window was opened from (the one that had
+    // the focus then): a screen reader meets the drop-down as its child.
+    std::map<std::uint64_t, std::uint64_t> toolControls;
 
     // registry (desktop.cpp)
     void Unregister(Node& node);

@@ -222,6 +222,7 @@ void QtListBox::SelectionChanged() {
     if (ListWidget* w = ListOf(*this); w != nullptr && QAccessible::isActive()) {
         QAccessibleValueChangeEvent event(w, ToQ(List(ListIndex())));
         QAccessible::updateAccessibility(&event);
+        AccessibleRowChanged(*this);
     }
 }
 

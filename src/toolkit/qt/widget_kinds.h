@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -53,6 +54,13 @@ void Keys(QWidget& w, QKeyEvent& e, const std::function<void(std::int16_t code, 
           const std::function<void(std::int16_t ascii, bool asTyped)>& charDefault);
 void KeyUp(QWidget& w, QKeyEvent& e);
 void FocusIn(QWidget& w);
+
+// What a screen reader sees (accessibility.cpp): the name announced for a
+// piece of the control, the factory Qt asks for our widgets' accessible
+// faces, and the news that a drop-down's current row moved.
+QString AccessibleName(const std::string& name);
+QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object);
+void AccessibleRowChanged(Node& list);
 
 // Paints the focus rectangles of a user control's device context (pixels of
 // the user control) on a widget that lies at `offset` inside it.

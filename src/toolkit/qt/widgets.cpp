@@ -409,6 +409,13 @@ void QtDesktop::Impl::PresentForm(Node& node, int modal) {
     auto& form = static_cast<QtForm&>(node);
     if (form.toolWindow && active != form.hwnd)
         toolOwners[form.id] = active;
+    if (form.toolWindow) {
+        Node* from = Get(focus);
+        while (from != nullptr && from->kind != Kind::UserControl)
+            from = from->parent;
+        if (from != nullptr)
+            toolControls[from->id] = form.id;
+    }
     QWidget* w = form.Q();
     if (w == nullptr)
         return;
