@@ -27,6 +27,7 @@ void ucvKorvane::Private::ClearRows() {
     if (HasDropDownStyle() && window) {
         window->lstCol1().Clear();
         window->lstCol2().Clear();
+        window->RowsCleared();
     }
     lblCol1->Caption("");
     lblCol2->Caption("");
@@ -110,6 +111,8 @@ void ucvKorvane::RemoveItem(std::int32_t Index) {
     pair.col1->RemoveItem(Index);
     pair.col2->RemoveItem(Index);
     d->rowIndex.Remove(col1, col2);
+    if (d->HasDropDownStyle() && d->window)
+        d->window->RowRemoved(Index);
 
     if (Index == d->currentRow) {
         if (d->style != StyleType::SimpleCombo) {

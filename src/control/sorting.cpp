@@ -262,11 +262,21 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     for (std::int32_t k : order)
         sortedData.push_back(itemData[static_cast<std::size_t>(k)]);
     detail::RowIndex kept = std::move(p->rowIndex);
+    // A list that fails half way must not leave the duplicate rule without
+    // its index: the index is then rebuilt from whatever the lists hold.
+    bool indexed = false;
+    detail::ScopeExit reindex([&] {
+        if (!indexed && *alive)
+            detail::ContinueOnError([&] { p->RebuildRowIndex(); });
+    });
     pair = p->Pair();
     if (pair && pair.col1->ListCount() == n && pair.col2->ListCount() == n) {
         // The rows are written over the old ones in their new order, which
         // leaves the lists as emptying and refilling them would, without
-        // giving their entries back and taking them again.
+        // giving their entries back and taking them again. A row chosen in
+        // the drop-down before the sort is another row now.
+        if (p->HasDropDownStyle() && p->window)
+            p->window->RowsCleared();
         pair.col1->ListIndex(-1);
         pair.col2->ListIndex(-1);
         p->lblCol1->Caption("");
@@ -311,10 +321,9 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
         }
         cellsChanged = true;
     }
-    if (cellsChanged) {
-        p->RebuildRowIndex();
-    } else {
+    if (!cellsChanged) {
         p->rowIndex = std::move(kept);
+        indexed = true;
     }
 }
 

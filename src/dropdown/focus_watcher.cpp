@@ -37,28 +37,27 @@ void ucvKorvane::Private::TimerProc_Timer() {
         highlightShown = true;
     }
 
-    // Hand-over of a committed row.
+    // Hand-over of a committed row, once. The row is gone when the host
+    // removed it since (the window then no longer holds it as chosen).
     if (window && window->Selected()) {
         const std::int32_t chosen = window->ListIndex();
-        auto token = alive;
-        try {
+        window->Selected(false);
+        if (chosen < q.ListCount())
             q.ListIndex(chosen);
-        } catch (...) {
-            // A row removed since it was chosen: hand it over only once.
-            if (*token && window)
-                window->Selected(false);
-            throw;
-        }
-        if (*token && window)
-            window->Selected(false);
     }
 }
 
 void ucvKorvane::Private::WireFocusWatcher() {
     TimerProc->OnTimer = [this] {
-        // Never in the designer.
-        if (UserMode())
+        // Never in the designer. The tick runs in the desktop's event loop,
+        // where nobody could take an error: what fails here (a host handler
+        // that throws, a widget that refuses) ends this tick only.
+        if (!UserMode())
+            return;
+        try {
             TimerProc_Timer();
+        } catch (...) {
+        }
     };
 }
 

@@ -95,16 +95,36 @@ void Window::ListIndex(std::int32_t value) {
     SyncLists(0);
 }
 
+void Window::RowRemoved(std::int32_t index) {
+    if (listIndex_ == index) {
+        listIndex_ = -1;
+        selected_ = false;
+    } else if (listIndex_ > index) {
+        --listIndex_;
+    }
+}
+
+void Window::RowsCleared() {
+    listIndex_ = -1;
+    topIndex_ = 0;
+    selected_ = false;
+}
+
+std::int32_t Window::RowInLists() const {
+    return listIndex_ < lstCol1_->ListCount() && listIndex_ < lstCol2_->ListCount() ? listIndex_ : -1;
+}
+
 void Window::SyncLists(std::int16_t mode) {
-    lstCol1_->ListIndex(listIndex_);
-    lstCol2_->ListIndex(listIndex_);
+    lstCol1_->ListIndex(RowInLists());
+    lstCol2_->ListIndex(RowInLists());
     if (mode == 1) {
         lstCol2_->TopIndex(lstCol1_->TopIndex());
     } else if (mode == 2) {
         lstCol1_->TopIndex(lstCol2_->TopIndex());
     } else {
-        lstCol1_->TopIndex(topIndex_);
-        lstCol2_->TopIndex(topIndex_);
+        const std::int32_t top = topIndex_ < lstCol1_->ListCount() ? topIndex_ : 0;
+        lstCol1_->TopIndex(top);
+        lstCol2_->TopIndex(top);
     }
 }
 
@@ -117,8 +137,8 @@ void Window::HideChildForm() {
     flagShowList_ = false;
     if (!selected_) {
         // What the user only hovered over is dropped.
-        lstCol1_->ListIndex(listIndex_);
-        lstCol2_->ListIndex(listIndex_);
+        lstCol1_->ListIndex(RowInLists());
+        lstCol2_->ListIndex(RowInLists());
     }
 }
 

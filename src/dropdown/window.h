@@ -24,6 +24,11 @@ public:
     tk::ListBox& lstCol2() const { return *lstCol2_; }
 
     void HideChildForm();
+    // The control removed row `index` (or every row): the row the window
+    // holds follows its row, or is dropped with it, and a chosen row that is
+    // gone is no longer handed over.
+    void RowRemoved(std::int32_t index);
+    void RowsCleared();
     // True when the open window was closed by another window taking the
     // activation within the press that is being handled: that press was
     // meant to close it, not to open it again. A close by Escape, Enter or
@@ -53,6 +58,8 @@ public:
 
 private:
     void SyncLists(std::int16_t mode);
+    // The window's row, or -1 when its lists no longer have it.
+    std::int32_t RowInLists() const;
     void ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y);
     void ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t shift, std::int16_t syncMode);
     void ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode);
