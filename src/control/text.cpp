@@ -22,6 +22,16 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+// Appends the case folding of valid UTF-8 `text` to `key`.
+void FoldValidInto(std::string_view text, std::string& key) {
+    if (text.empty())
+        return;
+    icu::UnicodeString u =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    u.foldCase(U_FOLD_CASE_DEFAULT);
+    u.toUTF8String(key);
+}
+
 }  // namespace
 
 void FoldKeyInto(std::string_view text, std::string& key) {
@@ -39,16 +49,36 @@ void FoldKeyInto(std::string_view text, std::string& key) {
     if (high < 0x80)
         return;
     key.clear();
-    if (!IsValidUtf8(text) || text.size() > static_cast<std::size_t>(INT32_MAX)) {
-        // 0xFF never occurs in UTF-8, so these keys cannot meet a folded one.
+    if (text.size() > static_cast<std::size_t>(INT32_MAX)) {
         key.push_back('\xFF');
         key.append(text);
         return;
     }
-    icu::UnicodeString u =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    u.foldCase(U_FOLD_CASE_DEFAULT);
-    u.toUTF8String(key);
+    if (IsValidUtf8(text)) {
+        FoldValidInto(text, key);
+        return;
+    }
+    // Text with invalid bytes follows the same rule: its valid stretches
+    // are folded, and each invalid byte is kept behind a 0xFF, a byte UTF-8
+    // never holds, so such keys never meet the key of a valid text.
+    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t start = 0;
+    int32_t i = 0;
+    while (i < length) {
+        const int32_t at = i;
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c >= 0)
+            continue;
+        FoldValidInto(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(at - start)), key);
+        for (int32_t b = at; b < i; ++b) {
+            key.push_back('\xFF');
+            key.push_back(static_cast<char>(s[b]));
+        }
+        start = i;
+    }
+    FoldValidInto(text.substr(static_cast<std::size_t>(start)), key);
 }
 
 std::string FoldKey(std::string_view text) {

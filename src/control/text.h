@@ -9,8 +9,9 @@
 namespace korvane::detail {
 
 // A key that two texts share exactly when they are equal ignoring case
-// ("Ärger" and "ärger"). Text that is not valid UTF-8 gets a key of its own
-// bytes, so it equals only itself and never a valid text.
+// ("Ärger" and "ärger"). In text that is not valid UTF-8 the valid parts
+// are folded the same way and each invalid byte stands for itself, so such
+// a text never equals a valid one.
 std::string FoldKey(std::string_view text);
 // The same into `key`, reusing its storage.
 void FoldKeyInto(std::string_view text, std::string& key);
