@@ -3,6 +3,7 @@
 // fields (edit styles) or the labels (Dropdown List).
 #include <string>
 
+#include "control/guards.h"
 #include "control/text.h"
 #include "control/ucvKorvane_p.h"
 
@@ -28,6 +29,9 @@ std::string LabelText(const tk::ListBox& list, std::int32_t index) {
 
 void ucvKorvane::Private::ShowCurrentRow() {
     const std::int32_t c = currentRow;
+    // The fields may pass through "both empty" on the way to the row's
+    // texts; that is not the user emptying them.
+    detail::FlagGuard showing(showingRow);
     switch (style) {
         case StyleType::DropdownCombo:
             if (!window)

@@ -38,6 +38,8 @@ void FocusField(tk::TextBox& field) {
 }
 
 void EmptinessRule(ucvKorvane::Private& d) {
+    if (d.showingRow)
+        return;
     if (d.txtCol1->Text().empty() && d.txtCol2->Text().empty() && !d.autoFill && !d.locked)
         d.ClearCurrentRow();
 }
@@ -50,13 +52,20 @@ void FieldGotFocus(ucvKorvane::Private& d, tk::TextBox& field) {
 }
 
 // Appends the typed pair; false when the list refused it (the duplicate
-// rule, which has beeped, or a sort in progress, which has said so): the
-// user keeps what they typed, and the host hears of no new row. Also false
-// when the control did not survive the refusal's message.
+// rule, which has beeped, a sort in progress, which has said so, or a full
+// list, whose message is shown here: the error has nobody to go to from a
+// key handler): the user keeps what they typed, and the host hears of no
+// new row. Also false when the control did not survive the refusal's
+// message.
 bool AppendTyped(ucvKorvane::Private& d, const std::string& col1, const std::string& col2) {
     auto token = d.alive;
     const std::int32_t before = d.q.ListCount();
-    d.q.AddItem(col1, col2, 0);
+    try {
+        d.q.AddItem(col1, col2, 0);
+    } catch (const RuntimeError& e) {
+        d.ShowCritical(e.Description());
+        return false;
+    }
     return *token && d.q.ListCount() != before;
 }
 

@@ -129,17 +129,37 @@ void ucvKorvane::Font(tk::FontRef New_Font) {
     // A missing font object would leave nothing to measure with.
     if (!New_Font)
         Raise(ErrorCode::InvalidPropertyValue);
-    d->font = std::move(New_Font);
-    d->container->PropertyChanged("Font");
-    d->Arrange();
-    if (d->style == StyleType::SimpleCombo) {
-        d->lstCol1a->Top(static_cast<float>(d->fieldHeight));
-        d->lstCol2a->Top(static_cast<float>(d->fieldHeight));
-    } else if (d->HasDropDownStyle() && d->window) {
-        d->window->cFont(d->font);
-        d->PushFont();
+    // A size the layout cannot hold (NaN, infinite, huge, not positive) is
+    // refused like any invalid value, and the font in use stays.
+    if (!CanLayOut(*New_Font)) {
+        d->RefuseWrite(ErrorCode::ToolkitInvalidPropertyValue);
+        return;
     }
-    d->Resize();
+    // The control is laid out anew for the font; a font it cannot hold on
+    // this screen (its closed height alone would not fit) is refused the
+    // same way, and the font in use is laid out again.
+    auto layOut = [this] {
+        d->Arrange();
+        if (d->style == StyleType::SimpleCombo) {
+            d->lstCol1a->Top(static_cast<float>(d->fieldHeight));
+            d->lstCol2a->Top(static_cast<float>(d->fieldHeight));
+        } else if (d->HasDropDownStyle() && d->window) {
+            d->window->cFont(d->font);
+            d->PushFont();
+        }
+        d->Resize();
+    };
+    tk::FontRef previous = d->font;
+    d->font = std::move(New_Font);
+    try {
+        layOut();
+    } catch (const RuntimeError&) {
+        d->font = std::move(previous);
+        detail::ContinueOnError(layOut);
+        d->RefuseWrite(ErrorCode::ToolkitInvalidPropertyValue);
+        return;
+    }
+    d->container->PropertyChanged("Font");
 }
 
 void ucvKorvane::Refresh() {

@@ -51,7 +51,8 @@ std::string AsString(const tk::Variant& v, const std::string& def) {
 }
 
 tk::FontRef AsFont(const tk::Variant& v, const tk::FontRef& def) {
-    if (auto p = std::get_if<tk::FontRef>(&v); p && *p)
+    // A saved font the control cannot lay out gives the default one.
+    if (auto p = std::get_if<tk::FontRef>(&v); p && *p && CanLayOut(**p))
         return *p;
     return def;
 }

@@ -115,14 +115,21 @@ void ucvKorvane::Style(StyleType NewValue) {
     }
     if (d->UserMode())
         Raise(ErrorCode::ReadOnlyProperty);
+    const tk::ListBox* heldRows = d->Pair().col1;
     d->style = NewValue;
     if (NewValue == StyleType::SimpleCombo) {
         d->ReleaseWindow();
     } else {
         d->EnsureWindow();
     }
-    // The rows now live in another pair.
+    // The rows now live in another pair, whose rows the current row and the
+    // top row no longer number.
     d->RebuildRowIndex();
+    const ListPair pair = d->Pair();
+    if (pair.col1 != heldRows) {
+        d->currentRow = -1;
+        d->topRow = pair ? pair.col2->TopIndex() : 0;
+    }
     d->ApplyStyleWidgets(NewValue);
     d->Resize();
     d->container->PropertyChanged("Style");
