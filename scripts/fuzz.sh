@@ -43,11 +43,35 @@ for name in "${targets[@]}"; do
       *) for path in $root/$line; do sources+=("$path"); done ;;
     esac
   done <"$list"
-  mkdir -p "$build/corpus/$name" "$build/findings/$name" "$root/fuzz/corpus/$name"
+  mkdir -p "$build/corpus/$name" "$build/findings/$name" "$root/fuzz/corpus/$name" "$build/obj/$name"
   echo "Building the $name fuzz target in $build"
-  clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
-    -I"$root/include" -I"$root/src" "${sources[@]}" "${flags[@]}" -o "$build/${name}_fuzz"
+  # Linker inputs go to the link; other flags to every step.
+  compile_flags=()
+  link_flags=()
+  for flag in "${flags[@]}"; do
+    case "$flag" in
+      -l* | -L* | -Wl,*) link_flags+=("$flag") ;;
+      *) compile_flags+=("$flag") ;;
+    esac
+  done
+  # One object per source, compiled side by side; a rebuild compiles only
+  # the sources (or headers) changed since.
+  objects=()
+  pids=()
+  for src in "${sources[@]}"; do
+    obj="$build/obj/$name/$(echo "${src#"$root"/}" | tr '/' '_').o"
+    if [[ ! -f "$obj" || "$src" -nt "$obj" || -n "$(find "$root/include" "$root/src" -name '*.h' -newer "$obj" -print -quit)" ]]; then
+      while (($(jobs -rp | wc -l) >= $(nproc))); do wait -n; done
+      clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
+        -I"$root/include" -I"$root/src" "${compile_flags[@]}" -c "$src" -o "$obj.part" && mv "$obj.part" "$obj" &
+      pids+=($!)
+    fi
+    objects+=("$obj")
+  done
+  for pid in "${pids[@]}"; do wait "$pid"; done
+  clang++ -fsanitize=fuzzer,address,undefined "${compile_flags[@]}" "${objects[@]}" "${link_flags[@]}" \
+    -o "$build/${name}_fuzz"
   dict=()
   if [ -f "$root/fuzz/${name}.dict" ]; then
     dict=(-dict="$root/fuzz/${name}.dict")

@@ -199,9 +199,9 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
     }
 
     if (p.style == StyleType::DropdownCombo || p.style == StyleType::SimpleCombo) {
-        auto [part1, part2] = detail::SplitRowText(p.lastText);
-        detail::ContinueOnError([&] { p.txtCol1->Text(part1); });
-        detail::ContinueOnError([&] { p.txtCol2->Text(part2); });
+        const auto parts = detail::SplitRowText(p.lastText);
+        detail::ContinueOnError([&] { p.txtCol1->Text(parts.first); });
+        detail::ContinueOnError([&] { p.txtCol2->Text(parts.second); });
     }
     if (p.HasDropDownStyle() && p.window) {
         if (p.UserMode()) {
