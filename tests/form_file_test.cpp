@@ -230,6 +230,11 @@ TEST_F(FormFileTest, AllKeysChangedAtOnceKeepTheirOrderAndValues) {
         row.change(*host.ctl);
     // Text can't be written in Dropdown List, which also turns AutoFill off.
     host.ctl->Style(StyleType::SimpleCombo);
+    // The rows are in the other lists now, with no current row: choose one
+    // there again.
+    host.ctl->AddItem("EUR", "Euro", 978);
+    host.ctl->AddItem("USD", "US dollar", 840);
+    host.ctl->ListIndex(1);
     host.ctl->AutoFill(true);
     host.ctl->Text("GBP\tPound");
     const FormFile saved = host.Save();
