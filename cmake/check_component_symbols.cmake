@@ -1,4 +1,4 @@
-# Checks what the component binaries show of themselves: libkorvane.so
+# Checks what the component binaries show of themselves: libkorvane-control.so
 # exports exactly its four entry points, and korvane-host carries no code of
 # the control (it reaches it only through the library).
 #   -DNM= -DLIBRARY= -DHOST=
@@ -16,7 +16,7 @@ endforeach()
 list(SORT names)
 set(expected DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)
 if(NOT names STREQUAL expected)
-  message(FATAL_ERROR "libkorvane.so exports: ${names}\nexpected only: ${expected}")
+  message(FATAL_ERROR "libkorvane-control.so exports: ${names}\nexpected only: ${expected}")
 endif()
 
 execute_process(COMMAND ${NM} -C ${HOST} OUTPUT_VARIABLE host_symbols RESULT_VARIABLE rc)

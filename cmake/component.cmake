@@ -1,23 +1,27 @@
 # The component layer: type information, late-bound calls and the event
-# sink by number (korvane_component); the self-registering shared library
-# libkorvane.so; the scripting host korvane-host; and their tests.
-find_package(nlohmann_json 3 REQUIRED)
+# sink by number (Korvane::Component, libkorvane_component); the
+# self-registering loadable library libkorvane-control.so; the scripting
+# host korvane-host; and their tests.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.4)
 
-file(GLOB KORVANE_COMPONENT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/component/*.cpp)
-list(FILTER KORVANE_COMPONENT_SOURCES EXCLUDE REGEX "/entry_points\\.cpp$")
 add_library(korvane_component STATIC ${KORVANE_COMPONENT_SOURCES})
-target_include_directories(korvane_component PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(korvane_component PUBLIC korvane PRIVATE nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
-set_target_properties(korvane_component PROPERTIES POSITION_INDEPENDENT_CODE ON)
+korvane_library(korvane_component Component HEADERS ${KORVANE_COMPONENT_HEADERS})
+target_link_libraries(korvane_component PUBLIC korvane
+  PRIVATE $<BUILD_INTERFACE:nlohmann_json::nlohmann_json> ${CMAKE_DL_LIBS})
 
-# libkorvane.so: only the four entry points are visible; the version script
-# also hides everything the static libraries bring along.
-add_library(korvane_shared SHARED ${PROJECT_SOURCE_DIR}/src/component/entry_points.cpp)
+# libkorvane-control.so, the control as a loadable library: hosts find it
+# through the registry and load it by path, so it is never linked with -l
+# and its name differs from libkorvane.a, which programs link. Only the four
+# entry points are visible; the version script also hides everything the
+# static libraries bring along. It has no soname: the registry records its
+# path, and a versioned file name would go stale with every update.
+add_library(korvane_shared SHARED ${KORVANE_CONTROL_MODULE_SOURCES})
 target_link_libraries(korvane_shared PRIVATE korvane_component)
+target_include_directories(korvane_shared PRIVATE ${PROJECT_SOURCE_DIR}/src)
 set_target_properties(korvane_shared PROPERTIES
-  OUTPUT_NAME korvane
+  OUTPUT_NAME korvane-control
+  NO_SONAME ON
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON
   LINK_DEPENDS ${PROJECT_SOURCE_DIR}/src/component/exports.map)
@@ -27,15 +31,12 @@ target_link_options(korvane_shared PRIVATE
 # The scripting host reaches the control only through the shared library,
 # found through the registry; it links the headless desktop and the
 # registry reader, never the control.
-add_executable(korvane-host
-  ${PROJECT_SOURCE_DIR}/src/component/host/main.cpp
-  ${PROJECT_SOURCE_DIR}/src/component/host/lua_binding.cpp)
+add_executable(korvane-host ${KORVANE_HOST_SOURCES})
 target_include_directories(korvane-host PRIVATE ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(korvane-host PRIVATE korvane_component PkgConfig::LUA ${CMAKE_DL_LIBS})
+target_link_libraries(korvane-host PRIVATE korvane_component korvane_form_file PkgConfig::LUA ${CMAKE_DL_LIBS})
 add_dependencies(korvane-host korvane_shared)
 
 if(KORVANE_BUILD_TESTS)
-  file(GLOB KORVANE_COMPONENT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/component/*.cpp)
   add_executable(korvane_component_tests ${KORVANE_COMPONENT_TEST_SOURCES})
   target_include_directories(korvane_component_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_component_tests PRIVATE korvane_component nlohmann_json::nlohmann_json

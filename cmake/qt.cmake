@@ -10,18 +10,16 @@ if(NOT Qt6_FOUND)
   return()
 endif()
 
-file(GLOB KORVANE_QT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/toolkit/qt/*.cpp)
+# Korvane::Qt (libkorvane_qt): Qt is public, the widgets a host embeds are
+# Qt widgets.
 add_library(korvane_qt STATIC ${KORVANE_QT_SOURCES})
+korvane_library(korvane_qt Qt HEADERS ${KORVANE_QT_HEADERS})
 target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets)
-set_target_properties(korvane_qt PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
-if(EXISTS ${PROJECT_SOURCE_DIR}/demo_qt/main.cpp)
-  add_executable(korvane-demo-qt ${PROJECT_SOURCE_DIR}/demo_qt/main.cpp)
-  target_link_libraries(korvane-demo-qt PRIVATE korvane_qt)
-endif()
+add_executable(korvane-demo-qt ${KORVANE_DEMO_QT_SOURCES})
+target_link_libraries(korvane-demo-qt PRIVATE korvane_qt)
 
 if(KORVANE_BUILD_TESTS)
-  file(GLOB KORVANE_QT_TEST_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/qt/*.cpp)
   # The toolkit contract suite runs here once more, against the Qt desktop
   # (tests/qt/contract_on_qt.cpp instantiates it).
   add_executable(korvane_qt_tests ${KORVANE_QT_TEST_SOURCES})
@@ -52,7 +50,7 @@ endif()
 # models in the same process.
 if(KORVANE_BUILD_BENCH)
   find_package(benchmark REQUIRED)
-  add_executable(korvane_qt_bench ${PROJECT_SOURCE_DIR}/bench/qt/qt_rows_bench.cpp)
+  add_executable(korvane_qt_bench ${KORVANE_QT_BENCH_SOURCES})
   target_include_directories(korvane_qt_bench PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_qt_bench PRIVATE korvane_qt benchmark::benchmark)
 endif()

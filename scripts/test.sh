@@ -8,13 +8,13 @@ bash "$root/scripts/setup.sh"
 
 if [[ "${KORVANE_SANITIZE:-0}" == 1 ]]; then
   build="$root/build-sanitize"
-  options=(-DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_BENCH=OFF)
+  options=(-DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_BENCH=OFF -DKORVANE_WERROR=ON)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 else
   build="$root/build"
-  options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_WERROR=ON)
 fi
 
 cmake -S "$root" -B "$build" "${options[@]}" >/dev/null

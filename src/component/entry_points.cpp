@@ -1,4 +1,4 @@
-// The exported entry points of libkorvane.so. They hand over to the
+// The exported entry points of libkorvane-control.so. They hand over to the
 // registry and the class factory; nothing else of the library is visible
 // from outside it.
 #include "korvane/component/entry_points.h"

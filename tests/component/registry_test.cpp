@@ -1,6 +1,6 @@
 // The registry file and the shared library's entry points: registering and
 // unregistering against every state the file can be in, lookups, atomic
-// replacement, and a whole round through libkorvane.so loaded with dlopen
+// replacement, and a whole round through libkorvane-control.so loaded with dlopen
 // (register, create through the factory, use, release, unregister).
 #include "korvane/component/registry.h"
 
@@ -47,7 +47,7 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         file = dir / "registry.json";
-        library = (dir / "libkorvane.so").string();
+        library = (dir / "libkorvane-control.so").string();
         WriteAll(library, "");  // stands in for the library in lookups
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -56,7 +56,7 @@ protected:
     void ExpectNoStrayFiles() {
         for (const auto& entry : fs::directory_iterator(dir)) {
             const auto name = entry.path().filename().string();
-            EXPECT_TRUE(name == "registry.json" || name == "libkorvane.so") << name;
+            EXPECT_TRUE(name == "registry.json" || name == "libkorvane-control.so") << name;
         }
     }
 
@@ -310,7 +310,7 @@ TEST(RegistryPath, FollowsTheEnvironment) {
 
 #ifdef KORVANE_SHARED_LIBRARY
 
-// libkorvane.so as a host loads it: through dlopen and its four entry points.
+// libkorvane-control.so as a host loads it: through dlopen and its four entry points.
 class SharedLibrary : public RegistryFile {
 protected:
     void SetUp() override {

@@ -1,4 +1,4 @@
-// The four entry points of libkorvane.so, the only symbols it exports. A
+// The four entry points of libkorvane-control.so, the only symbols it exports. A
 // host loads the library with dlopen, finds them with dlsym and reaches
 // everything else through the objects they hand out.
 //

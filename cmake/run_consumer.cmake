@@ -1,0 +1,49 @@
+# Keeps the package honest: installs the build into a fresh prefix, builds
+# examples/consumer against it with find_package(Korvane COMPONENTS Qt) and
+# runs both programs (the Qt one offscreen), then compiles the headless
+# example once more with nothing but pkg-config's flags for korvane.pc.
+#   -DBUILD= -DSOURCE= -DWORK= -DCXX= -DBUILD_TYPE= [-DLAUNCHER=]
+file(REMOVE_RECURSE ${WORK})
+set(prefix ${WORK}/prefix)
+
+function(step label)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${label} failed (${rc}):\n${out}")
+  endif()
+  message(STATUS "${label}: ok\n${out}")
+endfunction()
+
+step("installing" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
+foreach(installed include/korvane/ucvKorvane.h include/korvane/toolkit/qt.h)
+  if(NOT EXISTS ${prefix}/${installed})
+    message(FATAL_ERROR "the install lacks ${installed}")
+  endif()
+endforeach()
+
+set(configure_args -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
+if(LAUNCHER)
+  list(APPEND configure_args -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER})
+endif()
+step("configuring the consumer" ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/build ${configure_args})
+step("building the consumer" ${CMAKE_COMMAND} --build ${WORK}/build)
+step("the headless example" ${WORK}/build/headless_example)
+set(ENV{QT_QPA_PLATFORM} offscreen)
+step("the Qt window" ${WORK}/build/currency_form --quit)
+
+# korvane.pc: the flags alone must compile and link the headless example.
+file(GLOB_RECURSE pc_files ${prefix}/*/korvane.pc)
+if(NOT pc_files)
+  message(FATAL_ERROR "the install lacks korvane.pc")
+endif()
+get_filename_component(pc_dir "${pc_files}" DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pc_dir})
+execute_process(COMMAND pkg-config --cflags --libs korvane RESULT_VARIABLE rc OUTPUT_VARIABLE flags
+  ERROR_VARIABLE error OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "pkg-config korvane failed: ${error}")
+endif()
+separate_arguments(flags UNIX_COMMAND "${flags}")
+step("compiling with pkg-config's flags" ${LAUNCHER} ${CXX} -std=c++20 ${SOURCE}/headless_example.cpp ${flags}
+  -o ${WORK}/headless_pkg_config)
+step("the headless example built with pkg-config" ${WORK}/headless_pkg_config)
