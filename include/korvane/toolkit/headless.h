@@ -1,13 +1,14 @@
-// A deterministic desktop without a screen: widgets, focus, activation,
-// hit-testing, timers on a virtual clock, modal loops and input at the
-// user's level (mouse at a point, keys, typed text). Tests and the scripted
-// demo drive the control through it exactly as a person would, and read back
-// what a person would have seen or heard (message boxes, beeps, the busy
-// pointer, focus rectangles, shell requests).
-//
-// Each HeadlessDesktop is self-contained; several can live in one process.
-// Widgets and their parents may be destroyed in any order, also after the
-// desktop; a widget is not used once its desktop is gone.
+/// @file
+/// A deterministic desktop without a screen: widgets, focus, activation,
+/// hit-testing, timers on a virtual clock, modal loops and input at the
+/// user's level (mouse at a point, keys, typed text). Tests and the scripted
+/// demo drive the control through it exactly as a person would, and read back
+/// what a person would have seen or heard (message boxes, beeps, the busy
+/// pointer, focus rectangles, shell requests).
+///
+/// Each HeadlessDesktop is self-contained; several can live in one process.
+/// Widgets and their parents may be destroyed in any order, also after the
+/// desktop; a widget is not used once its desktop is gone.
 #pragma once
 
 #include <cstdint>
@@ -20,55 +21,71 @@
 
 #include "korvane/toolkit/desktop.h"
 
+/// The desktop without a screen.
 namespace korvane::tk::headless {
 
 using tk::MessageBoxRecord;
 
+/// A focus rectangle drawn and not yet erased.
 struct FocusRectRecord {
-    Hdc Dc = 0;
-    Rect Bounds;  // pixels of the device context's window
+    Hdc Dc = 0;   ///< the device context it was drawn on
+    Rect Bounds;  ///< pixels of the device context's window
 };
 
+/// A ShellExecuteA call, with its arguments.
 struct ShellRequest {
-    Hwnd Owner = 0;
-    std::string Operation;
-    std::string File;
-    std::string Parameters;
-    std::string Directory;
-    std::int32_t ShowCmd = 0;
+    Hwnd Owner = 0;            ///< the owner window
+    std::string Operation;     ///< "open", ...
+    std::string File;          ///< the document or address
+    std::string Parameters;    ///< the parameters
+    std::string Directory;     ///< the working folder
+    std::int32_t ShowCmd = 0;  ///< how the window was to be shown
 };
 
+/// A saved property a user control announced as changed.
 struct PropertyChangeRecord {
-    std::string Control;   // the user control's name
-    std::string Property;  // the key it announced
+    std::string Control;   ///< the user control's name
+    std::string Property;  ///< the key it announced
 };
 
+/// A SetWindowPos call, with its arguments.
 struct SetWindowPosRecord {
-    Hwnd Window = 0;
-    Hwnd InsertAfter = 0;
-    std::int32_t X = 0, Y = 0, Cx = 0, Cy = 0;
-    unsigned Flags = 0;
+    Hwnd Window = 0;       ///< the window
+    Hwnd InsertAfter = 0;  ///< the window or tk::hwnd value it goes after
+    std::int32_t X = 0;    ///< the left edge, pixels
+    std::int32_t Y = 0;    ///< the top edge, pixels
+    std::int32_t Cx = 0;   ///< the width, pixels
+    std::int32_t Cy = 0;   ///< the height, pixels
+    unsigned Flags = 0;    ///< tk::swp bits
 };
 
-// Line height and average character width of a font face, in pixels, for a
-// given font. Faces not defined measure like the default face.
+/// Line height and average character width of a font face, in pixels, for a
+/// given font. Faces not defined measure like the default face.
 struct FontMetrics {
-    float LineHeightPx = 13;
-    float AverageCharWidthPx = 5;
+    float LineHeightPx = 13;       ///< the height of a line
+    float AverageCharWidthPx = 5;  ///< the width of an average character
 };
+/// Measures a font of one face (HeadlessDesktop::DefineFont).
 using FontMeasure = std::function<FontMetrics(const Font&)>;
 
+/// The desktop without a screen. Everything happens when the caller drives
+/// it: the clock moves only in Advance, posted work runs only in DoEvents
+/// (or a modal loop), and input comes only from the user-level calls below.
 class HeadlessDesktop final : public Desktop {
 public:
+    /// The screen the desktop pretends to have.
     struct Options {
-        std::int32_t ScreenWidthPx = 1024;
-        std::int32_t ScreenHeightPx = 768;
-        std::int16_t TwipsPerPixel = 15;
-        std::int32_t ScrollBarWidthPx = 16;
+        std::int32_t ScreenWidthPx = 1024;   ///< screen width in pixels
+        std::int32_t ScreenHeightPx = 768;   ///< screen height in pixels
+        std::int16_t TwipsPerPixel = 15;     ///< twips in a pixel, both ways (15 is 96 dpi)
+        std::int32_t ScrollBarWidthPx = 16;  ///< the width of a vertical scroll bar
     };
 
+    /// A desktop with the default Options.
     HeadlessDesktop();
+    /// A desktop with the screen of `options`.
     explicit HeadlessDesktop(Options options);
+    /// Ends the desktop; widgets still alive then do nothing.
     ~HeadlessDesktop() override;
 
     // --- Desktop ---------------------------------------------------------
@@ -111,107 +128,139 @@ public:
                                 std::string_view parameters, std::string_view directory, std::int32_t showCmd) override;
 
     // --- settings ----------------------------------------------------------
+    /// Changes the screen's size (pixels); ScreenWidth and ScreenHeight follow.
     void SetScreenSize(std::int32_t widthPx, std::int32_t heightPx);
+    /// Changes what GetSysColor gives for `index`.
     void SetSysColor(int index, std::uint32_t color);
+    /// Changes the width of vertical scroll bars (GetSystemMetrics).
     void SetScrollBarWidth(std::int32_t px);
+    /// Changes the application's name and version (App).
     void SetApp(AppInfo app);
-    // The user's locale; empty (the default) takes it from the environment.
+    /// The user's locale; empty (the default) takes it from the environment.
     void SetUserLocale(std::string locale);
+    /// Makes fonts of `face` measure as `measure` says.
     void DefineFont(std::string face, FontMeasure measure);
-    // The button the next message boxes answer with (default 1, OK).
+    /// The button the next message boxes answer with (default 1, OK).
     void SetMsgBoxAnswer(int answer);
-    // The code ShellExecuteA returns from now on (default 42, success).
+    /// The code ShellExecuteA returns from now on (default 42, success).
     void SetShellResult(std::intptr_t code);
-    // A top-level window that is not one of our forms (a foreign host).
+    /// Makes a top-level window that is not one of the desktop's forms (a
+    /// foreign host) with the class name `className`, at `boundsPx`.
     Hwnd CreateForeignWindow(std::string className, Rect boundsPx);
-    // Reparents a user control's window under a foreign window.
+    /// Reparents a user control's window under a foreign window.
     void Reparent(Widget& child, Hwnd newParent);
 
     // --- what a person saw or heard ---------------------------------------
-    // Each list of records keeps a window of the newest ones, so a program
-    // that runs for ever does not grow: it always holds at least the last
-    // RecordWindow records of its kind, and never more than twice that (the
-    // oldest RecordWindow go at once when it is full). Beeps() counts all.
+    /// Each list of records keeps a window of the newest ones, so a program
+    /// that runs for ever does not grow: it always holds at least the last
+    /// RecordWindow records of its kind, and never more than twice that (the
+    /// oldest RecordWindow go at once when it is full). Beeps() counts all.
     static constexpr std::size_t RecordWindow = 512;
+    /// Every message box shown (and answered with SetMsgBoxAnswer's button).
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
-    std::int32_t Beeps() const;                               // Beep()
-    const std::vector<std::uint32_t>& MessageBeeps() const;   // MessageBeep(type)
-    const std::vector<std::int16_t>& PointerHistory() const;  // every Screen.MousePointer write
+    /// How many times Beep was called.
+    std::int32_t Beeps() const;
+    /// The type of every MessageBeep call.
+    const std::vector<std::uint32_t>& MessageBeeps() const;
+    /// Every write of the application's MousePointer, in order.
+    const std::vector<std::int16_t>& PointerHistory() const;
+    /// Every saved property a user control announced as changed.
     const std::vector<PropertyChangeRecord>& PropertyChanges() const;
+    /// The focus rectangles drawn and not yet erased.
     const std::vector<FocusRectRecord>& FocusRects() const;
+    /// Every ShellExecuteA call.
     const std::vector<ShellRequest>& ShellRequests() const;
+    /// Every SetWindowPos call.
     const std::vector<SetWindowPosRecord>& WindowPosCalls() const;
+    /// Empties the records above.
     void ClearRecords();
 
     // --- finding widgets ---------------------------------------------------
-    // By dotted path of names from the form: "Form1.KorvaneBox1.txtCol1".
-    // Forms are searched newest first. nullptr when nothing matches.
+    /// A widget by dotted path of names from the form:
+    /// "Form1.KorvaneBox1.txtCol1". Forms are searched newest first.
+    /// nullptr when nothing matches.
     Widget* Find(std::string_view path) const;
+    /// The widget with window handle `window`; nullptr for none.
     Widget* FromHwnd(Hwnd window) const;
+    /// The widget that has the keyboard focus; nullptr for none.
     Widget* FocusWidget() const;
+    /// The active form; nullptr for none.
     Form* ActiveForm() const;
+    /// Whether the top-level window `window` is top-most.
     bool IsTopMost(Hwnd window) const;
-    // Top-level windows from top to bottom of the z-order (visible ones).
+    /// Visible top-level windows from top to bottom of the z-order.
     std::vector<Hwnd> ZOrder() const;
-    // Screen rectangle of any widget, in pixels.
+    /// Screen rectangle of any widget, in pixels.
     Rect ScreenRectPx(const Widget& widget) const;
-    // Rows a list box shows at its present height.
+    /// Rows a list box shows at its present height.
     std::int32_t VisibleRows(const ListBox& list) const;
-    // How often the widget has been repainted (Refresh, and being shown).
+    /// How often the widget has been repainted (Refresh, and being shown).
     std::int32_t Repaints(const Widget& widget) const;
 
     // --- clock and events --------------------------------------------------
-    // Moves the virtual clock on; every enabled timer fires at each of its
-    // due times, in time order. Posted events run as they fall due too.
-    // A step that would carry the clock past the largest 64-bit value
-    // raises Overflow and moves nothing.
+    /// Moves the virtual clock on; every enabled timer fires at each of its
+    /// due times, in time order. Posted events run as they fall due too.
+    /// A step that would carry the clock past the largest 64-bit value
+    /// raises Overflow and moves nothing.
     void Advance(std::int64_t ms);
-    // When the next enabled timer falls due (on TickCount's clock); none
-    // when no timer runs. Lets a host step the clock one tick at a time.
+    /// When the next enabled timer falls due (on TickCount's clock); none
+    /// when no timer runs. Lets a host step the clock one tick at a time.
     std::optional<std::int64_t> NextTimerDue() const;
-    // Queues work that runs at the next DoEvents (or event pump of a modal loop).
+    /// Queues work that runs at the next DoEvents (or event pump of a modal loop).
     void Post(std::function<void()> work);
+    /// How many posted pieces of work wait to run.
     std::size_t PendingEvents() const;
-    // Each modal Show takes the next script and runs it inside its loop;
-    // the script plays the user (and may Advance the clock). A modal loop
-    // with no script and nothing posted fails with ToolkitModalStalled,
-    // naming the form, after hiding it.
+    /// Each modal Show takes the next script and runs it inside its loop;
+    /// the script plays the user (and may Advance the clock). A modal loop
+    /// with no script and nothing posted fails with ToolkitModalStalled,
+    /// naming the form, after hiding it.
     void OnModal(std::function<void(Form& modal)> script);
 
     // --- input at the user's level ----------------------------------------
-    // Screen coordinates in pixels. A press hit-tests the top-most window
-    // under the point, activates its form, gives a windowed widget the focus,
-    // selects a list row under the point (raising Click) and only then
-    // raises MouseDown. The pressed widget captures the mouse until release.
+    /// Moves the pointer to a screen point, in pixels, raising MouseMove on
+    /// the widget under it (or on the widget that captured the mouse).
     void MouseMove(std::int32_t xPx, std::int32_t yPx);
+    /// Presses `button` where the pointer is. A press hit-tests the top-most
+    /// window under the point, activates its form, gives a windowed widget
+    /// the focus, selects a list row under the point (raising Click) and
+    /// only then raises MouseDown. The pressed widget captures the mouse
+    /// until release.
     void MouseDown(std::int16_t button = button::Left);
+    /// Releases `button`, raising MouseUp on the widget that captured the mouse.
     void MouseUp(std::int16_t button = button::Left);
+    /// Moves to a screen point (pixels), presses and releases `button`.
     void Click(std::int32_t xPx, std::int32_t yPx, std::int16_t button = button::Left);
-    // The same at a point of a widget, in twips of that widget.
+    /// Moves the pointer to a point of `widget`, in twips of that widget.
     void MoveTo(const Widget& widget, float xTwips, float yTwips);
+    /// Clicks a point of `widget`, in twips of that widget.
     void ClickAt(const Widget& widget, float xTwips, float yTwips, std::int16_t button = button::Left);
-    // Centre of a list row, in twips of the list.
+    /// Clicks the centre of row `row` of a list box.
     void ClickRow(const ListBox& list, std::int32_t row, std::int16_t button = button::Left);
+    /// Moves the pointer to the centre of row `row` of a list box.
     void MoveToRow(const ListBox& list, std::int32_t row);
-    // The user drags the list's scroll bar so that `topIndex` is at the top.
+    /// The user drags the list's scroll bar so that `topIndex` is at the top.
     void ScrollTo(ListBox& list, std::int32_t topIndex);
-    // Turns the wheel over the widget under the pointer: a list box scrolls
-    // three rows a notch, towards the first row for positive notches.
+    /// Turns the wheel over the widget under the pointer: a list box scrolls
+    /// three rows a notch, towards the first row for positive notches.
     void MouseWheel(std::int32_t notches);
 
-    // Keys. Shift (16), Ctrl (17) and Alt (18) held down set the shift state
-    // of later key and mouse events until released.
+    /// Presses key `keyCode` (tk::key) in the focused widget. Shift (16),
+    /// Ctrl (17) and Alt (18) held down set the shift state of later key and
+    /// mouse events until released.
     void KeyDown(std::int16_t keyCode);
+    /// Releases key `keyCode`.
     void KeyUp(std::int16_t keyCode);
-    // Down, the character (if the key produces one), up; `shiftState` keys
-    // are held around it.
+    /// Down, the character (if the key produces one), up; `shiftState` keys
+    /// are held around it.
     void PressKey(std::int16_t keyCode, std::int16_t shiftState = shift::None);
-    // Types UTF-8 text into the focused widget, one KeyPress per character.
+    /// Types UTF-8 text into the focused widget, one KeyPress per character.
     void Type(std::string_view text);
-    // Moves the focus to the next (or previous) widget in tab order.
+    /// Moves the focus to the next (or, `backwards`, previous) widget in tab order.
     void Tab(bool backwards = false);
+    /// The shift state (tk::shift bits) of the modifier keys held down.
     std::int16_t ShiftState() const;
 
+    /// The desktop's state (private to the library).
     struct Impl;
 
 private:

@@ -1,13 +1,14 @@
-// The desktop on a real screen: the toolkit interface over Qt 6 Widgets.
-// Forms are top-level windows, the control's widgets are Qt widgets, the
-// timers are Qt timers and a modal Show runs a nested Qt event loop. Sizes
-// stay in twips for the control; the desktop converts them with the
-// screen's logical resolution.
-//
-// A QApplication must exist before a QtDesktop is made (CreateQtDesktop
-// makes one when the process has none). Widgets may be destroyed in any
-// order, also after their desktop; a widget whose desktop is gone does
-// nothing.
+/// @file
+/// The desktop on a real screen: the toolkit interface over Qt 6 Widgets
+/// (Korvane::Qt). Forms are top-level windows, the control's widgets are Qt
+/// widgets, the timers are Qt timers and a modal Show runs a nested Qt event
+/// loop. Sizes stay in twips for the control; the desktop converts them with
+/// the screen's logical resolution.
+///
+/// A QApplication must exist before a QtDesktop is made (CreateQtDesktop
+/// makes one when the process has none). Widgets may be destroyed in any
+/// order, also after their desktop; a widget whose desktop is gone does
+/// nothing.
 #pragma once
 
 #include <cstdint>
@@ -20,20 +21,27 @@
 
 class QWidget;
 
+/// The desktop over Qt 6 Widgets.
 namespace korvane::tk::qt {
 
 using tk::MessageBoxRecord;
 
+/// The toolkit interface over Qt 6 Widgets: the control on a real screen.
+/// Use it from the thread that runs the QApplication.
 class QtDesktop final : public Desktop {
 public:
+    /// How the desktop treats the forms it makes.
     struct Options {
-        // Forms with these names open as borderless, top-most tool windows
-        // without a taskbar entry: the control's drop-down list window.
+        /// Forms with these names open as borderless, top-most tool windows
+        /// without a taskbar entry: the control's drop-down list window.
         std::vector<std::string> ToolWindowForms = {"Window"};
     };
 
+    /// A desktop with the default Options. A QApplication must exist.
     QtDesktop();
+    /// A desktop with `options`. A QApplication must exist.
     explicit QtDesktop(Options options);
+    /// Ends the desktop; widgets still alive then do nothing.
     ~QtDesktop() override;
 
     // --- Desktop ---------------------------------------------------------
@@ -71,52 +79,63 @@ public:
     std::int32_t DrawFocusRect(Hdc dc, const Rect& rect) override;
     std::int32_t MessageBeep(std::uint32_t type) override;
     Hwnd GetDesktopWindow() override;
-    // The desktop's opener runs on a helper thread; its answer comes back
-    // through the event loop.
+    /// The desktop's opener runs on a helper thread; its answer comes back
+    /// through the event loop.
     void ShellExecuteLater(std::string_view file, std::function<void(std::intptr_t code)> done) override;
     std::intptr_t ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                 std::string_view parameters, std::string_view directory, std::int32_t showCmd) override;
 
     // --- for hosts, demos and tests ---------------------------------------
+    /// Changes the application's name and version (App).
     void SetApp(AppInfo app);
-    // With recording on, message boxes are kept in MessageBoxes() and
-    // answered with `answer` instead of being shown (for unattended runs).
+    /// With recording on, message boxes are kept in MessageBoxes() and
+    /// answered with `answer` instead of being shown (for unattended runs).
     void RecordMessageBoxes(bool on, int answer = 1);
+    /// The message boxes recorded while recording was on.
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
-    std::int32_t Beeps() const;  // Beep and MessageBeep calls
-    // The focus rectangles drawn on a device context and not yet erased.
+    /// How many Beep and MessageBeep calls there were.
+    std::int32_t Beeps() const;
+    /// The focus rectangles drawn on a device context and not yet erased.
     std::vector<Rect> FocusRects(Hdc dc) const;
+    /// Whether the top-level window `window` is top-most.
     bool IsTopMost(Hwnd window) const;
 
-    // The Qt widget behind a toolkit widget; nullptr for timers.
+    /// The Qt widget behind a toolkit widget; nullptr for timers. A host
+    /// may put its own Qt widgets into a form's widget.
     QWidget* WidgetOf(const Widget& widget) const;
-    // By dotted path of names from the form: "Form1.KorvaneBox1.txtCol1".
-    // Forms are searched newest first. nullptr when nothing matches.
+    /// A widget by dotted path of names from the form:
+    /// "Form1.KorvaneBox1.txtCol1". Forms are searched newest first.
+    /// nullptr when nothing matches.
     Widget* Find(std::string_view path) const;
+    /// The widget with window handle `window`; nullptr for none.
     Widget* FromHwnd(Hwnd window) const;
-    // Screen rectangle of any widget, in pixels.
+    /// Screen rectangle of any widget, in pixels.
     Rect ScreenRectPx(const Widget& widget) const;
 
-    // A top-level Qt window not made through this desktop (a foreign host),
-    // known under `className` to the window functions.
+    /// Makes a top-level Qt window not made through this desktop (a foreign
+    /// host) known under `className` to the window functions, and returns
+    /// its handle.
     Hwnd AdoptForeignWindow(QWidget& window, std::string className);
-    // Moves a user control's window into a foreign window (or back under
-    // its own parent when `newParent` is not a foreign window).
+    /// Moves a user control's window into a foreign window (or back under
+    /// its own parent when `newParent` is not a foreign window).
     void Reparent(Widget& child, Hwnd newParent);
 
-    // Runs the event loop for `ms` milliseconds of real time.
+    /// Runs the event loop for `ms` milliseconds of real time.
     void ProcessEventsFor(int ms);
-    // Saves what the screen shows inside `boundsPx` as a PNG.
+    /// Saves what the screen shows inside `boundsPx` as a PNG; false when
+    /// the screen could not be read or the file not written.
     bool SaveScreenPng(const Rect& boundsPx, const std::string& path) const;
 
+    /// The desktop's state (private to the library).
     struct Impl;
 
 private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Makes a QApplication when the process has none yet (it then lives until
-// the process ends) and a desktop on it.
+/// Makes a QApplication when the process has none yet (it then lives until
+/// the process ends) and a desktop on it. `argc` and `argv` go to the
+/// QApplication and must live as long as it does.
 std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options = {});
 
 }  // namespace korvane::tk::qt

@@ -1,11 +1,12 @@
-// The widgets the control is made of, as an abstract interface: text boxes,
-// labels, list boxes, images, push buttons, timers, top-level forms and the
-// user-control container. A desktop (desktop.h) creates them; the control only ever talks
-// to these classes, never to a concrete widget library.
-//
-// Sizes and positions are twips (1/1440 inch) relative to the parent's
-// client area. A widget that refuses a value raises a korvane::RuntimeError
-// (ToolkitInvalidPropertyValue, ToolkitInvalidArrayIndex, ToolkitCantSetFocus).
+/// @file
+/// The widgets the control is made of, as an abstract interface: text boxes,
+/// labels, list boxes, images, push buttons, timers, top-level forms and the
+/// user-control container. A desktop (desktop.h) creates them; the control only ever talks
+/// to these classes, never to a concrete widget library.
+///
+/// Sizes and positions are twips (1/1440 inch) relative to the parent's
+/// client area. A widget that refuses a value raises a korvane::RuntimeError
+/// (ToolkitInvalidPropertyValue, ToolkitInvalidArrayIndex, ToolkitCantSetFocus).
 #pragma once
 
 #include <cstdint>
@@ -19,198 +20,296 @@ namespace korvane::tk {
 
 class Desktop;
 
-// What every widget has. Windowless widgets (labels, images, timers) report
-// hWnd 0 and cannot take the focus.
+/// What every widget has. Windowless widgets (labels, images, timers) report
+/// hWnd 0 and cannot take the focus. Widgets are not copyable; their
+/// creator owns them (Desktop::CreateTextBox and the other factories hand
+/// out a std::unique_ptr).
+///
+/// The On... members are the widget's events: set one to a function to
+/// handle it. Key and mouse arguments are by reference; the widget goes on
+/// with what the handler left.
 class Widget {
 public:
     virtual ~Widget() = default;
+    /// Widgets are made by a Desktop.
     Widget() = default;
     Widget(const Widget&) = delete;
     Widget& operator=(const Widget&) = delete;
 
+    /// The name the widget was created with (unique among its siblings).
     virtual const std::string& Name() const = 0;
+    /// The desktop that made the widget.
     virtual Desktop& Owner() const = 0;
+    /// The parent widget; nullptr for a form.
     virtual Widget* Parent() const = 0;
+    /// The window handle; 0 for windowless widgets.
     virtual Hwnd hWnd() const = 0;
 
+    /// Whether the widget is shown (its parents may still hide it).
     virtual bool Visible() const = 0;
+    /// Shows or hides the widget.
     virtual void Visible(bool value) = 0;
+    /// Whether the widget takes input.
     virtual bool Enabled() const = 0;
+    /// Lets the widget take input or not; a disabled widget is drawn grey.
     virtual void Enabled(bool value) = 0;
 
+    /// The left edge in twips, in the parent's client area (a form: on the screen).
     virtual float Left() const = 0;
+    /// Moves the left edge; see Left().
     virtual void Left(float value) = 0;
+    /// The top edge in twips, like Left().
     virtual float Top() const = 0;
+    /// Moves the top edge; see Top().
     virtual void Top(float value) = 0;
+    /// The width in twips.
     virtual float Width() const = 0;
+    /// Sets the width; a negative value raises ToolkitInvalidPropertyValue.
     virtual void Width(float value) = 0;
+    /// The height in twips.
     virtual float Height() const = 0;
+    /// Sets the height; a negative value raises ToolkitInvalidPropertyValue.
+    /// A list box rounds its height to whole rows, a text box keeps at least
+    /// one line of its font.
     virtual void Height(float value) = 0;
 
+    /// The background colour.
     virtual OleColor BackColor() const = 0;
+    /// Sets the background colour; the widget repaints.
     virtual void BackColor(OleColor value) = 0;
+    /// The text colour.
     virtual OleColor ForeColor() const = 0;
+    /// Sets the text colour; the widget repaints.
     virtual void ForeColor(OleColor value) = 0;
+    /// The font object the widget draws with (shared, see tk::Font).
     virtual FontRef Font() const = 0;
+    /// Makes the widget draw with `value`; it keeps the object, not a copy.
     virtual void Font(FontRef value) = 0;
+    /// The tool tip shown while the pointer rests on the widget; "" for none.
     virtual const std::string& ToolTipText() const = 0;
+    /// Sets the tool tip; "" removes it.
     virtual void ToolTipText(std::string value) = 0;
 
+    /// The pointer shown over the widget (tk::pointer values).
     virtual std::int16_t MousePointer() const = 0;
+    /// Sets the pointer shown over the widget (tk::pointer values).
     virtual void MousePointer(std::int16_t value) = 0;
+    /// The picture shown as the pointer when MousePointer is pointer::Custom.
     virtual PictureRef MouseIcon() const = 0;
+    /// Sets the picture of pointer::Custom.
     virtual void MouseIcon(PictureRef value) = 0;
 
-    // Gives the widget the keyboard focus; hidden, disabled and windowless
-    // widgets refuse with ToolkitCantSetFocus.
+    /// Gives the widget the keyboard focus; hidden, disabled and windowless
+    /// widgets refuse with ToolkitCantSetFocus.
     virtual void SetFocus() = 0;
+    /// Repaints the widget now.
     virtual void Refresh() = 0;
 
-    MouseHandler OnMouseDown;
-    MouseHandler OnMouseMove;
-    MouseHandler OnMouseUp;
-    KeyHandler OnKeyDown;
-    KeyPressHandler OnKeyPress;
-    KeyHandler OnKeyUp;
-    Handler OnGotFocus;
-    Handler OnLostFocus;
+    MouseHandler OnMouseDown;    ///< a mouse button went down over the widget
+    MouseHandler OnMouseMove;    ///< the pointer moved over the widget
+    MouseHandler OnMouseUp;      ///< a mouse button went up over the widget
+    KeyHandler OnKeyDown;        ///< a key went down while the widget had the focus
+    KeyPressHandler OnKeyPress;  ///< a character was typed while the widget had the focus
+    KeyHandler OnKeyUp;          ///< a key went up while the widget had the focus
+    Handler OnGotFocus;          ///< the widget took the keyboard focus
+    Handler OnLostFocus;         ///< the widget lost the keyboard focus
 };
 
+/// A one-line text field.
 class TextBox : public Widget {
 public:
+    /// The text, UTF-8.
     virtual const std::string& Text() const = 0;
-    virtual void Text(std::string value) = 0;  // raises Change
-    // Selection in characters (code points) of Text.
+    /// Replaces the text, clears the selection and raises OnChange; writing
+    /// the same text does nothing.
+    virtual void Text(std::string value) = 0;
+    /// Where the selection starts, in characters (code points) of Text.
     virtual std::int32_t SelStart() const = 0;
+    /// Moves the selection start (past the end means the end) and empties
+    /// the selection.
     virtual void SelStart(std::int32_t value) = 0;
+    /// How many characters are selected.
     virtual std::int32_t SelLength() const = 0;
+    /// Sets how many characters are selected, up to the end of the text.
     virtual void SelLength(std::int32_t value) = 0;
+    /// Whether the user can change the text (the host always can).
     virtual bool Locked() const = 0;
+    /// Lets the user change the text or not.
     virtual void Locked(bool value) = 0;
 
-    Handler OnChange;
+    Handler OnChange;  ///< the text changed, by the user or through Text()
 };
 
+/// A read-only line of text.
 class Label : public Widget {
 public:
+    /// The text shown, UTF-8.
     virtual const std::string& Caption() const = 0;
+    /// Sets the text shown.
     virtual void Caption(std::string value) = 0;
 };
 
-// A push button. A press and release of the left button on it clicks it,
-// and so do Space and Enter while it has the focus. The default button of
-// a window is also clicked by Enter, and its cancel button by Escape, when
-// the widget with the focus leaves the key alone (its handlers do not set
-// KeyAscii to 0).
+/// A push button. A press and release of the left button on it clicks it,
+/// and so do Space and Enter while it has the focus. The default button of
+/// a window is also clicked by Enter, and its cancel button by Escape, when
+/// the widget with the focus leaves the key alone (its handlers do not set
+/// KeyAscii to 0).
 class CommandButton : public Widget {
 public:
+    /// The text on the button.
     virtual const std::string& Caption() const = 0;
+    /// Sets the text on the button.
     virtual void Caption(std::string value) = 0;
+    /// Whether Enter clicks it (the window's default button).
     virtual bool Default() const = 0;
+    /// Makes it the window's default button or not.
     virtual void Default(bool value) = 0;
+    /// Whether Escape clicks it (the window's cancel button).
     virtual bool Cancel() const = 0;
+    /// Makes it the window's cancel button or not.
     virtual void Cancel(bool value) = 0;
-    // Drawn as its caption alone, in its colour and font, the way a link is;
-    // the focus still shows around it.
+    /// Whether it is drawn as its caption alone, in its colour and font, the
+    /// way a link is; the focus still shows around it.
     virtual bool Flat() const = 0;
+    /// Draws it flat or as a button.
     virtual void Flat(bool value) = 0;
 
-    Handler OnClick;
+    Handler OnClick;  ///< the button was clicked
 };
 
+/// A picture on a form (the control's drop-down button).
 class Image : public Widget {
 public:
+    /// The picture shown; nullptr for none.
     virtual PictureRef Picture() const = 0;
+    /// Sets the picture shown.
     virtual void Picture(PictureRef value) = 0;
 };
 
-// Entries are kept in the order they were added; the widget never sorts.
-// Indexes are 0-based; entry -1 reads as the empty string.
+/// A list of text entries with an item number each. Entries are kept in the
+/// order they were added; the widget never sorts. Indexes are 0-based;
+/// entry -1 reads as the empty string. An index past the end raises
+/// ToolkitInvalidArrayIndex.
 class ListBox : public Widget {
 public:
+    /// The most entries a list box holds.
     static constexpr std::int32_t MaxEntries = 32767;
 
-    virtual void AddItem(std::string_view item) = 0;  // appends; sets NewIndex
+    /// Appends an entry and sets NewIndex to it.
+    virtual void AddItem(std::string_view item) = 0;
+    /// Removes entry `index`; the entries after it move up.
     virtual void RemoveItem(std::int32_t index) = 0;
+    /// Removes every entry.
     virtual void Clear() = 0;
+    /// The text of entry `index` ("" for -1).
     virtual std::string List(std::int32_t index) const = 0;
+    /// Replaces the text of entry `index`.
     virtual void List(std::int32_t index, std::string_view value) = 0;
+    /// How many entries there are.
     virtual std::int32_t ListCount() const = 0;
+    /// The index of the entry added last; -1 when there is none.
     virtual std::int32_t NewIndex() const = 0;
-    // -1 = no selection. A write that changes the selected entry scrolls it
-    // into view and raises Click; an index past the end is refused.
+    /// The selected entry; -1 for no selection.
     virtual std::int32_t ListIndex() const = 0;
+    /// Selects an entry (-1: none). A write that changes the selected entry
+    /// scrolls it into view and raises OnClick; an index past the end is
+    /// refused.
     virtual void ListIndex(std::int32_t value) = 0;
-    // Limited so that the last page stays full.
+    /// The entry shown in the top row.
     virtual std::int32_t TopIndex() const = 0;
+    /// Scrolls entry `value` to the top row, limited so that the last page
+    /// stays full.
     virtual void TopIndex(std::int32_t value) = 0;
+    /// The item number of entry `index`.
     virtual std::int32_t ItemData(std::int32_t index) const = 0;
+    /// Sets the item number of entry `index`.
     virtual void ItemData(std::int32_t index, std::int32_t value) = 0;
-    // Puts the entries in a new order, their numbers travelling with them:
-    // entry k becomes the entry that was at order[k]. `order` must name
-    // every entry once (else nothing changes and the index error is raised).
-    // The selection, the top entry and NewIndex keep their numbers; the
-    // list is redrawn once.
+    /// Puts the entries in a new order, their numbers travelling with them:
+    /// entry k becomes the entry that was at order[k]. `order` must name
+    /// every entry once (else nothing changes and the index error is raised).
+    /// The selection, the top entry and NewIndex keep their numbers; the
+    /// list is redrawn once.
     virtual void Reorder(const std::vector<std::int32_t>& order) = 0;
 
-    Handler OnClick;
-    Handler OnScroll;
+    Handler OnClick;   ///< the selected entry changed
+    Handler OnScroll;  ///< the top row changed
 };
 
+/// A clock that calls OnTimer every Interval milliseconds of the desktop's
+/// clock, while it is Enabled.
 class Timer : public Widget {
 public:
-    virtual std::int32_t Interval() const = 0;  // milliseconds; 0 never ticks
+    /// The period in milliseconds; 0 never ticks.
+    virtual std::int32_t Interval() const = 0;
+    /// Sets the period in milliseconds; 0 stops the timer.
     virtual void Interval(std::int32_t value) = 0;
 
-    Handler OnTimer;
+    Handler OnTimer;  ///< the period elapsed
 };
 
-// The user-control container: the control's own window on the host form.
+/// What the host form tells the user-control container about its place.
 struct Ambient {
-    bool UserMode = true;  // false while the host form is being designed
+    bool UserMode = true;  ///< false while the host form is being designed
 };
 
+/// The user-control container: the control's own window on the host form.
 class UserControl : public Widget {
 public:
+    /// The device context the container draws on.
     virtual Hdc hDC() const = 0;
+    /// What the host form said about the container's place.
     virtual const tk::Ambient& Ambient() const = 0;
-    // Text measurement in the container's font, in twips.
+    /// The height of `text` in the container's font, in twips.
     virtual float TextHeight(std::string_view text) const = 0;
+    /// The width of `text` in the container's font, in twips.
     virtual float TextWidth(std::string_view text) const = 0;
-    // Tells the host that a saved property changed.
+    /// Tells the host that a saved property changed (it then saves the form
+    /// again).
     virtual void PropertyChanged(std::string_view name) = 0;
 
-    Handler OnResize;
-    Handler OnPaint;
+    Handler OnResize;  ///< the container's size changed
+    Handler OnPaint;   ///< the container must be drawn
 };
 
-// A top-level window. Show(1) is modal: it runs a nested event loop and
-// returns when the form has been hidden or unloaded.
+/// A top-level window. Show(Modal) runs a nested event loop and returns when
+/// the form has been hidden or unloaded.
 class Form : public Widget {
 public:
-    static constexpr int Modeless = 0;
-    static constexpr int Modal = 1;
+    static constexpr int Modeless = 0;  ///< Show returns at once
+    static constexpr int Modal = 1;     ///< Show returns when the form is hidden or unloaded
 
+    /// Whether the form is loaded (made and not yet unloaded).
     virtual bool Loaded() const = 0;
+    /// Loads the form (raises OnLoad) if it is not loaded.
     virtual void Load() = 0;
+    /// Unloads the form: raises OnQueryUnload, which may cancel, then hides it.
     virtual void Unload() = 0;
+    /// Shows the form, loading it first; `modal` is Modeless or Modal.
     virtual void Show(int modal = Modeless) = 0;
+    /// Hides the form; it stays loaded. Ends a modal Show.
     virtual void Hide() = 0;
+    /// The title bar's text.
     virtual const std::string& Caption() const = 0;
+    /// Sets the title bar's text.
     virtual void Caption(std::string value) = 0;
+    /// The window's icon; nullptr for the desktop's.
     virtual PictureRef Icon() const = 0;
+    /// Sets the window's icon.
     virtual void Icon(PictureRef value) = 0;
+    /// The height of `text` in the form's font, in twips.
     virtual float TextHeight(std::string_view text) const = 0;
+    /// The width of `text` in the form's font, in twips.
     virtual float TextWidth(std::string_view text) const = 0;
-    // A dialog: a fixed frame with a title and a close box, no minimise or
-    // maximise box.
+    /// Whether the form is a dialog: a fixed frame with a title and a close
+    /// box, no minimise or maximise box.
     virtual bool Dialog() const = 0;
+    /// Makes the form a dialog or an ordinary window.
     virtual void Dialog(bool value) = 0;
 
-    Handler OnLoad;
-    CancelHandler OnQueryUnload;
-    Handler OnActivate;
-    Handler OnDeactivate;
+    Handler OnLoad;               ///< the form was loaded
+    CancelHandler OnQueryUnload;  ///< the form is about to unload; set Cancel to keep it
+    Handler OnActivate;           ///< the form became the active window
+    Handler OnDeactivate;         ///< another window became the active one
 };
 
 }  // namespace korvane::tk
