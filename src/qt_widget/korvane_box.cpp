@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -137,8 +138,13 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
             QPointer<KorvaneBox>& alive;
             Private* d;
             ~After() {
-                if (alive)
-                    d->Notify();
+                // Also while the control's error unwinds: nothing may escape here.
+                try {
+                    if (alive)
+                        d->Notify();
+                } catch (const std::exception& e) {
+                    qWarning("KorvaneBox: %s", e.what());
+                }
             }
         } after{alive, this};
         f();
@@ -296,7 +302,13 @@ Snapshot KorvaneBox::Private::Take() const {
 void KorvaneBox::Private::Notify() {
     if (!control)
         return;
-    const Snapshot now = Take();
+    Snapshot now;
+    try {
+        now = Take();
+    } catch (const std::exception& e) {
+        qWarning("KorvaneBox: %s", e.what());
+        return;
+    }
     const Snapshot before = last;
     last = now;
     const bool resized = now.style != before.style || now.widthCol1 != before.widthCol1 ||

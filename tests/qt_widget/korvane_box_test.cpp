@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -94,7 +95,9 @@ struct Window {
     explicit Window(KorvaneBox::Style style = KorvaneBox::DropdownCombo) {
         top->setWindowTitle(QStringLiteral("KorvaneBox in a layout"));
         top->move(100, 100);
-        auto* form = new QFormLayout(top.get());
+        auto* columns = new QHBoxLayout(top.get());
+        auto* form = new QFormLayout;
+        columns->addLayout(form);
         name = new QLineEdit;
         name->setObjectName(QStringLiteral("name"));
         form->addRow(QStringLiteral("Name"), name);
@@ -108,8 +111,16 @@ struct Window {
         note = new QLineEdit;
         note->setObjectName(QStringLiteral("note"));
         form->addRow(QStringLiteral("Note"), note);
+        // Beside the form, where the drop-down never covers them.
+        columns->addSpacing(120);
+        auto* side = new QVBoxLayout;
+        columns->addLayout(side);
         plain = new QLabel(QStringLiteral("Nothing to focus here"));
-        form->addRow(plain);
+        side->addWidget(plain);
+        other = new QLineEdit;
+        other->setObjectName(QStringLiteral("other"));
+        side->addWidget(other);
+        side->addStretch();
         const char* rows[][2] = {
             {"CHF", "Swiss franc"},     {"EUR", "Euro"},          {"GBP", "Pound sterling"}, {"JPY", "Japanese yen"},
             {"NOK", "Norwegian krone"}, {"SEK", "Swedish krona"}, {"USD", "US dollar"},      {"CZK", "Czech koruna"}};
@@ -129,6 +140,7 @@ struct Window {
     QLineEdit* note = nullptr;
     QLabel* label = nullptr;
     QLabel* plain = nullptr;
+    QLineEdit* other = nullptr;
     QPointer<KorvaneBox> box;
 };
 
@@ -258,6 +270,22 @@ TEST(KorvaneBoxProperties, StyleIsReadWithTheFormUntilShownAndAlwaysWritableInDe
     EXPECT_EQ(box.comboStyle(), KorvaneBox::DropdownList);
 }
 
+TEST(KorvaneBoxProperties, InDesignModeARefusedValueShowsAMessageBoxInsteadOfRaising) {
+    KorvaneBox box(true, nullptr);
+    box.show();
+    QString shown;
+    QTimer::singleShot(50, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            for (QLabel* label : modal->findChildren<QLabel*>())
+                shown += label->text();
+            modal->close();
+        }
+    });
+    EXPECT_NO_THROW(box.setWidthCol1(-5));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Invalid property value"))) << shown.toStdString();
+    EXPECT_GE(box.widthCol1(), 0);
+}
+
 // --- events ------------------------------------------------------------------------------
 
 TEST_F(WidgetDriven, ADirectSlotChangesTheKeyTheControlGoesOnWith) {
@@ -332,11 +360,14 @@ TEST_F(WidgetDriven, AClickOnAPlainWidgetClosesAnOpenDropDownWithoutChoosing) {
         ASSERT_TRUE(Until([] { return DropDownShown(); }));
         Pump(50);
         QElapsedTimer clock;
-        ClickAt(CentreOf(onFocusable ? static_cast<QWidget*>(w.note) : w.plain));
+        ClickAt(CentreOf(onFocusable ? static_cast<QWidget*>(w.other) : w.plain));
         clock.start();
         ASSERT_TRUE(Until([] { return !DropDownShown(); }, 1000));
         EXPECT_LE(clock.elapsed(), 100 + 100) << "closed by the next tick of the focus watcher at the latest";
         EXPECT_EQ(w.box->listIndex(), -1);
+        if (onFocusable) {
+            EXPECT_TRUE(Until([&] { return QApplication::focusWidget() == w.other; })) << "the click went through";
+        }
     }
 }
 
