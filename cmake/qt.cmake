@@ -54,3 +54,6 @@ if(KORVANE_BUILD_BENCH)
   target_include_directories(korvane_qt_bench PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_qt_bench PRIVATE korvane_qt benchmark::benchmark)
 endif()
+
+# The control as a Qt widget and its Designer plugin.
+include(${PROJECT_SOURCE_DIR}/cmake/qt_widget.cmake)

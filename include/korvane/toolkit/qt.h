@@ -5,10 +5,10 @@
 /// loop. Sizes stay in twips for the control; the desktop converts them with
 /// the screen's logical resolution.
 ///
-/// A QApplication must exist before a QtDesktop is made (CreateQtDesktop
-/// makes one when the process has none). Widgets may be destroyed in any
-/// order, also after their desktop; a widget whose desktop is gone does
-/// nothing.
+/// A QApplication must exist before a QtDesktop is made; the library never
+/// makes one (CreateQtDesktop does, for the demo and tools). Widgets may be
+/// destroyed in any order, also after their desktop; a widget whose desktop
+/// is gone does nothing.
 #pragma once
 
 #include <cstdint>
@@ -135,7 +135,9 @@ private:
 
 /// Makes a QApplication when the process has none yet (it then lives until
 /// the process ends) and a desktop on it. `argc` and `argv` go to the
-/// QApplication and must live as long as it does.
+/// QApplication and must live as long as it does. For the demo and tools
+/// that own their process only: a Qt application makes its own QApplication,
+/// and the widget (korvane/qt/KorvaneBox.h) uses that one.
 std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options = {});
 
 }  // namespace korvane::tk::qt

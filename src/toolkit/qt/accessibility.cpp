@@ -233,6 +233,14 @@ public:
                             return label->text().remove(QChar('&'));
                     }
                 }
+                // Embedded in a host's widget without a name of its own: named
+                // as that widget is (by its buddy label, say).
+                if (widget()->accessibleName().isEmpty() && node->foreignParent != 0) {
+                    if (QWidget* holder = widget()->parentWidget()) {
+                        if (QAccessibleInterface* outer = QAccessible::queryAccessibleInterface(holder))
+                            return outer->text(t);
+                    }
+                }
                 return QAccessibleWidget::text(t);
             }
             case QAccessible::Value:

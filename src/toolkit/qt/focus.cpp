@@ -148,9 +148,14 @@ void Impl::QtActivated(QWidget* window) {
             return;
         }
     }
-    for (const auto& [hwnd, f] : foreign) {
-        if (f.Window == window && active != hwnd) {
-            Activate(hwnd, false, true);
+    // A foreign window may also be a widget inside the host's window (a
+    // control embedded in a host's widget): that window's activation is its.
+    for (bool inside : {false, true}) {
+        for (const auto& [hwnd, f] : foreign) {
+            if (!f.Window || (inside ? f.Window->window() != window : f.Window != window))
+                continue;
+            if (active != hwnd)
+                Activate(hwnd, false, true);
             return;
         }
     }

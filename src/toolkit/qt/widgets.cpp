@@ -453,6 +453,10 @@ Hwnd QtDesktop::Impl::NextActive(std::uint64_t formId, Hwnd hidden) const {
     if (auto owner = toolOwners.find(formId); owner != toolOwners.end()) {
         if (Node* o = NodeOf(owner->second); o != nullptr && o->visible)
             return o->hwnd;
+        // A control embedded in a host's widget opened it: back to that one.
+        if (auto f = foreign.find(owner->second);
+            f != foreign.end() && f->second.Window && f->second.Window->isVisible())
+            return owner->second;
     }
     for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) {
         Node* n = it->second;

@@ -1,0 +1,72 @@
+# KorvaneBox as a Qt widget (include/korvane/qt/), its tests, and the Qt
+# Designer plugin when Qt's Designer and UiPlugin modules are installed.
+# Included from cmake/qt.cmake once the Qt desktop's target exists.
+set(KORVANE_QT_WIDGET_SOURCES
+    ${PROJECT_SOURCE_DIR}/include/korvane/qt/KorvaneBox.h
+    ${PROJECT_SOURCE_DIR}/src/qt_widget/korvane_box.cpp)
+set(KORVANE_QT_WIDGET_TEST_SOURCES
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/korvane_box_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/ui_form_test.cpp)
+set(KORVANE_DESIGNER_SOURCES ${PROJECT_SOURCE_DIR}/src/qt_widget/designer/korvane_box_plugin.cpp)
+add_library(korvane_qt_widget STATIC ${KORVANE_QT_WIDGET_SOURCES})
+set_target_properties(korvane_qt_widget PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
+target_link_libraries(korvane_qt_widget PUBLIC korvane_qt Qt6::Widgets)
+
+if(KORVANE_BUILD_TESTS)
+  add_executable(korvane_qt_widget_tests
+    ${PROJECT_SOURCE_DIR}/tests/qt/main.cpp
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/korvane_box_test.cpp)
+  target_include_directories(korvane_qt_widget_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt ${PROJECT_SOURCE_DIR}/tests)
+  find_package(Qt6 COMPONENTS Test REQUIRED)
+  target_link_libraries(korvane_qt_widget_tests PRIVATE korvane_qt_widget Qt6::Test GTest::gtest GTest::gmock)
+  add_test(NAME qt_widget
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/run_under_xvfb.sh $<TARGET_FILE:korvane_qt_widget_tests>)
+  set_tests_properties(qt_widget PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK korvane_x_server
+    ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
+endif()
+
+# The Designer plugin: Designer and QUiLoader load it from the folder
+# designer/ of the build tree (Designer: QT_PLUGIN_PATH=<build>). The
+# control's libraries are linked in and kept private to the plugin, so a
+# host that links them as well keeps its own copy apart.
+find_package(Qt6 QUIET COMPONENTS Designer UiPlugin UiTools)
+if(TARGET Qt6::Designer AND TARGET Qt6::UiPlugin)
+  add_library(korvane_designer MODULE
+    ${PROJECT_SOURCE_DIR}/src/qt_widget/designer/korvane_box_plugin.h
+    ${PROJECT_SOURCE_DIR}/src/qt_widget/designer/korvane_box_plugin.cpp)
+  set_target_properties(korvane_designer PROPERTIES
+    AUTOMOC ON
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/designer)
+  target_link_libraries(korvane_designer PRIVATE korvane_qt_widget Qt6::UiPlugin)
+  target_link_options(korvane_designer PRIVATE -Wl,--exclude-libs,ALL)
+  # The property editor's tool tips come from the control's type information.
+  if(KORVANE_BUILD_COMPONENT)
+    target_link_libraries(korvane_designer PRIVATE korvane_component)
+    target_compile_definitions(korvane_designer PRIVATE KORVANE_DESIGNER_HELP=1)
+  endif()
+
+  if(KORVANE_BUILD_TESTS AND TARGET Qt6::UiTools)
+    # A form with two KorvaneBoxes, compiled by uic into the test program
+    # and loaded at run time by QUiLoader from the plugin built here.
+    add_executable(korvane_ui_form_tests
+      ${PROJECT_SOURCE_DIR}/tests/qt/main.cpp
+      ${PROJECT_SOURCE_DIR}/tests/qt_widget/ui_form_test.cpp
+      ${PROJECT_SOURCE_DIR}/tests/qt_widget/two_boxes.ui)
+    set_target_properties(korvane_ui_form_tests PROPERTIES AUTOUIC ON)
+    target_include_directories(korvane_ui_form_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_compile_definitions(korvane_ui_form_tests PRIVATE
+      KORVANE_DESIGNER_DIR="${PROJECT_BINARY_DIR}/designer"
+      KORVANE_DESIGNER_PLUGIN="$<TARGET_FILE:korvane_designer>"
+      KORVANE_TEST_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/two_boxes.ui")
+    target_link_libraries(korvane_ui_form_tests PRIVATE korvane_qt_widget Qt6::UiTools Qt6::UiPlugin
+                                                        GTest::gtest GTest::gmock)
+    add_dependencies(korvane_ui_form_tests korvane_designer)
+    if(KORVANE_BUILD_COMPONENT)
+      target_compile_definitions(korvane_ui_form_tests PRIVATE KORVANE_DESIGNER_HELP=1)
+    endif()
+    add_test(NAME qt_ui_forms COMMAND korvane_ui_form_tests)
+    set_tests_properties(qt_ui_forms PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+endif()

@@ -1,0 +1,439 @@
+// KorvaneBox as a Qt widget in a window of plain Qt widgets: sizes from the
+// control's layout, properties with their change signals and errors, the
+// events as signals whose arguments a slot may change, Tab, clicks and a
+// buddy label driven from outside through xdotool, design mode, and the
+// widget going away at awkward moments.
+#include <QAccessible>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "korvane/errors.h"
+#include "korvane/qt/KorvaneBox.h"
+#include "qt_support.h"
+
+namespace korvane::test {
+namespace {
+
+using korvane::qt::KorvaneBox;
+
+// Runs Qt's events until `done` holds or the time is up.
+bool Until(const std::function<bool()>& done, int timeoutMs = 3000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
+}
+
+void Pump(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Tool windows on the screen: an open drop-down list.
+bool DropDownShown() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
+            return true;
+    }
+    return false;
+}
+
+// The drop-down's first list, while it is open.
+QWidget* DropDownList() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
+            return top->findChild<QWidget*>(QStringLiteral("lstCol1"));
+    }
+    return nullptr;
+}
+
+QWidget* Child(KorvaneBox& box, const char* name) {
+    return box.findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+bool Inside(const QWidget* w, const QWidget* holder) {
+    return w != nullptr && (w == holder || holder->isAncestorOf(w));
+}
+
+std::pair<int, int> CentreOf(const QWidget* w) {
+    const QPoint c = w->mapToGlobal(QPoint(w->width() / 2, w->height() / 2));
+    return {c.x(), c.y()};
+}
+
+void ClickAt(std::pair<int, int> at) {
+    Xdo("mousemove " + std::to_string(at.first) + " " + std::to_string(at.second));
+    Xdo("click 1");
+}
+
+// A window as a Qt developer would make one: a form layout with a line
+// edit, the KorvaneBox behind its buddy label, another line edit, and a
+// label that cannot take the focus.
+struct Window {
+    explicit Window(KorvaneBox::Style style = KorvaneBox::DropdownCombo) {
+        top->setWindowTitle(QStringLiteral("KorvaneBox in a layout"));
+        top->move(100, 100);
+        auto* columns = new QHBoxLayout(top.get());
+        auto* form = new QFormLayout;
+        columns->addLayout(form);
+        name = new QLineEdit;
+        name->setObjectName(QStringLiteral("name"));
+        form->addRow(QStringLiteral("Name"), name);
+        box = new KorvaneBox;
+        box->setStyle(style);
+        box->setWidthCol1(900);
+        box->setWidthCol2(2400);
+        label = new QLabel(QStringLiteral("&Currency"));
+        label->setBuddy(box);
+        form->addRow(label, box);
+        note = new QLineEdit;
+        note->setObjectName(QStringLiteral("note"));
+        form->addRow(QStringLiteral("Note"), note);
+        // Beside the form, where the drop-down never covers them.
+        columns->addSpacing(120);
+        auto* side = new QVBoxLayout;
+        columns->addLayout(side);
+        plain = new QLabel(QStringLiteral("Nothing to focus here"));
+        side->addWidget(plain);
+        other = new QLineEdit;
+        other->setObjectName(QStringLiteral("other"));
+        side->addWidget(other);
+        side->addStretch();
+        const char* rows[][2] = {
+            {"CHF", "Swiss franc"},     {"EUR", "Euro"},          {"GBP", "Pound sterling"}, {"JPY", "Japanese yen"},
+            {"NOK", "Norwegian krone"}, {"SEK", "Swedish krona"}, {"USD", "US dollar"},      {"CZK", "Czech koruna"}};
+        int id = 0;
+        for (const auto& row : rows)
+            box->addItem(QString::fromLatin1(row[0]), QString::fromLatin1(row[1]), ++id * 10);
+        top->show();
+        top->raise();
+        top->activateWindow();
+        Until([&] { return top->isActiveWindow(); });
+        Pump(50);
+    }
+    ~Window() { Pump(20); }
+
+    std::unique_ptr<QWidget> top = std::make_unique<QWidget>();
+    QLineEdit* name = nullptr;
+    QLineEdit* note = nullptr;
+    QLabel* label = nullptr;
+    QLabel* plain = nullptr;
+    QLineEdit* other = nullptr;
+    QPointer<KorvaneBox> box;
+};
+
+class WidgetDriven : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveXdotool())
+            GTEST_SKIP() << "xdotool is not installed";
+        Xdo("mousemove 5 5");
+    }
+};
+
+// --- sizes ---------------------------------------------------------------------------
+
+TEST(KorvaneBoxLayout, SizeHintsComeFromTheControlAndAResizeRescalesTheColumns) {
+    for (auto style : {KorvaneBox::DropdownCombo, KorvaneBox::SimpleCombo, KorvaneBox::DropdownList}) {
+        SCOPED_TRACE(style);
+        Window w(style);
+        KorvaneBox& box = *w.box;
+        const bool simple = style == KorvaneBox::SimpleCombo;
+        QWidget* surface = Child(box, "KorvaneBox1");
+        ASSERT_NE(surface, nullptr);
+        EXPECT_EQ(box.sizeHint().height(), surface->height()) << "the closed height (with the list in Simple Combo)";
+        const int button = simple ? 0 : QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2;
+        EXPECT_EQ(box.sizeHint().width(), (900 + 2400) / 15 - 2 + button);
+        EXPECT_LT(box.minimumSizeHint().width(), box.sizeHint().width());
+        EXPECT_EQ(box.sizePolicy().verticalPolicy(), simple ? QSizePolicy::Preferred : QSizePolicy::Fixed);
+        if (!simple) {
+            EXPECT_EQ(box.height(), box.sizeHint().height()) << "the form layout gave it the height it asked for";
+        }
+
+        QSignalSpy widths(&box, &KorvaneBox::widthCol2Changed);
+        box.parentWidget()->layout()->setEnabled(false);
+        box.resize(box.width() * 2, box.height());
+        Pump(10);
+        EXPECT_GE(widths.count(), 1);
+        EXPECT_NEAR(box.widthCol1(), 2 * 900, 30) << "the columns keep their shares";
+        EXPECT_NEAR(box.widthCol2(), 2 * 2400, 30);
+        EXPECT_EQ(surface->width(), box.sizeHint().width()) << "the hint follows the widths the control chose";
+        EXPECT_NEAR(surface->width(), box.width(), 20) << "and they fill the widget but for the button";
+    }
+}
+
+// --- properties ----------------------------------------------------------------------
+
+TEST(KorvaneBoxProperties, EveryWriteTellsItsChangeAndRefusedValuesGiveTheControlsErrors) {
+    Window w;
+    KorvaneBox& box = *w.box;
+    QSignalSpy text(&box, &KorvaneBox::textChanged);
+    QSignalSpy index(&box, &KorvaneBox::listIndexChanged);
+    QSignalSpy clicked(&box, &KorvaneBox::clicked);
+    box.setListIndex(2);
+    EXPECT_EQ(index.count(), 1);
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(text.count(), 1);
+    EXPECT_EQ(box.text(), QStringLiteral("GBP\tPound sterling"));
+    EXPECT_EQ(box.textCol(2), QStringLiteral("Pound sterling"));
+    EXPECT_EQ(box.itemData(2), 30);
+
+    struct Refused {
+        const char* What;
+        std::function<void()> Write;
+        ErrorCode Code;
+    };
+    const Refused refused[] = {
+        {"a negative width", [&] { box.setWidthCol1(-5); }, ErrorCode::InvalidPropertyValue},
+        {"a style of 7", [&] { box.setStyle(static_cast<KorvaneBox::Style>(7)); }, ErrorCode::IllegalValueStyle},
+        {"a new style once shown", [&] { box.setStyle(KorvaneBox::SimpleCombo); }, ErrorCode::ReadOnlyProperty},
+        {"a row past the end", [&] { box.setListIndex(99); }, ErrorCode::ItemDoesNotExist},
+        {"a negative list height", [&] { box.setListHeight(-1); }, ErrorCode::ToolkitInvalidPropertyValue},
+        {"removing a row that is not there", [&] { box.removeItem(42); }, ErrorCode::ItemDoesNotExist},
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.What);
+        try {
+            r.Write();
+            ADD_FAILURE() << "accepted";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.Number(), ErrorNumber(r.Code)) << e.what();
+        }
+    }
+    EXPECT_EQ(box.widthCol1(), 900);
+    EXPECT_EQ(box.comboStyle(), KorvaneBox::DropdownCombo);
+
+    // Through the meta-object a refused value cannot raise: it is left as it was.
+    EXPECT_TRUE(box.setProperty("widthCol1", -5));
+    EXPECT_EQ(box.property("widthCol1").toInt(), 900);
+    QSignalSpy width(&box, &KorvaneBox::widthCol2Changed);
+    EXPECT_TRUE(box.setProperty("widthCol2", 3000));
+    EXPECT_EQ(box.widthCol2(), 3000);
+    EXPECT_EQ(width.count(), 1);
+    EXPECT_EQ(box.property("text").toString(), box.text());
+
+    QSignalSpy colour(&box, &KorvaneBox::backColorChanged);
+    box.setBackColor(QColor(255, 255, 200));
+    EXPECT_EQ(box.backColor(), QColor(255, 255, 200));
+    EXPECT_EQ(colour.count(), 1);
+}
+
+// A new control's container starts narrower than its columns; made as a
+// host makes it, it keeps the widths it starts with.
+TEST(KorvaneBoxProperties, ANewBoxKeepsTheDefaultColumnWidthsThroughItsFontAndANewStyle) {
+    KorvaneBox box;
+    EXPECT_EQ(box.widthCol1(), 1100);
+    EXPECT_EQ(box.widthCol2(), 2900);
+    box.setFont(QFont(QStringLiteral("DejaVu Sans"), 14));
+    box.setStyle(KorvaneBox::SimpleCombo);
+    EXPECT_EQ(box.widthCol1(), 1100);
+    EXPECT_EQ(box.widthCol2(), 2900);
+}
+
+TEST(KorvaneBoxProperties, StyleIsReadWithTheFormUntilShownAndAlwaysWritableInDesignMode) {
+    KorvaneBox box;
+    box.addItem(QStringLiteral("EUR"), QStringLiteral("Euro"), 7);
+    QSignalSpy style(&box, &KorvaneBox::styleChanged);
+    box.setStyle(KorvaneBox::SimpleCombo);
+    EXPECT_EQ(box.comboStyle(), KorvaneBox::SimpleCombo);
+    EXPECT_EQ(style.count(), 1);
+    EXPECT_EQ(box.listCount(), 1) << "the rows went along";
+    EXPECT_EQ(box.itemData(0), 7);
+    box.show();
+    EXPECT_THROW(box.setStyle(KorvaneBox::DropdownList), RuntimeError);
+
+    box.setDesignMode(true);
+    EXPECT_TRUE(box.designMode());
+    box.setStyle(KorvaneBox::DropdownList);
+    EXPECT_EQ(box.comboStyle(), KorvaneBox::DropdownList);
+}
+
+TEST(KorvaneBoxProperties, InDesignModeARefusedValueShowsAMessageBoxInsteadOfRaising) {
+    KorvaneBox box(true, nullptr);
+    box.show();
+    QString shown;
+    QTimer::singleShot(50, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            for (QLabel* label : modal->findChildren<QLabel*>())
+                shown += label->text();
+            modal->close();
+        }
+    });
+    EXPECT_NO_THROW(box.setWidthCol1(-5));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Invalid property value"))) << shown.toStdString();
+    EXPECT_GE(box.widthCol1(), 0);
+}
+
+// --- events ------------------------------------------------------------------------------
+
+TEST_F(WidgetDriven, ADirectSlotChangesTheKeyTheControlGoesOnWith) {
+    Window w;
+    KorvaneBox& box = *w.box;
+    std::vector<int> downs;
+    QObject::connect(
+        &box, &KorvaneBox::keyPress, &box,
+        [](qt::KeyPressEvent* e) {
+            if (e->keyAscii == 'x')
+                e->keyAscii = 'E';  // typed x, meant E
+            if (e->keyAscii == 'q')
+                e->keyAscii = 0;  // swallowed
+        },
+        Qt::DirectConnection);
+    QObject::connect(
+        &box, &KorvaneBox::keyDown, &box,
+        [&](qt::KeyEvent* e) {
+            downs.push_back(e->keyCode);
+            if (e->keyCode == tk::key::Down)
+                e->keyCode = 0;  // Down does not move to the next row
+        },
+        Qt::DirectConnection);
+    QSignalSpy text(&box, &KorvaneBox::textChanged);
+    ClickAt(CentreOf(Child(box, "txtCol1")));
+    ASSERT_TRUE(Until([&] { return Inside(QApplication::focusWidget(), &box); }));
+    Xdo("type --delay 30 xqU");
+    ASSERT_TRUE(Until([&] { return box.textCol(1).startsWith(QStringLiteral("EU")); })) << box.textCol(1).toStdString();
+    Xdo("key Down");
+    Pump(150);
+    EXPECT_EQ(box.listIndex(), -1) << "the slot swallowed Down";
+    EXPECT_NE(std::find(downs.begin(), downs.end(), tk::key::Down), downs.end());
+    EXPECT_GE(text.count(), 1) << "the user's typing is told";
+}
+
+// --- focus, Tab, clicks, buddy ------------------------------------------------------------
+
+TEST_F(WidgetDriven, TabEntersTheControlFromALineEditAndLeavesItForTheNext) {
+    for (auto style : {KorvaneBox::DropdownCombo, KorvaneBox::DropdownList}) {
+        SCOPED_TRACE(style);
+        Window w(style);
+        ClickAt(CentreOf(w.name));
+        ASSERT_TRUE(Until([&] { return QApplication::focusWidget() == w.name; }));
+        Xdo("key Tab");
+        ASSERT_TRUE(Until([&] { return Inside(QApplication::focusWidget(), w.box); }))
+            << "Tab from the line edit enters the control";
+        QWidget* label = Child(*w.box, "lblCol1");
+        const QColor highlight = QApplication::palette().color(QPalette::Highlight);
+        auto highlighted = [&] { return label->palette().color(QPalette::Window) == highlight; };
+        if (style == KorvaneBox::DropdownList) {
+            EXPECT_TRUE(Until(highlighted)) << "the control knows it has the focus";
+        }
+        // Through the control's own stops (both fields in Dropdown Combo).
+        for (int i = 0; i < 3 && Inside(QApplication::focusWidget(), w.box); ++i) {
+            Xdo("key Tab");
+            Pump(60);
+        }
+        ASSERT_TRUE(Until([&] { return QApplication::focusWidget() == w.note; })) << "Tab leaves for the next widget";
+        if (style == KorvaneBox::DropdownList) {
+            EXPECT_TRUE(Until([&] { return !highlighted(); })) << "and knows it has lost it";
+        }
+        Xdo("key shift+Tab");
+        ASSERT_TRUE(Until([&] { return Inside(QApplication::focusWidget(), w.box); })) << "and Shift+Tab comes back";
+    }
+}
+
+TEST_F(WidgetDriven, AClickOnAPlainWidgetClosesAnOpenDropDownWithoutChoosing) {
+    for (bool onFocusable : {true, false}) {
+        SCOPED_TRACE(onFocusable ? "a line edit" : "a label");
+        Window w(KorvaneBox::DropdownList);
+        ClickAt(CentreOf(Child(*w.box, "imgCombo")));
+        ASSERT_TRUE(Until([] { return DropDownShown(); }));
+        Pump(50);
+        QElapsedTimer clock;
+        ClickAt(CentreOf(onFocusable ? static_cast<QWidget*>(w.other) : w.plain));
+        clock.start();
+        ASSERT_TRUE(Until([] { return !DropDownShown(); }, 1000));
+        EXPECT_LE(clock.elapsed(), 100 + 100) << "closed by the next tick of the focus watcher at the latest";
+        EXPECT_EQ(w.box->listIndex(), -1);
+        if (onFocusable) {
+            EXPECT_TRUE(Until([&] { return QApplication::focusWidget() == w.other; })) << "the click went through";
+        }
+    }
+}
+
+TEST_F(WidgetDriven, TheBuddyLabelNamesTheControlAndItsMnemonicFocusesIt) {
+    Window w;
+    QAccessibleInterface* outer = QAccessible::queryAccessibleInterface(w.box.data());
+    ASSERT_NE(outer, nullptr);
+    EXPECT_EQ(outer->text(QAccessible::Name), QStringLiteral("Currency"));
+    QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(Child(*w.box, "KorvaneBox1"));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->role(), QAccessible::ComboBox);
+    EXPECT_EQ(combo->text(QAccessible::Name), QStringLiteral("Currency")) << "the combo box a screen reader finds";
+
+    ClickAt(CentreOf(w.name));
+    ASSERT_TRUE(Until([&] { return QApplication::focusWidget() == w.name; }));
+    Xdo("key alt+c");
+    ASSERT_TRUE(Until([&] { return QApplication::focusWidget() == Child(*w.box, "txtCol1"); }));
+}
+
+// --- going away ---------------------------------------------------------------------------
+
+TEST(KorvaneBoxBadInput, DestroyedByItsParentOrInsideItsOwnSignalItLeavesNoWindowBehind) {
+    const auto before = QApplication::topLevelWidgets().size();
+    struct Case {
+        const char* What;
+        std::function<void(Window&)> Away;
+    };
+    const Case cases[] = {
+        {"the parent window deleted while the list is open",
+         [](Window& w) {
+             SendClick(Child(*w.box, "imgCombo"));
+             ASSERT_TRUE(DropDownShown());
+             w.top.reset();
+         }},
+        {"deleted from its own clicked signal",
+         [](Window& w) {
+             QObject::connect(w.box, &KorvaneBox::clicked, w.box, [&w] { delete w.box.data(); });
+             w.box->setListIndex(1);
+         }},
+        {"its window deleted from its clicked signal for a row chosen in the open list",
+         [](Window& w) {
+             SendClick(Child(*w.box, "imgCombo"));
+             ASSERT_TRUE(DropDownShown());
+             QObject::connect(w.box, &KorvaneBox::clicked, w.box, [&w] { w.top.reset(); });
+             QWidget* list = DropDownList();
+             ASSERT_NE(list, nullptr);
+             for (auto key : {Qt::Key_Down, Qt::Key_Return}) {
+                 QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier,
+                                 key == Qt::Key_Return ? QStringLiteral("\r") : QString());
+                 QApplication::sendEvent(list, &press);
+             }
+             Until([&w] { return w.box.isNull(); }, 1000);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        {
+            Window w;
+            c.Away(w);
+            EXPECT_TRUE(w.box.isNull());
+            EXPECT_TRUE(Until([] { return !DropDownShown(); }, 1000));
+        }
+        Pump(50);
+        EXPECT_EQ(QApplication::topLevelWidgets().size(), before) << "no window of the control is left";
+    }
+}
+
+}  // namespace
+}  // namespace korvane::test

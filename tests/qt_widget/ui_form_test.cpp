@@ -1,0 +1,165 @@
+// A form with two KorvaneBoxes as a .ui file: compiled by uic into this
+// program and loaded at run time by QUiLoader from the Designer plugin the
+// project builds, both give the properties back. A .ui with hostile values
+// loads with the control's defaults for them and a warning. And the plugin
+// tells Designer what it needs: class, header, group, icon, tool tips.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QLabel>
+#include <QPluginLoader>
+#include <QUiLoader>
+#include <QWidget>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "korvane/errors.h"
+#include "korvane/qt/KorvaneBox.h"
+#include "ui_two_boxes.h"
+
+namespace korvane::test {
+namespace {
+
+using korvane::qt::KorvaneBox;
+
+// The properties the form sets, as any QObject reports them.
+void ExpectTheFormsProperties(QWidget& form) {
+    QWidget* currency = form.findChild<QWidget*>(QStringLiteral("currency"));
+    QWidget* country = form.findChild<QWidget*>(QStringLiteral("country"));
+    ASSERT_NE(currency, nullptr);
+    ASSERT_NE(country, nullptr);
+    EXPECT_EQ(currency->property("style").toInt(), KorvaneBox::DropdownList);
+    EXPECT_EQ(currency->property("widthCol1").toInt(), 700);
+    EXPECT_EQ(currency->property("widthCol2").toInt(), 2100);
+    EXPECT_NEAR(currency->property("listHeight").toInt(), 1200, 300) << "rounded to whole rows";
+    EXPECT_TRUE(currency->property("locked").toBool());
+    EXPECT_FALSE(currency->property("autoFill").toBool()) << "a Dropdown List has no fields to fill";
+    EXPECT_EQ(currency->property("toolTipText").toString(), QStringLiteral("Pick a currency"));
+    EXPECT_EQ(currency->property("backColor").value<QColor>(), QColor(255, 255, 224));
+
+    EXPECT_EQ(country->property("style").toInt(), KorvaneBox::SimpleCombo);
+    EXPECT_EQ(country->property("widthCol1").toInt(), 1000);
+    EXPECT_EQ(country->property("widthCol2").toInt(), 2600);
+    EXPECT_NEAR(country->property("listHeight").toInt(), 1500, 300);
+    EXPECT_TRUE(country->property("autoFill").toBool());
+    EXPECT_FALSE(country->property("locked").toBool());
+    EXPECT_EQ(country->property("foreColor").value<QColor>(), QColor(0, 0, 128));
+
+    auto* label = form.findChild<QLabel*>(QStringLiteral("currencyLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->buddy(), currency);
+}
+
+TEST(UiForms, CompiledByUicTheFormGivesItsPropertiesBack) {
+    QWidget form;
+    Ui::TwoBoxesForm ui;
+    ui.setupUi(&form);
+    ExpectTheFormsProperties(form);
+    // The compiled form holds our own widgets, usable as such.
+    ui.country->addItem(QStringLiteral("CH"), QStringLiteral("Switzerland"), 41);
+    EXPECT_EQ(ui.country->listCount(), 1);
+    form.show();
+    EXPECT_THROW(ui.currency->setStyle(KorvaneBox::SimpleCombo), RuntimeError) << "read-only once on the screen";
+}
+
+std::unique_ptr<QUiLoader> LoaderWithOurPlugin() {
+    auto loader = std::make_unique<QUiLoader>();
+    loader->clearPluginPaths();
+    loader->addPluginPath(QStringLiteral(KORVANE_DESIGNER_DIR));
+    return loader;
+}
+
+TEST(UiForms, LoadedByQUiLoaderFromTheBuiltPluginTheFormGivesItsPropertiesBack) {
+    auto loader = LoaderWithOurPlugin();
+    ASSERT_TRUE(loader->availableWidgets().contains(QStringLiteral("korvane::qt::KorvaneBox")))
+        << "the plugin in " << KORVANE_DESIGNER_DIR << " was not found";
+    QFile file(QStringLiteral(KORVANE_TEST_FORM));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::unique_ptr<QWidget> form(loader->load(&file));
+    ASSERT_NE(form, nullptr) << loader->errorString().toStdString();
+    QWidget* currency = form->findChild<QWidget*>(QStringLiteral("currency"));
+    ASSERT_NE(currency, nullptr);
+    EXPECT_STREQ(currency->metaObject()->className(), "korvane::qt::KorvaneBox");
+    EXPECT_NE(currency->metaObject(), &KorvaneBox::staticMetaObject) << "made by the plugin's own copy";
+    ExpectTheFormsProperties(*form);
+}
+
+// Warnings logged while a form loads.
+std::vector<std::string> g_warnings;
+void Collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtWarningMsg)
+        g_warnings.push_back(text.toStdString());
+}
+
+TEST(UiForms, HostileValuesInAFormLoadAsTheDefaultsWithAWarning) {
+    const QByteArray hostile = R"(<?xml version="1.0" encoding="UTF-8"?>
+<ui version="4.0">
+ <class>Hostile</class>
+ <widget class="QWidget" name="Hostile">
+  <widget class="korvane::qt::KorvaneBox" name="box">
+   <property name="style"><number>7</number></property>
+   <property name="widthCol1"><number>-500</number></property>
+   <property name="widthCol2"><number>2222</number></property>
+   <property name="listHeight"><number>-20</number></property>
+   <property name="listIndex"><number>99</number></property>
+  </widget>
+ </widget>
+ <customwidgets>
+  <customwidget>
+   <class>korvane::qt::KorvaneBox</class>
+   <extends>QWidget</extends>
+   <header>korvane/qt/KorvaneBox.h</header>
+  </customwidget>
+ </customwidgets>
+</ui>
+)";
+    auto loader = LoaderWithOurPlugin();
+    QBuffer buffer;
+    buffer.setData(hostile);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    g_warnings.clear();
+    QtMessageHandler previous = qInstallMessageHandler(Collect);
+    std::unique_ptr<QWidget> form(loader->load(&buffer));
+    qInstallMessageHandler(previous);
+    ASSERT_NE(form, nullptr);
+    QWidget* box = form->findChild<QWidget*>(QStringLiteral("box"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->property("style").toInt(), KorvaneBox::DropdownCombo);
+    EXPECT_EQ(box->property("widthCol1").toInt(), 1100);
+    EXPECT_EQ(box->property("widthCol2").toInt(), 2222) << "the sound values still load";
+    EXPECT_GT(box->property("listHeight").toInt(), 0);
+    EXPECT_EQ(box->property("listIndex").toInt(), -1);
+    int refused = 0;
+    for (const auto& w : g_warnings)
+        refused += w.find("refused") != std::string::npos ? 1 : 0;
+    EXPECT_GE(refused, 4) << "one warning for each refused value";
+}
+
+TEST(UiForms, ThePluginTellsDesignerItsClassHeaderGroupIconAndToolTips) {
+    QPluginLoader plugin(QStringLiteral(KORVANE_DESIGNER_PLUGIN));
+    auto* collection = qobject_cast<QDesignerCustomWidgetCollectionInterface*>(plugin.instance());
+    ASSERT_NE(collection, nullptr) << plugin.errorString().toStdString();
+    ASSERT_EQ(collection->customWidgets().size(), 1);
+    QDesignerCustomWidgetInterface* box = collection->customWidgets().front();
+    EXPECT_EQ(box->name(), QStringLiteral("korvane::qt::KorvaneBox"));
+    EXPECT_EQ(box->includeFile(), QStringLiteral("korvane/qt/KorvaneBox.h"));
+    EXPECT_EQ(box->group(), QStringLiteral("Korvane"));
+    EXPECT_FALSE(box->icon().isNull());
+    EXPECT_FALSE(box->isContainer());
+    const QString xml = box->domXml();
+    EXPECT_TRUE(xml.contains(QStringLiteral("<widget class=\"korvane::qt::KorvaneBox\"")));
+#if KORVANE_DESIGNER_HELP
+    EXPECT_TRUE(xml.contains(QStringLiteral("<tooltip name=\"widthCol1\">"))) << xml.toStdString();
+#endif
+    box->initialize(nullptr);
+    std::unique_ptr<QWidget> made(box->createWidget(nullptr));
+    ASSERT_NE(made, nullptr);
+    EXPECT_FALSE(made->property("designMode").isValid()) << "designMode is a member, not a property";
+}
+
+}  // namespace
+}  // namespace korvane::test
