@@ -12,7 +12,8 @@ endif()
 
 file(GLOB KORVANE_QT_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/toolkit/qt/*.cpp)
 add_library(korvane_qt STATIC ${KORVANE_QT_SOURCES})
-target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets)
+# xcb: the pointer's exact screen position above 100 % (src/toolkit/qt/input.cpp).
+target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets PRIVATE xcb)
 set_target_properties(korvane_qt PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
 if(EXISTS ${PROJECT_SOURCE_DIR}/demo_qt/main.cpp)
@@ -46,6 +47,14 @@ if(KORVANE_BUILD_TESTS)
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
+  # Where the pointer is, once more at twice the scale: one pixel of a
+  # widget is two of the screen.
+  add_test(NAME qt_pointer_at_twice_the_scale
+           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests> --gtest_filter=EndToEnd.HoverPicks*)
+  set_tests_properties(qt_pointer_at_twice_the_scale PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK korvane_x_server
+    ENVIRONMENT "KORVANE_QT_SCALE=2")
 endif()
 
 # The rows-at-scale benchmarks on the Qt desktop, offscreen, beside Qt's own
