@@ -47,6 +47,17 @@ if(KORVANE_BUILD_TESTS)
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
+  # The demo once more in a right-to-left application (Qt's -reverse).
+  add_test(NAME qt_demo_screenshots_right_to_left
+           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane-demo-qt> -reverse --screenshots
+                   ${PROJECT_BINARY_DIR}/screenshots/demo-right-to-left)
+  # A program of ours whose X server goes away ends with a message.
+  add_test(NAME qt_lost_screen
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/lost_screen.sh "Korvane demo" $<TARGET_FILE:korvane-demo-qt>)
+  set_tests_properties(qt_demo_screenshots_right_to_left qt_lost_screen PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK korvane_x_server
+    ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
   # Where the pointer is, once more at twice the scale: one pixel of a
   # widget is two of the screen.
   add_test(NAME qt_pointer_at_twice_the_scale

@@ -99,7 +99,7 @@ void ListWidget::paintEvent(QPaintEvent*) {
         if (selected)
             p.fillRect(r, highlight);
         p.setPen(selected ? highlightText : ToQColor(list->fore));
-        p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+        p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    ToQ(list->EntryText(index)));
         if (focused && index == caret) {
             QPen pen(selected ? highlightText : ToQColor(list->fore));
