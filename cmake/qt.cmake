@@ -14,7 +14,8 @@ endif()
 # Qt widgets.
 add_library(korvane_qt STATIC ${KORVANE_QT_SOURCES})
 korvane_library(korvane_qt Qt HEADERS ${KORVANE_QT_HEADERS})
-target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets)
+# xcb: the pointer's exact screen position above 100 % (src/toolkit/qt/input.cpp).
+target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets PRIVATE xcb)
 
 add_executable(korvane-demo-qt ${KORVANE_DEMO_QT_SOURCES})
 target_link_libraries(korvane-demo-qt PRIVATE korvane_qt)
@@ -44,6 +45,25 @@ if(KORVANE_BUILD_TESTS)
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
+  # The demo once more in a right-to-left application (Qt's -reverse).
+  add_test(NAME qt_demo_screenshots_right_to_left
+           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane-demo-qt> -reverse --screenshots
+                   ${PROJECT_BINARY_DIR}/screenshots/demo-right-to-left)
+  # A program of ours whose X server goes away ends with a message.
+  add_test(NAME qt_lost_screen
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/lost_screen.sh "Korvane demo" $<TARGET_FILE:korvane-demo-qt>)
+  set_tests_properties(qt_demo_screenshots_right_to_left qt_lost_screen PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK korvane_x_server
+    ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
+  # Where the pointer is, once more at twice the scale: one pixel of a
+  # widget is two of the screen.
+  add_test(NAME qt_pointer_at_twice_the_scale
+           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests> --gtest_filter=EndToEnd.HoverPicks*)
+  set_tests_properties(qt_pointer_at_twice_the_scale PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK korvane_x_server
+    ENVIRONMENT "KORVANE_QT_SCALE=2")
 endif()
 
 # The rows-at-scale benchmarks on the Qt desktop, offscreen, beside Qt's own

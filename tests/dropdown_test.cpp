@@ -268,6 +268,23 @@ TEST_P(DropDown, HoverCountsRowsFromTheTopRowShown) {
     EXPECT_EQ(list2().ListIndex(), 7);
 }
 
+// The row under the pointer is the row drawn there, on every pixel line of
+// the list: a row's last line belongs to it, not to the row below (the
+// list's one-pixel frame lies above the first row).
+TEST_P(DropDown, HoverPicksTheRowDrawnUnderThePointerOnEveryPixelLine) {
+    PressButton();
+    const int tpp = host.desktop.TwipsPerPixelY();
+    const auto rowPx = static_cast<int>(window().TextHeight("T")) / tpp;
+    const int rows = host.desktop.VisibleRows(list1());
+    ASSERT_GT(rows, 2);
+    for (int line = 1; line <= rows * rowPx; ++line) {  // line 0 is the frame
+        host.desktop.MoveTo(list1(), 30, static_cast<float>(line * tpp));
+        const int drawn = list1().TopIndex() + (line - 1) / rowPx;
+        EXPECT_EQ(list1().ListIndex(), drawn) << "pixel line " << line << " of the list";
+        EXPECT_EQ(list2().ListIndex(), drawn) << "pixel line " << line << " of the list";
+    }
+}
+
 TEST_P(DropDown, TheHostMayDestroyTheControlWhenTheRowArrives) {
     host.recorder.onClick = [&] { host.control.reset(); };
     PressButton();

@@ -95,21 +95,23 @@ TEST_F(HeadlessMouse, PressOnARowSelectsItBeforeMouseDownIsRaised) {
                       std::to_string(static_cast<int>(y)));
     };
 
-    d.ClickRow(*list, 7);  // the third row on view: 1 + 2.5 rows of 13 px down
-    EXPECT_EQ(log, (Log{"Click 7", "MouseDown 1 row 7 y 495"}));
+    // The third row on view: 2.5 rows of 13 px below the first row's top
+    // (Y counts from inside the list's one-pixel frame).
+    d.ClickRow(*list, 7);
+    EXPECT_EQ(log, (Log{"Click 7", "MouseDown 1 row 7 y 480"}));
     EXPECT_EQ(d.GetFocus(), list->hWnd());
 
     log.clear();
     d.ClickRow(*list, 7);
     d.ClickRow(*list, 8, button::Right);
-    EXPECT_EQ(log, (Log{"MouseDown 1 row 7 y 495", "MouseDown 2 row 7 y 690"})) << "no Click without a change";
+    EXPECT_EQ(log, (Log{"MouseDown 1 row 7 y 480", "MouseDown 2 row 7 y 675"})) << "no Click without a change";
 
     list->Clear();
     list->AddItem("only");
     log.clear();
     d.ClickAt(*list, 300, 1200);  // below the last entry
     EXPECT_EQ(list->ListIndex(), -1);
-    EXPECT_EQ(log, (Log{"MouseDown 1 row -1 y 1200"}));
+    EXPECT_EQ(log, (Log{"MouseDown 1 row -1 y 1185"}));
 }
 
 TEST_F(HeadlessMouse, ThePressedWidgetKeepsTheMouseUntilRelease) {

@@ -4,11 +4,13 @@
 // folder named by KORVANE_SCREENSHOTS.
 #include <sys/stat.h>
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -58,6 +60,42 @@ TEST_F(EndToEnd, ButtonOpensTheListHoverFollowsThePointerAndAClickChoosesTheRow)
     EXPECT_EQ(host->Text("txtCol1").Text(), "JPY");
     EXPECT_EQ(host->Text("txtCol2").Text(), "Japanese yen");
     EXPECT_EQ(host->recorder.Count("Click"), 1);
+}
+
+// The row under the pointer is the row the user sees there, on every pixel
+// line of the screen: a row's last line is its own. The test program runs
+// this once more at twice the scale (QT_SCALE_FACTOR=2), where one pixel
+// of the list is two of the screen.
+TEST_F(EndToEnd, HoverPicksTheRowDrawnUnderThePointerOnEveryPixelLine) {
+    auto host = Make({});
+    const double scale = host->desktop.WidgetOf(*host->form)->devicePixelRatioF();
+    const auto button = host->Centre(host->Widget("imgCombo"));  // the program's pixels
+    host->ClickAt(
+        {static_cast<int>(std::lround(button.first * scale)), static_cast<int>(std::lround(button.second * scale))});
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+    auto& list1 = host->List("lstCol1");
+    int moves = 0;
+    const tk::MouseHandler follow = list1.OnMouseMove;
+    list1.OnMouseMove = [&](std::int16_t& b, std::int16_t& s, float& x, float& y) {
+        ++moves;
+        if (follow)
+            follow(b, s, x, y);
+    };
+    auto* area = dynamic_cast<QAbstractScrollArea*>(host->desktop.WidgetOf(list1));
+    ASSERT_NE(area, nullptr);
+    const QWidget* rows = area->viewport();
+    const QPoint origin = rows->mapToGlobal(QPoint(0, 0));  // the first row's top, in the program's pixels
+    const int rowPx = static_cast<int>(host->form->TextHeight("X")) / host->desktop.TwipsPerPixelY();
+    const int x = static_cast<int>(std::lround((origin.x() + 30) * scale));
+    const int top = static_cast<int>(std::lround(origin.y() * scale));
+    for (int line = 0; line < static_cast<int>(std::lround(3 * rowPx * scale)); ++line) {
+        const int before = moves;
+        host->MoveTo({x, top + line});
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return moves > before; })) << "screen line " << line;
+        const int drawn = list1.TopIndex() + static_cast<int>(std::floor(line / scale)) / rowPx;
+        EXPECT_EQ(list1.ListIndex(), drawn) << "screen line " << line << " below the first row's top";
+    }
+    list1.OnMouseMove = follow;
 }
 
 TEST_F(EndToEnd, TheButtonClosesTheListItOpenedAndTheFieldGetsTheFocusBack) {

@@ -3,7 +3,8 @@
 # (15 twips a pixel, as the contract figures assume). Exits 77, which ctest
 # counts as skipped, when no X server can be had.
 set -uo pipefail
-export QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 QT_SCALE_FACTOR=1 QT_AUTO_SCREEN_SCALE_FACTOR=0 QT_ENABLE_HIGHDPI_SCALING=0
+# KORVANE_QT_SCALE runs the program at another scale (QT_SCALE_FACTOR).
+export QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 QT_SCALE_FACTOR="${KORVANE_QT_SCALE:-1}" QT_AUTO_SCREEN_SCALE_FACTOR=0 QT_ENABLE_HIGHDPI_SCALING=0
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR" 2>/dev/null || true
 if command -v xvfb-run >/dev/null && command -v Xvfb >/dev/null; then

@@ -58,8 +58,9 @@ void RaiseMouse(Impl& d, Node& node, const MouseHandler& handler, std::int16_t b
     const Rect r = d.RectPx(node);
     std::int16_t b = button;
     std::int16_t s = d.Shift();
-    float x = static_cast<float>(d.mouseX - r.Left) * d.Tpx();
-    float y = static_cast<float>(d.mouseY - r.Top) * d.Tpy();
+    const float inset = node.ClientInsetPx();
+    float x = (static_cast<float>(d.mouseX - r.Left) - inset) * d.Tpx();
+    float y = (static_cast<float>(d.mouseY - r.Top) - inset) * d.Tpy();
     Fire(node, handler, b, s, x, y);
 }
 
@@ -209,7 +210,7 @@ void HeadlessDesktop::MouseDown(std::int16_t button) {
             return;
     }
     if (button == button::Left) {
-        target->PressAt(static_cast<float>(d.mouseY - d.RectPx(*target).Top));
+        target->PressAt(static_cast<float>(d.mouseY - d.RectPx(*target).Top) - target->ClientInsetPx());
         target = d.Get(id);
         if (target == nullptr)
             return;

@@ -231,7 +231,7 @@ public:
         }
     }
 
-    // A left press at `yPx` pixels below the list's top edge, before the
+    // A left press at `yPx` pixels below the first row's top, before the
     // press handlers run: a press on a row selects it; a press on the frame
     // or below the last entry selects nothing.
     void PressAt(float yPx) override {
@@ -240,14 +240,16 @@ public:
             ListIndex(index);
     }
 
-    // The entry drawn at `yPx` pixels below the list's top edge, -1 for the
+    // The rows lie inside a one-pixel frame.
+    float ClientInsetPx() const override { return list_geometry::kFramePx / 2; }
+
+    // The entry drawn at `yPx` pixels below the first row's top, -1 for the
     // frame, the room below the last entry, or a row cut off at the bottom.
     std::int32_t RowAt(float yPx) const {
         Settle();
-        const float inside = yPx - list_geometry::kFramePx / 2;
-        if (inside < 0 || settledRowPx <= 0)
+        if (yPx < 0 || settledRowPx <= 0)
             return -1;
-        const auto row = static_cast<std::int32_t>(std::floor(inside / settledRowPx));
+        const auto row = static_cast<std::int32_t>(std::floor(yPx / settledRowPx));
         if (row >= VisibleRows())
             return -1;
         const std::int32_t index = topIndex + row;

@@ -163,11 +163,15 @@ struct NodeBase {
     // What the widget does with a key or character its handlers left alone.
     virtual void DefaultKeyDown(std::int16_t /*keyCode*/, std::int16_t /*shift*/) {}
     virtual void DefaultChar(std::int16_t /*keyAscii*/, std::string_view /*typed*/) {}
-    // A left press at `yPx` pixels below the widget's top edge, before the
-    // press handlers run (list boxes select the row there).
+    // A left press at `yPx` pixels below the top of the widget's client
+    // area, before the press handlers run (list boxes select the row there).
     virtual void PressAt(float /*yPx*/) {}
     // The left button went up after a press on this widget, over it or not.
     virtual void Released(bool /*inside*/) {}
+    // The frame around the widget's client area, in pixels. Mouse positions
+    // reach the handlers in twips of the client area, as on a real window:
+    // a list's Y counts from its first row, not from its frame.
+    virtual float ClientInsetPx() const { return 0; }
 };
 
 // Calls a copy of `handler` (the handler may destroy its own widget, and

@@ -1,9 +1,14 @@
 // Real input from Qt, as the toolkit's events: Qt's key, shift and button
 // codes turned into the codes the control's handlers expect, and the mouse
 // and key events of our Qt widgets raised on their nodes.
+#include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
+#include <cstdlib>
 
 #include "widget_kinds.h"
 
@@ -120,13 +125,31 @@ Node* NodeOfWidget(const QObject* object) {
     return ref != nullptr ? ref->node : nullptr;
 }
 
-namespace {
-
-QPointF Pos(const QMouseEvent& e) {
-    return e.position();
+// Qt rounds an event's position to whole pixels of the program; above
+// 100 % a screen pixel is a fraction of one, and the rounding puts the last
+// screen line of a list row on the next row. On X the pointer's own screen
+// position is asked for; it counts while it lies within the rounding of the
+// event's position (the pointer may have moved on since the event).
+QPointF PositionIn(const QWidget& w, const QMouseEvent& e) {
+    const QPointF rounded = e.position();
+    const qreal ratio = w.devicePixelRatioF();
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (ratio == 1 || x11 == nullptr || x11->connection() == nullptr)
+        return rounded;
+    xcb_connection_t* c = x11->connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (screen == nullptr)
+        return rounded;
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr);
+    if (reply == nullptr)
+        return rounded;
+    const QPointF screenPx(reply->root_x, reply->root_y);
+    std::free(reply);
+    const QPointF precise = screenPx / ratio - QPointF(w.mapToGlobal(QPoint(0, 0)));
+    if (std::abs(precise.x() - rounded.x()) > 0.5 || std::abs(precise.y() - rounded.y()) > 0.5)
+        return rounded;
+    return precise;
 }
-
-}  // namespace
 
 bool Mouse(QWidget& w, QMouseEvent& e, MouseEvent which) {
     Node* node = NodeOfWidget(&w);
@@ -138,13 +161,13 @@ bool Mouse(QWidget& w, QMouseEvent& e, MouseEvent which) {
         const std::int16_t s = ShiftOf(e.modifiers());
         switch (which) {
             case MouseEvent::Down:
-                alive = node->RaiseMouse(node->self->OnMouseDown, ButtonOf(e.button()), s, Pos(e));
+                alive = node->RaiseMouse(node->self->OnMouseDown, ButtonOf(e.button()), s, PositionIn(w, e));
                 break;
             case MouseEvent::Move:
-                alive = node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(e.buttons()), s, Pos(e));
+                alive = node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(e.buttons()), s, PositionIn(w, e));
                 break;
             default:
-                alive = node->RaiseMouse(node->self->OnMouseUp, ButtonOf(e.button()), s, Pos(e));
+                alive = node->RaiseMouse(node->self->OnMouseUp, ButtonOf(e.button()), s, PositionIn(w, e));
                 break;
         }
     });

@@ -99,7 +99,7 @@ void ListWidget::paintEvent(QPaintEvent*) {
         if (selected)
             p.fillRect(r, highlight);
         p.setPen(selected ? highlightText : ToQColor(list->fore));
-        p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+        p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    ToQ(list->EntryText(index)));
         if (focused && index == caret) {
             QPen pen(selected ? highlightText : ToQColor(list->fore));
@@ -130,13 +130,15 @@ void ListWidget::keyReleaseEvent(QKeyEvent* e) {
     KeyUp(*this, *e);
 }
 
-// Positions reach the control in twips of the list, its frame included.
+// Positions reach the control in twips of the rows' area inside the frame
+// (the viewport), as a real list box's client area: the row under the
+// pointer is the row counted from there.
 void ListWidget::mousePressEvent(QMouseEvent* e) {
     e->accept();
     Node* n = node;
     if (n == nullptr || n->desk == nullptr)
         return;
-    const QPointF at = e->position() + QPointF(viewport()->pos());
+    const QPointF at = PositionIn(*viewport(), *e);
     Guarded([&] {
         QtDesktop::Impl* desk = n->desk;
         const std::uint64_t id = n->id;
@@ -154,7 +156,7 @@ void ListWidget::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
     if (node == nullptr || node->desk == nullptr)
         return;
-    const QPointF at = e->position() + QPointF(viewport()->pos());
+    const QPointF at = PositionIn(*viewport(), *e);
     Guarded([&] { node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(e->buttons()), ShiftOf(e->modifiers()), at); });
 }
 
@@ -162,7 +164,7 @@ void ListWidget::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
     if (node == nullptr || node->desk == nullptr)
         return;
-    const QPointF at = e->position() + QPointF(viewport()->pos());
+    const QPointF at = PositionIn(*viewport(), *e);
     Guarded([&] { node->RaiseMouse(node->self->OnMouseUp, ButtonOf(e->button()), ShiftOf(e->modifiers()), at); });
 }
 

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
+#include <limits>
 
 #include "widget_kinds.h"
 
@@ -12,6 +13,9 @@ namespace korvane::tk::qt {
 
 EditWidget::EditWidget(QWidget* parent) : QLineEdit(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    // The toolkit's text has no length limit; Qt's edit field would cut a
+    // longer text at 32767 characters, and the next edit would lose the rest.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
         if (node != nullptr && node->desk != nullptr)
             Guarded([&] { static_cast<QtTextBox*>(node)->TextEdited(now); });

@@ -46,6 +46,9 @@ Node* NodeOfWidget(const QObject* object);
 // Mouse events of any of our widgets: Button, Shift and the position in
 // twips of the widget that received them. Returns false if the widget died.
 enum class MouseEvent { Down, Move, Up };
+// Where the pointer of `e` is in `w`, in the program's pixels with their
+// fraction.
+QPointF PositionIn(const QWidget& w, const QMouseEvent& e);
 bool Mouse(QWidget& w, QMouseEvent& e, MouseEvent which);
 // KeyDown, then the key's character as KeyPress; `keyDefault` and
 // `charDefault` run the widget's own handling of what the handlers left

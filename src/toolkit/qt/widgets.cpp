@@ -74,6 +74,11 @@ void Node::Attach(QObject* created) {
     if (w == nullptr)
         return;
     w->setObjectName(ToQ(name));
+    // In a right-to-left application the control keeps its left-to-right
+    // geometry as a whole: columns, button and scroll bars stay where the
+    // twips put them, rather than Qt mirroring some of them (the text
+    // itself still runs in its own direction).
+    w->setLayoutDirection(Qt::LeftToRight);
     w->setMouseTracking(true);
     ApplyFont();
     ApplyPalette();
@@ -332,8 +337,8 @@ void PassiveWidget::paintEvent(QPaintEvent*) {
             style()->drawPrimitive(QStyle::PE_FrameLineEdit, &frame, &p, this);
         }
         p.drawText(rect().adjusted(oneLine ? 3 : 0, 0, -1, 0),
-                   oneLine ? Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine
-                           : Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                   oneLine ? Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine
+                           : Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                    text);
     } else {
         auto* image = static_cast<QtImage*>(node);

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# A Qt program of ours whose X server goes away while it runs must end with
+# a clear message, not hang: starts the program on a private Xvfb, waits for
+# its window (named by the first argument, the program and its arguments
+# follow), kills the X server and gives the program 10 s to end. Exits
+# 77 (skipped) where no Xvfb or xdotool can be had.
+set -uo pipefail
+window_name="$1"
+program="$2"
+shift 2
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "SKIPPED: needs Xvfb and xdotool"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'kill -9 "${xvfb:-}" "${pid:-}" 2>/dev/null; rm -rf "$work"' EXIT
+display=""
+for n in $(seq 150 250); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "SKIPPED: no free display"; exit 77; }
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
+timeout 10 bash -c "until xdotool getmouselocation >/dev/null 2>&1; do sleep 0.05; done" || { echo "SKIPPED: Xvfb did not start"; exit 77; }
+"$program" "$@" >"$work/out" 2>"$work/err" &
+pid=$!
+if ! timeout 20 bash -c "until xdotool search --onlyvisible --name '$window_name' >/dev/null 2>&1; do sleep 0.1; done"; then
+  echo "FAILED: the program's window never showed"; cat "$work/err"; exit 1
+fi
+kill -9 "$xvfb"
+wait "$xvfb" 2>/dev/null
+for _ in $(seq 200); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.05
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "FAILED: the program still runs 10 s after its X server went away"
+  exit 1
+fi
+wait "$pid"
+rc=$?
+echo "exit status $rc; standard error:"
+cat "$work/err"
+if [ "$rc" -eq 0 ]; then echo "FAILED: it ended as if nothing had happened"; exit 1; fi
+if ! grep -qi "X11\|X server\|display" "$work/err"; then echo "FAILED: no message about the lost screen"; exit 1; fi
+echo "PASSED"
