@@ -144,8 +144,10 @@ set(KORVANE_QT_TEST_SOURCES
   tests/qt/accessibility_test.cpp
   tests/qt/contract_on_qt.cpp
   tests/qt/end_to_end_test.cpp
+  tests/qt/hostile_text_test.cpp
   tests/qt/main.cpp
-  tests/qt/qt_desktop_test.cpp)
+  tests/qt/qt_desktop_test.cpp
+  tests/qt/right_to_left_test.cpp)
 set(KORVANE_BENCH_SOURCES
   bench/fill_bench.cpp
   bench/rows_bench.cpp
