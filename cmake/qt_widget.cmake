@@ -1,13 +1,7 @@
 # KorvaneBox as a Qt widget (include/korvane/qt/), its tests, and the Qt
 # Designer plugin when Qt's Designer and UiPlugin modules are installed.
 # Included from cmake/qt.cmake once the Qt desktop's target exists.
-set(KORVANE_QT_WIDGET_SOURCES
-    ${PROJECT_SOURCE_DIR}/include/korvane/qt/KorvaneBox.h
-    ${PROJECT_SOURCE_DIR}/src/qt_widget/korvane_box.cpp)
-set(KORVANE_QT_WIDGET_TEST_SOURCES
-    ${PROJECT_SOURCE_DIR}/tests/qt_widget/korvane_box_test.cpp
-    ${PROJECT_SOURCE_DIR}/tests/qt_widget/ui_form_test.cpp)
-set(KORVANE_DESIGNER_SOURCES ${PROJECT_SOURCE_DIR}/src/qt_widget/designer/korvane_box_plugin.cpp)
+# Its source lists are in cmake/sources.cmake.
 add_library(korvane_qt_widget STATIC ${KORVANE_QT_WIDGET_SOURCES})
 set_target_properties(korvane_qt_widget PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
 target_link_libraries(korvane_qt_widget PUBLIC korvane_qt Qt6::Widgets)

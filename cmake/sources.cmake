@@ -148,6 +148,16 @@ set(KORVANE_QT_TEST_SOURCES
   tests/qt/main.cpp
   tests/qt/qt_desktop_test.cpp
   tests/qt/right_to_left_test.cpp)
+# KorvaneBox, the Qt widget, its tests and its Designer plugin (built by
+# cmake/qt_widget.cmake when Qt is found; listed here in every build).
+set(KORVANE_QT_WIDGET_SOURCES
+  include/korvane/qt/KorvaneBox.h
+  src/qt_widget/korvane_box.cpp)
+set(KORVANE_QT_WIDGET_TEST_SOURCES
+  tests/qt_widget/korvane_box_test.cpp
+  tests/qt_widget/ui_form_test.cpp)
+set(KORVANE_DESIGNER_SOURCES
+  src/qt_widget/designer/korvane_box_plugin.cpp)
 set(KORVANE_BENCH_SOURCES
   bench/fill_bench.cpp
   bench/rows_bench.cpp
