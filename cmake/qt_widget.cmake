@@ -2,9 +2,12 @@
 # Designer plugin when Qt's Designer and UiPlugin modules are installed.
 # Included from cmake/qt.cmake once the Qt desktop's target exists.
 # Its source lists are in cmake/sources.cmake.
-add_library(korvane_qt_widget STATIC ${KORVANE_QT_WIDGET_SOURCES})
-set_target_properties(korvane_qt_widget PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON)
-target_link_libraries(korvane_qt_widget PUBLIC korvane_qt Qt6::Widgets)
+# The widget is part of Korvane::Qt, so an installed package hands it to a
+# Qt program with the desktop it runs on; korvane_qt_widget names it here.
+target_sources(korvane_qt PRIVATE src/qt_widget/korvane_box.cpp
+  PUBLIC FILE_SET HEADERS BASE_DIRS ${PROJECT_SOURCE_DIR}/include FILES include/korvane/qt/KorvaneBox.h)
+set_target_properties(korvane_qt PROPERTIES AUTOMOC ON)
+add_library(korvane_qt_widget ALIAS korvane_qt)
 
 if(KORVANE_BUILD_TESTS)
   add_executable(korvane_qt_widget_tests
@@ -35,6 +38,9 @@ if(TARGET Qt6::Designer AND TARGET Qt6::UiPlugin)
     LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/designer)
   target_link_libraries(korvane_designer PRIVATE korvane_qt_widget Qt6::UiPlugin)
   target_link_options(korvane_designer PRIVATE -Wl,--exclude-libs,ALL)
+  # Installed where Qt's own Designer plugins live under the prefix
+  # (lib/<arch>/qt6/plugins/designer for /usr on Debian).
+  install(TARGETS korvane_designer LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/qt6/plugins/designer)
   # The property editor's tool tips come from the control's type information.
   if(KORVANE_BUILD_COMPONENT)
     target_link_libraries(korvane_designer PRIVATE korvane_component)
