@@ -434,6 +434,16 @@ void QtDesktop::Impl::PresentForm(Node& node, int modal) {
     }
     w->show();
     w->raise();
+    // A window shown again right after it hid (a box closed and opened at
+    // once) can still be Qt's focus window, whose focus-out the window system
+    // reports late: the focus-in that follows is then no change to Qt, and
+    // the window would take no keys. It is the active window again now.
+    if (w->windowHandle() != nullptr && QGuiApplication::focusWindow() == w->windowHandle() && !w->isActiveWindow()) {
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        QApplication::setActiveWindow(w);
+        QT_WARNING_POP
+    }
     --settingFocus;
 }
 
