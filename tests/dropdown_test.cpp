@@ -16,23 +16,12 @@ const std::vector<std::pair<std::string, std::string>> kRows = {
     {"PLN", "Polish zloty"},   {"HUF", "Hungarian forint"}, {"ISK", "Icelandic krona"},
 };
 
-class DropDown : public testing::TestWithParam<StyleType> {
+class DropDown : public DropDownFixture {
 protected:
-    Host host{GetParam()};
-    ucvKorvane& ctl = host.ctl();
-    void SetUp() override {
-        host.Fill(kRows);
-        host.recorder.Clear();
-    }
-    tk::Form& window() { return *static_cast<tk::Form*>(host.desktop.Find("Window")); }
-    tk::ListBox& list1() { return host.RowList(1); }
-    tk::ListBox& list2() { return host.RowList(2); }
-    void PressButton() { host.desktop.ClickAt(host.Widget("imgCombo"), 90, 90); }
-    void Tick() { host.desktop.Advance(100); }
+    void SetUp() override { FillWith(kRows); }
 };
 
-INSTANTIATE_TEST_SUITE_P(Styles, DropDown, testing::Values(StyleType::DropdownCombo, StyleType::DropdownList),
-                         StyleLabel);
+INSTANTIATE_TEST_SUITE_P(Styles, DropDown, kDropDownStyles, StyleLabel);
 
 TEST_P(DropDown, ChoosingARowWithTheMouseReachesTheHostAtTheNextTick) {
     PressButton();

@@ -18,16 +18,9 @@ const std::vector<std::pair<std::string, std::string>> kRows = {
     {"GBP", "Pound sterling"}, {"JPY", "Japanese yen"},
 };
 
-class DropDownFaults : public testing::TestWithParam<StyleType> {
+class DropDownFaults : public DropDownFixture {
 protected:
-    Host host{GetParam()};
-    ucvKorvane& ctl = host.ctl();
-    void SetUp() override {
-        host.Fill(kRows);
-        host.recorder.Clear();
-    }
-    tk::Form& window() { return *static_cast<tk::Form*>(host.desktop.Find("Window")); }
-    void PressButton() { host.desktop.ClickAt(host.Widget("imgCombo"), 90, 90); }
+    void SetUp() override { FillWith(kRows); }
     // Opens the drop-down on row `row` and closes it again with Escape, so
     // the window has shown that row.
     void ShowRowInDropDown(std::int32_t row) {
@@ -40,8 +33,7 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Styles, DropDownFaults, testing::Values(StyleType::DropdownCombo, StyleType::DropdownList),
-                         StyleLabel);
+INSTANTIATE_TEST_SUITE_P(Styles, DropDownFaults, kDropDownStyles, StyleLabel);
 
 TEST_P(DropDownFaults, TheDropDownForgetsItsRowWhenTheRowsAreCleared) {
     ShowRowInDropDown(4);

@@ -200,8 +200,8 @@ TEST(TypingALetterInTheOpenDropDownMovesOnlyColumnOne, NoListMovesAndTheRowShown
             if (place.style == StyleType::SimpleCombo) {
                 host.desktop.ClickRow(focused, 0);
             } else {
-                host.desktop.ClickAt(host.Widget("imgCombo"), 90, 90);
-                ASSERT_TRUE(host.desktop.Find("Window")->Visible());
+                host.PressButton();
+                ASSERT_TRUE(host.DropDownWindow()->Visible());
                 host.desktop.MoveToRow(focused, 0);
             }
             ASSERT_EQ(host.desktop.GetFocus(), focused.hWnd());

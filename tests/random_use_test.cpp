@@ -249,7 +249,7 @@ private:
     std::int32_t IndexError(std::int32_t i) { return i < 0 ? 5 : (i >= n() ? 6 : 0); }
 
     bool WindowShown() {
-        auto* w = host_.desktop.Find("Window");
+        auto* w = host_.DropDownWindow();
         return w && w->Visible();
     }
 
@@ -406,7 +406,7 @@ private:
                 return std::nullopt;
             }
             case Op::PressButton:
-                return Gesture([&] { host_.desktop.ClickAt(host_.Widget("imgCombo"), 90, 90); });
+                return Gesture([&] { host_.PressButton(); });
             case Op::ClickRow:
             case Op::HoverRow: {
                 tk::ListBox* list = VisibleRowList(s.a % 2 + 1);

@@ -71,9 +71,6 @@ int Bit(StyleType s) {
     return s == StyleType::DropdownCombo ? kCombo : s == StyleType::SimpleCombo ? kSimple : kList;
 }
 
-void PressButton(Host& h) {
-    h.desktop.ClickAt(h.Widget("imgCombo"), 90, 90);
-}
 void FocusControl(Host& h) {
     if (h.ctl().Style() == StyleType::DropdownList)
         h.ctl().Container().SetFocus();
@@ -150,13 +147,13 @@ const Trigger kTriggers[] = {
     {"ListMouseMove", "MouseMove", kSimple, [](Host& h) { h.desktop.MoveToRow(h.RowList(1), 2); }},
     {"DropDownRowHandedOverClick", "Click", kDrop,
      [](Host& h) {
-         PressButton(h);
+         h.PressButton();
          h.desktop.ClickRow(h.RowList(1), 3);
          h.desktop.Advance(100);
      }},
     {"DropDownKeysHandedOverClick", "Click", kDrop,
      [](Host& h) {
-         PressButton(h);
+         h.PressButton();
          h.desktop.PressKey(tk::key::Down);
          h.desktop.PressKey(tk::key::PageDown);
          h.desktop.PressKey(tk::key::Return);
@@ -171,7 +168,7 @@ const Trigger kTriggers[] = {
          h.desktop.Type("row");
          h.desktop.PressKey(tk::key::Return);
      }},
-    {"QueuedDuringOpening", "Queued", kDrop, [](Host& h) { PressButton(h); }},
+    {"QueuedDuringOpening", "Queued", kDrop, [](Host& h) { h.PressButton(); }},
     {"QueuedDuringAltDownOpening", "Queued", kDrop,
      [](Host& h) {
          FocusControl(h);
@@ -246,15 +243,15 @@ void ExpectWorking(Host& h) {
     EXPECT_EQ(ctl.List(0), "two\t2");
     if (ctl.Style() != StyleType::SimpleCombo) {
         // A drop-down the gesture left open closes first.
-        if (h.desktop.Find("Window")->Visible()) {
+        if (h.DropDownWindow()->Visible()) {
             h.desktop.PressKey(tk::key::Escape);
-            EXPECT_FALSE(h.desktop.Find("Window")->Visible());
+            EXPECT_FALSE(h.DropDownWindow()->Visible());
             h.desktop.Advance(200);
         }
-        h.desktop.ClickAt(h.Widget("imgCombo"), 90, 90);
-        EXPECT_TRUE(h.desktop.Find("Window")->Visible());
+        h.PressButton();
+        EXPECT_TRUE(h.DropDownWindow()->Visible());
         h.desktop.PressKey(tk::key::Escape);
-        EXPECT_FALSE(h.desktop.Find("Window")->Visible());
+        EXPECT_FALSE(h.DropDownWindow()->Visible());
     }
     h.desktop.Advance(300);
 }

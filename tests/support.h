@@ -138,6 +138,12 @@ public:
         return *static_cast<tk::ListBox*>(desktop.Find(column == 1 ? "Window.lstCol1" : "Window.lstCol2"));
     }
 
+    // The drop-down window of the two dropdown styles (none in Simple Combo).
+    tk::Form* DropDownWindow() { return static_cast<tk::Form*>(desktop.Find("Window")); }
+
+    // Presses and releases the mouse on the drop-down button, as a person does.
+    void PressButton() { desktop.ClickAt(Widget("imgCombo"), 90, 90); }
+
     void Fill(const std::vector<std::pair<std::string, std::string>>& rows) {
         std::int32_t id = 0;
         for (const auto& [a, b] : rows)
@@ -170,6 +176,28 @@ inline std::string StyleLabel(const testing::TestParamInfo<StyleType>& info) {
     }
     return "Other";
 }
+
+// A filled control in each style that has a drop-down window, and the
+// gestures that work it.
+class DropDownFixture : public testing::TestWithParam<StyleType> {
+protected:
+    Host host{GetParam()};
+    ucvKorvane& ctl = host.ctl();
+
+    // Fills the control and forgets the events the filling raised.
+    void FillWith(const std::vector<std::pair<std::string, std::string>>& rows) {
+        host.Fill(rows);
+        host.recorder.Clear();
+    }
+    tk::Form& window() { return *host.DropDownWindow(); }
+    tk::ListBox& list1() { return host.RowList(1); }
+    tk::ListBox& list2() { return host.RowList(2); }
+    void PressButton() { host.PressButton(); }
+    // One tick of the focus watcher, which hands a chosen row to the control.
+    void Tick() { host.desktop.Advance(100); }
+};
+
+inline const auto kDropDownStyles = testing::Values(StyleType::DropdownCombo, StyleType::DropdownList);
 
 // Runs `action` and returns the error it raised, or {0, ""} when none.
 inline std::pair<std::int32_t, std::string> ErrorOf(const std::function<void()>& action) {
