@@ -38,6 +38,9 @@ set(KORVANE_TOOLKIT_SOURCES
 # Files: atomic writing and safe reading, for form files and the registry.
 set(KORVANE_FILES_SOURCES
   src/files/file_io.cpp)
+# Text: the one UTF-8 decoder every part reads text with.
+set(KORVANE_TEXT_SOURCES
+  src/text/utf8.cpp)
 # What both desktops decide alike: the widget tree, focus, list boxes, text.
 set(KORVANE_MODEL_SOURCES
   src/toolkit/model/text.cpp)

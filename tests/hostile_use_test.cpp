@@ -189,6 +189,35 @@ TEST(DuplicateRule, TextsThatAreNotValidUtf8AreComparedWithoutCaseToo) {
     }
 }
 
+// The field counted a cut-off sequence as one character where the caret
+// steps over each of its bytes, so entering the field left the last byte
+// out of the selection.
+TEST(InvalidUtf8, EnteringAFieldSelectsAllOfATextThatEndsInACutOffSequence) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::int32_t units;
+    };
+    const Case cases[] = {
+        {"valid", "Caf\xC3\xA9", 4},
+        {"cut-off three-byte sequence", "ab\xE2\x82", 4},
+        {"cut-off four-byte sequence", "\xF0\x9F\x98", 3},
+        {"lone continuation bytes", "\x80\x80z", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Host host(StyleType::DropdownCombo);
+        host.ctl().AddItem(c.text, "x");
+        host.ctl().ListIndex(0);
+        auto& field = host.Widget<tk::TextBox>("txtCol1");
+        host.desktop.ClickAt(host.Widget("txtCol2"), 30, 30);
+        host.desktop.PressKey(tk::key::Tab, tk::shift::Shift);
+        ASSERT_EQ(host.desktop.GetFocus(), field.hWnd());
+        EXPECT_EQ(field.SelStart(), 0);
+        EXPECT_EQ(field.SelLength(), c.units);
+    }
+}
+
 TEST(FontSizes, AFontTheControlCannotLayOutIsRefused) {
     const float bad[] = {1e30f,
                          std::numeric_limits<float>::infinity(),

@@ -3,24 +3,12 @@
 
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
-#include <unicode/utf8.h>
+
+#include "text/utf8.h"
 
 namespace korvane::detail {
 
 namespace {
-
-bool IsValidUtf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    int32_t length = static_cast<int32_t>(text.size());
-    int32_t i = 0;
-    while (i < length) {
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0)
-            return false;
-    }
-    return true;
-}
 
 // Appends the case folding of valid UTF-8 `text` to `key`.
 void FoldValidInto(std::string_view text, std::string& key) {
@@ -54,31 +42,26 @@ void FoldKeyInto(std::string_view text, std::string& key) {
         key.append(text);
         return;
     }
-    if (IsValidUtf8(text)) {
+    if (utf8::IsValid(text)) {
         FoldValidInto(text, key);
         return;
     }
     // Text with invalid bytes follows the same rule: its valid stretches
     // are folded, and each invalid byte is kept behind a 0xFF, a byte UTF-8
     // never holds, so such keys never meet the key of a valid text.
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t start = 0;
-    int32_t i = 0;
-    while (i < length) {
-        const int32_t at = i;
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c >= 0)
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const utf8::Unit unit = utf8::DecodeUnit(text, pos);
+        if (unit.Valid) {
+            pos += unit.Bytes;
             continue;
-        FoldValidInto(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(at - start)), key);
-        for (int32_t b = at; b < i; ++b) {
-            key.push_back('\xFF');
-            key.push_back(static_cast<char>(s[b]));
         }
-        start = i;
+        FoldValidInto(text.substr(start, pos - start), key);
+        key.push_back('\xFF');
+        key.push_back(text[pos]);
+        start = ++pos;
     }
-    FoldValidInto(text.substr(static_cast<std::size_t>(start)), key);
+    FoldValidInto(text.substr(start), key);
 }
 
 std::string FoldKey(std::string_view text) {
@@ -112,16 +95,7 @@ std::pair<std::string, std::string> SplitRowText(std::string_view text) {
 }
 
 std::size_t CodePoints(std::string_view text) {
-    const auto* s = reinterpret_cast<const uint8_t*>(text.data());
-    int32_t length = static_cast<int32_t>(text.size());
-    int32_t i = 0;
-    std::size_t count = 0;
-    while (i < length) {
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        ++count;
-    }
-    return count;
+    return static_cast<std::size_t>(utf8::UnitCount(text));
 }
 
 }  // namespace korvane::detail

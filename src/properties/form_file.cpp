@@ -19,6 +19,7 @@
 
 #include "files/file_io.h"
 #include "korvane/errors.h"
+#include "text/utf8.h"
 
 namespace korvane {
 
@@ -58,39 +59,6 @@ bool SameFont(const tk::FontRef& a, const tk::FontRef& b) {
         return false;
     return a->Name == b->Name && a->Size == b->Size && a->Bold == b->Bold && a->Italic == b->Italic &&
            a->Underline == b->Underline && a->Strikethrough == b->Strikethrough;
-}
-
-bool ValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n;
-        std::uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            n = 1, cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            n = 2, cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            n = 3, cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + n >= s.size())
-            return false;
-        for (std::size_t k = 1; k <= n; ++k) {
-            const auto d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += n + 1;
-    }
-    return true;
 }
 
 // Texts that are not valid UTF-8 cannot be JSON strings; they are kept byte
@@ -163,7 +131,7 @@ std::optional<Json> ValueJson(const tk::Variant& v) {
     if (auto p = std::get_if<double>(&v))
         return NumberJson(*p);
     if (auto p = std::get_if<std::string>(&v)) {
-        if (ValidUtf8(*p))
+        if (utf8::IsValid(*p))
             return Json(*p);
         Json j = Json::object();
         j["Hex"] = ToHex(*p);

@@ -11,20 +11,19 @@
 #include <string_view>
 #include <vector>
 
+#include "text/utf8.h"
+
 namespace korvane::tk::model {
 
-// One unit of a UTF-8 text. Editing and measuring work in these units, so a
-// malformed text is still a sequence of things the caret can step over.
-struct TextUnit {
-    char32_t CodePoint = 0;  // the byte value for an invalid byte
-    std::size_t Bytes = 1;
-    bool Valid = true;
-};
-TextUnit DecodeUnit(std::string_view text, std::size_t pos);
-// Byte offsets where the units start, followed by text.size().
-std::vector<std::size_t> UnitStarts(std::string_view text);
-std::int32_t UnitCount(std::string_view text);
-std::string EncodeUtf8(char32_t codePoint);
+// Editing and measuring work in UTF-8 units, so a malformed text is still
+// a sequence of things the caret can step over.
+using TextUnit = utf8::Unit;
+using utf8::DecodeUnit;
+using utf8::UnitCount;
+using utf8::UnitStarts;
+inline std::string EncodeUtf8(char32_t codePoint) {
+    return utf8::Encode(codePoint);
+}
 // Lines split on CR LF, CR or LF; the empty text is one line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 bool SameName(std::string_view a, std::string_view b);  // ASCII case-insensitive
