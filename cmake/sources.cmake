@@ -104,7 +104,12 @@ set(KORVANE_COMPONENT_HEADERS
 set(KORVANE_CONTROL_MODULE_SOURCES
   src/component/entry_points.cpp)
 set(KORVANE_HOST_SOURCES
+  src/component/host/control_binding.cpp
+  src/component/host/desktop_binding.cpp
+  src/component/host/font_binding.cpp
   src/component/host/lua_binding.cpp
+  src/component/host/sandbox.cpp
+  src/component/host/script_values.cpp
   src/component/host/main.cpp)
 
 # --- programs -------------------------------------------------------------
