@@ -67,7 +67,8 @@ set(KORVANE_CORE_HEADERS
 
 # --- Korvane::FormFile: form files in JSON ---------------------------------
 set(KORVANE_FORM_FILE_SOURCES
-  src/properties/form_file.cpp)
+  src/properties/form_file.cpp
+  src/properties/form_file_text.cpp)
 set(KORVANE_FORM_FILE_HEADERS
   include/korvane/form_file.h)
 

@@ -19,12 +19,17 @@
 
 #include "files/file_io.h"
 #include "korvane/errors.h"
+#include "properties/form_file_text.h"
 #include "text/utf8.h"
 
 namespace korvane {
 
 namespace {
 
+using detail::Locator;
+using detail::ParseReason;
+using detail::PreScan;
+using detail::Refuse;
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kFormat = "korvane-form";
@@ -140,192 +145,6 @@ std::optional<Json> ValueJson(const tk::Variant& v) {
     if (auto p = std::get_if<tk::FontRef>(&v); p && *p)
         return FontJson(**p);
     return std::nullopt;  // nothing to save
-}
-
-// ---- positions in the text ------------------------------------------------
-
-struct Position {
-    std::size_t line = 1;
-    std::size_t column = 1;
-};
-
-// Columns count characters, not bytes, as an editor shows them.
-Position PositionOf(std::string_view text, std::size_t offset) {
-    Position pos;
-    offset = std::min(offset, text.size());
-    for (std::size_t i = 0; i < offset; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\n') {
-            ++pos.line;
-            pos.column = 1;
-        } else if ((c & 0xC0) != 0x80) {
-            ++pos.column;
-        }
-    }
-    return pos;
-}
-
-[[noreturn]] void Refuse(std::string_view source, std::string_view text, std::size_t offset, std::string_view why) {
-    const Position pos = PositionOf(text, offset);
-    Raise(ErrorCode::FormFileInvalid, Quote(source) + " at line " + std::to_string(pos.line) + ", column " +
-                                          std::to_string(pos.column) + ": " + std::string(why));
-}
-
-// Walks already parsed text to find where a value starts, so that a refusal
-// of a value that is valid JSON can still name its line and column. Only
-// runs on the way to an error.
-class Locator {
-public:
-    explicit Locator(std::string_view text) : t_(text) {}
-
-    using Step = std::variant<std::string, std::size_t>;
-
-    std::size_t OffsetOf(const std::vector<Step>& path) {
-        i_ = 0;
-        Ws();
-        for (const Step& step : path) {
-            const std::size_t here = i_;
-            const std::size_t found = std::holds_alternative<std::string>(step) ? Member(std::get<std::string>(step))
-                                                                                : Item(std::get<std::size_t>(step));
-            if (found == std::string_view::npos)
-                return here;
-            i_ = found;
-        }
-        return i_;
-    }
-
-private:
-    void Ws() {
-        while (i_ < t_.size() && (t_[i_] == ' ' || t_[i_] == '\t' || t_[i_] == '\n' || t_[i_] == '\r'))
-            ++i_;
-    }
-    bool At(char c) const { return i_ < t_.size() && t_[i_] == c; }
-    void SkipString() {
-        ++i_;
-        while (i_ < t_.size() && t_[i_] != '"')
-            i_ += t_[i_] == '\\' ? 2 : 1;
-        ++i_;
-    }
-    void SkipValue() {
-        if (At('"')) {
-            SkipString();
-            return;
-        }
-        if (At('{') || At('[')) {
-            int depth = 0;
-            do {
-                if (At('"')) {
-                    SkipString();
-                    continue;
-                }
-                if (At('{') || At('['))
-                    ++depth;
-                else if (At('}') || At(']'))
-                    --depth;
-                ++i_;
-            } while (depth > 0 && i_ < t_.size());
-            return;
-        }
-        while (i_ < t_.size() && std::string_view(",]} \t\r\n").find(t_[i_]) == std::string_view::npos)
-            ++i_;
-    }
-    // The last member of that name wins, as when parsing.
-    std::size_t Member(const std::string& key) {
-        if (!At('{'))
-            return std::string_view::npos;
-        ++i_;
-        std::size_t found = std::string_view::npos;
-        for (;;) {
-            Ws();
-            if (!At('"'))
-                break;
-            const std::size_t start = i_;
-            SkipString();
-            std::string name;
-            try {
-                name = Json::parse(t_.substr(start, i_ - start)).get<std::string>();
-            } catch (const std::exception&) {
-            }
-            Ws();
-            if (At(':'))
-                ++i_;
-            Ws();
-            if (name == key)
-                found = i_;
-            SkipValue();
-            Ws();
-            if (!At(','))
-                break;
-            ++i_;
-        }
-        return found;
-    }
-    std::size_t Item(std::size_t index) {
-        if (!At('['))
-            return std::string_view::npos;
-        ++i_;
-        for (std::size_t n = 0;; ++n) {
-            Ws();
-            if (At(']') || i_ >= t_.size())
-                return std::string_view::npos;
-            if (n == index)
-                return i_;
-            SkipValue();
-            Ws();
-            if (!At(','))
-                return std::string_view::npos;
-            ++i_;
-        }
-    }
-
-    std::string_view t_;
-    std::size_t i_ = 0;
-};
-
-// The parser recurses into arrays and objects, and its values take memory
-// per item: both are bounded before it runs.
-void PreScan(std::string_view text, std::string_view source) {
-    std::size_t depth = 0;
-    std::size_t values = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-            continue;
-        }
-        switch (c) {
-            case '"':
-                inString = true;
-                break;
-            case '{':
-            case '[':
-                if (++depth > kMaxFormFileDepth)
-                    Refuse(source, text, i,
-                           "arrays and objects are nested more than " + std::to_string(kMaxFormFileDepth) + " deep");
-                [[fallthrough]];
-            case ',':
-                if (++values > kMaxFormFileValues)
-                    Refuse(source, text, i, "it holds more than " + std::to_string(kMaxFormFileValues) + " values");
-                break;
-            case '}':
-            case ']':
-                if (depth > 0)
-                    --depth;
-                break;
-            default:
-                break;
-        }
-    }
-}
-
-// The reason part of the parser's message, without its own position.
-std::string ParseReason(const std::string& what) {
-    const auto colon = what.find(": ");
-    return colon == std::string::npos ? what : what.substr(colon + 2);
 }
 
 // ---- reading values -------------------------------------------------------

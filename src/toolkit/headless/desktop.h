@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "../model/desktop_model.h"
 #include "../model/text.h"
-#include "../model/tree.h"
 #include "korvane/toolkit/headless.h"
 
 namespace korvane::tk::headless {

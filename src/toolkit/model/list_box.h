@@ -18,8 +18,8 @@
 #include "../row_store.h"
 #include "korvane/errors.h"
 #include "korvane/toolkit/widgets.h"
+#include "node.h"
 #include "text.h"
-#include "tree.h"
 
 namespace korvane::tk::model {
 

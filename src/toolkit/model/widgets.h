@@ -11,7 +11,7 @@
 #include <string_view>
 #include <utility>
 
-#include "tree.h"
+#include "node.h"
 
 namespace korvane::tk::model {
 

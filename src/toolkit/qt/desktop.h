@@ -23,8 +23,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../model/desktop_model.h"
 #include "../model/text.h"
-#include "../model/tree.h"
 #include "korvane/toolkit/qt.h"
 
 class QEventLoop;

@@ -1,6 +1,6 @@
 // Keyboard focus and window activation on Qt. What the focus, the tab order
 // and the Activate / Deactivate / GotFocus / LostFocus order are lives in the
-// model (model/tree.h): code moves the model's account at once and Qt after
+// model (model/desktop_model.h): code moves the model's account at once and Qt after
 // it (here); the user's clicks, Tab presses and window switches arrive from
 // Qt and move the same account.
 #include <QApplication>
