@@ -287,3 +287,42 @@ TEST(FontSizes, ASavedFontTheControlCannotLayOutGivesTheDefaultFont) {
 
 }  // namespace
 }  // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+// The control shares the font object with its host, so the host can still
+// change the size after the control took the font.
+TEST(FontSizes, AFontTheHostSpoilsAfterAssigningItIsDrawnAtASizeTheControlCanLayOut) {
+    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f, -8.0f,
+                         0.0f};
+    for (StyleType style : kAllStyles) {
+        for (float size : bad) {
+            SCOPED_TRACE(std::string(StyleName(style)) + " " + std::to_string(size));
+            Host host(style);
+            ucvKorvane& ctl = host.ctl();
+            host.Fill(kRows);
+            auto font = std::make_shared<tk::Font>();
+            font->Size = 10;
+            ctl.Font(font);
+            font->Size = size;
+            // Everything that measures: a resize, new rows, the drop-down.
+            EXPECT_EQ(ErrorOf([&] { ctl.Container().Width(5000); }).first, 0);
+            EXPECT_EQ(ErrorOf([&] { ctl.AddItem("ZAR", "Rand"); }).first, 0);
+            EXPECT_EQ(ErrorOf([&] { ctl.Refresh(); }).first, 0);
+            if (style != StyleType::SimpleCombo) {
+                host.PressButton();
+                EXPECT_TRUE(host.DropDownWindow()->Visible());
+                EXPECT_TRUE(std::isfinite(host.DropDownWindow()->Height()));
+                EXPECT_LT(host.DropDownWindow()->Height(), 100000.0f);
+                host.desktop.PressKey(tk::key::Escape);
+            }
+            EXPECT_TRUE(std::isfinite(ctl.Container().Height()));
+            EXPECT_LT(ctl.Container().Height(), 100000.0f);
+            EXPECT_EQ(ctl.ListCount(), 6);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace korvane::test

@@ -3,7 +3,11 @@
 // removing and clearing, and every index error with its number and text.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <new>
+
 #include "support.h"
+#include "toolkit/row_store.h"
 
 namespace korvane::test {
 namespace {
@@ -383,6 +387,19 @@ TEST_P(WhileSorting, AHostThatDestroysTheControlDuringASortEndsIt) {
     ctl.Sort(1);
     EXPECT_EQ(host.control, nullptr);
     EXPECT_EQ(host.desktop.MousePointer(), 0);
+}
+
+// A list entry's text is built in memory that held something else before
+// (a vector's spare room, a stack slot). Built over bytes that read as "a
+// long text, kept elsewhere", it freed whatever those bytes pointed at.
+TEST(RowStore, RegressionANewTextFreedWhatItsBytesPointedAtBeforeTheyWereSet) {
+    for (const std::string& value : {std::string("short"), std::string(40, 'x')}) {
+        alignas(tk::CompactText) unsigned char storage[sizeof(tk::CompactText)];
+        std::memset(storage, 0x7F, sizeof storage);
+        auto* text = new (storage) tk::CompactText(value);
+        EXPECT_EQ(text->View(), value);
+        text->~CompactText();
+    }
 }
 
 }  // namespace

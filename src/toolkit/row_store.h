@@ -26,7 +26,10 @@ namespace korvane::tk {
 class CompactText {
 public:
     CompactText() { Empty(); }
-    explicit CompactText(std::string_view text) { Assign(text); }
+    explicit CompactText(std::string_view text) {
+        Empty();  // Assign releases what the text held before
+        Assign(text);
+    }
     CompactText(const CompactText&) = delete;
     CompactText& operator=(const CompactText&) = delete;
     CompactText(CompactText&& other) noexcept {
