@@ -285,12 +285,6 @@ TEST(FontSizes, ASavedFontTheControlCannotLayOutGivesTheDefaultFont) {
     }
 }
 
-}  // namespace
-}  // namespace korvane::test
-
-namespace korvane::test {
-namespace {
-
 // The control shares the font object with its host, so the host can still
 // change the size after the control took the font.
 TEST(FontSizes, AFontTheHostSpoilsAfterAssigningItIsDrawnAtASizeTheControlCanLayOut) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,24 @@ TEST_P(ToolkitContract, DefaultFontMeasuresLikeA96DpiScreen) {
     auto text = desktop->CreateTextBox(*form, "txtEntry");
     text->Height(100);
     EXPECT_FLOAT_EQ(text->Height(), 195);
+}
+
+// Font objects are shared: whoever holds one may spoil its size after a
+// widget took it.
+TEST_P(ToolkitContract, AFontSpoiledAfterAWidgetTookItMeasuresAtTheDefaultSize) {
+    const float fine = form->TextHeight("X");
+    auto font = std::make_shared<Font>();
+    form->Font(font);
+    list->Font(font);
+    for (float size : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f, 4096.0f,
+                       0.0f, -12.0f}) {
+        font->Size = size;
+        EXPECT_FLOAT_EQ(form->TextHeight("X"), fine) << size;
+        EXPECT_TRUE(std::isfinite(form->TextWidth("Some text"))) << size;
+        list->Height(1800);
+        EXPECT_TRUE(std::isfinite(list->Height())) << size;
+        EXPECT_LE(list->Height(), 1800) << size;
+    }
 }
 
 TEST_P(ToolkitContract, NegativeSizesAreRefusedAndChangeNothing) {

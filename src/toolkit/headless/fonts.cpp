@@ -1,5 +1,7 @@
 // The headless desktop's fonts: the metrics every measurement and every list
 // row height comes from (the UTF-8 units they count are the model's).
+#include "../model/fonts.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +24,7 @@ FontMetrics HeadlessDesktop::Impl::Metrics(const Font& font) const {
         if (SameName(face, font.Name))
             return measure(font);
     }
-    float px = std::max(font.Size, 0.0f) * kPixelsPerPoint;
+    const float px = model::DrawnSize(font) * kPixelsPerPoint;
     FontMetrics m;
     m.LineHeightPx = std::max(1.0f, std::round(px * kLineFactor));
     m.AverageCharWidthPx = std::max(1.0f, std::round(px * kWidthFactor)) + (font.Bold ? 1.0f : 0.0f);

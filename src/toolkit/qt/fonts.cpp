@@ -1,6 +1,8 @@
 // Fonts, text and colours between the toolkit and Qt: UTF-8 and QString,
 // toolkit fonts and Qt fonts (with the fallback for faces the machine
 // lacks), the text measurements of every widget, and colour values.
+#include "../model/fonts.h"
+
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -32,7 +34,7 @@ QFont ToQFont(const Font& font) {
         it = faces.emplace(font.Name, face).first;
     }
     QFont q(it->second);
-    q.setPointSizeF(std::max(1.0, static_cast<double>(font.Size)));
+    q.setPointSizeF(std::max(1.0, static_cast<double>(model::DrawnSize(font))));
     q.setBold(font.Bold);
     q.setItalic(font.Italic);
     q.setUnderline(font.Underline);
