@@ -6,9 +6,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "qt_support.h"
 
@@ -130,6 +132,56 @@ TEST(QtKeys, AKeyCodeOrKeyAsciiOfZeroStopsTheWidgetsOwnHandling) {
         EXPECT_EQ(list->ListIndex(), toList ? c.ListIndexAfter : 0);
         ASSERT_EQ(codes.size(), 1u);
         EXPECT_EQ(codes[0], c.Key == Qt::Key_X ? 'X' : c.Key == Qt::Key_Delete ? 46 : 40);
+    }
+}
+
+// A field set many times before it is next painted (code moving through
+// the rows) lays its text out once, but whatever reads it in between, the
+// control, a key, a paint or the host's Qt code, finds the last text with
+// the caret at the start.
+TEST(QtFields, AFieldSetManyTimesBetweenPaintsReadsAndShowsTheLastText) {
+    QtHost host({.Fill = false});
+    auto text = host.desktop.CreateTextBox(*host.form, "txtProbe");
+    text->Top(2000);
+    text->Width(3000);
+    auto* field = qobject_cast<QLineEdit*>(host.desktop.WidgetOf(*text));
+    ASSERT_NE(field, nullptr);
+    struct Case {
+        const char* What;
+        std::function<void()> Then;  // right after the writes, no events run
+        const char* TextAfter;
+        std::int32_t CaretAfter;
+    };
+    const Case cases[] = {
+        {"nothing else", [] {}, "third", 0},
+        {"the caret placed by code stays", [&] { text->SelStart(2); }, "third", 2},
+        {"a selection made by code stays",
+         [&] {
+             text->SelStart(1);
+             text->SelLength(3);
+         },
+         "third", 1},
+        {"a key goes into the last text at the caret", [&] { SendKey(field, Qt::Key_X, QStringLiteral("x")); },
+         "xthird", 1},
+        {"a paint shows the last text", [&] { field->grab(); }, "third", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        text->Text("start");
+        text->SelStart(3);
+        host.desktop.ProcessEventsFor(10);
+        for (const char* value : {"first", "second", "third"})
+            text->Text(value);
+        EXPECT_EQ(text->SelStart(), 0);
+        EXPECT_EQ(text->SelLength(), 0);
+        c.Then();
+        EXPECT_EQ(text->Text(), c.TextAfter);
+        EXPECT_EQ(text->SelStart(), c.CaretAfter);
+        host.desktop.ProcessEventsFor(10);
+        EXPECT_EQ(field->text().toStdString(), c.TextAfter) << "the Qt field shows it";
+        EXPECT_EQ(text->Text(), c.TextAfter);
+        EXPECT_EQ(text->SelStart(), c.CaretAfter) << "running the events moved nothing";
+        EXPECT_EQ(field->isUndoAvailable(), std::string(c.TextAfter) != "third") << "a new text starts a new history";
     }
 }
 

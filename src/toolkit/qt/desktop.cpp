@@ -510,9 +510,13 @@ bool QtDesktop::IsTopMost(Hwnd window) const {
     return w != nullptr && (w->windowFlags() & Qt::WindowStaysOnTopHint) != 0;
 }
 
+// A field handed out shows its text already, whoever reads it next.
 QWidget* QtDesktop::WidgetOf(const Widget& widget) const {
     Node* node = impl_->NodeOf(widget);
-    return node != nullptr ? node->Q() : nullptr;
+    QWidget* w = node != nullptr ? node->Q() : nullptr;
+    if (node != nullptr && node->kind == Kind::TextBox && w != nullptr)
+        static_cast<EditWidget*>(w)->Settle();
+    return w;
 }
 
 Widget* QtDesktop::Find(std::string_view path) const {

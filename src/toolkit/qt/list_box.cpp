@@ -21,8 +21,10 @@ constexpr int kRowsPerNotch = 3;
 
 }  // namespace
 
+// A list box's node only ever holds the ListWidget it made (or nothing once
+// Qt deleted it), and this is asked on every row added: no dynamic_cast.
 ListWidget* ListOf(const QtListBox& list) {
-    return dynamic_cast<ListWidget*>(list.object.data());
+    return static_cast<ListWidget*>(list.object.data());
 }
 
 QtListBox* ListBoxOf(Node* node) {

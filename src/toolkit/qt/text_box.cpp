@@ -1,5 +1,6 @@
 // The text box on Qt: the toolkit's text, caret and selection over Qt's
 // edit field, whose own editing the control's key handlers may cancel.
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -20,6 +21,45 @@ EditWidget::EditWidget(QWidget* parent) : QLineEdit(parent) {
         if (node != nullptr && node->desk != nullptr)
             Guarded([&] { static_cast<QtTextBox*>(node)->TextEdited(now); });
     });
+}
+
+void EditWidget::ShowText(const QString& text) {
+    if (QAccessible::isActive()) {
+        pending_ = false;
+        pendingText_.clear();
+        const QSignalBlocker block(this);
+        setText(text);
+        setCursorPosition(0);
+        return;
+    }
+    pendingText_ = text;
+    pending_ = true;
+    if (!settleQueued_) {
+        settleQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                settleQueued_ = false;
+                Settle();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void EditWidget::Settle() {
+    if (!pending_)
+        return;
+    pending_ = false;
+    const QString text = std::move(pendingText_);
+    pendingText_.clear();
+    const QSignalBlocker block(this);
+    setText(text);
+    setCursorPosition(0);
+}
+
+bool EditWidget::event(QEvent* e) {
+    Settle();
+    return QLineEdit::event(e);
 }
 
 // The field's own handling: caret keys, Delete and the clipboard keys go
@@ -110,11 +150,8 @@ void QtTextBox::Text(std::string value) {
     if (value == text)
         return;
     text = std::move(value);
-    if (EditWidget* e = EditOf(*this)) {
-        const QSignalBlocker block(e);
-        e->setText(ToQ(text));
-        e->setCursorPosition(0);
-    }
+    if (EditWidget* e = EditOf(*this))
+        e->ShowText(ToQ(text));
     Fire(*this, OnChange);
 }
 
@@ -128,7 +165,7 @@ void QtTextBox::TextEdited(const QString& now) {
 
 std::int32_t QtTextBox::SelStart() const {
     EditWidget* e = EditOf(*this);
-    if (e == nullptr)
+    if (e == nullptr || e->TextPending())
         return 0;
     const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
     return ToChars(e->text(), start);
@@ -136,6 +173,7 @@ std::int32_t QtTextBox::SelStart() const {
 
 void QtTextBox::SelStart(std::int32_t value) {
     if (EditWidget* e = EditOf(*this)) {
+        e->Settle();
         e->deselect();
         e->setCursorPosition(ToUnits(e->text(), std::max(0, value)));
     }
@@ -143,7 +181,7 @@ void QtTextBox::SelStart(std::int32_t value) {
 
 std::int32_t QtTextBox::SelLength() const {
     EditWidget* e = EditOf(*this);
-    if (e == nullptr || !e->hasSelectedText())
+    if (e == nullptr || e->TextPending() || !e->hasSelectedText())
         return 0;
     const QString t = e->text();
     const int start = e->selectionStart();
@@ -154,6 +192,7 @@ void QtTextBox::SelLength(std::int32_t value) {
     EditWidget* e = EditOf(*this);
     if (e == nullptr)
         return;
+    e->Settle();
     const QString t = e->text();
     const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
     const std::int32_t startChars = ToChars(t, start);

@@ -98,13 +98,33 @@ class EditWidget final : public QLineEdit, public Backref {
 public:
     explicit EditWidget(QWidget* parent);
 
+    // Shows `text` with the caret at the start and nothing selected. Laying
+    // out a line of text is most of what a field costs, and code may set a
+    // field many times between two paints (moving through the rows), so
+    // the field takes the text once, before it next handles any event
+    // (a paint, a key, a query of a screen reader or an input method) or
+    // when the event loop next runs. With a screen reader listening it
+    // takes it at once, as the reader may ask for it directly.
+    void ShowText(const QString& text);
+    // True while a text given to ShowText is not in the field yet; the
+    // caret is then at the start and nothing is selected.
+    bool TextPending() const { return pending_; }
+    // Puts a pending text in the field now.
+    void Settle();
+
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+
+private:
+    QString pendingText_;
+    bool pending_ = false;
+    bool settleQueued_ = false;
 };
 
 // Labels and images: windowless in the toolkit, so a press on them focuses
