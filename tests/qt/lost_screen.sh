@@ -14,13 +14,13 @@ if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
 fi
 work=$(mktemp -d)
 trap 'kill -9 "${xvfb:-}" "${pid:-}" 2>/dev/null; rm -rf "$work"' EXIT
-display=""
-for n in $(seq 150 250); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || { echo "SKIPPED: no free display"; exit 77; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb takes a free display itself and names it: two runs at once (other
+# builds on the machine) never share one X server, whose end would be the
+# other run's lost screen.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
+timeout 10 bash -c "until [ -s '$work/display' ]; do sleep 0.05; done" || { echo "SKIPPED: Xvfb did not start"; exit 77; }
+display=$(head -n 1 "$work/display")
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work"
 timeout 10 bash -c "until xdotool getmouselocation >/dev/null 2>&1; do sleep 0.05; done" || { echo "SKIPPED: Xvfb did not start"; exit 77; }
 "$program" "$@" >"$work/out" 2>"$work/err" &
