@@ -19,6 +19,11 @@
 #include <QMouseEvent>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -295,6 +300,21 @@ void BM_QtClear(benchmark::State& state) {
 }
 BENCHMARK(BM_QtClear)->Apply(Sizes);
 
+void BM_QtPeerStandardItemModelClear(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<QStandardItemModel> model(PeerModel(n, Rows().col1, Rows().col2));
+        state.ResumeTiming();
+        model->clear();
+        RunEvents();
+        state.PauseTiming();
+        model.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_QtPeerStandardItemModelClear)->Apply(Sizes);
+
 // --- ListIndex -------------------------------------------------------------------------------
 
 // One ListIndex write, alternating between the first and the last row, with
@@ -483,6 +503,91 @@ void BM_QtUseSorts1e4(benchmark::State& state) {
 }
 BENCHMARK(BM_QtUseSorts1e4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// --- the growth table ----------------------------------------------------------------------
+
+// Prints each run as the console does, and at the end the growth table:
+// for each kind of work and each size, the control's CPU time beside its
+// peer's and their ratio (the median when runs are repeated), and how the
+// control's time grew from the smallest size against n and n log n.
+class GrowthTable final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred)
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Aggregate && !median)
+                continue;
+            const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            times_[run.run_name.function_name][run.run_name.args] = seconds;
+        }
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        struct Row {
+            const char* what;
+            const char* control;
+            const char* peer;
+        };
+        const Row rows[] = {
+            {"fill", "BM_QtFill", "BM_QtPeerStandardItemModelFill"},
+            {"sort text", "BM_QtSortText", "BM_QtPeerProxyCollatorSortText"},
+            {"sort numbers", "BM_QtSortNumbers", "BM_QtPeerProxyDoubleRoleSortNumbers"},
+            {"remove front", "BM_QtRemoveFront", "BM_QtPeerStandardItemModelRemoveRow0"},
+            {"remove random", "BM_QtRemoveRandom", "BM_QtPeerStandardItemModelRemoveRow0"},
+            {"clear", "BM_QtClear", "BM_QtPeerStandardItemModelClear"},
+            {"ListIndex", "BM_QtListIndex", "BM_QtPeerEditableComboSetCurrentIndex"},
+            {"typing", "BM_QtTypeIntoField", "BM_QtPeerLineEditType"},
+        };
+        std::FILE* out = stdout;
+        std::fprintf(out, "\nGrowth table (CPU time; ratio = control / Qt peer; growth from the smallest size)\n");
+        std::fprintf(out, "%-14s %7s %12s %12s %7s %8s %8s %8s\n", "work", "n", "control", "peer", "ratio", "growth",
+                     "n", "n log n");
+        for (const Row& row : rows) {
+            auto control = times_.find(row.control);
+            if (control == times_.end())
+                continue;
+            auto peer = times_.find(row.peer);
+            std::vector<std::pair<long, std::string>> sizes;
+            for (const auto& [args, seconds] : control->second)
+                sizes.emplace_back(std::atol(args.c_str()), args);
+            std::sort(sizes.begin(), sizes.end());
+            if (sizes.empty())
+                continue;
+            const double first = control->second[sizes.front().second];
+            const double n0 = static_cast<double>(sizes.front().first);
+            for (const auto& [n, args] : sizes) {
+                const double c = control->second[args];
+                const double nn = static_cast<double>(n);
+                std::fprintf(out, "%-14s %7ld %12s", row.what, n, Format(c).c_str());
+                if (peer != times_.end() && peer->second.count(args) != 0) {
+                    const double p = peer->second[args];
+                    std::fprintf(out, " %12s %6.3fx", Format(p).c_str(), c / p);
+                } else {
+                    std::fprintf(out, " %12s %7s", "-", "-");
+                }
+                std::fprintf(out, " %7.2fx %7.2fx %7.2fx\n", c / first, nn / n0,
+                             nn * std::log2(nn) / (n0 * std::log2(n0)));
+            }
+        }
+        std::fflush(out);
+    }
+
+private:
+    static std::string Format(double seconds) {
+        char text[32];
+        if (seconds >= 1e-3)
+            std::snprintf(text, sizeof text, "%.3f ms", seconds * 1e3);
+        else
+            std::snprintf(text, sizeof text, "%.3f us", seconds * 1e6);
+        return text;
+    }
+
+    std::map<std::string, std::map<std::string, double>> times_;
+};
+
 }  // namespace
 
 // The offscreen platform cannot raise windows and says so each time a form
@@ -504,7 +609,8 @@ int main(int argc, char** argv) {
         QtDesktop desktop;
         theDesktop = &desktop;
         benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
+        GrowthTable table;
+        benchmark::RunSpecifiedBenchmarks(&table);
         benchmark::Shutdown();
         theDesktop = nullptr;
     }
