@@ -5,6 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <string>
 #include <utility>
@@ -67,6 +68,52 @@ TEST(QtHostileText, AnyRowTextIsDrawnMeasuredAndReadOutAndKeptWhole) {
     }
     host.Shot("dropdown-hostile-rows");
     EXPECT_EQ(host.control->ListCount(), static_cast<std::int32_t>(rows.size()));
+}
+
+// A person edits a field whose text holds bytes that are no UTF-8 (the
+// field turned each into a replacement character and wrote those back),
+// a NUL, or a character whose second UTF-16 half looks like such a byte.
+TEST(QtHostileText, EditingAFieldKeepsEveryByteOfItsText) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::int32_t chars;  // what the caret steps over
+    };
+    const Case cases[] = {
+        {"bytes that are no UTF-8", "\xFF\xFE\xC3 ok \xE2\x82", 9},
+        {"a NUL inside", std::string("nul\0inside", 10), 10},
+        {"U+10080, whose second half is DC80",
+         "a\xF0\x90\x82\x80"
+         "b",
+         3},
+        {"no UTF-8 after U+10080", "\xF0\x90\x82\x80\x80", 2},
+    };
+    QtHost::Options options;
+    options.Fill = false;
+    QtHost host(options);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.control->Clear();
+        host.control->AddItem(c.text, "x");
+        host.control->ListIndex(0);
+        auto& field = host.Text("txtCol1");
+        ASSERT_EQ(field.Text(), c.text);
+        auto* edit = qobject_cast<QLineEdit*>(host.desktop.WidgetOf(field));
+        ASSERT_NE(edit, nullptr);
+        field.SetFocus();
+        host.desktop.ProcessEventsFor(20);
+        QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+        QApplication::sendEvent(edit, &end);
+        EXPECT_EQ(field.SelStart(), c.chars) << "the caret counts each such byte as one character";
+        QKeyEvent typed(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, "z");
+        QApplication::sendEvent(edit, &typed);
+        host.desktop.ProcessEventsFor(20);
+        EXPECT_EQ(field.Text(), c.text + "z");
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QApplication::sendEvent(edit, &back);
+        host.desktop.ProcessEventsFor(20);
+        EXPECT_EQ(field.Text(), c.text);
+    }
 }
 
 }  // namespace

@@ -9,15 +9,56 @@
 #include <algorithm>
 
 #include "desktop.h"
+#include "text/utf8.h"
 
 namespace korvane::tk::qt {
 
+// A byte that is no UTF-8 travels through Qt as the lone low surrogate
+// U+DC80 to U+DCFF (no valid text holds one), and comes back as that byte:
+// a text edited in a Qt field keeps every byte it had, and the caret steps
+// over such a byte as one character, as the model counts it.
+constexpr char16_t kEscapedByte = 0xDC00;
+
 QString ToQ(std::string_view utf8) {
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    if (utf8::IsValid(utf8))
+        return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    QString out;
+    out.reserve(static_cast<qsizetype>(utf8.size()));
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const utf8::Unit unit = utf8::DecodeUnit(utf8, pos);
+        if (!unit.Valid)
+            out += QChar(static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(utf8[pos])));
+        else
+            out += QString::fromUcs4(&unit.CodePoint, 1);
+        pos += unit.Bytes;
+    }
+    return out;
 }
 
 std::string FromQ(const QString& text) {
-    return text.toStdString();
+    // The second half of a surrogate pair (U+10080 is D800 DC80) is a
+    // character, not an escaped byte.
+    auto escaped = [&](qsizetype i) {
+        const char16_t c = text.at(i).unicode();
+        return c >= kEscapedByte + 0x80 && c <= kEscapedByte + 0xFF && (i == 0 || !text.at(i - 1).isHighSurrogate());
+    };
+    qsizetype first = 0;
+    while (first < text.size() && !escaped(first))
+        ++first;
+    if (first == text.size())
+        return text.toStdString();
+    std::string out;
+    out.reserve(static_cast<std::size_t>(text.size()));
+    qsizetype from = 0;
+    for (qsizetype i = first; i < text.size(); ++i) {
+        if (!escaped(i))
+            continue;
+        out += QStringView(text).sliced(from, i - from).toUtf8().toStdString();
+        out += static_cast<char>(text.at(i).unicode() - kEscapedByte);
+        from = i + 1;
+    }
+    out += QStringView(text).sliced(from).toUtf8().toStdString();
+    return out;
 }
 
 // Faces are looked up once each; a face the font database does not know
