@@ -1,9 +1,13 @@
 // The text rules behind the duplicate rule and the sort: case folding of
 // every kind of text, the one-pass folding hash agreeing with the plain one,
-// and the fixed-format number reader.
+// the sort keys of ASCII texts agreeing with the collator, and the
+// fixed-format number reader.
 #include <gtest/gtest.h>
+#include <unicode/coll.h>
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "control/row_index.h"
 #include "control/sort_keys.h"
@@ -155,6 +159,56 @@ TEST(TextRules, LeadingNumbersAreReadExactlyAsTheLibraryReadsThem) {
         if (point > (text[0] == '-' ? 1u : 0u))
             text.insert(point, ".");
         ASSERT_EQ(LeadingNumber(text), std::strtod(text.c_str(), nullptr)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace korvane::detail
+
+namespace korvane::detail {
+namespace {
+
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+// ASCII texts are keyed by character ranks where the locale allows it;
+// those keys must order every pair exactly as the collator does (case
+// ignored, accents and punctuation counted), in locales with and without
+// rules of their own for ASCII letters (Danish aa, Czech ch, Turkish i).
+TEST(TextRules, AsciiSortKeysOrderTextsAsTheCollatorDoes) {
+    const char* const locales[] = {"en_US", "de_DE", "fr_CA", "da_DK", "cs_CZ", "tr_TR",
+                                   "lt_LT", "es_ES", "sv_SE", "ja_JP", "hu_HU", ""};
+    // Letters of both cases, digits, punctuation, blanks and control bytes,
+    // with the letters that tailorings touch more often than the rest.
+    std::string alphabet = "aAcChHiIlLyYzZ01 9-_.,'!~\t\x01\x7f";
+    for (int c = 0; c < 128; c += 5)
+        alphabet += static_cast<char>(c);
+    std::vector<std::string> texts = {"", "a", "A", "aa", "Aa", "ch", "CH", "cz", "i", "I"};
+    std::uint64_t seed = 11;
+    for (int i = 0; i < 600; ++i) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        std::string text;
+        for (int n = static_cast<int>((seed >> 33) % 7); n > 0; --n) {
+            seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+            text += alphabet[(seed >> 33) % alphabet.size()];
+        }
+        texts.push_back(text);
+    }
+    for (const char* locale : locales) {
+        const TextKeys keys = TextSortKeys(texts, locale);
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(icu::Locale(locale), status));
+        ASSERT_TRUE(U_SUCCESS(status)) << locale;
+        collator->setStrength(icu::Collator::SECONDARY);
+        for (std::size_t a = 0; a < texts.size(); ++a) {
+            for (std::size_t b = a + 1; b < texts.size(); b += 7) {
+                status = U_ZERO_ERROR;
+                const int expected = Sign(collator->compareUTF8(texts[a], texts[b], status));
+                ASSERT_EQ(Sign(keys.At(a).compare(keys.At(b))), expected)
+                    << locale << ": '" << texts[a] << "' / '" << texts[b] << "'";
+            }
+        }
     }
 }
 

@@ -64,7 +64,7 @@ void ucvKorvane::Private::RebuildRowIndex() {
     std::int32_t n = pair.col1->ListCount();
     rowIndex.Reserve(static_cast<std::size_t>(n));
     for (std::int32_t i = 0; i < n; ++i)
-        rowIndex.Add(pair.col1->List(i), pair.col2->List(i));
+        rowIndex.Add(pair.col1->EntryText(i), pair.col2->EntryText(i));
 }
 
 // --- public members -------------------------------------------------------------
@@ -106,11 +106,12 @@ void ucvKorvane::RemoveItem(std::int32_t Index) {
         return;
     d->CheckIndexInPair(pair, Index);
 
-    std::string col1 = pair.col1->List(Index);
-    std::string col2 = pair.col2->List(Index);
+    // The index folds the row's texts (read in place) and starts loading its
+    // counts while the lists remove the row.
+    d->rowIndex.Prepare(pair.col1->EntryText(Index), pair.col2->EntryText(Index));
     pair.col1->RemoveItem(Index);
     pair.col2->RemoveItem(Index);
-    d->rowIndex.Remove(col1, col2);
+    d->rowIndex.Remove();
     if (d->HasDropDownStyle() && d->window)
         d->window->RowRemoved(Index);
 

@@ -37,6 +37,29 @@ std::uint64_t LowerAsciiWord(std::uint64_t w) {
     return w ^ (((fromA & ~aboveZ) & kHighBits) >> 2);
 }
 
+// The last `n` (< 8) bytes before `end` as a little-endian word, the
+// bytes above them 0; `total` bytes end at `end`. Fixed-size loads only: a
+// call of memcpy for every text's tail costs more than hashing the rest.
+std::uint64_t LoadTail(const char* end, std::size_t n, std::size_t total) {
+    if (n == 0)
+        return 0;
+    if (total >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, end - 8, 8);
+        return w >> (8 * (8 - n));
+    }
+    const char* p = end - n;
+    if (n >= 4) {
+        std::uint32_t low;
+        std::uint32_t high;
+        std::memcpy(&low, p, 4);
+        std::memcpy(&high, end - 4, 4);
+        return low | (static_cast<std::uint64_t>(high) << (8 * (n - 4)));
+    }
+    const auto byte = [](char c) { return static_cast<std::uint64_t>(static_cast<unsigned char>(c)); };
+    return byte(p[0]) | (byte(p[n / 2]) << (8 * (n / 2))) | (byte(p[n - 1]) << (8 * (n - 1)));
+}
+
 }  // namespace
 
 std::uint64_t HashText(std::string_view text) {
@@ -49,9 +72,7 @@ std::uint64_t HashText(std::string_view text) {
         std::memcpy(&w, p, 8);
         h = MixWord(h, w);
     }
-    std::uint64_t w = 0;
-    std::memcpy(&w, p, n);
-    return MixTail(h, w);
+    return MixTail(h, LoadTail(p + n, n, text.size()));
 }
 
 std::uint64_t FoldAndHash(std::string_view text, std::string& key) {
@@ -71,11 +92,19 @@ std::uint64_t FoldAndHash(std::string_view text, std::string& key) {
         std::memcpy(out, &w, 8);
         h = MixWord(h, w);
     }
-    std::uint64_t w = 0;
-    std::memcpy(&w, in, n);
+    std::uint64_t w = LoadTail(in + n, n, text.size());
     high |= w;
     w = LowerAsciiWord(w);
-    std::memcpy(out, &w, n);
+    if (text.size() >= 8) {
+        // The last eight bytes again, the earlier ones folding as before.
+        std::uint64_t last;
+        std::memcpy(&last, in + n - 8, 8);
+        last = LowerAsciiWord(last);
+        std::memcpy(out + n - 8, &last, 8);
+    } else {
+        for (std::size_t k = 0; k < n; ++k)
+            out[k] = static_cast<char>(w >> (8 * k));
+    }
     h = MixTail(h, w);
     if ((high & kHighBits) == 0)
         return h;
@@ -270,6 +299,10 @@ void RowIndex::Add(std::string_view col1, std::string_view col2) {
 
 void RowIndex::Remove(std::string_view col1, std::string_view col2) {
     Prepare(col1, col2);
+    Remove();
+}
+
+void RowIndex::Remove() {
     col1_.Decrement(key1_, hash1_);
     col2_.Decrement(key2_, hash2_);
     if (rows_ > 0)

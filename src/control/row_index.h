@@ -63,11 +63,12 @@ private:
 
 class RowIndex {
 public:
-    // Folds both texts once; Refuses and Add then use the keys of the last
-    // Prepare.
+    // Folds both texts once; Refuses, Add and Remove then use the keys of
+    // the last Prepare (the texts themselves may go in between).
     void Prepare(std::string_view col1, std::string_view col2);
     bool Refuses() const;
     void Add();
+    void Remove();
 
     void Add(std::string_view col1, std::string_view col2);
     void Remove(std::string_view col1, std::string_view col2);

@@ -4,13 +4,22 @@
 
 #include <unicode/coll.h>
 #include <unicode/numfmt.h>
+#include <unicode/tblcoll.h>
+#include <unicode/ucol.h>
+#include <unicode/uniset.h>
 #include <unicode/unistr.h>
+#include <unicode/usetiter.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "korvane/errors.h"
 
@@ -75,18 +84,135 @@ private:
     std::string heap_;
 };
 
+// The rank of each ASCII character in a collator's order at secondary
+// strength (0: ignored), when that order of ASCII texts is the plain
+// order of their characters' ranks: every character maps to at most one
+// collation element, no ASCII sequence contracts, all of them carry the same
+// secondary weight, and neither case nor numbers form a level of their own.
+// Then two ASCII texts compare as the sequences of their non-ignored
+// characters' ranks, which the collator's keys would say as well.
+struct AsciiRanks {
+    bool usable = false;
+    std::array<std::uint8_t, 128> rank{};
+};
+
+AsciiRanks RankAscii(icu::Collator& collator) {
+    AsciiRanks result;
+    auto* rules = dynamic_cast<icu::RuleBasedCollator*>(&collator);
+    if (rules == nullptr)
+        return result;
+    UErrorCode status = U_ZERO_ERROR;
+    if (collator.getAttribute(UCOL_ALTERNATE_HANDLING, status) != UCOL_NON_IGNORABLE ||
+        collator.getAttribute(UCOL_CASE_LEVEL, status) != UCOL_OFF ||
+        collator.getAttribute(UCOL_NUMERIC_COLLATION, status) != UCOL_OFF || U_FAILURE(status))
+        return result;
+    icu::UnicodeSet contractions;
+    icu::UnicodeSet expansions;
+    ucol_getContractionsAndExpansions(rules->toUCollator(), contractions.toUSet(), expansions.toUSet(), true, &status);
+    if (U_FAILURE(status) || expansions.containsSome(0, 0x7F))
+        return result;
+    for (icu::UnicodeSetIterator it(contractions); it.next();) {
+        if (!it.isString())
+            continue;
+        const icu::UnicodeString& s = it.getString();
+        bool ascii = true;
+        for (int32_t i = 0; i < s.length() && ascii; ++i)
+            ascii = s.charAt(i) < 0x80;
+        if (ascii)
+            return result;
+    }
+    // A key at secondary strength is the primary weights, 01, the secondary
+    // weights, 00.
+    std::vector<std::string> primaries(128);
+    std::string secondary;
+    bool haveSecondary = false;
+    std::vector<std::string> distinct;
+    for (int c = 0; c < 128; ++c) {
+        const UChar unit = static_cast<UChar>(c);
+        uint8_t key[64];
+        const int32_t length = collator.getSortKey(&unit, 1, key, sizeof key);
+        if (length <= 0 || length > static_cast<int32_t>(sizeof key))
+            return result;
+        const std::string bytes(reinterpret_cast<const char*>(key), static_cast<std::size_t>(length));
+        const std::size_t level = bytes.find('\x01');
+        if (level == std::string::npos || bytes.back() != '\0')
+            return result;
+        std::string primary = bytes.substr(0, level);
+        std::string second = bytes.substr(level + 1, bytes.size() - level - 2);
+        if (primary.empty()) {
+            if (!second.empty())
+                return result;  // an accent-like character: not a plain rank
+            continue;
+        }
+        if (haveSecondary && second != secondary)
+            return result;
+        secondary = second;
+        haveSecondary = true;
+        primaries[static_cast<std::size_t>(c)] = primary;
+        distinct.push_back(primary);
+    }
+    // std::string compares its bytes as unsigned, as keys are compared.
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    for (std::size_t c = 0; c < 128; ++c) {
+        if (primaries[c].empty())
+            continue;
+        const auto at = std::lower_bound(distinct.begin(), distinct.end(), primaries[c]);
+        result.rank[c] = static_cast<std::uint8_t>(1 + (at - distinct.begin()));
+    }
+    result.usable = true;
+    return result;
+}
+
+// The ranks of a locale, worked out once per locale and process.
+const AsciiRanks& RanksOf(const std::string& locale, icu::Collator& collator) {
+    static std::mutex mutex;
+    static std::map<std::string, AsciiRanks> known;
+    const std::lock_guard<std::mutex> lock(mutex);
+    auto it = known.find(locale);
+    if (it == known.end())
+        it = known.emplace(locale, RankAscii(collator)).first;
+    return it->second;
+}
+
+bool AllAscii(const std::vector<std::string_view>& texts) {
+    unsigned char high = 0;
+    for (const std::string_view text : texts)
+        for (const char c : text)
+            high |= static_cast<unsigned char>(c);
+    return high < 0x80;
+}
+
 }  // namespace
 
-void TextSortKeys(const std::vector<std::string>& texts, const std::string& locale, TextKeys& keys) {
+void TextSortKeys(const std::vector<std::string_view>& texts, const std::string& locale, TextKeys& keys) {
     auto collator = MakeCollator(locale);
     keys.bytes_.clear();
     keys.starts_.assign(1, 0);
     keys.starts_.reserve(texts.size() + 1);
+    const AsciiRanks& ranks = RanksOf(locale, *collator);
+    if (ranks.usable && AllAscii(texts)) {
+        std::size_t total = 0;
+        for (const std::string_view text : texts)
+            total += text.size();
+        keys.bytes_.resize(total);
+        char* out = keys.bytes_.data();
+        for (const std::string_view text : texts) {
+            for (const char c : text) {
+                const std::uint8_t r = ranks.rank[static_cast<unsigned char>(c)];
+                *out = static_cast<char>(r);
+                out += r != 0;
+            }
+            keys.starts_.push_back(static_cast<std::size_t>(out - keys.bytes_.data()));
+        }
+        keys.bytes_.resize(keys.starts_.back());
+        return;
+    }
     keys.bytes_.reserve(texts.size() * 24);
     // One UTF-16 buffer and one key buffer serve every text.
     std::vector<UChar> utf16(64);
     std::vector<uint8_t> buffer(256);
-    for (const std::string& text : texts) {
+    for (const std::string_view text : texts) {
         UErrorCode status = U_ZERO_ERROR;
         int32_t units = 0;
         // ASCII widens byte by byte; anything else goes through ICU.
@@ -122,7 +248,8 @@ void TextSortKeys(const std::vector<std::string>& texts, const std::string& loca
 
 TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale) {
     TextKeys keys;
-    TextSortKeys(texts, locale, keys);
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    TextSortKeys(views, locale, keys);
     return keys;
 }
 
@@ -138,19 +265,28 @@ bool ReadCompactNumber(std::string_view text, double& value) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
     const std::size_t start = i;
-    bool digits = false;
+    // Up to 15 digits with at most 22 after the point: the digits as a whole
+    // number divided by a power of ten, both exact in a double, so the one
+    // division rounds correctly. Longer numbers go through from_chars.
+    std::uint64_t mantissa = 0;
+    int digitCount = 0;
+    int fraction = 0;
     bool point = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c >= '0' && c <= '9') {
-            digits = true;
+            // Past 19 digits the count alone decides (from_chars reads it).
+            if (digitCount < 19)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            ++digitCount;
+            fraction += point;
         } else if (c == '.' && !point) {
             point = true;
         } else {
             break;
         }
     }
-    if (!digits)
+    if (digitCount == 0)
         return false;
     if (i < text.size()) {
         const char c = text[i];
@@ -158,25 +294,8 @@ bool ReadCompactNumber(std::string_view text, double& value) {
         if (IsBlank(c) || c == 'e' || c == 'E' || c == 'd' || c == 'D')
             return false;
     }
-    // Up to 15 digits with at most 22 after the point: the digits as a whole
-    // number divided by a power of ten, both exact in a double, so the one
-    // division rounds correctly. Longer numbers go through from_chars.
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::uint64_t mantissa = 0;
-    int digitCount = 0;
-    int fraction = 0;
-    bool afterPoint = false;
-    for (std::size_t k = start; k < i; ++k) {
-        if (text[k] == '.') {
-            afterPoint = true;
-            continue;
-        }
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(text[k] - '0');
-        ++digitCount;
-        if (afterPoint)
-            ++fraction;
-    }
     if (digitCount <= 15 && fraction <= 22) {
         value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
     } else {
@@ -288,23 +407,24 @@ double LocaleNumber(std::string_view text, const std::string& locale) {
     return LocaleNumberReader(locale).Read(text);
 }
 
-void NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale,
+void NumericKeys(const std::vector<std::string_view>& texts, bool plainNumbers, const std::string& locale,
                  std::vector<double>& keys) {
     keys.clear();
     keys.reserve(texts.size());
     if (plainNumbers) {
-        for (const std::string& text : texts)
+        for (const std::string_view text : texts)
             keys.push_back(LeadingNumber(text));
         return;
     }
     LocaleNumberReader reader(locale);
-    for (const std::string& text : texts)
+    for (const std::string_view text : texts)
         keys.push_back(reader.Read(text));
 }
 
 std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale) {
     std::vector<double> keys;
-    NumericKeys(texts, plainNumbers, locale, keys);
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    NumericKeys(views, plainNumbers, locale, keys);
     return keys;
 }
 

@@ -11,19 +11,25 @@
 namespace korvane::detail {
 
 // Byte strings whose order (compared as unsigned bytes) is the
-// case-insensitive order of the texts, packed in one buffer.
+// case-insensitive order of the texts, packed in one buffer. When every
+// text is ASCII and the locale orders ASCII texts character by character
+// (no contractions, expansions or case levels among those characters), a
+// key is one byte per character, its rank in the collator's order, made
+// without calling the collator per text; otherwise the collator's own sort
+// keys. Both order the texts exactly alike; keys of one call compare only
+// with each other.
 class TextKeys {
 public:
     std::string_view At(std::size_t i) const { return {bytes_.data() + starts_[i], starts_[i + 1] - starts_[i]}; }
     std::size_t Size() const { return starts_.size() - 1; }
 
 private:
-    friend void TextSortKeys(const std::vector<std::string>&, const std::string&, TextKeys&);
+    friend void TextSortKeys(const std::vector<std::string_view>&, const std::string&, TextKeys&);
     std::string bytes_;
     std::vector<std::size_t> starts_{0};
 };
 // Fills `keys`, reusing its storage.
-void TextSortKeys(const std::vector<std::string>& texts, const std::string& locale, TextKeys& keys);
+void TextSortKeys(const std::vector<std::string_view>& texts, const std::string& locale, TextKeys& keys);
 TextKeys TextSortKeys(const std::vector<std::string>& texts, const std::string& locale);
 
 // The leading number of `text` in the fixed format: blanks are skipped,
@@ -36,7 +42,7 @@ double LeadingNumber(std::string_view text);
 double LocaleNumber(std::string_view text, const std::string& locale);
 
 // Fills `keys`, reusing its storage.
-void NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale,
+void NumericKeys(const std::vector<std::string_view>& texts, bool plainNumbers, const std::string& locale,
                  std::vector<double>& keys);
 std::vector<double> NumericKeys(const std::vector<std::string>& texts, bool plainNumbers, const std::string& locale);
 

@@ -17,6 +17,7 @@ struct SortItem {
 };
 
 struct SortScratch {
+    std::vector<std::string_view> column;  // the texts keyed, while the keys are made
     std::vector<double> numberKeys;
     TextKeys textKeys;
     std::vector<SortItem<double>> numberItems;

@@ -1,7 +1,8 @@
 // Sorting the rows by column 1, column 2 or item number, as text (case
-// ignored) or as numbers. The rows are copied out of the list pair with
-// their cells trimmed, ordered by a quicksort with random pivots (so rows
-// with equal keys come out in no fixed order), and appended again. While it
+// ignored) or as numbers. The keys are made from the list pair's texts
+// (trimmed), the rows ordered by a quicksort with random pivots (so rows
+// with equal keys come out in no fixed order), and the lists put in the new
+// order. While it
 // runs the control is disabled, shows the busy pointer, refuses the row
 // members, and lets the host's events run now and then.
 #include <algorithm>
@@ -61,8 +62,16 @@ private:
         while (hi - lo > kSmallRange) {
             if (!Steps(hi - lo))
                 return false;
+            // The pivot is the middle of three rows picked at random: still
+            // random, but an even split is likelier.
             std::uniform_int_distribution<std::int32_t> pick(lo, hi);
-            std::swap(at(lo), at(pick(random_)));
+            std::int32_t a = pick(random_);
+            std::int32_t b = pick(random_);
+            const std::int32_t c = pick(random_);
+            if (at(b).key < at(a).key)
+                std::swap(a, b);
+            const std::int32_t middle = at(c).key < at(a).key ? a : (at(b).key < at(c).key ? b : c);
+            std::swap(at(lo), at(middle));
             const Key pivot = at(lo).key;
             std::int32_t i = lo;
             std::int32_t j = hi + 1;
@@ -170,67 +179,114 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
         return *alive;
     };
 
-    // Copy the rows out, trimmed.
+    // Read the rows, trimmed.
     // A row reads as column 1, a tab, column 2, and splits again at its
     // first tab, so a tab inside column 1 moves the rest into column 2.
-    // The control's sort arrays hold the rows; they keep their memory from
-    // one sort to the next.
+    // Mostly no cell needs trimming or splitting: then the keys are made
+    // from the lists' own texts, and no row is copied unless the host's
+    // events could change the lists before the rows are put back. The
+    // control's sort arrays keep their memory from one sort to the next.
     std::vector<std::string>& col1 = p->sortCol1;
     std::vector<std::string>& col2 = p->sortCol2;
     std::vector<std::int32_t>& itemData = p->sortItemData;
     col1.clear();
     col2.clear();
     itemData.clear();
-    col1.reserve(static_cast<std::size_t>(n));
-    col2.reserve(static_cast<std::size_t>(n));
     itemData.reserve(static_cast<std::size_t>(n));
     bool cellsChanged = false;
     ListPair pair = p->Pair();
-    for (std::int32_t k = 0; k < n && pair; ++k) {
-        std::string first = pair.col1->List(k);
-        std::string second = pair.col2->List(k);
-        const std::size_t tab = first.find('\t');
-        if (k == n - 1)
-            p->lastRowText = first + '\t' + second;
-        if (tab != std::string::npos) {
-            second = first.substr(tab + 1) + '\t' + second;
-            first.erase(tab);
-            cellsChanged = true;
-        }
-        const std::string_view trimmed1 = detail::Trim(first);
-        const std::string_view trimmed2 = detail::Trim(second);
-        if (trimmed1.size() != first.size() || trimmed2.size() != second.size())
-            cellsChanged = true;
-        col1.push_back(trimmed1.size() == first.size() ? std::move(first) : std::string(trimmed1));
-        col2.push_back(trimmed2.size() == second.size() ? std::move(second) : std::string(trimmed2));
-        itemData.push_back(pair.col1->ItemData(k));
-        if (k == n - 1)
+    const ListPair readFrom = pair;
+    bool samePair = true;
+    const auto checkFirst = [&](std::string_view first, std::int32_t data) {
+        cellsChanged =
+            cellsChanged || first.find('\t') != std::string_view::npos || detail::Trim(first).size() != first.size();
+        itemData.push_back(data);
+    };
+    const auto checkSecond = [&](std::string_view second, std::int32_t) {
+        cellsChanged = cellsChanged || detail::Trim(second).size() != second.size();
+    };
+    // The first row, then runs of kRowsBetweenClockReads rows, each
+    // followed by the host's events when they are due.
+    for (std::int32_t k = 0; k < n && pair;) {
+        const std::int32_t count = k == 0 ? 1 : std::min(kRowsBetweenClockReads, n - k);
+        pair.col1->VisitEntries(k, count, checkFirst);
+        pair.col2->VisitEntries(k, count, checkSecond);
+        if (k + count == n) {
+            p->lastRowText.assign(pair.col1->EntryText(n - 1));
+            p->lastRowText += '\t';
+            p->lastRowText += pair.col2->EntryText(n - 1);
             p->lastItemData = itemData.back();
-        if (k == 0) {
+        }
+        k += count;
+        if (k == 1) {
             desktop.DoEvents();
             if (!*alive)
                 return;
-        } else if (k % kRowsBetweenClockReads == 0 && !pump()) {
+        } else if (!pump()) {
             return;
         }
         pair = p->Pair();
+        samePair = samePair && pair.col1 == readFrom.col1 && pair.col2 == readFrom.col2;
     }
-    if (static_cast<std::int32_t>(col1.size()) != n)
+    if (static_cast<std::int32_t>(itemData.size()) != n)
         return;
+    // The rows as they stand after the events; copied (and trimmed, and
+    // split at a tab) only when some cell changes or the list pair changed
+    // while they were read.
+    bool copied = false;
+    const auto copyRows = [&] {
+        col1.reserve(static_cast<std::size_t>(n));
+        col2.reserve(static_cast<std::size_t>(n));
+        for (std::int32_t k = 0; k < n; ++k) {
+            std::string first(pair.col1->EntryText(k));
+            std::string second(pair.col2->EntryText(k));
+            const std::size_t tab = first.find('\t');
+            if (tab != std::string::npos) {
+                second = first.substr(tab + 1) + '\t' + second;
+                first.erase(tab);
+            }
+            const std::string_view trimmed1 = detail::Trim(first);
+            const std::string_view trimmed2 = detail::Trim(second);
+            col1.push_back(trimmed1.size() == first.size() ? std::move(first) : std::string(trimmed1));
+            col2.push_back(trimmed2.size() == second.size() ? std::move(second) : std::string(trimmed2));
+        }
+        copied = true;
+    };
+    if (!pair || pair.col1->ListCount() != n || pair.col2->ListCount() != n)
+        return;
+    if (cellsChanged || !samePair)
+        copyRows();
+    detail::SortScratch& scratch = p->sortScratch;
+    std::vector<std::string_view>& column = scratch.column;
+    column.clear();
+    column.reserve(static_cast<std::size_t>(n));
+    if (copied) {
+        for (const std::string& text : Col == 2 ? col2 : col1)
+            column.emplace_back(text);
+    } else {
+        (Col == 2 ? pair.col2 : pair.col1)->VisitEntries(0, n, [&](std::string_view text, std::int32_t) {
+            column.push_back(text);
+        });
+    }
+    // Before the host's events run while the rows are ordered, the rows are
+    // copied: the events may take the lists away or change them.
+    const std::function<bool()> pumpDuringSort = [&] {
+        if (!copied && desktop.TickCount() - lastPump >= kPumpIntervalMs)
+            copyRows();
+        return pump();
+    };
 
     std::mt19937 random(static_cast<std::uint32_t>(desktop.TickCount() / 1000 % 86400));
 
-    const std::vector<std::string>& column = Col == 2 ? col2 : col1;
-    detail::SortScratch& scratch = p->sortScratch;
     bool finished = true;
     std::vector<std::int32_t>& order = scratch.order;
     if (Col == 3) {
         finished = Order<double>(
             n, [&](std::int32_t k) { return static_cast<double>(itemData[static_cast<std::size_t>(k)]); },
-            scratch.numberItems, random, pump);
+            scratch.numberItems, random, pumpDuringSort);
         RowsOf(scratch.numberItems, order);
     } else if (p->numericSort) {
-        p->plainNumbers = column[0].find(',') == std::string::npos;
+        p->plainNumbers = column[0].find(',') == std::string_view::npos;
         // Converting throws Type mismatch for a text the locale cannot read;
         // the rows are still untouched then. A single row is never compared.
         if (n > 1) {
@@ -240,15 +296,16 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
         }
         finished = Order<double>(
             n, [&](std::int32_t k) { return scratch.numberKeys[static_cast<std::size_t>(k)]; }, scratch.numberItems,
-            random, pump);
+            random, pumpDuringSort);
         RowsOf(scratch.numberItems, order);
     } else {
         detail::TextSortKeys(column, desktop.UserLocale(), scratch.textKeys);
         finished = Order<std::string_view>(
             n, [&](std::int32_t k) { return scratch.textKeys.At(static_cast<std::size_t>(k)); }, scratch.textItems,
-            random, pump);
+            random, pumpDuringSort);
         RowsOf(scratch.textItems, order);
     }
+    column.clear();
     if (!finished || !*alive)
         return;
 
@@ -309,6 +366,12 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
         pair.col1->TopIndex(0);
         pair.col2->TopIndex(0);
     } else {
+        // No event ran since the rows were read unless they were copied
+        // first, so the lists read are still there to copy from.
+        if (!copied) {
+            pair = readFrom;
+            copyRows();
+        }
         p->ClearRows();
         pair = p->Pair();
         if (!pair)

@@ -10,11 +10,9 @@ namespace korvane::tk {
 
 // --- CompactText ---------------------------------------------------------------------
 
-void CompactText::Release() {
-    if (!Inline()) {
-        delete[] HeapData();
-        Empty();
-    }
+void CompactText::ReleaseHeap() {
+    delete[] HeapData();
+    Empty();
 }
 
 void CompactText::Assign(std::string_view text) {
@@ -119,7 +117,16 @@ void RowStore::Append(std::string_view text, std::int32_t data) {
         if (leaves_.size() >= tree_.size())
             RebuildTree();
     }
-    leaves_.back().push_back(Entry{CompactText(text), data});
+    // Made in place; a text that cannot be stored leaves no entry behind.
+    Leaf& leaf = leaves_.back();
+    Entry& entry = leaf.emplace_back();
+    try {
+        entry.text.Assign(text);
+    } catch (...) {
+        leaf.pop_back();
+        throw;
+    }
+    entry.data = data;
     ++size_;
 }
 
@@ -153,30 +160,36 @@ void RowStore::Clear() {
 bool RowStore::Reorder(const std::vector<std::int32_t>& order) {
     if (order.size() != size_)
         return false;
-    std::vector<Entry*> old;
-    old.reserve(size_);
-    for (Leaf& leaf : leaves_)
-        for (Entry& entry : leaf)
-            old.push_back(&entry);
     std::vector<bool> seen(size_);
     for (const std::int32_t k : order) {
         if (k < 0 || static_cast<std::size_t>(k) >= size_ || seen[static_cast<std::size_t>(k)])
             return false;
         seen[static_cast<std::size_t>(k)] = true;
     }
-    std::vector<Leaf> ordered;
-    ordered.reserve(size_ / kLeafRows + 1);
-    for (const std::int32_t k : order) {
-        if (ordered.empty() || ordered.back().size() >= kLeafRows)
-            ordered.emplace_back().reserve(kLeafRows);
-        ordered.back().push_back(std::move(*old[static_cast<std::size_t>(k)]));
+    std::vector<Entry*> at;
+    at.reserve(size_);
+    for (Leaf& leaf : leaves_)
+        for (Entry& entry : leaf)
+            at.push_back(&entry);
+    // Each cycle of the permutation moves its entries one step round, with
+    // one entry held aside; `seen` now marks the places already filled.
+    for (std::size_t start = 0; start < size_; ++start) {
+        if (!seen[start])
+            continue;
+        Entry held = std::move(*at[start]);
+        std::size_t k = start;
+        for (;;) {
+            seen[k] = false;
+            const auto from = static_cast<std::size_t>(order[k]);
+            if (from == start) {
+                *at[k] = std::move(held);
+                break;
+            }
+            *at[k] = std::move(*at[from]);
+            k = from;
+        }
     }
-    if (ordered.empty())
-        ordered.emplace_back().reserve(kLeafRows);
-    leaves_ = std::move(ordered);
-    sealedRows_ = size_ - leaves_.back().size();
     cursorValid_ = false;
-    RebuildTree();
     return true;
 }
 

@@ -13,6 +13,7 @@
 // longer text in one allocation of exactly its size.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -38,13 +39,17 @@ public:
     }
     CompactText& operator=(CompactText&& other) noexcept {
         if (this != &other) {
-            Release();
+            if (!Inline())
+                ReleaseHeap();
             std::memcpy(bytes_, other.bytes_, sizeof bytes_);
             other.Empty();
         }
         return *this;
     }
-    ~CompactText() { Release(); }
+    ~CompactText() {
+        if (!Inline())
+            ReleaseHeap();
+    }
 
     std::string_view View() const {
         if (Inline())
@@ -71,7 +76,11 @@ private:
         std::memcpy(&high, bytes_ + 12, sizeof high);
         return static_cast<std::size_t>(low) | (static_cast<std::size_t>(high) << 32);
     }
-    void Release();
+    void Release() {
+        if (!Inline())
+            ReleaseHeap();
+    }
+    void ReleaseHeap();
 
     char bytes_[16];
 };
@@ -88,12 +97,29 @@ public:
     void SetText(std::size_t index, std::string_view text) { Row(index).text.Assign(text); }
     void SetData(std::size_t index, std::int32_t data) { Row(index).data = data; }
 
+    // Calls visit(text, data) for `count` entries from `first` on, in order;
+    // `visit` must not change the store.
+    template <class Visit>
+    void ForEach(std::size_t first, std::size_t count, const Visit& visit) const {
+        if (count == 0)
+            return;
+        Place p = Locate(first);
+        for (std::size_t leaf = p.leaf, offset = p.offset; count > 0; ++leaf, offset = 0) {
+            const Leaf& entries = leaves_[leaf];
+            const std::size_t end = std::min(entries.size(), offset + count);
+            for (std::size_t k = offset; k < end; ++k)
+                visit(entries[k].text.View(), entries[k].data);
+            count -= end - offset;
+        }
+    }
+
     void Append(std::string_view text, std::int32_t data = 0);
     void Erase(std::size_t index);
     void Clear();
     // Entry k becomes the entry that was at order[k]; false (and nothing
-    // changed) unless `order` names every entry exactly once. Linear: the
-    // entries move, their texts stay where they are.
+    // changed) unless `order` names every entry exactly once. Linear and in
+    // place: the entries move along the cycles of the permutation, the
+    // leaves keep their sizes and their texts stay where they are.
     bool Reorder(const std::vector<std::int32_t>& order);
 
 private:

@@ -4,6 +4,7 @@
 // headless desktop is tested in headless_desktop_test.cpp.
 #include "toolkit_contract.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -193,6 +194,45 @@ TEST_P(ToolkitContract, ReorderMovesEntriesWithTheirNumbersAndRefusesAnythingBut
         EXPECT_EQ(ErrorNumber([&] { list->Reorder(bad); }), kInvalidIndex) << bad.size() << " numbers";
     EXPECT_EQ(list->List(0), "entry number " + std::to_string(order[0])) << "a refused order changes nothing";
     EXPECT_EQ(list->ListCount(), 200);
+}
+
+// Entries read in place (one at a time or in runs) must be the entries List
+// reads, also over leaves that removals left part full and after a reorder
+// made of many short cycles; runs outside the entries are refused.
+TEST_P(ToolkitContract, EntriesReadInPlaceAreTheEntriesListReads) {
+    for (int i = 0; i < 300; ++i) {
+        list->AddItem(i % 2 ? "short " + std::to_string(i) : "a longer entry, number " + std::to_string(i));
+        list->ItemData(i, i);
+    }
+    for (std::int32_t k = 250; k > 0; k -= 3)
+        list->RemoveItem(k);
+    const std::int32_t n = list->ListCount();
+    std::vector<std::int32_t> reversed(static_cast<std::size_t>(n));
+    for (std::int32_t k = 0; k < n; ++k)
+        reversed[static_cast<std::size_t>(k)] = n - 1 - k;  // cycles of two
+    list->Reorder(reversed);
+    std::vector<std::pair<std::string, std::int32_t>> seen;
+    for (std::int32_t first = 0; first < n; first += 37) {
+        const std::int32_t count = std::min(37, n - first);
+        list->VisitEntries(first, count,
+                           [&](std::string_view text, std::int32_t data) { seen.emplace_back(text, data); });
+    }
+    ASSERT_EQ(static_cast<std::int32_t>(seen.size()), n);
+    for (std::int32_t k = 0; k < n; ++k) {
+        ASSERT_EQ(list->EntryText(k), list->List(k)) << "entry " << k;
+        ASSERT_EQ(seen[static_cast<std::size_t>(k)].first, list->List(k)) << "entry " << k;
+        ASSERT_EQ(seen[static_cast<std::size_t>(k)].second, list->ItemData(k)) << "entry " << k;
+    }
+    int calls = 0;
+    const auto count = [&](std::string_view, std::int32_t) { ++calls; };
+    list->VisitEntries(n, 0, count);
+    EXPECT_EQ(calls, 0);
+    const std::pair<std::int32_t, std::int32_t> refused[] = {{-1, 1}, {0, n + 1}, {n, 1}, {1, -1}};
+    for (auto [first, runLength] : refused)
+        EXPECT_EQ(ErrorNumber([&] { list->VisitEntries(first, runLength, count); }), kInvalidIndex)
+            << first << " + " << runLength;
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(ErrorNumber([&] { list->EntryText(n); }), kInvalidIndex);
 }
 
 // --- text box, fonts, sizes -------------------------------------------------------------

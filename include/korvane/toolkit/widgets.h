@@ -186,6 +186,25 @@ public:
     virtual void Picture(PictureRef value) = 0;
 };
 
+/// A call on each of a run of list entries, made without copying their
+/// texts: a reference to any callable taking (std::string_view text,
+/// std::int32_t itemData). It refers to the callable, which must outlive it.
+class EntryVisitor {
+public:
+    /// Refers to `f`.
+    template <class F>
+    EntryVisitor(const F& f)  // NOLINT(google-explicit-constructor): made where it is passed
+        : object_(&f), call_([](const void* o, std::string_view text, std::int32_t data) {
+              (*static_cast<const F*>(o))(text, data);
+          }) {}
+    /// Calls the callable.
+    void operator()(std::string_view text, std::int32_t data) const { call_(object_, text, data); }
+
+private:
+    const void* object_;
+    void (*call_)(const void*, std::string_view, std::int32_t);
+};
+
 /// A list of text entries with an item number each. Entries are kept in the
 /// order they were added; the widget never sorts. Indexes are 0-based;
 /// entry -1 reads as the empty string. An index past the end raises
@@ -203,6 +222,15 @@ public:
     virtual void Clear() = 0;
     /// The text of entry `index` ("" for -1).
     virtual std::string List(std::int32_t index) const = 0;
+    /// The text of entry `index` without a copy; the view stays valid until
+    /// the entries change. An index outside the entries raises the index
+    /// error.
+    virtual std::string_view EntryText(std::int32_t index) const = 0;
+    /// Calls `visit` with the text and item number of `count` entries from
+    /// `first` on, in order, without copying a text; the views stay valid
+    /// until the entries change. `visit` must not change the list. A run
+    /// outside the entries raises the index error.
+    virtual void VisitEntries(std::int32_t first, std::int32_t count, const EntryVisitor& visit) const = 0;
     /// Replaces the text of entry `index`.
     virtual void List(std::int32_t index, std::string_view value) = 0;
     /// How many entries there are.

@@ -272,8 +272,16 @@ public:
         return std::max(0, ListCount() - std::max(1, WholeRows(roundedHeight / tpp)));
     }
 
-    // What the desktop's face draws from.
-    std::string_view EntryText(std::int32_t index) const { return entries.Text(static_cast<std::size_t>(index)); }
+    std::string_view EntryText(std::int32_t index) const override {
+        CheckIndex(index);
+        return entries.Text(static_cast<std::size_t>(index));
+    }
+
+    void VisitEntries(std::int32_t first, std::int32_t count, const EntryVisitor& visit) const override {
+        if (count < 0 || first < 0 || first > ListCount() - count)
+            Raise(ErrorCode::ToolkitInvalidArrayIndex, std::to_string(first < 0 ? first : first + count));
+        entries.ForEach(static_cast<std::size_t>(first), static_cast<std::size_t>(count), visit);
+    }
     std::int32_t SelectedIndex() const { return listIndex; }
     std::int32_t FirstShown() const { return topIndex; }
 
