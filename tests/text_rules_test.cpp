@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "control/row_index.h"
@@ -86,6 +87,41 @@ TEST(TextRules, RowIndexCountsEachTextAcrossAddAndRemove) {
         index.Remove("row " + std::to_string(i), std::to_string(i));
     index.Prepare("row 1", "1");
     EXPECT_FALSE(index.Refuses());
+}
+
+// Removing a row finds its texts' counts by hash and length, reading the
+// key bytes only when two texts share both: two texts whose hashes agree in
+// their low half must still be told apart, in either order of removal.
+TEST(TextRules, RowIndexTellsApartTextsWhoseHashesAgreeInTheirLowHalf) {
+    std::unordered_map<std::uint32_t, std::string> seen;
+    std::string a;
+    std::string b;
+    for (int i = 0; a.empty(); ++i) {
+        std::string text = std::to_string(10000000 + i);
+        const auto low = static_cast<std::uint32_t>(HashText(text));
+        auto [it, added] = seen.emplace(low, text);
+        if (!added) {
+            a = it->second;
+            b = text;
+        }
+    }
+    for (const bool firstGoesFirst : {true, false}) {
+        RowIndex index;
+        index.Add(a, "one");
+        index.Add(b, "two");
+        const std::string& gone = firstGoesFirst ? a : b;
+        const std::string& stays = firstGoesFirst ? b : a;
+        const std::string staysWith = firstGoesFirst ? "two" : "one";
+        index.Remove(gone, firstGoesFirst ? "one" : "two");
+        index.Prepare(stays, staysWith);
+        EXPECT_TRUE(index.Refuses()) << stays << " stays beside " << gone;
+        index.Prepare(gone, staysWith);
+        EXPECT_FALSE(index.Refuses()) << gone << " was removed, not " << stays;
+        index.Remove(stays, staysWith);
+        EXPECT_EQ(index.Size(), 0u);
+        index.Prepare(stays, staysWith);
+        EXPECT_FALSE(index.Refuses());
+    }
 }
 
 // Rows added and removed for ever, each with new texts, leave many texts no

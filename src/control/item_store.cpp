@@ -70,6 +70,9 @@ void ucvKorvane::Private::RebuildRowIndex() {
 // --- public members -------------------------------------------------------------
 
 void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::int32_t ID) {
+    // The index folds the texts and starts loading their counts first, so
+    // that the checks below run while the memory answers.
+    d->rowIndex.Prepare(Col1, Col2);
     if (d->RefusedWhileSorting())
         return;
     ListPair pair = d->Pair();
@@ -77,7 +80,6 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
         return;
     // The rule applies to whichever pair holds the rows, so the same rows
     // added to any style give the same list.
-    d->rowIndex.Prepare(Col1, Col2);
     if (d->rowIndex.Refuses()) {
         d->desktop.Beep();
         return;
@@ -106,10 +108,12 @@ void ucvKorvane::RemoveItem(std::int32_t Index) {
         return;
     d->CheckIndexInPair(pair, Index);
 
-    // The index folds the row's texts (read in place) and starts loading its
-    // counts while the lists remove the row.
+    // The index folds the row's texts (read in place) and loads its counts
+    // (the slots, then the entries they name) while the lists remove the
+    // row: with many rows each is a wait for memory, and these overlap.
     d->rowIndex.Prepare(pair.col1->EntryText(Index), pair.col2->EntryText(Index));
     pair.col1->RemoveItem(Index);
+    d->rowIndex.PrefetchEntries();
     pair.col2->RemoveItem(Index);
     d->rowIndex.Remove();
     if (d->HasDropDownStyle() && d->window)

@@ -204,10 +204,47 @@ void TextCounts::Increment(std::string_view key, std::uint64_t hash, std::size_t
         ++live_;
 }
 
+// Every key has one entry, so when one entry alone on the key's probe
+// path has its hash (the low half) and its length, it is the key's: the
+// key bytes, far away in their page, need not be compared. Only when two
+// such entries meet are the keys compared.
+std::size_t TextCounts::FindPresent(std::string_view key, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    const std::uint32_t tag = TagOf(hash);
+    std::size_t found = kNoSlot;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t s = slots_[i];
+        if (s == 0)
+            break;
+        if ((s & ~kEntryMask) != tag)
+            continue;
+        const Entry& e = entries_[(s & kEntryMask) - 1];
+        if (e.hash != static_cast<std::uint32_t>(hash) || e.length != key.size())
+            continue;
+        if (found != kNoSlot) {
+            const std::size_t slot = Find(key, hash);
+            return slots_[slot] == 0 ? kNoSlot : slot;
+        }
+        found = i;
+    }
+    return found;
+}
+
+void TextCounts::PrefetchEntry(std::uint64_t hash) const {
+    if (slots_.empty())
+        return;
+    const std::uint32_t s = slots_[hash & (slots_.size() - 1)];
+    if (s != 0)
+        __builtin_prefetch(&entries_[(s & kEntryMask) - 1]);
+}
+
 void TextCounts::Decrement(std::string_view key, std::uint64_t hash) {
     if (slots_.empty())
         return;
-    const std::uint32_t s = slots_[Find(key, hash)];
+    const std::size_t slot = FindPresent(key, hash);
+    if (slot == kNoSlot)
+        return;
+    const std::uint32_t s = slots_[slot];
     if (s != 0 && entries_[(s & kEntryMask) - 1].count > 0 && --entries_[(s & kEntryMask) - 1].count == 0)
         --live_;
 }
@@ -238,9 +275,15 @@ void TextCounts::Rebuild(std::size_t minimumSlots) {
         // only the slots are laid out again.
         slots_.assign(size, 0);
         entries_.reserve(size / 2);
+        // The keys are distinct, so each takes the first free slot of its
+        // probe without a comparison.
+        const std::size_t mask = size - 1;
         for (std::size_t k = 0; k < entries_.size(); ++k) {
-            const Entry& e = entries_[k];
-            slots_[Find(KeyOf(e), e.hash)] = TagOf(e.hash) | static_cast<std::uint32_t>(k + 1);
+            const std::uint32_t hash = entries_[k].hash;
+            std::size_t i = hash & mask;
+            while (slots_[i] != 0)
+                i = (i + 1) & mask;
+            slots_[i] = TagOf(hash) | static_cast<std::uint32_t>(k + 1);
         }
         return;
     }
@@ -299,7 +342,13 @@ void RowIndex::Add(std::string_view col1, std::string_view col2) {
 
 void RowIndex::Remove(std::string_view col1, std::string_view col2) {
     Prepare(col1, col2);
+    PrefetchEntries();
     Remove();
+}
+
+void RowIndex::PrefetchEntries() const {
+    col1_.PrefetchEntry(hash1_);
+    col2_.PrefetchEntry(hash2_);
 }
 
 void RowIndex::Remove() {

@@ -35,7 +35,11 @@ public:
     // Starts loading the slot `hash` probes first, so that the lookups of
     // both columns wait for memory at the same time.
     void Prefetch(std::uint64_t hash) const;
+    // Starts loading the entry that the slot of `hash` names, once that slot
+    // is at hand (after a Prefetch), for a Decrement that follows.
+    void PrefetchEntry(std::uint64_t hash) const;
     void Increment(std::string_view key, std::uint64_t hash, std::size_t slot = kNoSlot);
+    // `key` is one some row holds, so it is in the table.
     void Decrement(std::string_view key, std::uint64_t hash);
     void Clear();
     void Reserve(std::size_t keys);
@@ -51,6 +55,9 @@ private:
         std::uint32_t hash = 0;  // the low half of the key's hash, for rebuilding
     };
     std::size_t Find(std::string_view key, std::uint64_t hash) const;  // the slot, or an empty one
+    // The slot of a key that is in the table, most often without reading
+    // its bytes; kNoSlot if it is not there after all.
+    std::size_t FindPresent(std::string_view key, std::uint64_t hash) const;
     std::string_view KeyOf(const Entry& e) const;
     void Store(std::string_view key, Entry& e);
     void Rebuild(std::size_t minimumSlots);
@@ -68,6 +75,9 @@ public:
     void Prepare(std::string_view col1, std::string_view col2);
     bool Refuses() const;
     void Add();
+    // Starts loading the counts' entries of the prepared keys, some time
+    // after Prepare started loading their slots, for a Remove to follow.
+    void PrefetchEntries() const;
     void Remove();
 
     void Add(std::string_view col1, std::string_view col2);

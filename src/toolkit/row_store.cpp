@@ -67,15 +67,18 @@ RowStore::Place RowStore::Locate(std::size_t index) const {
         place = {Sealed(), index - sealedRows_};
         start = sealedRows_;
     } else {
-        // The last leaf whose preceding rows number at most `index`.
+        // The last leaf whose preceding rows number at most `index`. Each
+        // step's choice is made with a mask, not a branch: at random places
+        // a branch would be mispredicted half the time, at every level. The
+        // root covers every sealed row, more than `index`, so the walk
+        // starts below it and never leaves the tree.
         std::size_t pos = 0;
         std::size_t rest = index;
-        for (std::size_t step = (tree_.size() - 1); step > 0; step >>= 1) {
-            const std::size_t next = pos + step;
-            if (next < tree_.size() && static_cast<std::size_t>(tree_[next]) <= rest) {
-                pos = next;
-                rest -= static_cast<std::size_t>(tree_[next]);
-            }
+        for (std::size_t step = (tree_.size() - 1) / 2; step > 0; step >>= 1) {
+            const auto count = static_cast<std::size_t>(tree_[pos + step]);
+            const std::size_t take = std::size_t{0} - static_cast<std::size_t>(count <= rest);
+            pos += step & take;
+            rest -= count & take;
         }
         place = {pos, rest};
         start = index - rest;
