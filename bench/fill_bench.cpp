@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_rows.h"
 #include "korvane/toolkit/headless.h"
 #include "korvane/ucvKorvane.h"
 
@@ -18,24 +19,14 @@ using korvane::tk::headless::HeadlessDesktop;
 
 constexpr int kRows = 32767;
 
-struct Rows {
-    std::vector<std::string> col1;
-    std::vector<std::string> col2;
-    Rows() {
-        for (int i = 0; i < kRows; ++i) {
-            col1.push_back("Item " + std::to_string(i * 7919 % 100003));
-            col2.push_back("Description of row number " + std::to_string(i));
-        }
-    }
-};
+using korvane::bench::Texts;
 
-const Rows& SampleRows() {
-    static const Rows rows;
-    return rows;
+const Texts& SampleRows() {
+    return korvane::bench::PlainRows();
 }
 
 void BM_FillSimpleCombo(benchmark::State& state) {
-    const Rows& rows = SampleRows();
+    const Texts& rows = SampleRows();
     HeadlessDesktop desktop;
     auto form = desktop.CreateForm("Form1");
     for (auto _ : state) {
@@ -59,7 +50,7 @@ void BM_FillSimpleCombo(benchmark::State& state) {
 BENCHMARK(BM_FillSimpleCombo)->Unit(benchmark::kMillisecond);
 
 void BM_AppendToVector(benchmark::State& state) {
-    const Rows& rows = SampleRows();
+    const Texts& rows = SampleRows();
     for (auto _ : state) {
         std::vector<std::string> texts;
         for (int i = 0; i < kRows; ++i) {
@@ -76,5 +67,3 @@ void BM_AppendToVector(benchmark::State& state) {
 BENCHMARK(BM_AppendToVector)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

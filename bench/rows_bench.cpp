@@ -8,7 +8,6 @@
 // and are reported as counters: heap_B_per_row after a fill, heap_growth_B
 // between the first thousand uses and the end.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <deque>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_rows.h"
 #include "control/sort_keys.h"
 #include "korvane/toolkit/headless.h"
 #include "korvane/ucvKorvane.h"
@@ -28,47 +28,21 @@ using korvane::StyleType;
 using korvane::ucvKorvane;
 using korvane::tk::headless::HeadlessDesktop;
 
-std::size_t HeapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
-struct Texts {
-    std::vector<std::string> col1;
-    std::vector<std::string> col2;
-};
-
-// The rows of the fill benchmark: distinct items with a longer description.
-const Texts& PlainRows() {
-    static const Texts rows = [] {
-        Texts t;
-        for (int i = 0; i < korvane::tk::ListBox::MaxEntries; ++i) {
-            t.col1.push_back("Item " + std::to_string(i * 7919 % 100003));
-            t.col2.push_back("Description of row number " + std::to_string(i));
-        }
-        return t;
-    }();
-    return rows;
-}
+using korvane::bench::HeapInUse;
+using korvane::bench::PlainRows;
+using korvane::bench::RandomSortRows;
+using korvane::bench::Sizes;
+using korvane::bench::Texts;
 
 // Random words of mixed case in column 1, as the sort benchmark uses.
 const Texts& WordRows() {
-    static const Texts rows = [] {
-        Texts t;
-        std::mt19937 random(20261207);
-        std::uniform_int_distribution<int> letter(0, 51);
-        std::uniform_int_distribution<int> length(3, 12);
-        for (int i = 0; i < korvane::tk::ListBox::MaxEntries; ++i) {
-            std::string word;
-            for (int n = length(random); n > 0; --n) {
-                const int l = letter(random);
-                word += static_cast<char>(l < 26 ? 'a' + l : 'A' + l - 26);
-            }
-            t.col1.push_back(word);
-            t.col2.push_back(std::to_string(i));
-        }
-        return t;
-    }();
+    static const Texts rows{RandomSortRows().words, RandomSortRows().rowNumbers};
+    return rows;
+}
+
+// Random decimal numbers in column 1.
+const Texts& NumberRows() {
+    static const Texts rows{RandomSortRows().numbers, RandomSortRows().rowNumbers};
     return rows;
 }
 
@@ -88,12 +62,6 @@ struct Box {
             ctl->AddItem(rows.col1[i], rows.col2[i], static_cast<std::int32_t>(i));
     }
 };
-
-void Sizes(benchmark::internal::Benchmark* b) {
-    for (int n : {1000, 4000, 16000, 32767})
-        b->Arg(n);
-    b->Unit(benchmark::kMillisecond);
-}
 
 // --- fill --------------------------------------------------------------------------------
 
@@ -167,6 +135,34 @@ void BM_SortLimitStdSortTextKeys(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SortLimitStdSortTextKeys)->Apply(Sizes);
+
+void BM_SortNumbers(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    Box box;
+    for (auto _ : state) {
+        state.PauseTiming();
+        box.ctl->Clear();
+        box.Fill(NumberRows(), n);
+        state.ResumeTiming();
+        box.ctl->Sort(1, true);
+    }
+}
+BENCHMARK(BM_SortNumbers)->Apply(Sizes);
+
+// The limit: std::sort over (number, row) pairs of the converted numbers.
+void BM_SortLimitStdSortNumberKeys(benchmark::State& state) {
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const std::vector<std::string> numbers(NumberRows().col1.begin(), NumberRows().col1.begin() + static_cast<long>(n));
+    const auto keys = korvane::detail::NumericKeys(numbers, true, "en_US");
+    for (auto _ : state) {
+        std::vector<std::pair<double, std::int32_t>> items(n);
+        for (std::size_t k = 0; k < n; ++k)
+            items[k] = {keys[k], static_cast<std::int32_t>(k)};
+        std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        benchmark::DoNotOptimize(items.data());
+    }
+}
+BENCHMARK(BM_SortLimitStdSortNumberKeys)->Apply(Sizes);
 
 // --- removing ------------------------------------------------------------------------------
 
@@ -425,3 +421,29 @@ void BM_UseSorts1e4(benchmark::State& state) {
 BENCHMARK(BM_UseSorts1e4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
+
+// The usual console lines, then the growth table of this file's works and
+// the side-by-side figures of the fill and sort benchmarks.
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    korvane::bench::GrowthTable table(
+        {
+            {"fill", "BM_Fill", "BM_FillLimitVectorPush"},
+            {"sort text", "BM_SortText", "BM_SortLimitStdSortTextKeys"},
+            {"sort numbers", "BM_SortNumbers", "BM_SortLimitStdSortNumberKeys"},
+            {"remove front", "BM_RemoveFront", "BM_RemoveLimitDequeFront"},
+            {"remove back", "BM_RemoveBack", nullptr},
+            {"remove random", "BM_RemoveRandom", nullptr},
+            {"clear", "BM_Clear", nullptr},
+            {"ListIndex", "BM_ListIndex", nullptr},
+            {"fill 32767", "BM_FillSimpleCombo", "BM_AppendToVector"},
+            {"sort text 32767", "BM_ControlSortText", "BM_StdSortTextKeys"},
+            {"sort nums 32767", "BM_ControlSortNumbers", "BM_StdSortNumberKeys"},
+        },
+        "its limit (std::vector push, std::sort on the prepared keys, std::deque pop_front)");
+    benchmark::RunSpecifiedBenchmarks(&table);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_rows.h"
 #include "control/sort_keys.h"
 #include "korvane/toolkit/headless.h"
 #include "korvane/ucvKorvane.h"
@@ -26,29 +27,8 @@ using korvane::tk::headless::HeadlessDesktop;
 
 constexpr int kRows = 32767;
 
-struct Rows {
-    std::vector<std::string> words;    // random words of mixed case
-    std::vector<std::string> numbers;  // random decimal numbers
-    Rows() {
-        std::mt19937 random(20261207);
-        std::uniform_int_distribution<int> letter(0, 51);
-        std::uniform_int_distribution<int> length(3, 12);
-        std::uniform_real_distribution<double> value(-100000, 100000);
-        for (int i = 0; i < kRows; ++i) {
-            std::string word;
-            for (int n = length(random); n > 0; --n) {
-                const int l = letter(random);
-                word += static_cast<char>(l < 26 ? 'a' + l : 'A' + l - 26);
-            }
-            words.push_back(word);
-            numbers.push_back(std::to_string(value(random)));
-        }
-    }
-};
-
-const Rows& SampleRows() {
-    static const Rows rows;
-    return rows;
+const korvane::bench::SortRows& SampleRows() {
+    return korvane::bench::RandomSortRows();
 }
 
 // A Simple Combo holding the rows, refilled before each measured sort.

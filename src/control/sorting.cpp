@@ -63,22 +63,27 @@ private:
             if (!Steps(hi - lo))
                 return false;
             // The pivot is the middle of three rows picked at random: still
-            // random, but an even split is likelier.
+            // random, but an even split is likelier. The smallest of the
+            // three goes next to it and the largest to the end, where they
+            // stop both scans without a bounds check.
             std::uniform_int_distribution<std::int32_t> pick(lo, hi);
-            std::int32_t a = pick(random_);
-            std::int32_t b = pick(random_);
-            const std::int32_t c = pick(random_);
-            if (at(b).key < at(a).key)
-                std::swap(a, b);
-            const std::int32_t middle = at(c).key < at(a).key ? a : (at(b).key < at(c).key ? b : c);
-            std::swap(at(lo), at(middle));
+            std::swap(at(lo), at(pick(random_)));
+            std::swap(at(lo + 1), at(pick(random_)));
+            std::swap(at(hi), at(pick(random_)));
+            if (at(lo).key < at(lo + 1).key)
+                std::swap(at(lo), at(lo + 1));
+            if (at(hi).key < at(lo).key) {
+                std::swap(at(lo), at(hi));
+                if (at(lo).key < at(lo + 1).key)
+                    std::swap(at(lo), at(lo + 1));
+            }
             const Key pivot = at(lo).key;
-            std::int32_t i = lo;
+            std::int32_t i = lo + 1;
             std::int32_t j = hi + 1;
             for (;;) {
                 do {
                     ++i;
-                } while (i <= hi && at(i).key < pivot);
+                } while (at(i).key < pivot);
                 do {
                     --j;
                 } while (pivot < at(j).key);

@@ -163,11 +163,11 @@ void RowStore::Clear() {
 bool RowStore::Reorder(const std::vector<std::int32_t>& order) {
     if (order.size() != size_)
         return false;
-    std::vector<bool> seen(size_);
+    std::vector<std::uint8_t> seen(size_);
     for (const std::int32_t k : order) {
         if (k < 0 || static_cast<std::size_t>(k) >= size_ || seen[static_cast<std::size_t>(k)])
             return false;
-        seen[static_cast<std::size_t>(k)] = true;
+        seen[static_cast<std::size_t>(k)] = 1;
     }
     std::vector<Entry*> at;
     at.reserve(size_);
@@ -182,7 +182,7 @@ bool RowStore::Reorder(const std::vector<std::int32_t>& order) {
         Entry held = std::move(*at[start]);
         std::size_t k = start;
         for (;;) {
-            seen[k] = false;
+            seen[k] = 0;
             const auto from = static_cast<std::size_t>(order[k]);
             if (from == start) {
                 *at[k] = std::move(held);
