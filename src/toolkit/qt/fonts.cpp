@@ -68,6 +68,10 @@ QFont ToQFont(const Font& font) {
     static std::map<std::string, QString> faces;
     auto it = faces.find(font.Name);
     if (it == faces.end()) {
+        // A host that names ever new faces does not make the cache grow
+        // without end.
+        if (faces.size() >= 256)
+            faces.clear();
         const QString wanted = ToQ(font.Name);
         QString face = wanted;
         if (!QFontDatabase::hasFamily(wanted))
