@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 #include "control/text.h"
 
@@ -251,7 +252,7 @@ void TextCounts::Decrement(std::string_view key, std::uint64_t hash) {
 
 void TextCounts::Clear() {
     slots_ = {};
-    entries_ = {};
+    entries_ = Entries();
     pages_ = {};
     live_ = 0;
 }
@@ -287,13 +288,13 @@ void TextCounts::Rebuild(std::size_t minimumSlots) {
         }
         return;
     }
-    std::vector<Entry> oldEntries = std::move(entries_);
+    const Entries oldEntries = std::exchange(entries_, Entries());
     std::vector<std::string> oldPages = std::move(pages_);
     slots_.assign(size, 0);
-    entries_.clear();
     entries_.reserve(size / 2);
     pages_.clear();
-    for (const Entry& old : oldEntries) {
+    for (std::size_t k = 0; k < oldEntries.size(); ++k) {
+        const Entry& old = oldEntries[k];
         if (old.count <= 0)
             continue;
         const std::string_view key(oldPages[old.page].data() + old.offset, old.length);

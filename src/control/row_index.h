@@ -9,6 +9,7 @@
 // shared buffer: adding a row allocates nothing most of the time.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -62,8 +63,38 @@ private:
     void Store(std::string_view key, Entry& e);
     void Rebuild(std::size_t minimumSlots);
 
+    // The entries in blocks of 1024 that stay where they are: growing the
+    // table never copies them. The first block grows as a vector does, so a
+    // short list keeps a short one.
+    class Entries {
+    public:
+        std::size_t size() const { return size_; }
+        Entry& operator[](std::size_t k) { return blocks_[k >> kBits][k & kMask]; }
+        const Entry& operator[](std::size_t k) const { return blocks_[k >> kBits][k & kMask]; }
+        Entry& emplace_back() {
+            const std::size_t block = size_ >> kBits;
+            if (block == blocks_.size())
+                blocks_.emplace_back().reserve(block == 0 ? 32 : kBlock);
+            Entry& e = blocks_[block].emplace_back();
+            ++size_;
+            return e;
+        }
+        void reserve(std::size_t n) {
+            if (blocks_.empty())
+                blocks_.emplace_back();
+            blocks_.front().reserve(std::min(n, kBlock));
+        }
+
+    private:
+        static constexpr std::size_t kBits = 10;
+        static constexpr std::size_t kBlock = std::size_t{1} << kBits;
+        static constexpr std::size_t kMask = kBlock - 1;
+        std::vector<std::vector<Entry>> blocks_;
+        std::size_t size_ = 0;
+    };
+
     std::vector<std::uint32_t> slots_;  // tag in the top 8 bits, 1 + entry below; 0 is empty
-    std::vector<Entry> entries_;
+    Entries entries_;
     std::vector<std::string> pages_;
     std::size_t live_ = 0;  // entries with a count above 0
 };

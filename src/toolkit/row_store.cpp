@@ -17,12 +17,31 @@ void CompactText::ReleaseHeap() {
 
 void CompactText::Assign(std::string_view text) {
     if (text.size() < kTag) {
-        // Inline; copying first keeps a view of this text's own bytes valid.
-        char copy[kTag];
-        std::memcpy(copy, text.data(), text.size());
+        // Inline, with loads and stores of fixed size (a call of memcpy
+        // costs more than the copy); the bytes are loaded before anything
+        // is released, which keeps a view of this text's own bytes valid.
+        const std::size_t n = text.size();
+        const char* p = text.data();
+        std::uint64_t low = 0;
+        std::uint64_t high = 0;
+        if (n >= 8) {
+            std::memcpy(&low, p, 8);
+            std::memcpy(&high, p + n - 8, 8);
+            high = n > 8 ? high >> (8 * (16 - n)) : 0;  // the bytes from 8 on, at the bottom
+        } else if (n >= 4) {
+            std::uint32_t a;
+            std::uint32_t b;
+            std::memcpy(&a, p, 4);
+            std::memcpy(&b, p + n - 4, 4);
+            low = a | (static_cast<std::uint64_t>(b) << (8 * (n - 4)));
+        } else if (n > 0) {
+            const auto byte = [](char c) { return static_cast<std::uint64_t>(static_cast<unsigned char>(c)); };
+            low = byte(p[0]) | (byte(p[n / 2]) << (8 * (n / 2))) | (byte(p[n - 1]) << (8 * (n - 1)));
+        }
         Release();
-        std::memcpy(bytes_, copy, text.size());
-        bytes_[kTag] = static_cast<char>(text.size());
+        std::memcpy(bytes_, &low, 8);
+        std::memcpy(bytes_ + 8, &high, 8);
+        bytes_[kTag] = static_cast<char>(n);
         return;
     }
     if (text.size() >= (std::size_t{1} << 48))

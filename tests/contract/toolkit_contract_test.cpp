@@ -235,6 +235,26 @@ TEST_P(ToolkitContract, EntriesReadInPlaceAreTheEntriesListReads) {
     EXPECT_EQ(ErrorNumber([&] { list->EntryText(n); }), kInvalidIndex);
 }
 
+// Short entries are kept apart from long ones: every length on both sides
+// of the border comes back byte for byte, also when rewritten in place.
+TEST_P(ToolkitContract, EntriesOfEveryLengthComeBackByteForByte) {
+    std::vector<std::string> texts;
+    for (std::size_t length = 0; length <= 40; ++length) {
+        std::string text;
+        for (std::size_t k = 0; k < length; ++k)
+            text += static_cast<char>('a' + (length * 7 + k * 3) % 26);
+        texts.push_back(text);
+        list->AddItem(text);
+    }
+    for (std::int32_t k = 0; k < list->ListCount(); ++k)
+        ASSERT_EQ(list->List(k), texts[static_cast<std::size_t>(k)]) << "length " << k;
+    for (std::int32_t k = 0; k < list->ListCount(); ++k) {
+        const std::string shorter = list->List(k).substr((static_cast<std::size_t>(k) + 1) / 2);
+        list->List(k, list->EntryText(k).substr((static_cast<std::size_t>(k) + 1) / 2));  // a view of itself
+        ASSERT_EQ(list->List(k), shorter) << "length " << k;
+    }
+}
+
 // --- text box, fonts, sizes -------------------------------------------------------------
 
 TEST_P(ToolkitContract, TextBoxRaisesChangeForEveryRealChangeOfItsText) {
