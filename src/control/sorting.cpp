@@ -202,14 +202,25 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     ListPair pair = p->Pair();
     const ListPair readFrom = pair;
     bool samePair = true;
+    // The texts keyed are gathered on the way; they serve unless events ran
+    // after they were read (then they are read again).
+    detail::SortScratch& scratch = p->sortScratch;
+    std::vector<std::string_view>& column = scratch.column;
+    column.clear();
+    column.reserve(static_cast<std::size_t>(n));
     const auto checkFirst = [&](std::string_view first, std::int32_t data) {
         cellsChanged =
             cellsChanged || first.find('\t') != std::string_view::npos || detail::Trim(first).size() != first.size();
         itemData.push_back(data);
+        if (Col == 1)
+            column.push_back(first);
     };
     const auto checkSecond = [&](std::string_view second, std::int32_t) {
         cellsChanged = cellsChanged || detail::Trim(second).size() != second.size();
+        if (Col == 2)
+            column.push_back(second);
     };
+    bool eventsRan = false;
     // The first row, then runs of kRowsBetweenClockReads rows, each
     // followed by the host's events when they are due.
     for (std::int32_t k = 0; k < n && pair;) {
@@ -227,8 +238,10 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
             desktop.DoEvents();
             if (!*alive)
                 return;
-        } else if (!pump()) {
-            return;
+        } else {
+            eventsRan = eventsRan || desktop.TickCount() - lastPump >= kPumpIntervalMs;
+            if (!pump())
+                return;
         }
         pair = p->Pair();
         samePair = samePair && pair.col1 == readFrom.col1 && pair.col2 == readFrom.col2;
@@ -261,17 +274,18 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
         return;
     if (cellsChanged || !samePair)
         copyRows();
-    detail::SortScratch& scratch = p->sortScratch;
-    std::vector<std::string_view>& column = scratch.column;
-    column.clear();
-    column.reserve(static_cast<std::size_t>(n));
     if (copied) {
+        column.clear();
         for (const std::string& text : Col == 2 ? col2 : col1)
             column.emplace_back(text);
-    } else {
+    } else if (eventsRan && Col != 3) {
+        column.clear();
         (Col == 2 ? pair.col2 : pair.col1)->VisitEntries(0, n, [&](std::string_view text, std::int32_t) {
             column.push_back(text);
         });
+    } else if (Col != 3) {
+        // The first row was read before the events that always run then.
+        column[0] = (Col == 2 ? pair.col2 : pair.col1)->EntryText(0);
     }
     // Before the host's events run while the rows are ordered, the rows are
     // copied: the events may take the lists away or change them.

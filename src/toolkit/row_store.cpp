@@ -188,26 +188,34 @@ bool RowStore::Reorder(const std::vector<std::int32_t>& order) {
             return false;
         seen[static_cast<std::size_t>(k)] = 1;
     }
-    std::vector<Entry*> at;
-    at.reserve(size_);
-    for (Leaf& leaf : leaves_)
-        for (Entry& entry : leaf)
-            at.push_back(&entry);
+    // When every leaf but the last is full (as after filling), entry k is
+    // found by arithmetic; otherwise through a table of the entries.
+    bool full = true;
+    for (std::size_t leaf = 0; leaf + 1 < leaves_.size() && full; ++leaf)
+        full = leaves_[leaf].size() == kLeafRows;
+    std::vector<Entry*> table;
+    if (!full) {
+        table.reserve(size_);
+        for (Leaf& leaf : leaves_)
+            for (Entry& entry : leaf)
+                table.push_back(&entry);
+    }
+    const auto at = [&](std::size_t k) -> Entry& { return full ? leaves_[k / kLeafRows][k % kLeafRows] : *table[k]; };
     // Each cycle of the permutation moves its entries one step round, with
     // one entry held aside; `seen` now marks the places already filled.
     for (std::size_t start = 0; start < size_; ++start) {
         if (!seen[start])
             continue;
-        Entry held = std::move(*at[start]);
+        Entry held = std::move(at(start));
         std::size_t k = start;
         for (;;) {
             seen[k] = 0;
             const auto from = static_cast<std::size_t>(order[k]);
             if (from == start) {
-                *at[k] = std::move(held);
+                at(k) = std::move(held);
                 break;
             }
-            *at[k] = std::move(*at[from]);
+            at(k) = std::move(at(from));
             k = from;
         }
     }
