@@ -10,6 +10,7 @@
 // Each control measurement includes running the events its work posted.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCollator>
@@ -393,6 +394,13 @@ void Focus(QWidget* field) {
 // is linear when the time per character stays the same at every length.
 void BM_QtTypeIntoField(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
+    {
+        // Once untimed: the first keys load fonts and resolve symbols.
+        Box warm(StyleType::DropdownCombo);
+        Focus(warm.Widget("txtCol1"));
+        TypeInto(QApplication::focusWidget(), 256);
+    }
+    RunEvents();
     for (auto _ : state) {
         state.PauseTiming();
         auto box = std::make_unique<Box>(StyleType::DropdownCombo);
@@ -409,10 +417,19 @@ void BM_QtTypeIntoField(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_QtTypeIntoField)->Arg(1000)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_QtTypeIntoField)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QtTypeIntoField)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_QtPeerLineEditType(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
+    {
+        QWidget warm;
+        auto* field = new QLineEdit(&warm);
+        warm.show();
+        Focus(field);
+        TypeInto(field, 256);
+    }
+    RunEvents();
     for (auto _ : state) {
         state.PauseTiming();
         auto window = std::make_unique<QWidget>();
@@ -432,7 +449,8 @@ void BM_QtPeerLineEditType(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_QtPeerLineEditType)->Arg(1000)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_QtPeerLineEditType)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QtPeerLineEditType)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // --- no growth with use ---------------------------------------------------------------------
 
@@ -511,6 +529,8 @@ BENCHMARK(BM_QtUseSorts1e4)->Unit(benchmark::kMillisecond)->Iterations(1);
 // control's time grew from the smallest size against n and n log n.
 class GrowthTable final : public benchmark::ConsoleReporter {
 public:
+    explicit GrowthTable(OutputOptions options) : ConsoleReporter(options) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
@@ -609,7 +629,8 @@ int main(int argc, char** argv) {
         QtDesktop desktop;
         theDesktop = &desktop;
         benchmark::Initialize(&argc, argv);
-        GrowthTable table;
+        GrowthTable table(isatty(fileno(stdout)) != 0 ? benchmark::ConsoleReporter::OO_Defaults
+                                                      : benchmark::ConsoleReporter::OO_Tabular);
         benchmark::RunSpecifiedBenchmarks(&table);
         benchmark::Shutdown();
         theDesktop = nullptr;
