@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -95,11 +96,14 @@ struct GrowthRow {
 
 // Prints each run as the console does, and at the end the growth table of
 // `rows` (CPU time; the median when repetitions were asked for). A
-// benchmark without an argument shows n as "-" and no growth.
+// benchmark without an argument shows n as "-" and no growth. Colours only
+// on a terminal, so a saved run reads plainly.
 class GrowthTable final : public benchmark::ConsoleReporter {
 public:
     GrowthTable(std::vector<GrowthRow> rows, std::string peerName)
-        : rows_(std::move(rows)), peerName_(std::move(peerName)) {}
+        : ConsoleReporter(isatty(fileno(stdout)) != 0 ? OO_Defaults : OO_Tabular),
+          rows_(std::move(rows)),
+          peerName_(std::move(peerName)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);

@@ -9,8 +9,6 @@
 // after long use (ListIndex writes, drop-down open and close, sorts).
 // Each control measurement includes running the events its work posted.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QCollator>
@@ -20,16 +18,12 @@
 #include <QMouseEvent>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "../bench_rows.h"
 #include "korvane/toolkit/property_bag.h"
 #include "korvane/toolkit/qt.h"
 #include "korvane/ucvKorvane.h"
@@ -38,6 +32,10 @@ namespace {
 
 using korvane::StyleType;
 using korvane::ucvKorvane;
+using korvane::bench::HeapInUse;
+using korvane::bench::PlainRows;
+using korvane::bench::RandomSortRows;
+using korvane::bench::Sizes;
 using korvane::tk::qt::QtDesktop;
 
 // Made in main once the QApplication exists, and gone before it.
@@ -50,36 +48,6 @@ QtDesktop& Desktop() {
 void RunEvents() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
-}
-
-struct Texts {
-    std::vector<std::string> col1;
-    std::vector<std::string> col2;
-    std::vector<std::string> words;    // random words of mixed case
-    std::vector<std::string> numbers;  // random decimal numbers
-};
-
-const Texts& Rows() {
-    static const Texts rows = [] {
-        Texts t;
-        std::mt19937 random(20261207);
-        std::uniform_int_distribution<int> letter(0, 51);
-        std::uniform_int_distribution<int> length(3, 12);
-        std::uniform_real_distribution<double> value(-100000, 100000);
-        for (int i = 0; i < korvane::tk::ListBox::MaxEntries; ++i) {
-            t.col1.push_back("Item " + std::to_string(i * 7919 % 100003));
-            t.col2.push_back("Description of row number " + std::to_string(i));
-            std::string word;
-            for (int n = length(random); n > 0; --n) {
-                const int l = letter(random);
-                word += static_cast<char>(l < 26 ? 'a' + l : 'A' + l - 26);
-            }
-            t.words.push_back(word);
-            t.numbers.push_back(std::to_string(value(random)));
-        }
-        return t;
-    }();
-    return rows;
 }
 
 // A control on a shown form; a Simple Combo's own two lists hold the rows.
@@ -113,12 +81,6 @@ struct Box {
     }
 };
 
-void Sizes(benchmark::internal::Benchmark* b) {
-    for (int n : {1000, 4000, 16000, 32767})
-        b->Arg(n);
-    b->Unit(benchmark::kMillisecond);
-}
-
 QStandardItemModel* PeerModel(std::size_t n, const std::vector<std::string>& col1,
                               const std::vector<std::string>& col2) {
     auto* model = new QStandardItemModel(0, 2);
@@ -138,7 +100,7 @@ void BM_QtFill(benchmark::State& state) {
         state.PauseTiming();
         auto box = std::make_unique<Box>();
         state.ResumeTiming();
-        box->Fill(Rows().col1, Rows().col2, n);
+        box->Fill(PlainRows().col1, PlainRows().col2, n);
         RunEvents();
         state.PauseTiming();
         box.reset();
@@ -150,7 +112,7 @@ BENCHMARK(BM_QtFill)->Apply(Sizes);
 void BM_QtPeerStandardItemModelFill(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {
-        std::unique_ptr<QStandardItemModel> model(PeerModel(n, Rows().col1, Rows().col2));
+        std::unique_ptr<QStandardItemModel> model(PeerModel(n, PlainRows().col1, PlainRows().col2));
         RunEvents();
         state.PauseTiming();
         model.reset();
@@ -178,10 +140,10 @@ void ControlSort(benchmark::State& state, const std::vector<std::string>& keys, 
     }
 }
 void BM_QtSortText(benchmark::State& state) {
-    ControlSort(state, Rows().words, false);
+    ControlSort(state, RandomSortRows().words, false);
 }
 void BM_QtSortNumbers(benchmark::State& state) {
-    ControlSort(state, Rows().numbers, true);
+    ControlSort(state, RandomSortRows().numbers, true);
 }
 BENCHMARK(BM_QtSortText)->Apply(Sizes);
 BENCHMARK(BM_QtSortNumbers)->Apply(Sizes);
@@ -228,10 +190,10 @@ void PeerSort(benchmark::State& state, const std::vector<std::string>& keys, boo
     }
 }
 void BM_QtPeerProxyCollatorSortText(benchmark::State& state) {
-    PeerSort(state, Rows().words, false);
+    PeerSort(state, RandomSortRows().words, false);
 }
 void BM_QtPeerProxyDoubleRoleSortNumbers(benchmark::State& state) {
-    PeerSort(state, Rows().numbers, true);
+    PeerSort(state, RandomSortRows().numbers, true);
 }
 BENCHMARK(BM_QtPeerProxyCollatorSortText)->Apply(Sizes);
 BENCHMARK(BM_QtPeerProxyDoubleRoleSortNumbers)->Apply(Sizes);
@@ -246,7 +208,7 @@ void Remove(benchmark::State& state, Where where) {
     for (auto _ : state) {
         state.PauseTiming();
         box.ctl->Clear();
-        box.Fill(Rows().col1, Rows().col2, n);
+        box.Fill(PlainRows().col1, PlainRows().col2, n);
         RunEvents();
         std::mt19937 random(7);
         state.ResumeTiming();
@@ -278,7 +240,7 @@ void BM_QtPeerStandardItemModelRemoveRow0(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        std::unique_ptr<QStandardItemModel> model(PeerModel(n, Rows().col1, Rows().col2));
+        std::unique_ptr<QStandardItemModel> model(PeerModel(n, PlainRows().col1, PlainRows().col2));
         state.ResumeTiming();
         while (model->rowCount() > 0)
             model->removeRow(0);
@@ -292,7 +254,7 @@ void BM_QtClear(benchmark::State& state) {
     Box box;
     for (auto _ : state) {
         state.PauseTiming();
-        box.Fill(Rows().col1, Rows().col2, n);
+        box.Fill(PlainRows().col1, PlainRows().col2, n);
         RunEvents();
         state.ResumeTiming();
         box.ctl->Clear();
@@ -305,7 +267,7 @@ void BM_QtPeerStandardItemModelClear(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        std::unique_ptr<QStandardItemModel> model(PeerModel(n, Rows().col1, Rows().col2));
+        std::unique_ptr<QStandardItemModel> model(PeerModel(n, PlainRows().col1, PlainRows().col2));
         state.ResumeTiming();
         model->clear();
         RunEvents();
@@ -323,7 +285,7 @@ BENCHMARK(BM_QtPeerStandardItemModelClear)->Apply(Sizes);
 void BM_QtListIndex(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     Box box;
-    box.Fill(Rows().col1, Rows().col2, n);
+    box.Fill(PlainRows().col1, PlainRows().col2, n);
     RunEvents();
     const auto last = static_cast<std::int32_t>(n - 1);
     std::int32_t k = 0;
@@ -340,8 +302,8 @@ void ComboSetCurrentIndex(benchmark::State& state, bool editable) {
     QComboBox combo;
     combo.setEditable(editable);
     for (int i = 0; i < n; ++i)
-        combo.addItem(QString::fromStdString(Rows().col1[static_cast<std::size_t>(i)] + "  " +
-                                             Rows().col2[static_cast<std::size_t>(i)]));
+        combo.addItem(QString::fromStdString(PlainRows().col1[static_cast<std::size_t>(i)] + "  " +
+                                             PlainRows().col2[static_cast<std::size_t>(i)]));
     combo.show();
     RunEvents();
     int k = 0;
@@ -454,11 +416,6 @@ BENCHMARK(BM_QtPeerLineEditType)->Arg(20000)->Unit(benchmark::kMillisecond)->Ite
 
 // --- no growth with use ---------------------------------------------------------------------
 
-std::size_t HeapInUse() {
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
 // Runs `use` `times` times, with the event loop run after every `every`;
 // heap_growth_B is what the heap gained after the first thousand, both
 // taken with no events left to run.
@@ -484,7 +441,7 @@ void Growth(benchmark::State& state, std::int32_t times, std::int32_t every, con
 
 void BM_QtUseListIndexWrites1e6(benchmark::State& state) {
     Box box;
-    box.Fill(Rows().col1, Rows().col2, 1000);
+    box.Fill(PlainRows().col1, PlainRows().col2, 1000);
     RunEvents();
     Growth(state, 1000000, 64, [&](std::int32_t k) { box.ctl->ListIndex(k % 1000); });
 }
@@ -493,7 +450,7 @@ BENCHMARK(BM_QtUseListIndexWrites1e6)->Unit(benchmark::kMillisecond)->Iterations
 // The button opens the drop-down, Escape closes it.
 void BM_QtUseDropDownOpenClose1e5(benchmark::State& state) {
     Box box(StyleType::DropdownCombo);
-    box.Fill(Rows().col1, Rows().col2, 100);
+    box.Fill(PlainRows().col1, PlainRows().col2, 100);
     QWidget* button = box.Widget("imgCombo");
     Focus(box.Widget("txtCol1"));
     Growth(state, 100000, 1, [&](std::int32_t) {
@@ -515,98 +472,11 @@ BENCHMARK(BM_QtUseDropDownOpenClose1e5)->Unit(benchmark::kMillisecond)->Iteratio
 
 void BM_QtUseSorts1e4(benchmark::State& state) {
     Box box;
-    box.Fill(Rows().words, Rows().numbers, 100);
+    box.Fill(RandomSortRows().words, RandomSortRows().numbers, 100);
     RunEvents();
     Growth(state, 10000, 16, [&](std::int32_t k) { box.ctl->Sort(static_cast<std::int16_t>(1 + k % 2), k % 2 == 1); });
 }
 BENCHMARK(BM_QtUseSorts1e4)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// --- the growth table ----------------------------------------------------------------------
-
-// Prints each run as the console does, and at the end the growth table:
-// for each kind of work and each size, the control's CPU time beside its
-// peer's and their ratio (the median when runs are repeated), and how the
-// control's time grew from the smallest size against n and n log n.
-class GrowthTable final : public benchmark::ConsoleReporter {
-public:
-    explicit GrowthTable(OutputOptions options) : ConsoleReporter(options) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (run.run_type == Run::RT_Aggregate && !median)
-                continue;
-            const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            times_[run.run_name.function_name][run.run_name.args] = seconds;
-        }
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        struct Row {
-            const char* what;
-            const char* control;
-            const char* peer;
-        };
-        const Row rows[] = {
-            {"fill", "BM_QtFill", "BM_QtPeerStandardItemModelFill"},
-            {"sort text", "BM_QtSortText", "BM_QtPeerProxyCollatorSortText"},
-            {"sort numbers", "BM_QtSortNumbers", "BM_QtPeerProxyDoubleRoleSortNumbers"},
-            {"remove front", "BM_QtRemoveFront", "BM_QtPeerStandardItemModelRemoveRow0"},
-            {"remove random", "BM_QtRemoveRandom", "BM_QtPeerStandardItemModelRemoveRow0"},
-            {"clear", "BM_QtClear", "BM_QtPeerStandardItemModelClear"},
-            {"ListIndex", "BM_QtListIndex", "BM_QtPeerEditableComboSetCurrentIndex"},
-            {"typing", "BM_QtTypeIntoField", "BM_QtPeerLineEditType"},
-        };
-        std::FILE* out = stdout;
-        std::fprintf(out, "\nGrowth table (CPU time; ratio = control / Qt peer; growth from the smallest size)\n");
-        std::fprintf(out, "%-14s %7s %12s %12s %7s %8s %8s %8s\n", "work", "n", "control", "peer", "ratio", "growth",
-                     "n", "n log n");
-        for (const Row& row : rows) {
-            auto control = times_.find(row.control);
-            if (control == times_.end())
-                continue;
-            auto peer = times_.find(row.peer);
-            std::vector<std::pair<long, std::string>> sizes;
-            for (const auto& [args, seconds] : control->second)
-                sizes.emplace_back(std::atol(args.c_str()), args);
-            std::sort(sizes.begin(), sizes.end());
-            if (sizes.empty())
-                continue;
-            const double first = control->second[sizes.front().second];
-            const double n0 = static_cast<double>(sizes.front().first);
-            for (const auto& [n, args] : sizes) {
-                const double c = control->second[args];
-                const double nn = static_cast<double>(n);
-                std::fprintf(out, "%-14s %7ld %12s", row.what, n, Format(c).c_str());
-                if (peer != times_.end() && peer->second.count(args) != 0) {
-                    const double p = peer->second[args];
-                    std::fprintf(out, " %12s %6.3fx", Format(p).c_str(), c / p);
-                } else {
-                    std::fprintf(out, " %12s %7s", "-", "-");
-                }
-                std::fprintf(out, " %7.2fx %7.2fx %7.2fx\n", c / first, nn / n0,
-                             nn * std::log2(nn) / (n0 * std::log2(n0)));
-            }
-        }
-        std::fflush(out);
-    }
-
-private:
-    static std::string Format(double seconds) {
-        char text[32];
-        if (seconds >= 1e-3)
-            std::snprintf(text, sizeof text, "%.3f ms", seconds * 1e3);
-        else
-            std::snprintf(text, sizeof text, "%.3f us", seconds * 1e6);
-        return text;
-    }
-
-    std::map<std::string, std::map<std::string, double>> times_;
-};
 
 }  // namespace
 
@@ -629,8 +499,19 @@ int main(int argc, char** argv) {
         QtDesktop desktop;
         theDesktop = &desktop;
         benchmark::Initialize(&argc, argv);
-        GrowthTable table(isatty(fileno(stdout)) != 0 ? benchmark::ConsoleReporter::OO_Defaults
-                                                      : benchmark::ConsoleReporter::OO_Tabular);
+        korvane::bench::GrowthTable table(
+            {
+                {"fill", "BM_QtFill", "BM_QtPeerStandardItemModelFill"},
+                {"sort text", "BM_QtSortText", "BM_QtPeerProxyCollatorSortText"},
+                {"sort numbers", "BM_QtSortNumbers", "BM_QtPeerProxyDoubleRoleSortNumbers"},
+                {"remove front", "BM_QtRemoveFront", "BM_QtPeerStandardItemModelRemoveRow0"},
+                {"remove back", "BM_QtRemoveBack", "BM_QtPeerStandardItemModelRemoveRow0"},
+                {"remove random", "BM_QtRemoveRandom", "BM_QtPeerStandardItemModelRemoveRow0"},
+                {"clear", "BM_QtClear", "BM_QtPeerStandardItemModelClear"},
+                {"ListIndex", "BM_QtListIndex", "BM_QtPeerEditableComboSetCurrentIndex"},
+                {"typing", "BM_QtTypeIntoField", "BM_QtPeerLineEditType"},
+            },
+            "its Qt peer");
         benchmark::RunSpecifiedBenchmarks(&table);
         benchmark::Shutdown();
         theDesktop = nullptr;
