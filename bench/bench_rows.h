@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -76,6 +77,24 @@ inline const SortRows& RandomSortRows() {
         return t;
     }();
     return rows;
+}
+
+// Where a removal benchmark takes each row from.
+enum class Where { Front, Back, Random };
+
+// Removes `n` rows one by one through `remove(index)`, each from `where`;
+// random places come from a fixed seed, so every run removes the same rows.
+template <class Remove>
+void RemoveEach(std::int32_t n, Where where, Remove remove) {
+    std::mt19937 random(7);
+    for (std::int32_t left = n; left > 0; --left) {
+        std::int32_t at = 0;
+        if (where == Where::Back)
+            at = left - 1;
+        else if (where == Where::Random)
+            at = std::uniform_int_distribution<std::int32_t>(0, left - 1)(random);
+        remove(at);
+    }
 }
 
 // The sizes of the growth table, in milliseconds.

@@ -13,7 +13,6 @@
 #include <deque>
 #include <memory>
 #include <numeric>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -31,8 +30,10 @@ using korvane::tk::headless::HeadlessDesktop;
 using korvane::bench::HeapInUse;
 using korvane::bench::PlainRows;
 using korvane::bench::RandomSortRows;
+using korvane::bench::RemoveEach;
 using korvane::bench::Sizes;
 using korvane::bench::Texts;
+using korvane::bench::Where;
 
 // Random words of mixed case in column 1, as the sort benchmark uses.
 const Texts& WordRows() {
@@ -112,16 +113,21 @@ BENCHMARK(BM_FillLimitVectorPush)->Apply(Sizes);
 
 // --- sort --------------------------------------------------------------------------------
 
-void BM_SortText(benchmark::State& state) {
+// The control's sort of column 1 after a fresh fill, keys made included.
+void SortColumn1(benchmark::State& state, const Texts& rows, bool asNumbers) {
     const auto n = static_cast<std::size_t>(state.range(0));
     Box box;
     for (auto _ : state) {
         state.PauseTiming();
         box.ctl->Clear();
-        box.Fill(WordRows(), n);
+        box.Fill(rows, n);
         state.ResumeTiming();
-        box.ctl->Sort(1, false);
+        box.ctl->Sort(1, asNumbers);
     }
+}
+
+void BM_SortText(benchmark::State& state) {
+    SortColumn1(state, WordRows(), false);
 }
 BENCHMARK(BM_SortText)->Apply(Sizes);
 
@@ -141,15 +147,7 @@ void BM_SortLimitStdSortTextKeys(benchmark::State& state) {
 BENCHMARK(BM_SortLimitStdSortTextKeys)->Apply(Sizes);
 
 void BM_SortNumbers(benchmark::State& state) {
-    const auto n = static_cast<std::size_t>(state.range(0));
-    Box box;
-    for (auto _ : state) {
-        state.PauseTiming();
-        box.ctl->Clear();
-        box.Fill(NumberRows(), n);
-        state.ResumeTiming();
-        box.ctl->Sort(1, true);
-    }
+    SortColumn1(state, NumberRows(), true);
 }
 BENCHMARK(BM_SortNumbers)->Apply(Sizes);
 
@@ -170,8 +168,6 @@ BENCHMARK(BM_SortLimitStdSortNumberKeys)->Apply(Sizes);
 
 // --- removing ------------------------------------------------------------------------------
 
-enum class Where { Front, Back, Random };
-
 void Remove(benchmark::State& state, Where where) {
     const auto n = static_cast<std::size_t>(state.range(0));
     Box box;
@@ -179,16 +175,8 @@ void Remove(benchmark::State& state, Where where) {
         state.PauseTiming();
         box.ctl->Clear();
         box.Fill(PlainRows(), n);
-        std::mt19937 random(7);
         state.ResumeTiming();
-        for (auto left = static_cast<std::int32_t>(n); left > 0; --left) {
-            std::int32_t at = 0;
-            if (where == Where::Back)
-                at = left - 1;
-            else if (where == Where::Random)
-                at = std::uniform_int_distribution<std::int32_t>(0, left - 1)(random);
-            box.ctl->RemoveItem(at);
-        }
+        RemoveEach(static_cast<std::int32_t>(n), where, [&](std::int32_t at) { box.ctl->RemoveItem(at); });
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -19,7 +19,6 @@
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -35,7 +34,9 @@ using korvane::ucvKorvane;
 using korvane::bench::HeapInUse;
 using korvane::bench::PlainRows;
 using korvane::bench::RandomSortRows;
+using korvane::bench::RemoveEach;
 using korvane::bench::Sizes;
+using korvane::bench::Where;
 using korvane::tk::qt::QtDesktop;
 
 // Made in main once the QApplication exists, and gone before it.
@@ -200,8 +201,6 @@ BENCHMARK(BM_QtPeerProxyDoubleRoleSortNumbers)->Apply(Sizes);
 
 // --- removing and clearing ---------------------------------------------------------------------
 
-enum class Where { Front, Back, Random };
-
 void Remove(benchmark::State& state, Where where) {
     const auto n = static_cast<std::size_t>(state.range(0));
     Box box;
@@ -210,16 +209,8 @@ void Remove(benchmark::State& state, Where where) {
         box.ctl->Clear();
         box.Fill(PlainRows().col1, PlainRows().col2, n);
         RunEvents();
-        std::mt19937 random(7);
         state.ResumeTiming();
-        for (auto left = static_cast<std::int32_t>(n); left > 0; --left) {
-            std::int32_t at = 0;
-            if (where == Where::Back)
-                at = left - 1;
-            else if (where == Where::Random)
-                at = std::uniform_int_distribution<std::int32_t>(0, left - 1)(random);
-            box.ctl->RemoveItem(at);
-        }
+        RemoveEach(static_cast<std::int32_t>(n), where, [&](std::int32_t at) { box.ctl->RemoveItem(at); });
         RunEvents();
     }
 }
