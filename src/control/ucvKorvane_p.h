@@ -20,14 +20,10 @@ namespace korvane {
 inline constexpr tk::OleColor kLockedGrey = tk::Rgb(192, 192, 192);
 inline constexpr tk::OleColor kBlack = tk::Rgb(0, 0, 0);
 inline constexpr const char* kSortingMessage = "Sorting in progress, wait please";
-// The largest font, in points, the control lays out: its rows and closed
-// height stay well inside the widgets' integer extents.
-inline constexpr float kMaxFontSize = 2048;
-
-// A font the control can measure and lay out: a size above 0 and up to
-// kMaxFontSize (not a NaN, not infinite).
+// A font the control can measure and lay out: one the desktops draw at its
+// own size.
 inline bool CanLayOut(const tk::Font& font) {
-    return font.Size > 0 && font.Size <= kMaxFontSize;
+    return tk::DrawableSize(font);
 }
 
 // The two list boxes that hold the rows in the present style.

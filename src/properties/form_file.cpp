@@ -35,7 +35,6 @@ using Json = nlohmann::ordered_json;
 constexpr const char* kFormat = "korvane-form";
 constexpr std::int64_t kVersion = 1;
 constexpr double kMaxTwips = 1'000'000;  // far beyond any screen, small enough for sums in 32 bits
-constexpr double kMaxFontSize = 2048;    // points
 constexpr std::size_t kMaxFontNameBytes = 256;
 constexpr std::int64_t kMaxRowIndex = 32766;  // a KorvaneBox holds at most 32767 rows
 
@@ -407,8 +406,9 @@ private:
             } else if (attr == "Size") {
                 const double size = a.is_number() ? a.get<double>() : std::nan("");
                 // The font holds a float: a size that rounds to 0 there is no size.
-                if (!std::isfinite(size) || size > kMaxFontSize || !(static_cast<float>(size) > 0)) {
-                    Warn(who, name, a, "is not a font size above 0 and up to " + NumberJson(kMaxFontSize).dump());
+                if (!std::isfinite(size) || size > tk::kLargestFontSize || !(static_cast<float>(size) > 0)) {
+                    Warn(who, name, a,
+                         "is not a font size above 0 and up to " + NumberJson(tk::kLargestFontSize).dump());
                     ok = false;
                 } else {
                     font->Size = static_cast<float>(size);

@@ -51,6 +51,18 @@ struct Font {
 /// How fonts are held and passed: shared, see Font.
 using FontRef = std::shared_ptr<Font>;
 
+/// The largest font size, in points, a desktop draws: a control's rows and
+/// heights at that size stay well inside the widgets' integer extents.
+inline constexpr float kLargestFontSize = 2048;
+
+/// Whether a desktop draws `font` at its own size: above 0 and up to
+/// kLargestFontSize (not a NaN, not infinite). Since a font object is
+/// shared, its holder may change the size at any time; a desktop draws any
+/// other size at the default size.
+inline bool DrawableSize(const Font& font) {
+    return font.Size > 0 && font.Size <= kLargestFontSize;
+}
+
 /// A picture held by an image or used as a cursor. Only its identity and
 /// size matter to the control.
 struct Picture {
