@@ -58,27 +58,39 @@ std::string Indented(std::string_view value, const std::string& indent) {
     return out;
 }
 
-// Adds the member `key: value` as the last of `object`.
+// The line break and indent that close an object holding one member:
+// its brace goes on a line of its own, under the line that opened it.
+std::string ClosingLine(std::string_view text, const json_text::Object& object) {
+    return "\n" + LineIndent(text, object.Open);
+}
+
+// Adds the member `key: value` as the last of `object`. In an empty object
+// it goes on lines of its own in front of whatever blanks the object held,
+// so that removing it gives those blanks back.
 void Append(std::string& text, const json_text::Object& object, std::string_view key, std::string_view value) {
     const std::string indent = object.Members.empty() ? LineIndent(text, object.Open) + "  "
                                                       : LineIndent(text, object.Members.front().KeyBegin);
     const std::string member = json(std::string(key)).dump() + ": " + Indented(value, indent);
     if (object.Members.empty())
-        text.replace(object.Open + 1, object.Close - object.Open - 1,
-                     "\n" + indent + member + "\n" + LineIndent(text, object.Open));
+        text.insert(object.Open + 1, "\n" + indent + member + ClosingLine(text, object));
     else
         text.insert(object.Members.back().ValueEnd, ",\n" + indent + member);
 }
 
-// Removes member `index` of `object` with the comma that joins it.
+// Removes member `index` of `object` with the comma that joins it; the only
+// member goes with the closing line Append put after it.
 void Erase(std::string& text, const json_text::Object& object, std::size_t index) {
     const auto& members = object.Members;
-    if (members.size() == 1)
-        text.erase(object.Open + 1, object.Close - object.Open - 1);
-    else if (index > 0)
+    if (members.size() == 1) {
+        std::size_t end = members[0].ValueEnd;
+        if (const std::string closing = ClosingLine(text, object); text.compare(end, closing.size(), closing) == 0)
+            end += closing.size();
+        text.erase(object.Open + 1, end - object.Open - 1);
+    } else if (index > 0) {
         text.erase(members[index - 1].ValueEnd, members[index].ValueEnd - members[index - 1].ValueEnd);
-    else
+    } else {
         text.erase(members[0].KeyBegin, members[1].KeyBegin - members[0].KeyBegin);
+    }
 }
 
 }  // namespace

@@ -188,6 +188,22 @@ TEST_F(RegistryFile, EntriesOfOtherComponentsKeepEveryByte) {
     ExpectNoStrayFiles();
 }
 
+// Removing an entry from a section it had been added to alone gave back
+// "{}" for a section that had held blanks, changing the user's file.
+TEST_F(RegistryFile, UnregisterGivesBackEmptySectionsAsTheyWereWritten) {
+    for (const char* blanks : {"", " ", "\n  ", "\n\n    ", "\n"}) {
+        SCOPED_TRACE(json(blanks).dump());
+        const std::string original = std::string("{\n  \"format\": \"korvane-registry 1\",\n  \"classes\": {") +
+                                     blanks + "},\n  \"progids\": {" + blanks + "},\n  \"typelibs\": {" + blanks +
+                                     "}\n}\n";
+        WriteAll(file, original);
+        ASSERT_EQ(registry::Register(file, library).Code, result::Ok);
+        EXPECT_EQ(json::parse(ReadAll(file))["typelibs"][ids::kLibrary]["library"], library);
+        ASSERT_EQ(registry::Unregister(file).Code, result::Ok);
+        EXPECT_EQ(ReadAll(file), original);
+    }
+}
+
 // The writer never follows what someone planted beside the registry, and a
 // registry reached through a link stays a link with its permissions.
 TEST_F(RegistryFile, ReplacingTheFileFollowsNoPlantedLinkAndKeepsLinksAndPermissions) {
