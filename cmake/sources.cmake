@@ -43,6 +43,7 @@ set(KORVANE_TEXT_SOURCES
   src/text/utf8.cpp)
 # What both desktops decide alike: the widget tree, focus, list boxes, text.
 set(KORVANE_MODEL_SOURCES
+  src/toolkit/model/field_text.cpp
   src/toolkit/model/text.cpp)
 set(KORVANE_HEADLESS_SOURCES
   src/toolkit/headless/button.cpp

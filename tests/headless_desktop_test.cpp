@@ -7,12 +7,14 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "korvane/errors.h"
 #include "korvane/toolkit/headless.h"
+#include "text/utf8.h"
 
 namespace korvane::tk::headless {
 namespace {
@@ -371,6 +373,107 @@ TEST_F(HeadlessKeys, TypingEditsUtf8ByCharacterAndSurvivesMalformedBytes) {
     EXPECT_EQ(text->Text(), "x\xFFy");
     d.PressKey(key::Back);
     EXPECT_EQ(text->Text(), "xy");
+}
+
+// The field keeps only a few units decoded around each edit, so it is
+// checked against a text decoded whole after every step: random typing of
+// characters and of the loose bytes of cut-off sequences (which join their
+// neighbours), deleting, caret keys and selections set by code.
+TEST_F(HeadlessKeys, RandomEditsCountUnitsAndPlaceTheCaretAsAWholeDecodeDoes) {
+    auto text = d.CreateTextBox(*form, "txtEntry");
+    form->Show();
+    text->SetFocus();
+    std::string expected;
+    std::int32_t caret = 0;
+    std::int32_t selected = 0;
+    auto starts = [&] { return utf8::UnitStarts(expected); };
+    auto units = [&] { return static_cast<std::int32_t>(starts().size()) - 1; };
+    // What the field must do: replace the selection, caret after the
+    // inserted bytes, or after the unit they joined.
+    auto replace = [&](std::int32_t from, std::int32_t count, std::string_view bytes) {
+        const auto before = starts();
+        const std::size_t begin = before[static_cast<std::size_t>(from)];
+        const std::size_t end = before[static_cast<std::size_t>(from + count)];
+        expected.replace(begin, end - begin, bytes);
+        const auto after = starts();
+        caret = 0;
+        while (after[static_cast<std::size_t>(caret)] < begin + bytes.size())
+            ++caret;
+        selected = 0;
+    };
+    const char* pieces[] = {
+        "a",    "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xE2", "\x82", "\xAC", "\xF0", "\x9F", "\x98",
+        "\x80", "\xFF",     "\xC3"};
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<std::int32_t>(random() % static_cast<unsigned>(n)); };
+    for (int step = 0; step < 4000; ++step) {
+        SCOPED_TRACE("step " + std::to_string(step));
+        const std::int32_t length = units();
+        switch (pick(10)) {
+            case 0:
+            case 1:
+            case 2: {
+                const char* piece = pieces[pick(std::size(pieces))];
+                d.Type(piece);
+                replace(caret, selected, piece);
+                break;
+            }
+            case 3:
+                d.PressKey(key::Back);
+                if (selected > 0)
+                    replace(caret, selected, {});
+                else if (caret > 0)
+                    replace(caret - 1, 1, {});
+                break;
+            case 4:
+                d.PressKey(key::Delete);
+                if (selected > 0)
+                    replace(caret, selected, {});
+                else if (caret < length)
+                    replace(caret, 1, {});
+                break;
+            case 5:
+                d.PressKey(key::Left);
+                caret = selected > 0 ? caret : std::max(0, caret - 1);
+                selected = 0;
+                break;
+            case 6: {
+                const bool home = pick(2) == 0;
+                d.PressKey(home ? key::Home : key::End);
+                caret = home ? 0 : length;
+                selected = 0;
+                break;
+            }
+            case 7:
+                caret = pick(length + 3);
+                selected = pick(6);
+                text->SelStart(caret);
+                text->SelLength(selected);
+                caret = std::min(caret, length);
+                selected = std::min(selected, length - caret);
+                break;
+            case 8:
+                d.PressKey(key::Right);
+                caret = selected > 0 ? caret + selected : std::min(length, caret + 1);
+                selected = 0;
+                break;
+            default:
+                if (pick(20) == 0) {
+                    expected = std::string(static_cast<std::size_t>(pick(40)), 'z') + "\xE2\x82";
+                    text->Text(expected);
+                    caret = 0;
+                    selected = 0;
+                } else {
+                    text->SelStart(std::numeric_limits<std::int32_t>::max());
+                    caret = length;
+                    selected = 0;
+                }
+                break;
+        }
+        ASSERT_EQ(text->Text(), expected);
+        ASSERT_EQ(text->SelStart(), caret);
+        ASSERT_EQ(text->SelLength(), selected);
+    }
 }
 
 // --- clock and modal loops ----------------------------------------------------------------------

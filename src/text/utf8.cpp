@@ -52,6 +52,19 @@ Unit DecodeUnit(std::string_view text, std::size_t pos) {
     return {cp, length, true};
 }
 
+std::size_t PreviousUnitStart(std::string_view text, std::size_t pos) {
+    // The nearest byte before `pos` that is no continuation byte starts a
+    // unit; the unit reaches `pos` only if it is exactly that long.
+    // Otherwise the byte just before `pos` is a lone byte of its own.
+    for (std::size_t back = 1; back <= 4 && back <= pos; ++back) {
+        const std::size_t at = pos - back;
+        if (Continuation(text, at))
+            continue;
+        return DecodeUnit(text, at).Bytes == back ? at : pos - 1;
+    }
+    return pos - 1;
+}
+
 std::vector<std::size_t> UnitStarts(std::string_view text) {
     std::vector<std::size_t> starts;
     starts.reserve(text.size() + 1);

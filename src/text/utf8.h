@@ -22,6 +22,10 @@ struct Unit {
 // The unit that starts at byte `pos` (< text.size()). Overlong forms,
 // surrogates and code points past U+10FFFF are invalid, one byte each.
 Unit DecodeUnit(std::string_view text, std::size_t pos);
+// Where the unit that ends at byte `pos` starts, for a `pos` (> 0) where
+// a unit starts or the text ends. Every byte that is no continuation byte
+// starts a unit, so the answer lies within the four bytes before `pos`.
+std::size_t PreviousUnitStart(std::string_view text, std::size_t pos);
 // Byte offsets where the units start, followed by text.size().
 std::vector<std::size_t> UnitStarts(std::string_view text);
 // Number of units: code points, with each invalid byte counting one.

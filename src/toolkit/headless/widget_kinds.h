@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../model/field_text.h"
 #include "../model/list_box.h"
 #include "../model/widgets.h"
 #include "desktop.h"
@@ -55,11 +56,11 @@ class HeadlessTextBox final : public WidgetImpl<TextBox> {
 public:
     HeadlessTextBox(HeadlessDesktop::Impl& desk, Node& parent, std::string name);
 
-    const std::string& Text() const override { return text; }
+    const std::string& Text() const override { return field.Text(); }
     void Text(std::string value) override;
-    std::int32_t SelStart() const override { return selStart; }
-    void SelStart(std::int32_t value) override;
-    std::int32_t SelLength() const override { return selLength; }
+    std::int32_t SelStart() const override { return field.SelStart(); }
+    void SelStart(std::int32_t value) override { field.Select(value, value); }
+    std::int32_t SelLength() const override { return field.SelLength(); }
     void SelLength(std::int32_t value) override;
     bool Locked() const override { return locked; }
     void Locked(bool value) override { locked = value; }
@@ -71,21 +72,10 @@ public:
 
 private:
     // Replaces the units [from, from + count) by `bytes`, leaves the caret
-    // after them and raises Change. Returns false if the widget died.
+    // after them and raises Change when the text changed.
     void Edit(std::int32_t from, std::int32_t count, std::string_view bytes);
-    // The number of units, counted once per change of the text.
-    std::int32_t Units() const;
-    // The byte where unit `unit` starts, walking on from the unit asked for
-    // last when that lies before it, so typing at the caret stays linear.
-    std::size_t ByteOfUnit(std::int32_t unit) const;
-    void Forget() const;  // the text changed beyond what Edit keeps track of
 
-    std::string text;
-    std::int32_t selStart = 0;
-    std::int32_t selLength = 0;
-    mutable std::int32_t units = -1;  // -1 until counted
-    mutable std::int32_t markUnit = 0;
-    mutable std::size_t markByte = 0;
+    model::FieldText field;
     bool locked = false;
 };
 
