@@ -83,6 +83,7 @@ set(KORVANE_QT_SOURCES
   src/toolkit/qt/input.cpp
   src/toolkit/qt/list_box.cpp
   src/toolkit/qt/opener.cpp
+  src/toolkit/qt/field_widget.cpp
   src/toolkit/qt/text_box.cpp
   src/toolkit/qt/widgets.cpp)
 set(KORVANE_QT_HEADERS
@@ -154,6 +155,7 @@ set(KORVANE_QT_TEST_SOURCES
   tests/qt/accessibility_test.cpp
   tests/qt/contract_on_qt.cpp
   tests/qt/end_to_end_test.cpp
+  tests/qt/field_test.cpp
   tests/qt/hostile_text_test.cpp
   tests/qt/main.cpp
   tests/qt/qt_desktop_test.cpp

@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -136,16 +135,17 @@ TEST(QtKeys, AKeyCodeOrKeyAsciiOfZeroStopsTheWidgetsOwnHandling) {
 }
 
 // A field set many times before it is next painted (code moving through
-// the rows) lays its text out once, but whatever reads it in between, the
-// control, a key, a paint or the host's Qt code, finds the last text with
-// the caret at the start.
+// the rows): whatever reads it in between, the control, a key, a paint or
+// a screen reader, finds the last text with the caret at the start.
 TEST(QtFields, AFieldSetManyTimesBetweenPaintsReadsAndShowsTheLastText) {
     QtHost host({.Fill = false});
     auto text = host.desktop.CreateTextBox(*host.form, "txtProbe");
     text->Top(2000);
     text->Width(3000);
-    auto* field = qobject_cast<QLineEdit*>(host.desktop.WidgetOf(*text));
+    QWidget* field = host.desktop.WidgetOf(*text);
     ASSERT_NE(field, nullptr);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(field);
+    ASSERT_NE(reader, nullptr);
     struct Case {
         const char* What;
         std::function<void()> Then;  // right after the writes, no events run
@@ -178,10 +178,9 @@ TEST(QtFields, AFieldSetManyTimesBetweenPaintsReadsAndShowsTheLastText) {
         EXPECT_EQ(text->Text(), c.TextAfter);
         EXPECT_EQ(text->SelStart(), c.CaretAfter);
         host.desktop.ProcessEventsFor(10);
-        EXPECT_EQ(field->text().toStdString(), c.TextAfter) << "the Qt field shows it";
+        EXPECT_EQ(reader->text(QAccessible::Value).toStdString(), c.TextAfter) << "the Qt field shows it";
         EXPECT_EQ(text->Text(), c.TextAfter);
         EXPECT_EQ(text->SelStart(), c.CaretAfter) << "running the events moved nothing";
-        EXPECT_EQ(field->isUndoAvailable(), std::string(c.TextAfter) != "third") << "a new text starts a new history";
     }
 }
 

@@ -3,7 +3,8 @@
 // row's text, with the expandable, expanded, focused and read-only states,
 // the tool tip as its description, and the drop-down list as its child
 // while it is open, whose rows are list items naming both columns. The
-// pieces keep roles of their own (fields, lists, the button, labels).
+// pieces keep roles of their own (fields, lists, the button, labels); a
+// field is editable text a reader can read, select and edit.
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLabel>
@@ -335,6 +336,98 @@ public:
     }
 };
 
+// A field: editable text whose offsets are Qt's UTF-16 offsets of the
+// whole text, as a screen reader counts them.
+class Field final : public QAccessibleWidget, public QAccessibleTextInterface, public QAccessibleEditableTextInterface {
+public:
+    explicit Field(FieldWidget* w) : QAccessibleWidget(w, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        if (t == QAccessible::EditableTextInterface)
+            return static_cast<QAccessibleEditableTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value)
+            return F()->WholeText();
+        return QAccessibleWidget::text(t);
+    }
+    void setText(QAccessible::Text t, const QString& text) override {
+        if (t != QAccessible::Value || Box() == nullptr || Box()->locked)
+            return;
+        Guarded([&] { Box()->Text(FromQ(text)); });
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        s.selectableText = true;
+        s.readOnly = Box() != nullptr && Box()->locked;
+        return s;
+    }
+
+    // QAccessibleTextInterface
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        const QtTextBox* box = Box();
+        if (index != 0 || box == nullptr || !box->field.HasSelection())
+            return;
+        *start = F()->Utf16Offset(box->field.SelStart());
+        *end = F()->Utf16Offset(box->field.SelStart() + box->field.SelLength());
+    }
+    int selectionCount() const override { return Box() != nullptr && Box()->field.HasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override {
+        if (const QtTextBox* box = Box())
+            F()->SelectUnits(box->field.Caret(), box->field.Caret());
+    }
+    void setSelection(int, int start, int end) override {
+        F()->SelectUnits(F()->UnitOfUtf16(start), F()->UnitOfUtf16(end));
+    }
+    int cursorPosition() const override { return Box() != nullptr ? F()->Utf16Offset(Box()->field.Caret()) : 0; }
+    void setCursorPosition(int position) override {
+        const std::int32_t unit = F()->UnitOfUtf16(position);
+        F()->SelectUnits(unit, unit);
+    }
+    QString text(int start, int end) const override { return F()->WholeText().mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(F()->WholeText().size()); }
+    QRect characterRect(int offset) const override {
+        const QRect r = F()->CharacterRect(F()->UnitOfUtf16(offset));
+        return r.isNull() ? QRect() : QRect(F()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        return F()->Utf16Offset(F()->UnitAt(F()->mapFromGlobal(point)));
+    }
+    void scrollToSubstring(int start, int) override { setCursorPosition(start); }
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = offset;
+        *end = offset;
+        return {};
+    }
+
+    // QAccessibleEditableTextInterface
+    void deleteText(int start, int end) override { replaceText(start, end, QString()); }
+    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
+    void replaceText(int start, int end, const QString& text) override {
+        QtTextBox* box = Box();
+        if (box == nullptr || box->locked)
+            return;
+        const std::int32_t from = F()->UnitOfUtf16(start);
+        const std::int32_t to = F()->UnitOfUtf16(end);
+        Guarded([&] { box->UserEdit(from, std::max(0, to - from), FromQ(text)); });
+    }
+
+private:
+    FieldWidget* F() const { return static_cast<FieldWidget*>(widget()); }
+    QtTextBox* Box() const {
+        Node* node = NodeOfInterface(*this);
+        return node != nullptr && node->desk != nullptr && node->kind == Kind::TextBox ? static_cast<QtTextBox*>(node)
+                                                                                       : nullptr;
+    }
+};
+
 }  // namespace
 
 QString AccessibleName(const std::string& name) {
@@ -350,10 +443,14 @@ QString AccessibleName(const std::string& name) {
 QAccessibleInterface* AccessibleFactory(const QString&, QObject* object) {
     auto* ref = dynamic_cast<Backref*>(object);
     auto* w = qobject_cast<QWidget*>(object);
-    if (ref == nullptr || w == nullptr || ref->node == nullptr || dynamic_cast<EditWidget*>(object) != nullptr)
+    if (ref == nullptr || w == nullptr || ref->node == nullptr)
         return nullptr;
     Node* node = ref->node;
     switch (node->kind) {
+        case Kind::TextBox:
+            if (auto* field = dynamic_cast<FieldWidget*>(object))
+                return new Field(field);
+            return nullptr;
         case Kind::ListBox:
             return new Piece(w, QAccessible::List);
         case Kind::Image:

@@ -510,13 +510,9 @@ bool QtDesktop::IsTopMost(Hwnd window) const {
     return w != nullptr && (w->windowFlags() & Qt::WindowStaysOnTopHint) != 0;
 }
 
-// A field handed out shows its text already, whoever reads it next.
 QWidget* QtDesktop::WidgetOf(const Widget& widget) const {
     Node* node = impl_->NodeOf(widget);
-    QWidget* w = node != nullptr ? node->Q() : nullptr;
-    if (node != nullptr && node->kind == Kind::TextBox && w != nullptr)
-        static_cast<EditWidget*>(w)->Settle();
-    return w;
+    return node != nullptr ? node->Q() : nullptr;
 }
 
 Widget* QtDesktop::Find(std::string_view path) const {

@@ -5,17 +5,18 @@
 
 #include <QAbstractScrollArea>
 #include <QAccessible>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "../model/field_text.h"
 #include "../model/list_box.h"
 #include "../model/widgets.h"
 #include "desktop.h"
@@ -94,37 +95,58 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 };
 
-class EditWidget final : public QLineEdit, public Backref {
+// The field a text box shows: a line of text drawn and edited by us, not
+// by Qt's edit field, because that one lays out its whole text on every
+// key and a long text would make typing slow. The field lays out only the
+// piece of text it shows, or the piece around the caret it works on, so a
+// key costs the same at every length. The text, caret and selection live
+// in the text box (the shared field text); the field keeps its view: which
+// unit is at its left edge, the undo history, an input method's pending
+// text and the caret's blink.
+class FieldWidget final : public QWidget, public Backref {
 public:
-    explicit EditWidget(QWidget* parent);
+    explicit FieldWidget(QWidget* parent);
+    ~FieldWidget() override;
 
-    // Shows `text` with the caret at the start and nothing selected. Laying
-    // out a line of text is most of what a field costs, and code may set a
-    // field many times between two paints (moving through the rows), so
-    // the field takes the text once, before it next handles any event
-    // (a paint, a key, a query of a screen reader or an input method) or
-    // when the event loop next runs. With a screen reader listening it
-    // takes it at once, as the reader may ask for it directly.
-    void ShowText(const QString& text);
-    // True while a text given to ShowText is not in the field yet; the
-    // caret is then at the start and nothing is selected.
-    bool TextPending() const { return pending_; }
-    // Puts a pending text in the field now.
-    void Settle();
+    // The text was replaced by code: the view goes back to the start and
+    // the undo history is gone, as the user's edits no longer apply.
+    void TextReplaced();
+    // The caret or the selection moved by code.
+    void CaretMoved();
+
+    // What a screen reader reads (accessibility.cpp): the whole text, the
+    // caret and selection in its UTF-16 offsets, and where a character is.
+    QString WholeText() const;
+    int Utf16Offset(std::int32_t unit) const;
+    std::int32_t UnitOfUtf16(int offset) const;
+    QRect CharacterRect(std::int32_t unit) const;
+    std::int32_t UnitAt(QPoint point) const;
+    void SelectUnits(std::int32_t anchor, std::int32_t caret);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    QString pendingText_;
-    bool pending_ = false;
-    bool settleQueued_ = false;
+    struct Impl;
+    std::unique_ptr<Impl> d;
 };
 
 // Labels and images: windowless in the toolkit, so a press on them focuses
@@ -242,20 +264,22 @@ class QtTextBox final : public WidgetImpl<TextBox> {
 public:
     QtTextBox(QtDesktop::Impl& desk, Node& parent, std::string name);
 
-    const std::string& Text() const override { return text; }
+    const std::string& Text() const override { return field.Text(); }
     void Text(std::string value) override;
-    std::int32_t SelStart() const override;
+    std::int32_t SelStart() const override { return field.SelStart(); }
     void SelStart(std::int32_t value) override;
-    std::int32_t SelLength() const override;
+    std::int32_t SelLength() const override { return field.SelLength(); }
     void SelLength(std::int32_t value) override;
     bool Locked() const override { return locked; }
     void Locked(bool value) override;
 
     void SetHeight(float value) override;
-    // The text Qt's edit field holds now; raises Change when it differs.
-    void TextEdited(const QString& now);
+    // An edit by the user: replaces the units [from, from + count) by
+    // `bytes`, caret after them, and raises Change when the text changed.
+    // Returns false if the widget died in a handler.
+    bool UserEdit(std::int32_t from, std::int32_t count, std::string_view bytes);
 
-    std::string text;
+    model::FieldText field;
     bool locked = false;
 };
 
