@@ -275,6 +275,43 @@ TEST_P(ToolkitContract, TextBoxRaisesChangeForEveryRealChangeOfItsText) {
     EXPECT_EQ(text->SelLength(), 2);
 }
 
+// Every text, malformed or not, is a row of characters the caret steps
+// over: a character past U+FFFF is one, a combining mark is one of its
+// own, and so is each byte that is no UTF-8. A new text puts the caret
+// back at the start.
+TEST_P(ToolkitContract, TheSelectionCountsCharactersOfAnyText) {
+    auto text = desktop->CreateTextBox(*form, "txtEntry");
+    struct Case {
+        const char* Name;
+        std::string Text;
+        std::int32_t Characters;
+    };
+    const Case cases[] = {
+        {"empty", "", 0},
+        {"a character past U+FFFF",
+         "a\xF0\x9F\x98\x80"
+         "b",
+         3},
+        {"a combining mark", "e\xCC\x81", 2},
+        {"bytes that are no UTF-8", "x\xFF\xC3(\xE2\x82", 6},
+        {"a NUL", std::string("a\0b", 3), 3},
+        {"long", std::string(100000, 'z') + "\xE2\x82\xAC", 100001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        text->SelStart(1);
+        text->Text(c.Text);
+        EXPECT_EQ(text->SelStart(), 0);
+        EXPECT_EQ(text->SelLength(), 0);
+        text->SelStart(1 << 30);
+        EXPECT_EQ(text->SelStart(), c.Characters);
+        text->SelStart(c.Characters / 2);
+        text->SelLength(1 << 30);
+        EXPECT_EQ(text->SelStart() + text->SelLength(), c.Characters);
+        EXPECT_EQ(text->Text(), c.Text) << "moving the caret changes no byte";
+    }
+}
+
 TEST_P(ToolkitContract, DefaultFontMeasuresLikeA96DpiScreen) {
     const std::pair<const char*, float> heights[] = {
         {"X", 195}, {"", 195}, {"a\r\nb", 390}, {"a\nb\rc", 585}, {"a\r\n", 390},
