@@ -4,6 +4,7 @@
 // shows (from the unit at its left edge) and the piece around the caret a
 // key works on, each at most a few widths of the field long, so a key
 // costs the same whatever the length of the text.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -239,6 +240,10 @@ struct FieldWidget::Impl {
         ShowCaret();
         w.update();
         w.updateMicroFocus();
+        if (QAccessible::isActive() && Box() != nullptr) {
+            QAccessibleTextCursorEvent moved(&w, w.Utf16Offset(Box()->field.Caret()));
+            QAccessible::updateAccessibility(&moved);
+        }
     }
 
     void RestartBlink() {
@@ -273,8 +278,13 @@ struct FieldWidget::Impl {
                 undo.pop_front();
         }
         redo.clear();
+        return Apply(from, count, bytes, typing);
+    }
+
+    // Puts an edit into the text box; its Change handlers may do anything.
+    bool Apply(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
         QPointer<FieldWidget> alive(&w);
-        const bool lives = box->UserEdit(from, count, bytes);
+        const bool lives = Box()->UserEdit(from, count, bytes);
         if (!lives || alive.isNull() || Box() == nullptr)
             return false;
         typingEnd = typing ? Box()->field.Caret() : -1;
@@ -309,11 +319,8 @@ struct FieldWidget::Impl {
             redo.push_back(std::move(step));
         else
             undo.push_back(std::move(step));
-        QPointer<FieldWidget> alive(&w);
-        const bool lives = box->UserEdit(from, count, then);
-        if (!lives || alive.isNull() || Box() == nullptr)
+        if (!Apply(from, count, then, false))
             return false;
-        typingEnd = -1;
         model::FieldText& f = Box()->field;
         f.Select(from, f.Caret());
         Changed();
@@ -512,7 +519,11 @@ FieldWidget::FieldWidget(QWidget* parent) : QWidget(parent), d(std::make_unique<
 
 FieldWidget::~FieldWidget() = default;
 
-void FieldWidget::TextReplaced() {
+void FieldWidget::TextReplaced(const std::string& old) {
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent news(this, 0, ToQ(old), WholeText());
+        QAccessible::updateAccessibility(&news);
+    }
     d->viewUnit = 0;
     d->viewX = 0;
     d->undo.clear();

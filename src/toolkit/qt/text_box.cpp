@@ -1,6 +1,7 @@
 // The text box on Qt, the toolkit's side: the shared field text, written by
 // code and by the user's edits in the field (field_widget.cpp), and a
 // height that never drops below one line of its font.
+#include <QAccessible>
 #include <algorithm>
 
 #include "widget_kinds.h"
@@ -24,10 +25,11 @@ QtTextBox::QtTextBox(QtDesktop::Impl& d, Node& p, std::string n) : WidgetBase(d,
 // Change is raised only when the text really changes; the caret goes back
 // to the start.
 void QtTextBox::Text(std::string value) {
+    const std::string old = QAccessible::isActive() ? field.Text() : std::string();
     if (!field.Assign(std::move(value)))
         return;
     if (FieldWidget* f = FieldOf(*this))
-        f->TextReplaced();
+        f->TextReplaced(old);
     Fire(*this, OnChange);
 }
 
@@ -44,9 +46,24 @@ void QtTextBox::SelLength(std::int32_t value) {
         f->CaretMoved();
 }
 
+// A listening screen reader hears what went and what came, at which UTF-16
+// offset, before the handlers of Change run.
 bool QtTextBox::UserEdit(std::int32_t from, std::int32_t count, std::string_view bytes) {
+    FieldWidget* f = QAccessible::isActive() ? FieldOf(*this) : nullptr;
+    const int offset = f != nullptr ? f->Utf16Offset(from) : 0;
+    const QString gone = f != nullptr ? ToQ(field.Slice(from, from + count)) : QString();
     if (!field.Replace(from, count, bytes))
         return true;
+    if (f != nullptr) {
+        if (!gone.isEmpty()) {
+            QAccessibleTextRemoveEvent removed(f, offset, gone);
+            QAccessible::updateAccessibility(&removed);
+        }
+        if (!bytes.empty()) {
+            QAccessibleTextInsertEvent inserted(f, offset, ToQ(bytes));
+            QAccessible::updateAccessibility(&inserted);
+        }
+    }
     return Fire(*this, OnChange);
 }
 

@@ -110,7 +110,8 @@ public:
 
     // The text was replaced by code: the view goes back to the start and
     // the undo history is gone, as the user's edits no longer apply.
-    void TextReplaced();
+    // `old` is the text before, for a screen reader that listens.
+    void TextReplaced(const std::string& old);
     // The caret or the selection moved by code.
     void CaretMoved();
 
