@@ -294,6 +294,25 @@ TEST(QtField, ALongTextScrollsToKeepTheCaretInView) {
     f.host.Shot("field-long-text");
 }
 
+// Text that runs right to left is ordered as Qt orders it, inside the
+// field: every character lies within the field's frame, the first
+// character on the right of the second.
+TEST(QtField, RightToLeftTextShowsInsideTheField) {
+    FieldHost f;
+    f.Start("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", 0, 0);  // four Hebrew letters
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(f.w);
+    ASSERT_NE(reader, nullptr);
+    QAccessibleTextInterface* t = reader->textInterface();
+    ASSERT_NE(t, nullptr);
+    const QRect frame(f.w->mapToGlobal(QPoint(0, 0)), f.w->size());
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(frame.contains(t->characterRect(i))) << "within the field";
+    }
+    EXPECT_GT(t->characterRect(0).left(), t->characterRect(1).left()) << "the first letter is the rightmost";
+    f.host.Shot("field-right-to-left");
+}
+
 // An input method composes a character before it commits it: the text
 // shows the composition but holds only what was committed.
 TEST(QtField, AnInputMethodsCompositionIsTypedOnlyWhenCommitted) {

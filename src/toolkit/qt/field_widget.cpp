@@ -161,9 +161,10 @@ struct FieldWidget::Impl {
             piece.layout.setPreeditArea(piece.Offset(at), pre);
         else
             piece.layout.setPreeditArea(-1, QString());
+        // One line as long as its text, which a line without a width is:
+        // it starts at the left edge whatever the direction of its text.
         piece.layout.beginLayout();
-        QTextLine line = piece.layout.createLine();
-        line.setLineWidth(std::numeric_limits<int>::max() / 256);
+        piece.layout.createLine();
         piece.layout.endLayout();
     }
 
