@@ -20,9 +20,7 @@
 #include <QStyleOptionFrame>
 #include <QTextLayout>
 #include <algorithm>
-#include <cmath>
 #include <deque>
-#include <limits>
 
 #include "text/utf8.h"
 #include "widget_kinds.h"
