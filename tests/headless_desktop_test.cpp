@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/field_keys.h"
 #include "korvane/errors.h"
 #include "korvane/toolkit/headless.h"
 #include "text/utf8.h"
@@ -373,6 +374,32 @@ TEST_F(HeadlessKeys, TypingEditsUtf8ByCharacterAndSurvivesMalformedBytes) {
     EXPECT_EQ(text->Text(), "x\xFFy");
     d.PressKey(key::Back);
     EXPECT_EQ(text->Text(), "xy");
+}
+
+TEST_F(HeadlessKeys, FieldKeysEditAndSelectAsInAnyField) {
+    auto text = d.CreateTextBox(*form, "txtEntry");
+    form->Show();
+    text->SetFocus();
+    int changes = 0;
+    text->OnChange = [&] { ++changes; };
+    for (const auto& c : tk::contract::FieldKeysCases()) {
+        SCOPED_TRACE(c.Name);
+        text->Locked(c.Locked);
+        text->Text(c.Text);
+        text->SelStart(c.SelStart);
+        text->SelLength(c.SelLength);
+        changes = 0;
+        for (const auto& k : c.Keys) {
+            if (k.Typed != nullptr)
+                d.Type(k.Typed);
+            else
+                d.PressKey(k.Code, k.Shift);
+        }
+        EXPECT_EQ(text->Text(), c.TextAfter);
+        EXPECT_EQ(text->SelStart(), c.SelStartAfter);
+        EXPECT_EQ(text->SelLength(), c.SelLengthAfter);
+        EXPECT_EQ(changes, c.Changes);
+    }
 }
 
 // The field keeps only a few units decoded around each edit, so it is

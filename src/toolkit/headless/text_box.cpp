@@ -43,24 +43,36 @@ void HeadlessTextBox::Edit(std::int32_t from, std::int32_t count, std::string_vi
         Fire(*this, OnChange);
 }
 
-// Arrows collapse the selection or step the caret; Shift does not extend the
-// selection here. Delete is refused while Locked.
-void HeadlessTextBox::DefaultKeyDown(std::int16_t keyCode, std::int16_t) {
+// Arrows collapse the selection or step the caret, and with Shift extend
+// the selection from where it began, as Home and End do; Ctrl+A selects
+// the whole text. Delete is refused while Locked.
+void HeadlessTextBox::DefaultKeyDown(std::int16_t keyCode, std::int16_t shiftState) {
     const std::int32_t length = field.Units();
     const std::int32_t start = field.SelStart();
     const std::int32_t end = start + field.SelLength();
+    const bool extend = (shiftState & shift::Shift) != 0;
     switch (keyCode) {
         case key::Left:
-            field.MoveCaret(field.HasSelection() ? start : std::max(0, start - 1), false);
+            if (extend)
+                field.MoveCaret(std::max(0, field.Caret() - 1), true);
+            else
+                field.MoveCaret(field.HasSelection() ? start : std::max(0, start - 1), false);
             break;
         case key::Right:
-            field.MoveCaret(field.HasSelection() ? end : std::min(length, end + 1), false);
+            if (extend)
+                field.MoveCaret(std::min(length, field.Caret() + 1), true);
+            else
+                field.MoveCaret(field.HasSelection() ? end : std::min(length, end + 1), false);
             break;
         case key::Home:
-            field.MoveCaret(0, false);
+            field.MoveCaret(0, extend);
             break;
         case key::End:
-            field.MoveCaret(length, false);
+            field.MoveCaret(length, extend);
+            break;
+        case 'A':
+            if ((shiftState & shift::Ctrl) != 0)
+                field.Select(0, length);
             break;
         case key::Delete:
             if (locked)
