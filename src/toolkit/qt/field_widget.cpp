@@ -80,6 +80,7 @@ struct FieldWidget::Impl {
     qreal viewX = 0;            // how far into that unit's piece the left edge lies
     bool caretShown = true;
     int blinkTimer = 0;
+    bool inputMethodTold = true;  // false while a word to the input method is queued
     bool selecting = false;  // a press of the left button is selecting
     QString preedit;
     int preeditCaret = 0;
@@ -243,6 +244,22 @@ struct FieldWidget::Impl {
             QAccessibleTextCursorEvent moved(&w, w.Utf16Offset(Box()->field.Caret()));
             QAccessible::updateAccessibility(&moved);
         }
+    }
+
+    // Code may set the text of the focused field many times between two
+    // runs of the event loop (moving through the rows); the input method
+    // hears of the text once, when the loop runs next.
+    void TellInputMethodLater() {
+        if (!inputMethodTold || !w.hasFocus())
+            return;
+        inputMethodTold = false;
+        QMetaObject::invokeMethod(
+            &w,
+            [this] {
+                inputMethodTold = true;
+                w.updateMicroFocus();
+            },
+            Qt::QueuedConnection);
     }
 
     void RestartBlink() {
@@ -529,7 +546,7 @@ void FieldWidget::TextReplaced(const std::string& old) {
     d->redo.clear();
     d->typingEnd = -1;
     update();
-    updateMicroFocus();
+    d->TellInputMethodLater();
 }
 
 void FieldWidget::CaretMoved() {
