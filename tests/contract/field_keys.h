@@ -19,16 +19,20 @@ struct FieldKey {
     const char* Typed = nullptr;  // UTF-8; set for a character
 };
 
-struct FieldKeysCase {
+// A field's text and selection, the keys pressed, and what they leave;
+// `Key` is how a desktop's tests spell a key.
+template <class Key>
+struct FieldKeysCaseOf {
     const char* Name;
     const char* Text;
     std::int32_t SelStart, SelLength;
     bool Locked;
-    std::vector<FieldKey> Keys;
+    std::vector<Key> Keys;
     const char* TextAfter;
     std::int32_t SelStartAfter, SelLengthAfter;
     int Changes;  // Change is raised once per edit
 };
+using FieldKeysCase = FieldKeysCaseOf<FieldKey>;
 
 inline FieldKey Typed(const char* text) {
     return {0, shift::None, text};

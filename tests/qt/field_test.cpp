@@ -96,16 +96,7 @@ Press QtPress(const tk::contract::FieldKey& k) {
     }
 }
 
-struct QtCase {
-    const char* Name;
-    const char* Text;
-    std::int32_t SelStart, SelLength;
-    bool Locked;
-    std::vector<Press> Keys;
-    const char* TextAfter;
-    std::int32_t SelStartAfter, SelLengthAfter;
-    int Changes;
-};
+using QtCase = tk::contract::FieldKeysCaseOf<Press>;
 
 // The table every desktop plays, and what a Qt field does beyond it:
 // words, graphemes, the clipboard and undo.
