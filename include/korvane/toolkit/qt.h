@@ -101,7 +101,9 @@ public:
     bool IsTopMost(Hwnd window) const;
 
     /// The Qt widget behind a toolkit widget; nullptr for timers. A host
-    /// may put its own Qt widgets into a form's widget.
+    /// may put its own Qt widgets into a form's widget. A text box's widget
+    /// is a field of the desktop's own, not a `QLineEdit`: its text is read
+    /// through the TextBox, or through its accessible text interface.
     QWidget* WidgetOf(const Widget& widget) const;
     /// A widget by dotted path of names from the form:
     /// "Form1.KorvaneBox1.txtCol1". Forms are searched newest first.
