@@ -81,7 +81,7 @@ struct FieldWidget::Impl {
     bool caretShown = true;
     int blinkTimer = 0;
     bool inputMethodTold = true;  // false while a word to the input method is queued
-    bool selecting = false;  // a press of the left button is selecting
+    bool selecting = false;       // a press of the left button is selecting
     QString preedit;
     int preeditCaret = 0;
     std::deque<Step> undo;
