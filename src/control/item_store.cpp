@@ -17,9 +17,8 @@ void ucvKorvane::Private::AppendRow(const std::string& col1, const std::string& 
     ListPair pair = Pair();
     if (!pair)
         return;
-    pair.col1->AddItem(col1);
+    pair.col1->AddItem(col1, itemData);
     pair.col2->AddItem(col2);
-    pair.col1->ItemData(pair.col1->NewIndex(), itemData);
     rowIndex.Add(col1, col2);
 }
 
@@ -86,7 +85,7 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
     }
     if (pair.col1->ListCount() >= tk::ListBox::MaxEntries)
         Raise(ErrorCode::ListFull);
-    pair.col1->AddItem(Col1);
+    pair.col1->AddItem(Col1, ID);
     try {
         pair.col2->AddItem(Col2);
     } catch (...) {
@@ -94,9 +93,8 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
         pair.col1->RemoveItem(pair.col1->NewIndex());
         throw;
     }
-    pair.col1->ItemData(pair.col1->NewIndex(), ID);
     d->rowIndex.Add();
-    d->newestRow = pair.col1->NewIndex();
+    d->newestRow = pair.col2->NewIndex();
 }
 
 void ucvKorvane::RemoveItem(std::int32_t Index) {

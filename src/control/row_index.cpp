@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -15,19 +16,24 @@ namespace korvane::detail {
 namespace {
 
 constexpr std::uint64_t kSeed = 0x9E3779B97F4A7C15ull;
-constexpr std::uint64_t kMix1 = 0xBF58476D1CE4E5B9ull;
-constexpr std::uint64_t kMix2 = 0x94D049BB133111EBull;
+constexpr std::uint64_t kMix0 = 0xA0761D6478BD642Full;
+constexpr std::uint64_t kMix1 = 0xE7037ED1A0B428DBull;
+constexpr std::uint64_t kMix2 = 0x8EBC6AF09C88C6E3ull;
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
-std::uint64_t MixWord(std::uint64_t h, std::uint64_t w) {
-    h = (h ^ w) * kMix1;
-    return h ^ (h >> 31);
+// Both halves of the 128-bit product folded together: one multiply mixes
+// sixteen bytes into every bit of the result.
+std::uint64_t Mum(std::uint64_t a, std::uint64_t b) {
+    __extension__ using Wide = unsigned __int128;
+    const Wide r = static_cast<Wide>(a) * b;
+    return static_cast<std::uint64_t>(r) ^ static_cast<std::uint64_t>(r >> 64);
 }
 
-std::uint64_t MixTail(std::uint64_t h, std::uint64_t w) {
-    h = (h ^ w) * kMix2;
-    return h ^ (h >> 29);
+std::uint64_t Load(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
 }
 
 // Lowers the ASCII capitals of eight bytes at once; bytes of 0x80 and above
@@ -38,17 +44,14 @@ std::uint64_t LowerAsciiWord(std::uint64_t w) {
     return w ^ (((fromA & ~aboveZ) & kHighBits) >> 2);
 }
 
-// The last `n` (< 8) bytes before `end` as a little-endian word, the
+// The last `n` (<= 8) bytes before `end` as a little-endian word, the
 // bytes above them 0; `total` bytes end at `end`. Fixed-size loads only: a
 // call of memcpy for every text's tail costs more than hashing the rest.
 std::uint64_t LoadTail(const char* end, std::size_t n, std::size_t total) {
     if (n == 0)
         return 0;
-    if (total >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, end - 8, 8);
-        return w >> (8 * (8 - n));
-    }
+    if (total >= 8)
+        return Load(end - 8) >> (8 * (8 - n));
     const char* p = end - n;
     if (n >= 4) {
         std::uint32_t low;
@@ -61,54 +64,110 @@ std::uint64_t LoadTail(const char* end, std::size_t n, std::size_t total) {
     return byte(p[0]) | (byte(p[n / 2]) << (8 * (n / 2))) | (byte(p[n - 1]) << (8 * (n - 1)));
 }
 
+// The last 1 to 15 bytes of a text as two words: the first eight (or all,
+// when there are no more) and the rest.
+struct Tail {
+    std::uint64_t a;
+    std::uint64_t b;
+};
+Tail LoadLast(const char* p, std::size_t n, std::size_t total) {
+    if (n > 8)
+        return {Load(p), LoadTail(p + n, n - 8, total)};
+    return {LoadTail(p + n, n, total), 0};
+}
+
 }  // namespace
 
+// Sixteen bytes a step, each step one multiply; the last step takes the
+// remaining bytes and a final multiply spreads them over the low bits, which
+// pick the slot.
 std::uint64_t HashText(std::string_view text) {
-    // Eight bytes at a time, each step mixed by a multiply and a shift.
     const char* p = text.data();
     std::size_t n = text.size();
     std::uint64_t h = kSeed ^ n;
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        h = MixWord(h, w);
-    }
-    return MixTail(h, LoadTail(p + n, n, text.size()));
+    for (; n >= 16; p += 16, n -= 16)
+        h = Mum(Load(p) ^ kMix0, Load(p + 8) ^ h);
+    const Tail t = LoadLast(p, n, text.size());
+    h = Mum(t.a ^ kMix1, t.b ^ h);
+    return Mum(h ^ kMix2, kMix0);
 }
 
-std::uint64_t FoldAndHash(std::string_view text, std::string& key) {
-    // ASCII text folds and hashes in one pass, a word at a time; the result
-    // is exactly HashText of the folded key, which the other path computes.
-    key.resize(text.size());
+namespace {
+
+// Folds ASCII `text` into `out` (room for text.size() bytes) in one pass,
+// a word at a time, and returns HashText of the folded bytes; `ascii` is
+// false (and `out` of no use) when the text has other bytes.
+std::uint64_t FoldAsciiAndHash(std::string_view text, char* out, bool& ascii) {
+    const std::size_t total = text.size();
     const char* in = text.data();
-    char* out = key.data();
-    std::size_t n = text.size();
+    std::size_t n = total;
     std::uint64_t h = kSeed ^ n;
     std::uint64_t high = 0;
-    for (; n >= 8; in += 8, out += 8, n -= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, in, 8);
-        high |= w;
-        w = LowerAsciiWord(w);
-        std::memcpy(out, &w, 8);
-        h = MixWord(h, w);
+    for (; n >= 16; in += 16, out += 16, n -= 16) {
+        std::uint64_t a = Load(in);
+        std::uint64_t b = Load(in + 8);
+        high |= a | b;
+        a = LowerAsciiWord(a);
+        b = LowerAsciiWord(b);
+        std::memcpy(out, &a, 8);
+        std::memcpy(out + 8, &b, 8);
+        h = Mum(a ^ kMix0, b ^ h);
     }
-    std::uint64_t w = LoadTail(in + n, n, text.size());
-    high |= w;
-    w = LowerAsciiWord(w);
-    if (text.size() >= 8) {
-        // The last eight bytes again, the earlier ones folding as before.
-        std::uint64_t last;
-        std::memcpy(&last, in + n - 8, 8);
-        last = LowerAsciiWord(last);
-        std::memcpy(out + n - 8, &last, 8);
+    Tail t = LoadLast(in, n, total);
+    high |= t.a | t.b;
+    t.a = LowerAsciiWord(t.a);
+    t.b = LowerAsciiWord(t.b);
+    if (total >= 8) {
+        // The first eight bytes of the tail and the last eight of the text
+        // (overlapping what is already folded, which folds the same).
+        if (n > 8)
+            std::memcpy(out, &t.a, 8);
+        if (n > 0) {
+            const std::uint64_t last = LowerAsciiWord(Load(in + n - 8));
+            std::memcpy(out + n - 8, &last, 8);
+        }
     } else {
         for (std::size_t k = 0; k < n; ++k)
-            out[k] = static_cast<char>(w >> (8 * k));
+            out[k] = static_cast<char>(t.a >> (8 * k));
     }
-    h = MixTail(h, w);
-    if ((high & kHighBits) == 0)
-        return h;
+    ascii = (high & kHighBits) == 0;
+    return Mum(Mum(t.a ^ kMix1, t.b ^ h) ^ kMix2, kMix0);
+}
+
+// Copies a key's bytes, short ones with loads and stores of fixed size.
+void CopyKey(char* out, std::string_view key) {
+    const char* in = key.data();
+    const std::size_t n = key.size();
+    if (n >= 8 && n <= 16) {
+        const std::uint64_t a = Load(in);
+        const std::uint64_t b = Load(in + n - 8);
+        std::memcpy(out, &a, 8);
+        std::memcpy(out + n - 8, &b, 8);
+    } else if (n > 16 && n <= 32) {
+        const std::uint64_t a = Load(in);
+        const std::uint64_t b = Load(in + 8);
+        const std::uint64_t c = Load(in + n - 16);
+        const std::uint64_t d = Load(in + n - 8);
+        std::memcpy(out, &a, 8);
+        std::memcpy(out + 8, &b, 8);
+        std::memcpy(out + n - 16, &c, 8);
+        std::memcpy(out + n - 8, &d, 8);
+    } else if (n < 8) {
+        for (std::size_t k = 0; k < n; ++k)
+            out[k] = in[k];
+    } else {
+        std::memcpy(out, in, n);
+    }
+}
+
+}  // namespace
+
+std::uint64_t FoldAndHash(std::string_view text, std::string& key) {
+    key.resize(text.size());
+    bool ascii = true;
+    const std::uint64_t hash = FoldAsciiAndHash(text, key.data(), ascii);
+    if (ascii)
+        return hash;
     FoldKeyInto(text, key);
     return HashText(key);
 }
@@ -132,7 +191,7 @@ std::uint32_t TagOf(std::uint64_t hash) {
 }  // namespace
 
 std::string_view TextCounts::KeyOf(const Entry& e) const {
-    return std::string_view(pages_[e.page].data() + e.offset, e.length);
+    return std::string_view(pages_[e.page].get() + e.offset, e.length);
 }
 
 std::size_t TextCounts::Find(std::string_view key, std::uint64_t hash) const {
@@ -169,22 +228,25 @@ bool TextCounts::Contains(std::string_view key, std::uint64_t hash) const {
     return Holds(Locate(key, hash));
 }
 
-// Appends the key's bytes to the last page, or to a new one when it is full.
-void TextCounts::Store(std::string_view key, Entry& e) {
+// Appends the key's bytes to the page of short keys, or to a new one when
+// it is full; a long key gets a page of its own.
+TextCounts::Place TextCounts::Store(std::string_view key) {
     if (key.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("text too long for the duplicate rule");
     if (key.size() >= kOwnPage) {
-        pages_.emplace_back(key);
-    } else if (pages_.empty() || pages_.back().size() + key.size() > kPageBytes ||
-               pages_.back().capacity() < kPageBytes) {
-        pages_.emplace_back().reserve(kPageBytes);
+        pages_.push_back(std::unique_ptr<char[]>(new char[key.size()]));
+        std::memcpy(pages_.back().get(), key.data(), key.size());
+        return {static_cast<std::uint32_t>(pages_.size() - 1), 0};
     }
-    std::string& page = pages_.back();
-    e.page = static_cast<std::uint32_t>(pages_.size() - 1);
-    e.offset = static_cast<std::uint32_t>(key.size() >= kOwnPage ? 0 : page.size());
-    e.length = static_cast<std::uint32_t>(key.size());
-    if (key.size() < kOwnPage)
-        page.append(key);
+    if (shared_ == kNoPage || used_ + key.size() > kPageBytes) {
+        pages_.push_back(std::unique_ptr<char[]>(new char[kPageBytes]));
+        shared_ = pages_.size() - 1;
+        used_ = 0;
+    }
+    CopyKey(pages_[shared_].get() + used_, key);
+    const Place place{static_cast<std::uint32_t>(shared_), static_cast<std::uint32_t>(used_)};
+    used_ += key.size();
+    return place;
 }
 
 void TextCounts::Increment(std::string_view key, std::uint64_t hash, std::size_t slot) {
@@ -195,14 +257,14 @@ void TextCounts::Increment(std::string_view key, std::uint64_t hash, std::size_t
     if (slot == kNoSlot)
         slot = Find(key, hash);
     std::uint32_t& s = slots_[slot];
-    if (s == 0) {
-        Entry& e = entries_.emplace_back();
-        Store(key, e);
-        e.hash = static_cast<std::uint32_t>(hash);
-        s = TagOf(hash) | static_cast<std::uint32_t>(entries_.size());
+    if (s != 0) {
+        if (entries_[(s & kEntryMask) - 1].count++ == 0)
+            ++live_;
+        return;
     }
-    if (entries_[(s & kEntryMask) - 1].count++ == 0)
-        ++live_;
+    Append(key, hash, 1);
+    s = TagOf(hash) | static_cast<std::uint32_t>(entries_.size());
+    ++live_;
 }
 
 // Every key has one entry, so when one entry alone on the key's probe
@@ -253,7 +315,9 @@ void TextCounts::Decrement(std::string_view key, std::uint64_t hash) {
 void TextCounts::Clear() {
     slots_ = {};
     entries_ = Entries();
-    pages_ = {};
+    pages_ = std::vector<std::unique_ptr<char[]>>();
+    shared_ = kNoPage;
+    used_ = 0;
     live_ = 0;
 }
 
@@ -279,42 +343,65 @@ void TextCounts::Rebuild(std::size_t minimumSlots) {
         // The keys are distinct, so each takes the first free slot of its
         // probe without a comparison.
         const std::size_t mask = size - 1;
-        for (std::size_t k = 0; k < entries_.size(); ++k) {
-            const std::uint32_t hash = entries_[k].hash;
-            std::size_t i = hash & mask;
-            while (slots_[i] != 0)
+        std::uint32_t* slots = slots_.data();
+        entries_.ForEach([&](std::size_t k, const Entry& e) {
+            std::size_t i = e.hash & mask;
+            while (slots[i] != 0)
                 i = (i + 1) & mask;
-            slots_[i] = TagOf(hash) | static_cast<std::uint32_t>(k + 1);
-        }
+            slots[i] = TagOf(e.hash) | static_cast<std::uint32_t>(k + 1);
+        });
         return;
     }
     const Entries oldEntries = std::exchange(entries_, Entries());
-    std::vector<std::string> oldPages = std::move(pages_);
+    std::vector<std::unique_ptr<char[]>> oldPages = std::move(pages_);
     slots_.assign(size, 0);
     entries_.reserve(size / 2);
     pages_.clear();
+    shared_ = kNoPage;
+    used_ = 0;
     for (std::size_t k = 0; k < oldEntries.size(); ++k) {
         const Entry& old = oldEntries[k];
         if (old.count <= 0)
             continue;
-        const std::string_view key(oldPages[old.page].data() + old.offset, old.length);
+        const std::string_view key(oldPages[old.page].get() + old.offset, old.length);
         const std::uint64_t hash = old.hash;
         std::uint32_t& s = slots_[Find(key, hash)];
-        Entry& e = entries_.emplace_back();
-        Store(key, e);
-        e.count = old.count;
-        e.hash = old.hash;
+        if (key.size() >= kOwnPage) {
+            // A long key keeps its page.
+            pages_.push_back(std::move(oldPages[old.page]));
+            Entry e = old;
+            e.page = static_cast<std::uint32_t>(pages_.size() - 1);
+            entries_.push_back(e);
+        } else {
+            Append(key, hash, old.count);
+        }
         s = TagOf(hash) | static_cast<std::uint32_t>(entries_.size());
     }
 }
 
 // --- RowIndex ----------------------------------------------------------------------------
 
+void RowIndex::Key::Fold(std::string_view text) {
+    // The buffer only grows, so folding allocates nothing once it holds the
+    // longest text so far.
+    if (buffer.size() < text.size())
+        buffer.resize(text.size());
+    bool ascii = true;
+    hash = FoldAsciiAndHash(text, buffer.data(), ascii);
+    length = text.size();
+    if (ascii)
+        return;
+    FoldKeyInto(text, buffer);
+    length = buffer.size();
+    hash = HashText(buffer);
+}
+
 void RowIndex::Prepare(std::string_view col1, std::string_view col2) {
-    hash1_ = FoldAndHash(col1, key1_);
-    hash2_ = FoldAndHash(col2, key2_);
-    col1_.Prefetch(hash1_);
-    col2_.Prefetch(hash2_);
+    // Column 1's slot starts loading while column 2 is folded.
+    key1_.Fold(col1);
+    col1_.Prefetch(key1_.hash);
+    key2_.Fold(col2);
+    col2_.Prefetch(key2_.hash);
     slot1_ = slot2_ = TextCounts::kNoSlot;
 }
 
@@ -322,16 +409,16 @@ bool RowIndex::Refuses() const {
     if (rows_ == 0)
         return false;
     // The slots found here serve the Add that usually follows.
-    slot1_ = col1_.Locate(key1_, hash1_);
+    slot1_ = col1_.Locate(key1_.View(), key1_.hash);
     if (!col1_.Holds(slot1_))
         return false;
-    slot2_ = col2_.Locate(key2_, hash2_);
+    slot2_ = col2_.Locate(key2_.View(), key2_.hash);
     return col2_.Holds(slot2_);
 }
 
 void RowIndex::Add() {
-    col1_.Increment(key1_, hash1_, slot1_);
-    col2_.Increment(key2_, hash2_, slot2_);
+    col1_.Increment(key1_.View(), key1_.hash, slot1_);
+    col2_.Increment(key2_.View(), key2_.hash, slot2_);
     slot1_ = slot2_ = TextCounts::kNoSlot;
     ++rows_;
 }
@@ -348,13 +435,13 @@ void RowIndex::Remove(std::string_view col1, std::string_view col2) {
 }
 
 void RowIndex::PrefetchEntries() const {
-    col1_.PrefetchEntry(hash1_);
-    col2_.PrefetchEntry(hash2_);
+    col1_.PrefetchEntry(key1_.hash);
+    col2_.PrefetchEntry(key2_.hash);
 }
 
 void RowIndex::Remove() {
-    col1_.Decrement(key1_, hash1_);
-    col2_.Decrement(key2_, hash2_);
+    col1_.Decrement(key1_.View(), key1_.hash);
+    col2_.Decrement(key2_.View(), key2_.hash);
     if (rows_ > 0)
         --rows_;
 }

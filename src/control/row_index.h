@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,9 +21,9 @@ namespace korvane::detail {
 // How many rows hold each folded text. The table is an array of 4-byte
 // slots (a tag of the hash and the entry's number), at most half full, so a
 // probe is short and stays in cache; the entries (20 bytes) and the key
-// bytes are appended in order as texts arrive. Keys sit in pages of 64 KiB
-// (a long key in a page of its own), so the key store never holds twice
-// what it needs as a doubling buffer would. The table is sized by the texts
+// bytes are appended in order as texts arrive. Short keys fill pages of
+// 64 KiB one after another and a long key has a page of its own, so the key
+// store never holds twice what it needs as a doubling buffer would. The table is sized by the texts
 // some row still holds, so adding and removing rows for ever keeps it small.
 class TextCounts {
 public:
@@ -60,7 +61,18 @@ private:
     // its bytes; kNoSlot if it is not there after all.
     std::size_t FindPresent(std::string_view key, std::uint64_t hash) const;
     std::string_view KeyOf(const Entry& e) const;
-    void Store(std::string_view key, Entry& e);
+    // Where a key's bytes are stored.
+    struct Place {
+        std::uint32_t page;
+        std::uint32_t offset;
+    };
+    // Stores the key's bytes.
+    Place Store(std::string_view key);
+    void Append(std::string_view key, std::uint64_t hash, std::int32_t count) {
+        const Place p = Store(key);
+        entries_.push_back(
+            {p.page, p.offset, static_cast<std::uint32_t>(key.size()), count, static_cast<std::uint32_t>(hash)});
+    }
     void Rebuild(std::size_t minimumSlots);
 
     // The entries in blocks of 1024 that stay where they are: growing the
@@ -71,13 +83,20 @@ private:
         std::size_t size() const { return size_; }
         Entry& operator[](std::size_t k) { return blocks_[k >> kBits][k & kMask]; }
         const Entry& operator[](std::size_t k) const { return blocks_[k >> kBits][k & kMask]; }
-        Entry& emplace_back() {
+        void push_back(Entry entry) {
             const std::size_t block = size_ >> kBits;
             if (block == blocks_.size())
                 blocks_.emplace_back().reserve(block == 0 ? 32 : kBlock);
-            Entry& e = blocks_[block].emplace_back();
+            blocks_[block].push_back(entry);
             ++size_;
-            return e;
+        }
+        // Calls visit(k, entry) for every entry in order.
+        template <class Visit>
+        void ForEach(const Visit& visit) const {
+            std::size_t k = 0;
+            for (const std::vector<Entry>& block : blocks_)
+                for (const Entry& e : block)
+                    visit(k++, e);
         }
         void reserve(std::size_t n) {
             if (blocks_.empty())
@@ -93,10 +112,14 @@ private:
         std::size_t size_ = 0;
     };
 
+    static constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
+
     std::vector<std::uint32_t> slots_;  // tag in the top 8 bits, 1 + entry below; 0 is empty
     Entries entries_;
-    std::vector<std::string> pages_;
-    std::size_t live_ = 0;  // entries with a count above 0
+    std::vector<std::unique_ptr<char[]>> pages_;
+    std::size_t shared_ = kNoPage;  // the page short keys are appended to
+    std::size_t used_ = 0;          // the bytes it holds
+    std::size_t live_ = 0;          // entries with a count above 0
 };
 
 class RowIndex {
@@ -118,13 +141,20 @@ public:
     void Reserve(std::size_t rows);
 
 private:
+    // A folded text and its hash; the buffer is reused from row to row.
+    struct Key {
+        std::string buffer;
+        std::size_t length = 0;
+        std::uint64_t hash = 0;
+        void Fold(std::string_view text);
+        std::string_view View() const { return {buffer.data(), length}; }
+    };
+
     TextCounts col1_;
     TextCounts col2_;
     std::size_t rows_ = 0;
-    std::string key1_;
-    std::string key2_;
-    std::uint64_t hash1_ = 0;
-    std::uint64_t hash2_ = 0;
+    Key key1_;
+    Key key2_;
     mutable std::size_t slot1_ = TextCounts::kNoSlot;
     mutable std::size_t slot2_ = TextCounts::kNoSlot;
 };

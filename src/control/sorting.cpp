@@ -397,9 +397,8 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
             return;
         for (std::size_t k = 0; k < order.size(); ++k) {
             const auto row = static_cast<std::size_t>(order[k]);
-            pair.col1->AddItem(std::move(col1[row]));
+            pair.col1->AddItem(std::move(col1[row]), sortedData[k]);
             pair.col2->AddItem(std::move(col2[row]));
-            pair.col1->ItemData(pair.col1->NewIndex(), sortedData[k]);
         }
         cellsChanged = true;
     }

@@ -216,6 +216,9 @@ public:
 
     /// Appends an entry and sets NewIndex to it.
     virtual void AddItem(std::string_view item) = 0;
+    /// Appends an entry with item number `itemData` and sets NewIndex to
+    /// it: AddItem, then ItemData of the new entry, in one step.
+    virtual void AddItem(std::string_view item, std::int32_t itemData) = 0;
     /// Removes entry `index`; the entries after it move up.
     virtual void RemoveItem(std::int32_t index) = 0;
     /// Removes every entry.

@@ -38,10 +38,12 @@ public:
     explicit ListBoxModel(Args&&... args) : Base(std::forward<Args>(args)...) {}
 
     // Appending is constant time: nothing here looks at the other entries.
-    void AddItem(std::string_view item) override {
+    void AddItem(std::string_view item) override { AddItem(item, 0); }
+
+    void AddItem(std::string_view item, std::int32_t itemData) override {
         if (ListCount() >= ListBox::MaxEntries)
             Raise(ErrorCode::ToolkitInvalidArrayIndex, std::to_string(ListCount()));
-        entries.Append(item);
+        entries.Append(item, itemData);
         newIndex = ListCount() - 1;
         RowsChanged();
     }
