@@ -146,6 +146,37 @@ TEST(TextRules, RowIndexRebuiltAfterEndlessAddAndRemoveStillAnswersForTheRowsTha
     EXPECT_EQ(index.Size(), 2u);
 }
 
+// Probes never wrap around the table: texts whose home slots all lie at
+// the very end fill the room past it, and the index must grow rather than
+// lose or refuse any of them. 64 texts sharing the last home slot of a
+// table of 128 overrun its 32 spare slots.
+TEST(TextRules, RowIndexKeepsTextsWhoseProbesRunPastTheLastSlot) {
+    std::vector<std::string> crowded;
+    for (int i = 0; crowded.size() < 64; ++i) {
+        std::string text = "crowd " + std::to_string(i);
+        if ((HashText(text) & 127) == 127)
+            crowded.push_back(std::move(text));
+    }
+    RowIndex index;
+    for (const std::string& text : crowded) {
+        index.Prepare(text, text);
+        ASSERT_FALSE(index.Refuses()) << text;
+        index.Add();
+    }
+    EXPECT_EQ(index.Size(), crowded.size());
+    for (const std::string& text : crowded) {
+        index.Prepare(text, text);
+        EXPECT_TRUE(index.Refuses()) << text << " was lost";
+    }
+    index.Prepare("crowd", "crowd");
+    EXPECT_FALSE(index.Refuses());
+    for (const std::string& text : crowded)
+        index.Remove(text, text);
+    EXPECT_EQ(index.Size(), 0u);
+    index.Prepare(crowded.back(), crowded.back());
+    EXPECT_FALSE(index.Refuses());
+}
+
 struct NumberCase {
     const char* text;
     double value;

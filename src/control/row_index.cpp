@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -194,11 +197,42 @@ std::string_view TextCounts::KeyOf(const Entry& e) const {
     return std::string_view(pages_[e.page].get() + e.offset, e.length);
 }
 
+std::size_t TextCounts::Capacity() const {
+    return slots_.empty() ? 0 : slots_.size() - kPad;
+}
+
+// A probe runs from the key's home slot towards the end of the table and
+// never wraps around: the room past the last home slot takes the runs that
+// start near the end. Four slots are compared at a time where the processor
+// can, so a probe rarely takes more than one step, and one branch.
 std::size_t TextCounts::Find(std::string_view key, std::uint64_t hash) const {
-    const std::size_t mask = slots_.size() - 1;
+    const std::uint32_t* slots = slots_.data();
+    const std::size_t end = slots_.size();
     const std::uint32_t tag = TagOf(hash);
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t s = slots_[i];
+    std::size_t i = hash & (Capacity() - 1);
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i tagBits = _mm_set1_epi32(static_cast<int>(~kEntryMask));
+    const __m128i tags = _mm_set1_epi32(static_cast<int>(tag));
+    for (; i + 4 <= end; i += 4) {
+        const __m128i group = _mm_loadu_si128(reinterpret_cast<const __m128i*>(slots + i));
+        const auto empty = static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(group, zero))));
+        auto match = static_cast<unsigned>(
+            _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(group, tagBits), tags))));
+        // Only the slots before the first empty one lie on the probe.
+        match &= (empty & (0u - empty)) - 1u;
+        for (; match != 0; match &= match - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(match));
+            const Entry& e = entries_[(slots[at] & kEntryMask) - 1];
+            if (e.length == key.size() && KeyOf(e) == key)
+                return at;
+        }
+        if (empty != 0)
+            return i + static_cast<std::size_t>(std::countr_zero(empty));
+    }
+#endif
+    for (; i < end; ++i) {
+        const std::uint32_t s = slots[i];
         if (s == 0)
             return i;
         if ((s & ~kEntryMask) != tag)
@@ -207,6 +241,7 @@ std::size_t TextCounts::Find(std::string_view key, std::uint64_t hash) const {
         if (e.length == key.size() && KeyOf(e) == key)
             return i;
     }
+    return kNoSlot;
 }
 
 std::size_t TextCounts::Locate(std::string_view key, std::uint64_t hash) const {
@@ -215,7 +250,7 @@ std::size_t TextCounts::Locate(std::string_view key, std::uint64_t hash) const {
 
 void TextCounts::Prefetch(std::uint64_t hash) const {
     if (!slots_.empty())
-        __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+        __builtin_prefetch(&slots_[hash & (Capacity() - 1)]);
 }
 
 bool TextCounts::Holds(std::size_t slot) const {
@@ -250,12 +285,18 @@ TextCounts::Place TextCounts::Store(std::string_view key) {
 }
 
 void TextCounts::Increment(std::string_view key, std::uint64_t hash, std::size_t slot) {
-    if ((entries_.size() + 1) * 2 > slots_.size()) {
+    if ((entries_.size() + 1) * 2 > Capacity()) {
         Rebuild((live_ + 1) * 2);
         slot = kNoSlot;  // the table moved
     }
     if (slot == kNoSlot)
         slot = Find(key, hash);
+    while (slot == kNoSlot) {
+        // The probe ran off the end of the table: a larger one spreads the
+        // keys out again.
+        Rebuild(Capacity() * 2);
+        slot = Find(key, hash);
+    }
     std::uint32_t& s = slots_[slot];
     if (s != 0) {
         if (entries_[(s & kEntryMask) - 1].count++ == 0)
@@ -272,10 +313,10 @@ void TextCounts::Increment(std::string_view key, std::uint64_t hash, std::size_t
 // key bytes, far away in their page, need not be compared. Only when two
 // such entries meet are the keys compared.
 std::size_t TextCounts::FindPresent(std::string_view key, std::uint64_t hash) const {
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t end = slots_.size();
     const std::uint32_t tag = TagOf(hash);
     std::size_t found = kNoSlot;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = hash & (Capacity() - 1); i < end; ++i) {
         const std::uint32_t s = slots_[i];
         if (s == 0)
             break;
@@ -286,7 +327,7 @@ std::size_t TextCounts::FindPresent(std::string_view key, std::uint64_t hash) co
             continue;
         if (found != kNoSlot) {
             const std::size_t slot = Find(key, hash);
-            return slots_[slot] == 0 ? kNoSlot : slot;
+            return slot == kNoSlot || slots_[slot] == 0 ? kNoSlot : slot;
         }
         found = i;
     }
@@ -296,7 +337,7 @@ std::size_t TextCounts::FindPresent(std::string_view key, std::uint64_t hash) co
 void TextCounts::PrefetchEntry(std::uint64_t hash) const {
     if (slots_.empty())
         return;
-    const std::uint32_t s = slots_[hash & (slots_.size() - 1)];
+    const std::uint32_t s = slots_[hash & (Capacity() - 1)];
     if (s != 0)
         __builtin_prefetch(&entries_[(s & kEntryMask) - 1]);
 }
@@ -322,7 +363,7 @@ void TextCounts::Clear() {
 }
 
 void TextCounts::Reserve(std::size_t keys) {
-    if (keys * 2 > slots_.size())
+    if (keys * 2 > Capacity())
         Rebuild(keys * 2);
 }
 
@@ -331,52 +372,63 @@ void TextCounts::Reserve(std::size_t keys) {
 // more than a quarter full of live texts doubles, so rebuilding stays rare.
 void TextCounts::Rebuild(std::size_t minimumSlots) {
     std::size_t size = std::bit_ceil(std::max<std::size_t>(minimumSlots, 64));
-    if (size <= slots_.size() && live_ * 4 > slots_.size())
-        size = slots_.size() * 2;
-    if (size / 2 > kMaxEntries)
-        throw std::length_error("too many texts for the duplicate rule");
-    if (live_ == entries_.size()) {
-        // No text to drop: the entries and their keys stay where they are,
-        // only the slots are laid out again.
-        slots_.assign(size, 0);
-        entries_.reserve(size / 2);
-        // The keys are distinct, so each takes the first free slot of its
-        // probe without a comparison.
-        const std::size_t mask = size - 1;
-        std::uint32_t* slots = slots_.data();
-        entries_.ForEach([&](std::size_t k, const Entry& e) {
-            std::size_t i = e.hash & mask;
-            while (slots[i] != 0)
-                i = (i + 1) & mask;
-            slots[i] = TagOf(e.hash) | static_cast<std::uint32_t>(k + 1);
-        });
-        return;
+    const std::size_t capacity = Capacity();
+    if (size <= capacity && live_ * 4 > capacity)
+        size = capacity * 2;
+    if (live_ != entries_.size())
+        DropDeadKeys();
+    for (;; size *= 2) {
+        if (size / 2 > kMaxEntries)
+            throw std::length_error("too many texts for the duplicate rule");
+        if (LayOut(size))
+            break;
     }
+    entries_.reserve(size / 2);
+}
+
+// Packs the entries and key bytes of the texts some row holds; the slots
+// are laid out afresh after.
+void TextCounts::DropDeadKeys() {
     const Entries oldEntries = std::exchange(entries_, Entries());
     std::vector<std::unique_ptr<char[]>> oldPages = std::move(pages_);
-    slots_.assign(size, 0);
-    entries_.reserve(size / 2);
     pages_.clear();
     shared_ = kNoPage;
     used_ = 0;
-    for (std::size_t k = 0; k < oldEntries.size(); ++k) {
-        const Entry& old = oldEntries[k];
+    oldEntries.ForEach([&](std::size_t, const Entry& old) {
         if (old.count <= 0)
-            continue;
-        const std::string_view key(oldPages[old.page].get() + old.offset, old.length);
-        const std::uint64_t hash = old.hash;
-        std::uint32_t& s = slots_[Find(key, hash)];
-        if (key.size() >= kOwnPage) {
+            return;
+        if (old.length >= kOwnPage) {
             // A long key keeps its page.
             pages_.push_back(std::move(oldPages[old.page]));
             Entry e = old;
             e.page = static_cast<std::uint32_t>(pages_.size() - 1);
             entries_.push_back(e);
         } else {
-            Append(key, hash, old.count);
+            Append(std::string_view(oldPages[old.page].get() + old.offset, old.length), old.hash, old.count);
         }
-        s = TagOf(hash) | static_cast<std::uint32_t>(entries_.size());
-    }
+    });
+}
+
+// Lays the slots out for `size` home slots; false when a probe would run
+// off the end. The keys are distinct, so each takes the first free slot of
+// its probe without a comparison.
+bool TextCounts::LayOut(std::size_t size) {
+    slots_.assign(size + kPad, 0);
+    const std::size_t mask = size - 1;
+    const std::size_t end = slots_.size();
+    std::uint32_t* slots = slots_.data();
+    bool fits = true;
+    entries_.ForEach([&](std::size_t k, const Entry& e) {
+        std::size_t i = e.hash & mask;
+        while (i < end && slots[i] != 0)
+            ++i;
+        if (i == end) {
+            fits = false;
+            return;
+        }
+        slots[i] = TagOf(e.hash) | static_cast<std::uint32_t>(k + 1);
+    });
+    return fits;
 }
 
 // --- RowIndex ----------------------------------------------------------------------------

@@ -74,6 +74,11 @@ private:
             {p.page, p.offset, static_cast<std::uint32_t>(key.size()), count, static_cast<std::uint32_t>(hash)});
     }
     void Rebuild(std::size_t minimumSlots);
+    void DropDeadKeys();
+    bool LayOut(std::size_t size);
+    // The home slots; the table has kPad more for probes that start near
+    // its end.
+    std::size_t Capacity() const;
 
     // The entries in blocks of 1024 that stay where they are: growing the
     // table never copies them. The first block grows as a vector does, so a
@@ -113,6 +118,7 @@ private:
     };
 
     static constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kPad = 32;
 
     std::vector<std::uint32_t> slots_;  // tag in the top 8 bits, 1 + entry below; 0 is empty
     Entries entries_;
