@@ -69,8 +69,7 @@ void ucvKorvane::Private::RebuildRowIndex() {
 // --- public members -------------------------------------------------------------
 
 void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::int32_t ID) {
-    // The index folds the texts and starts loading their counts first, so
-    // that the checks below run while the memory answers.
+    // The index folds the texts once for the check and the count below.
     d->rowIndex.Prepare(Col1, Col2);
     if (d->RefusedWhileSorting())
         return;
@@ -110,6 +109,7 @@ void ucvKorvane::RemoveItem(std::int32_t Index) {
     // (the slots, then the entries they name) while the lists remove the
     // row: with many rows each is a wait for memory, and these overlap.
     d->rowIndex.Prepare(pair.col1->EntryText(Index), pair.col2->EntryText(Index));
+    d->rowIndex.PrefetchSlots();
     pair.col1->RemoveItem(Index);
     d->rowIndex.PrefetchEntries();
     pair.col2->RemoveItem(Index);

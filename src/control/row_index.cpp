@@ -197,10 +197,6 @@ std::string_view TextCounts::KeyOf(const Entry& e) const {
     return std::string_view(pages_[e.page].get() + e.offset, e.length);
 }
 
-std::size_t TextCounts::Capacity() const {
-    return slots_.empty() ? 0 : slots_.size() - kPad;
-}
-
 // A probe runs from the key's home slot towards the end of the table and
 // never wraps around: the room past the last home slot takes the runs that
 // start near the end. Four slots are compared at a time where the processor
@@ -449,12 +445,14 @@ void RowIndex::Key::Fold(std::string_view text) {
 }
 
 void RowIndex::Prepare(std::string_view col1, std::string_view col2) {
-    // Column 1's slot starts loading while column 2 is folded.
     key1_.Fold(col1);
-    col1_.Prefetch(key1_.hash);
     key2_.Fold(col2);
-    col2_.Prefetch(key2_.hash);
     slot1_ = slot2_ = TextCounts::kNoSlot;
+}
+
+void RowIndex::PrefetchSlots() const {
+    col1_.Prefetch(key1_.hash);
+    col2_.Prefetch(key2_.hash);
 }
 
 bool RowIndex::Refuses() const {
@@ -482,6 +480,7 @@ void RowIndex::Add(std::string_view col1, std::string_view col2) {
 
 void RowIndex::Remove(std::string_view col1, std::string_view col2) {
     Prepare(col1, col2);
+    PrefetchSlots();
     PrefetchEntries();
     Remove();
 }

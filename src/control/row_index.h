@@ -20,11 +20,13 @@ namespace korvane::detail {
 
 // How many rows hold each folded text. The table is an array of 4-byte
 // slots (a tag of the hash and the entry's number), at most half full, so a
-// probe is short and stays in cache; the entries (20 bytes) and the key
-// bytes are appended in order as texts arrive. Short keys fill pages of
-// 64 KiB one after another and a long key has a page of its own, so the key
-// store never holds twice what it needs as a doubling buffer would. The table is sized by the texts
-// some row still holds, so adding and removing rows for ever keeps it small.
+// probe is short and stays in cache; a probe runs towards the end and never
+// wraps around, into spare slots past the last home slot. The entries (20
+// bytes) and the key bytes are appended in order as texts arrive. Short
+// keys fill pages of 64 KiB one after another and a long key has a page of
+// its own, so the key store never holds twice what it needs as a doubling
+// buffer would. The table is sized by the texts some row still holds, so
+// adding and removing rows for ever keeps it small.
 class TextCounts {
 public:
     static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
@@ -56,7 +58,9 @@ private:
         std::int32_t count = 0;
         std::uint32_t hash = 0;  // the low half of the key's hash, for rebuilding
     };
-    std::size_t Find(std::string_view key, std::uint64_t hash) const;  // the slot, or an empty one
+    // The slot of `key`, or the empty one where it would go; kNoSlot when
+    // the probe reaches the end of the table first.
+    std::size_t Find(std::string_view key, std::uint64_t hash) const;
     // The slot of a key that is in the table, most often without reading
     // its bytes; kNoSlot if it is not there after all.
     std::size_t FindPresent(std::string_view key, std::uint64_t hash) const;
@@ -68,17 +72,21 @@ private:
     };
     // Stores the key's bytes.
     Place Store(std::string_view key);
+    // Stores the key and appends its entry with `count`.
     void Append(std::string_view key, std::uint64_t hash, std::int32_t count) {
         const Place p = Store(key);
         entries_.push_back(
             {p.page, p.offset, static_cast<std::uint32_t>(key.size()), count, static_cast<std::uint32_t>(hash)});
     }
     void Rebuild(std::size_t minimumSlots);
+    // Packs the entries and key bytes of the texts some row holds.
     void DropDeadKeys();
+    // Lays the slots out afresh for `size` home slots; false when a probe
+    // would run off the end.
     bool LayOut(std::size_t size);
     // The home slots; the table has kPad more for probes that start near
     // its end.
-    std::size_t Capacity() const;
+    std::size_t Capacity() const { return slots_.empty() ? 0 : slots_.size() - kPad; }
 
     // The entries in blocks of 1024 that stay where they are: growing the
     // table never copies them. The first block grows as a vector does, so a
@@ -133,6 +141,10 @@ public:
     // Folds both texts once; Refuses, Add and Remove then use the keys of
     // the last Prepare (the texts themselves may go in between).
     void Prepare(std::string_view col1, std::string_view col2);
+    // Starts loading the slots of the prepared keys, for a Remove that
+    // follows other work. (Adding looks them up at once, where this would
+    // only add a wait.)
+    void PrefetchSlots() const;
     bool Refuses() const;
     void Add();
     // Starts loading the counts' entries of the prepared keys, some time
