@@ -181,6 +181,11 @@ namespace {
 
 constexpr std::size_t kPageBytes = 64 * 1024;
 constexpr std::size_t kOwnPage = kPageBytes / 4;  // keys this long get a page of their own
+// A short key's place: its page's number above its offset there.
+constexpr unsigned kOffsetBits = 16;
+constexpr std::uint32_t kOffsetMask = (1u << kOffsetBits) - 1;
+constexpr std::size_t kMaxPage = std::numeric_limits<std::uint32_t>::max() >> kOffsetBits;
+static_assert(kPageBytes - 1 <= kOffsetMask);
 constexpr std::uint32_t kEntryBits = 24;
 constexpr std::uint32_t kEntryMask = (1u << kEntryBits) - 1;
 constexpr std::size_t kMaxEntries = kEntryMask - 1;
@@ -194,7 +199,9 @@ std::uint32_t TagOf(std::uint64_t hash) {
 }  // namespace
 
 std::string_view TextCounts::KeyOf(const Entry& e) const {
-    return std::string_view(pages_[e.page].get() + e.offset, e.length);
+    const char* bytes = e.length >= kOwnPage ? ownPages_[e.place].get()
+                                             : pages_[e.place >> kOffsetBits].get() + (e.place & kOffsetMask);
+    return std::string_view(bytes, e.length);
 }
 
 // A probe runs from the key's home slot towards the end of the table and
@@ -259,23 +266,24 @@ bool TextCounts::Contains(std::string_view key, std::uint64_t hash) const {
     return Holds(Locate(key, hash));
 }
 
-// Appends the key's bytes to the page of short keys, or to a new one when
-// it is full; a long key gets a page of its own.
-TextCounts::Place TextCounts::Store(std::string_view key) {
+// Appends the key's bytes to the last page of short keys, or to a new one
+// when it is full; a long key gets a page of its own.
+std::uint32_t TextCounts::Store(std::string_view key) {
     if (key.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("text too long for the duplicate rule");
     if (key.size() >= kOwnPage) {
-        pages_.push_back(std::unique_ptr<char[]>(new char[key.size()]));
-        std::memcpy(pages_.back().get(), key.data(), key.size());
-        return {static_cast<std::uint32_t>(pages_.size() - 1), 0};
+        ownPages_.push_back(std::unique_ptr<char[]>(new char[key.size()]));
+        std::memcpy(ownPages_.back().get(), key.data(), key.size());
+        return static_cast<std::uint32_t>(ownPages_.size() - 1);
     }
-    if (shared_ == kNoPage || used_ + key.size() > kPageBytes) {
+    if (pages_.empty() || used_ + key.size() > kPageBytes) {
+        if (pages_.size() > kMaxPage)
+            throw std::length_error("too many texts for the duplicate rule");
         pages_.push_back(std::unique_ptr<char[]>(new char[kPageBytes]));
-        shared_ = pages_.size() - 1;
         used_ = 0;
     }
-    CopyKey(pages_[shared_].get() + used_, key);
-    const Place place{static_cast<std::uint32_t>(shared_), static_cast<std::uint32_t>(used_)};
+    CopyKey(pages_.back().get() + used_, key);
+    const auto place = static_cast<std::uint32_t>(((pages_.size() - 1) << kOffsetBits) | used_);
     used_ += key.size();
     return place;
 }
@@ -353,7 +361,7 @@ void TextCounts::Clear() {
     slots_ = {};
     entries_ = Entries();
     pages_ = std::vector<std::unique_ptr<char[]>>();
-    shared_ = kNoPage;
+    ownPages_ = std::vector<std::unique_ptr<char[]>>();
     used_ = 0;
     live_ = 0;
 }
@@ -387,20 +395,20 @@ void TextCounts::Rebuild(std::size_t minimumSlots) {
 void TextCounts::DropDeadKeys() {
     const Entries oldEntries = std::exchange(entries_, Entries());
     std::vector<std::unique_ptr<char[]>> oldPages = std::move(pages_);
+    std::vector<std::unique_ptr<char[]>> oldOwnPages = std::move(ownPages_);
     pages_.clear();
-    shared_ = kNoPage;
+    ownPages_.clear();
     used_ = 0;
     oldEntries.ForEach([&](std::size_t, const Entry& old) {
         if (old.count <= 0)
             return;
         if (old.length >= kOwnPage) {
             // A long key keeps its page.
-            pages_.push_back(std::move(oldPages[old.page]));
-            Entry e = old;
-            e.page = static_cast<std::uint32_t>(pages_.size() - 1);
-            entries_.push_back(e);
+            ownPages_.push_back(std::move(oldOwnPages[old.place]));
+            entries_.push_back({static_cast<std::uint32_t>(ownPages_.size() - 1), old.length, old.count, old.hash});
         } else {
-            Append(std::string_view(oldPages[old.page].get() + old.offset, old.length), old.hash, old.count);
+            const char* bytes = oldPages[old.place >> kOffsetBits].get() + (old.place & kOffsetMask);
+            Append(std::string_view(bytes, old.length), old.hash, old.count);
         }
     });
 }

@@ -21,7 +21,7 @@ namespace korvane::detail {
 // How many rows hold each folded text. The table is an array of 4-byte
 // slots (a tag of the hash and the entry's number), at most half full, so a
 // probe is short and stays in cache; a probe runs towards the end and never
-// wraps around, into spare slots past the last home slot. The entries (20
+// wraps around, into spare slots past the last home slot. The entries (16
 // bytes) and the key bytes are appended in order as texts arrive. Short
 // keys fill pages of 64 KiB one after another and a long key has a page of
 // its own, so the key store never holds twice what it needs as a doubling
@@ -52,8 +52,7 @@ private:
     // A text once held by some row; it keeps its place at count 0 until the
     // table is rebuilt.
     struct Entry {
-        std::uint32_t page = 0;
-        std::uint32_t offset = 0;
+        std::uint32_t place = 0;  // a short key's page and offset, a long key's own page
         std::uint32_t length = 0;
         std::int32_t count = 0;
         std::uint32_t hash = 0;  // the low half of the key's hash, for rebuilding
@@ -65,18 +64,12 @@ private:
     // its bytes; kNoSlot if it is not there after all.
     std::size_t FindPresent(std::string_view key, std::uint64_t hash) const;
     std::string_view KeyOf(const Entry& e) const;
-    // Where a key's bytes are stored.
-    struct Place {
-        std::uint32_t page;
-        std::uint32_t offset;
-    };
-    // Stores the key's bytes.
-    Place Store(std::string_view key);
+    // Stores the key's bytes; the place of the entry.
+    std::uint32_t Store(std::string_view key);
     // Stores the key and appends its entry with `count`.
     void Append(std::string_view key, std::uint64_t hash, std::int32_t count) {
-        const Place p = Store(key);
         entries_.push_back(
-            {p.page, p.offset, static_cast<std::uint32_t>(key.size()), count, static_cast<std::uint32_t>(hash)});
+            {Store(key), static_cast<std::uint32_t>(key.size()), count, static_cast<std::uint32_t>(hash)});
     }
     void Rebuild(std::size_t minimumSlots);
     // Packs the entries and key bytes of the texts some row holds.
@@ -125,15 +118,14 @@ private:
         std::size_t size_ = 0;
     };
 
-    static constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
     static constexpr std::size_t kPad = 32;
 
     std::vector<std::uint32_t> slots_;  // tag in the top 8 bits, 1 + entry below; 0 is empty
     Entries entries_;
-    std::vector<std::unique_ptr<char[]>> pages_;
-    std::size_t shared_ = kNoPage;  // the page short keys are appended to
-    std::size_t used_ = 0;          // the bytes it holds
-    std::size_t live_ = 0;          // entries with a count above 0
+    std::vector<std::unique_ptr<char[]>> pages_;     // short keys, appended to the last
+    std::vector<std::unique_ptr<char[]>> ownPages_;  // one long key each
+    std::size_t used_ = 0;                           // the bytes the last page holds
+    std::size_t live_ = 0;                           // entries with a count above 0
 };
 
 class RowIndex {
