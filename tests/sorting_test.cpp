@@ -137,22 +137,33 @@ TEST(SortingLocaleNumbers, AKeyTheLocaleCannotReadStopsTheSortWithTypeMismatch) 
     EXPECT_EQ(host.ctl().ListCol(2, 0), "a");
 }
 
-TEST(SortingLargeLists, TheLongestListSortsInOrder) {
+// The longest list, with many equal keys: every row in order, and every
+// row still whole (its second column and item number travel with it).
+TEST(SortingLargeLists, TheLongestListSortsInOrderWithEveryRowWhole) {
     Host host(StyleType::SimpleCombo);
     std::uint32_t seed = 12345;
+    std::vector<std::pair<std::string, std::int32_t>> rows;
     for (int i = 0; i < 32767; ++i) {
         seed = seed * 1103515245u + 12345u;
-        host.ctl().AddItem(std::to_string(seed % 100000), std::to_string(i), static_cast<std::int32_t>(seed % 1000));
+        rows.emplace_back(std::to_string(seed % 5000), static_cast<std::int32_t>(seed % 1000));
+        host.ctl().AddItem(rows.back().first, std::to_string(i), rows.back().second);
     }
+    auto whole = [&](std::int32_t at) {
+        const auto& row = rows[static_cast<std::size_t>(std::stoi(host.ctl().ListCol(2, at)))];
+        return host.ctl().ListCol(1, at) == row.first && host.ctl().ItemData(at) == row.second;
+    };
     host.ctl().Sort(1, true);
-    double previous = -1;
-    for (std::int32_t i = 0; i < host.ctl().ListCount(); i += 97) {
-        const double value = std::stod(host.ctl().ListCol(1, i));
-        EXPECT_LE(previous, value);
-        previous = value;
+    for (std::int32_t i = 0; i < host.ctl().ListCount(); ++i) {
+        ASSERT_TRUE(whole(i)) << "row " << i;
+        if (i > 0) {
+            ASSERT_LE(std::stod(host.ctl().ListCol(1, i - 1)), std::stod(host.ctl().ListCol(1, i))) << "row " << i;
+        }
     }
     host.ctl().Sort(3);
-    EXPECT_LE(host.ctl().ItemData(0), host.ctl().ItemData(32766));
+    for (std::int32_t i = 1; i < host.ctl().ListCount(); ++i) {
+        ASSERT_TRUE(whole(i)) << "row " << i;
+        ASSERT_LE(host.ctl().ItemData(i - 1), host.ctl().ItemData(i)) << "row " << i;
+    }
     EXPECT_EQ(host.ctl().ItemData(0), 0);
 }
 
