@@ -83,6 +83,8 @@ set(KORVANE_QT_SOURCES
   src/toolkit/qt/input.cpp
   src/toolkit/qt/list_box.cpp
   src/toolkit/qt/opener.cpp
+  src/toolkit/qt/field_editing.cpp
+  src/toolkit/qt/field_view.cpp
   src/toolkit/qt/field_widget.cpp
   src/toolkit/qt/text_box.cpp
   src/toolkit/qt/widgets.cpp)

@@ -1,0 +1,253 @@
+// The field's editing on Qt: edits with their undo history, the caret
+// moving by graphemes and words, the clipboard, and the keys and typed
+// characters the control's handlers leave to the field.
+#include <QGuiApplication>
+#include <QPointer>
+
+#include "field_widget_p.h"
+#include "text/utf8.h"
+
+namespace korvane::tk::qt {
+
+using namespace field;
+
+// An edit by the user through the text box, remembered for undo. The
+// handlers of Change may do anything, the field's death included.
+bool FieldWidget::Impl::Edit(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
+    QtTextBox* box = Box();
+    if (box == nullptr || box->locked)
+        return true;
+    model::FieldText& f = box->field;
+    from = std::clamp(from, 0, f.Units());
+    count = std::clamp(count, 0, f.Units() - from);
+    std::string removed(f.Slice(from, from + count));
+    if (removed.empty() && bytes.empty())
+        return true;
+    const bool joins = typing && count == 0 && !undo.empty() && undo.back().typing && typingEnd == from;
+    if (joins) {
+        undo.back().inserted.append(bytes);
+    } else {
+        undo.push_back({from, std::move(removed), std::string(bytes), typing});
+        if (undo.size() > kUndoSteps)
+            undo.pop_front();
+    }
+    redo.clear();
+    return Apply(from, count, bytes, typing);
+}
+
+// Puts an edit into the text box; its Change handlers may do anything.
+bool FieldWidget::Impl::Apply(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
+    QPointer<FieldWidget> alive(&w);
+    const bool lives = Box()->UserEdit(from, count, bytes);
+    if (!lives || alive.isNull() || Box() == nullptr)
+        return false;
+    typingEnd = typing ? Box()->field.Caret() : -1;
+    Changed();
+    return true;
+}
+
+bool FieldWidget::Impl::DeleteSelectionOr(std::int32_t from, std::int32_t to) {
+    const model::FieldText& f = Box()->field;
+    if (f.HasSelection())
+        return Edit(f.SelStart(), f.SelLength(), {}, false);
+    if (to <= from)
+        return true;
+    return Edit(from, to - from, {}, false);
+}
+
+// Undo and redo put back the text of one step and select it.
+bool FieldWidget::Impl::Revert(bool back) {
+    QtTextBox* box = Box();
+    if (box == nullptr || box->locked || (back ? undo.empty() : redo.empty()))
+        return true;
+    Step step = back ? std::move(undo.back()) : std::move(redo.back());
+    if (back)
+        undo.pop_back();
+    else
+        redo.pop_back();
+    const std::string now = back ? step.inserted : step.removed;
+    const std::string then = back ? step.removed : step.inserted;
+    const std::int32_t count = utf8::UnitCount(now);
+    const std::int32_t from = step.from;
+    if (back)
+        redo.push_back(std::move(step));
+    else
+        undo.push_back(std::move(step));
+    if (!Apply(from, count, then, false))
+        return false;
+    model::FieldText& f = Box()->field;
+    f.Select(from, f.Caret());
+    Changed();
+    return true;
+}
+
+void FieldWidget::Impl::Move(std::int32_t unit, bool extend) {
+    QtTextBox* box = Box();
+    if (box == nullptr)
+        return;
+    box->field.MoveCaret(unit, extend);
+    typingEnd = -1;
+    Changed();
+}
+
+// The next or previous place the caret may stand, by characters (whole
+// graphemes) or by words.
+std::int32_t FieldWidget::Impl::Next(std::int32_t from, int direction, QTextLayout::CursorMode mode) {
+    Piece& p = Around(from);
+    const int offset = p.Offset(from);
+    const int next =
+        direction > 0 ? p.layout.nextCursorPosition(offset, mode) : p.layout.previousCursorPosition(offset, mode);
+    if (next == offset)
+        return std::clamp(from + direction, 0, Box()->field.Units());
+    return p.UnitOf(next);
+}
+
+// The word under the pointer, without the blanks after it.
+void FieldWidget::Impl::SelectWordAt(std::int32_t unit) {
+    Piece& p = Around(unit);
+    const int offset = p.Offset(unit);
+    const QString text = p.layout.text();
+    const int next = std::min(offset + 1, static_cast<int>(text.size()));
+    const int start = p.layout.previousCursorPosition(next, QTextLayout::SkipWords);
+    int end = p.layout.nextCursorPosition(start, QTextLayout::SkipWords);
+    while (end > offset && end > 0 && text.at(end - 1).isSpace())
+        --end;
+    Box()->field.Select(p.UnitOf(start), p.UnitOf(end));
+    typingEnd = -1;
+    Changed();
+}
+
+void FieldWidget::Impl::Copy(QClipboard::Mode mode) const {
+    const model::FieldText& f = Box()->field;
+    if (f.HasSelection())
+        QGuiApplication::clipboard()->setText(ToQ(f.Slice(f.SelStart(), f.SelStart() + f.SelLength())), mode);
+}
+
+bool FieldWidget::Impl::Paste(QClipboard::Mode mode) {
+    const std::string clip = FromQ(QGuiApplication::clipboard()->text(mode));
+    const model::FieldText& f = Box()->field;
+    if (clip.empty() && !f.HasSelection())
+        return true;
+    return Edit(f.SelStart(), f.SelLength(), clip, false);
+}
+
+// The field's own handling of a key the handlers left: the caret keys,
+// Delete and the clipboard keys. Right and Left follow the layout
+// direction, as in Qt's edit field.
+void FieldWidget::Impl::Key(QKeyEvent& e) {
+    QtTextBox* box = Box();
+    if (box == nullptr)
+        return;
+    const model::FieldText& f = box->field;
+    const std::int32_t caret = f.Caret();
+    const int forward = w.layoutDirection() == Qt::RightToLeft ? -1 : 1;
+    const bool selection = f.HasSelection();
+    const std::int32_t start = f.SelStart();
+    const std::int32_t end = start + f.SelLength();
+    if (e.matches(QKeySequence::MoveToNextChar)) {
+        Move(selection ? (forward > 0 ? end : start) : Next(caret, forward, QTextLayout::SkipCharacters), false);
+    } else if (e.matches(QKeySequence::MoveToPreviousChar)) {
+        Move(selection ? (forward > 0 ? start : end) : Next(caret, -forward, QTextLayout::SkipCharacters), false);
+    } else if (e.matches(QKeySequence::SelectNextChar)) {
+        Move(Next(caret, forward, QTextLayout::SkipCharacters), true);
+    } else if (e.matches(QKeySequence::SelectPreviousChar)) {
+        Move(Next(caret, -forward, QTextLayout::SkipCharacters), true);
+    } else if (e.matches(QKeySequence::MoveToNextWord)) {
+        Move(Next(caret, forward, QTextLayout::SkipWords), false);
+    } else if (e.matches(QKeySequence::MoveToPreviousWord)) {
+        Move(Next(caret, -forward, QTextLayout::SkipWords), false);
+    } else if (e.matches(QKeySequence::SelectNextWord)) {
+        Move(Next(caret, forward, QTextLayout::SkipWords), true);
+    } else if (e.matches(QKeySequence::SelectPreviousWord)) {
+        Move(Next(caret, -forward, QTextLayout::SkipWords), true);
+    } else if (e.matches(QKeySequence::MoveToStartOfLine) || e.matches(QKeySequence::MoveToStartOfBlock) ||
+               e.matches(QKeySequence::MoveToStartOfDocument)) {
+        Move(0, false);
+    } else if (e.matches(QKeySequence::MoveToEndOfLine) || e.matches(QKeySequence::MoveToEndOfBlock) ||
+               e.matches(QKeySequence::MoveToEndOfDocument)) {
+        Move(f.Units(), false);
+    } else if (e.matches(QKeySequence::SelectStartOfLine) || e.matches(QKeySequence::SelectStartOfBlock) ||
+               e.matches(QKeySequence::SelectStartOfDocument)) {
+        Move(0, true);
+    } else if (e.matches(QKeySequence::SelectEndOfLine) || e.matches(QKeySequence::SelectEndOfBlock) ||
+               e.matches(QKeySequence::SelectEndOfDocument)) {
+        Move(f.Units(), true);
+    } else if (e.matches(QKeySequence::SelectAll)) {
+        box->field.Select(0, f.Units());
+        typingEnd = -1;
+        Changed();
+    } else if (e.matches(QKeySequence::Copy)) {
+        Copy(QClipboard::Clipboard);
+    } else if (e.matches(QKeySequence::Cut)) {
+        Copy(QClipboard::Clipboard);
+        if (!box->locked)
+            DeleteSelectionOr(caret, caret);
+    } else if (e.matches(QKeySequence::Paste)) {
+        Paste(QClipboard::Clipboard);
+    } else if (e.matches(QKeySequence::Undo)) {
+        Revert(true);
+    } else if (e.matches(QKeySequence::Redo)) {
+        Revert(false);
+    } else if (e.matches(QKeySequence::DeleteEndOfWord)) {
+        DeleteSelectionOr(caret, Next(caret, 1, QTextLayout::SkipWords));
+    } else if (e.matches(QKeySequence::DeleteStartOfWord)) {
+        DeleteSelectionOr(Next(caret, -1, QTextLayout::SkipWords), caret);
+    } else if (e.matches(QKeySequence::Delete) || e.key() == Qt::Key_Delete) {
+        DeleteSelectionOr(caret, Next(caret, 1, QTextLayout::SkipCharacters));
+    }
+}
+
+// A character the handlers left: Backspace deletes one unit back;
+// other control characters are not text; the rest replaces the
+// selection, as typed or as the handlers changed it.
+void FieldWidget::Impl::Char(const QKeyEvent& e, std::int16_t ascii, bool asTyped) {
+    QtTextBox* box = Box();
+    if (box == nullptr || box->locked)
+        return;
+    const model::FieldText& f = box->field;
+    if (ascii == key::Back) {
+        DeleteSelectionOr(std::max(0, f.Caret() - 1), f.Caret());
+        return;
+    }
+    if (ascii > 0 && (ascii < 32 || ascii == 127))
+        return;
+    const std::string typed =
+        asTyped ? FromQ(e.text()) : utf8::Encode(static_cast<char32_t>(static_cast<std::uint16_t>(ascii)));
+    Edit(f.SelStart(), f.SelLength(), typed, true);
+}
+
+// Whether the field itself uses the key, so that no shortcut of the
+// window takes it first.
+bool FieldWidget::Impl::OwnsKey(const QKeyEvent& e) {
+    static const QKeySequence::StandardKey keys[] = {
+        QKeySequence::MoveToNextChar,
+        QKeySequence::MoveToPreviousChar,
+        QKeySequence::SelectNextChar,
+        QKeySequence::SelectPreviousChar,
+        QKeySequence::MoveToNextWord,
+        QKeySequence::MoveToPreviousWord,
+        QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord,
+        QKeySequence::MoveToStartOfLine,
+        QKeySequence::MoveToEndOfLine,
+        QKeySequence::SelectStartOfLine,
+        QKeySequence::SelectEndOfLine,
+        QKeySequence::SelectAll,
+        QKeySequence::Copy,
+        QKeySequence::Cut,
+        QKeySequence::Paste,
+        QKeySequence::Undo,
+        QKeySequence::Redo,
+        QKeySequence::Delete,
+        QKeySequence::DeleteEndOfWord,
+        QKeySequence::DeleteStartOfWord,
+    };
+    for (QKeySequence::StandardKey k : keys) {
+        if (e.matches(k))
+            return true;
+    }
+    const Qt::KeyboardModifiers m = e.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    return m == Qt::NoModifier && !e.text().isEmpty() && e.text().at(0).isPrint();
+}
+
+}  // namespace korvane::tk::qt
