@@ -131,69 +131,126 @@ bool FieldWidget::Impl::Paste(QClipboard::Mode mode) {
     return Edit(f.SelStart(), f.SelLength(), clip, false);
 }
 
+namespace {
+
+// What a key the field owns does.
+enum class Does { Step, StepOrCollapse, Start, End, SelectAll, Copy, Cut, Paste, Undo, Redo, Delete };
+
+// The field's keys, Qt's standard ones for the platform. A step goes
+// `Direction` places of `Mode` (graphemes or words); Right and Left, and
+// the words on them, follow the layout direction; Delete steps in the
+// text's own order.
+struct Binding {
+    QKeySequence::StandardKey Key;
+    Does What;
+    int Direction = 0;
+    QTextLayout::CursorMode Mode = QTextLayout::SkipCharacters;
+    bool Extend = false;  // the selection grows from where it began
+};
+
+constexpr QTextLayout::CursorMode kWords = QTextLayout::SkipWords;
+
+const Binding kBindings[] = {
+    {QKeySequence::MoveToNextChar, Does::StepOrCollapse, 1},
+    {QKeySequence::MoveToPreviousChar, Does::StepOrCollapse, -1},
+    {QKeySequence::SelectNextChar, Does::Step, 1, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectPreviousChar, Does::Step, -1, QTextLayout::SkipCharacters, true},
+    {QKeySequence::MoveToNextWord, Does::Step, 1, kWords},
+    {QKeySequence::MoveToPreviousWord, Does::Step, -1, kWords},
+    {QKeySequence::SelectNextWord, Does::Step, 1, kWords, true},
+    {QKeySequence::SelectPreviousWord, Does::Step, -1, kWords, true},
+    {QKeySequence::MoveToStartOfLine, Does::Start},
+    {QKeySequence::MoveToStartOfBlock, Does::Start},
+    {QKeySequence::MoveToStartOfDocument, Does::Start},
+    {QKeySequence::MoveToEndOfLine, Does::End},
+    {QKeySequence::MoveToEndOfBlock, Does::End},
+    {QKeySequence::MoveToEndOfDocument, Does::End},
+    {QKeySequence::SelectStartOfLine, Does::Start, 0, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectStartOfBlock, Does::Start, 0, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectStartOfDocument, Does::Start, 0, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectEndOfLine, Does::End, 0, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectEndOfBlock, Does::End, 0, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectEndOfDocument, Does::End, 0, QTextLayout::SkipCharacters, true},
+    {QKeySequence::SelectAll, Does::SelectAll},
+    {QKeySequence::Copy, Does::Copy},
+    {QKeySequence::Cut, Does::Cut},
+    {QKeySequence::Paste, Does::Paste},
+    {QKeySequence::Undo, Does::Undo},
+    {QKeySequence::Redo, Does::Redo},
+    {QKeySequence::DeleteEndOfWord, Does::Delete, 1, kWords},
+    {QKeySequence::DeleteStartOfWord, Does::Delete, -1, kWords},
+    {QKeySequence::Delete, Does::Delete, 1},
+};
+
+const Binding* BindingOf(const QKeyEvent& e) {
+    for (const Binding& b : kBindings) {
+        if (e.matches(b.Key))
+            return &b;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 // The field's own handling of a key the handlers left: the caret keys,
-// Delete and the clipboard keys. Right and Left follow the layout
-// direction, as in Qt's edit field.
+// Delete and the clipboard keys.
 void FieldWidget::Impl::Key(QKeyEvent& e) {
     QtTextBox* box = Box();
     if (box == nullptr)
         return;
+    static const Binding kPlainDelete{QKeySequence::Delete, Does::Delete, 1};
+    const Binding* b = BindingOf(e);
+    if (b == nullptr && e.key() == Qt::Key_Delete)
+        b = &kPlainDelete;
+    if (b == nullptr)
+        return;
     const model::FieldText& f = box->field;
     const std::int32_t caret = f.Caret();
-    const int forward = w.layoutDirection() == Qt::RightToLeft ? -1 : 1;
-    const bool selection = f.HasSelection();
-    const std::int32_t start = f.SelStart();
-    const std::int32_t end = start + f.SelLength();
-    if (e.matches(QKeySequence::MoveToNextChar)) {
-        Move(selection ? (forward > 0 ? end : start) : Next(caret, forward, QTextLayout::SkipCharacters), false);
-    } else if (e.matches(QKeySequence::MoveToPreviousChar)) {
-        Move(selection ? (forward > 0 ? start : end) : Next(caret, -forward, QTextLayout::SkipCharacters), false);
-    } else if (e.matches(QKeySequence::SelectNextChar)) {
-        Move(Next(caret, forward, QTextLayout::SkipCharacters), true);
-    } else if (e.matches(QKeySequence::SelectPreviousChar)) {
-        Move(Next(caret, -forward, QTextLayout::SkipCharacters), true);
-    } else if (e.matches(QKeySequence::MoveToNextWord)) {
-        Move(Next(caret, forward, QTextLayout::SkipWords), false);
-    } else if (e.matches(QKeySequence::MoveToPreviousWord)) {
-        Move(Next(caret, -forward, QTextLayout::SkipWords), false);
-    } else if (e.matches(QKeySequence::SelectNextWord)) {
-        Move(Next(caret, forward, QTextLayout::SkipWords), true);
-    } else if (e.matches(QKeySequence::SelectPreviousWord)) {
-        Move(Next(caret, -forward, QTextLayout::SkipWords), true);
-    } else if (e.matches(QKeySequence::MoveToStartOfLine) || e.matches(QKeySequence::MoveToStartOfBlock) ||
-               e.matches(QKeySequence::MoveToStartOfDocument)) {
-        Move(0, false);
-    } else if (e.matches(QKeySequence::MoveToEndOfLine) || e.matches(QKeySequence::MoveToEndOfBlock) ||
-               e.matches(QKeySequence::MoveToEndOfDocument)) {
-        Move(f.Units(), false);
-    } else if (e.matches(QKeySequence::SelectStartOfLine) || e.matches(QKeySequence::SelectStartOfBlock) ||
-               e.matches(QKeySequence::SelectStartOfDocument)) {
-        Move(0, true);
-    } else if (e.matches(QKeySequence::SelectEndOfLine) || e.matches(QKeySequence::SelectEndOfBlock) ||
-               e.matches(QKeySequence::SelectEndOfDocument)) {
-        Move(f.Units(), true);
-    } else if (e.matches(QKeySequence::SelectAll)) {
-        box->field.Select(0, f.Units());
-        typingEnd = -1;
-        Changed();
-    } else if (e.matches(QKeySequence::Copy)) {
-        Copy(QClipboard::Clipboard);
-    } else if (e.matches(QKeySequence::Cut)) {
-        Copy(QClipboard::Clipboard);
-        if (!box->locked)
-            DeleteSelectionOr(caret, caret);
-    } else if (e.matches(QKeySequence::Paste)) {
-        Paste(QClipboard::Clipboard);
-    } else if (e.matches(QKeySequence::Undo)) {
-        Revert(true);
-    } else if (e.matches(QKeySequence::Redo)) {
-        Revert(false);
-    } else if (e.matches(QKeySequence::DeleteEndOfWord)) {
-        DeleteSelectionOr(caret, Next(caret, 1, QTextLayout::SkipWords));
-    } else if (e.matches(QKeySequence::DeleteStartOfWord)) {
-        DeleteSelectionOr(Next(caret, -1, QTextLayout::SkipWords), caret);
-    } else if (e.matches(QKeySequence::Delete) || e.key() == Qt::Key_Delete) {
-        DeleteSelectionOr(caret, Next(caret, 1, QTextLayout::SkipCharacters));
+    const int shown = w.layoutDirection() == Qt::RightToLeft ? -b->Direction : b->Direction;
+    switch (b->What) {
+        case Does::StepOrCollapse:
+            if (f.HasSelection()) {
+                Move(shown > 0 ? f.SelStart() + f.SelLength() : f.SelStart(), false);
+                break;
+            }
+            [[fallthrough]];
+        case Does::Step:
+            Move(Next(caret, shown, b->Mode), b->Extend);
+            break;
+        case Does::Start:
+            Move(0, b->Extend);
+            break;
+        case Does::End:
+            Move(f.Units(), b->Extend);
+            break;
+        case Does::SelectAll:
+            box->field.Select(0, f.Units());
+            typingEnd = -1;
+            Changed();
+            break;
+        case Does::Copy:
+            Copy(QClipboard::Clipboard);
+            break;
+        case Does::Cut:
+            Copy(QClipboard::Clipboard);
+            if (!box->locked)
+                DeleteSelectionOr(caret, caret);
+            break;
+        case Does::Paste:
+            Paste(QClipboard::Clipboard);
+            break;
+        case Does::Undo:
+            Revert(true);
+            break;
+        case Does::Redo:
+            Revert(false);
+            break;
+        case Does::Delete:
+            if (b->Direction > 0)
+                DeleteSelectionOr(caret, Next(caret, 1, b->Mode));
+            else
+                DeleteSelectionOr(Next(caret, -1, b->Mode), caret);
+            break;
     }
 }
 
@@ -217,35 +274,10 @@ void FieldWidget::Impl::Char(const QKeyEvent& e, std::int16_t ascii, bool asType
 }
 
 // Whether the field itself uses the key, so that no shortcut of the
-// window takes it first.
+// window takes it first: every key it binds, and the characters it types.
 bool FieldWidget::Impl::OwnsKey(const QKeyEvent& e) {
-    static const QKeySequence::StandardKey keys[] = {
-        QKeySequence::MoveToNextChar,
-        QKeySequence::MoveToPreviousChar,
-        QKeySequence::SelectNextChar,
-        QKeySequence::SelectPreviousChar,
-        QKeySequence::MoveToNextWord,
-        QKeySequence::MoveToPreviousWord,
-        QKeySequence::SelectNextWord,
-        QKeySequence::SelectPreviousWord,
-        QKeySequence::MoveToStartOfLine,
-        QKeySequence::MoveToEndOfLine,
-        QKeySequence::SelectStartOfLine,
-        QKeySequence::SelectEndOfLine,
-        QKeySequence::SelectAll,
-        QKeySequence::Copy,
-        QKeySequence::Cut,
-        QKeySequence::Paste,
-        QKeySequence::Undo,
-        QKeySequence::Redo,
-        QKeySequence::Delete,
-        QKeySequence::DeleteEndOfWord,
-        QKeySequence::DeleteStartOfWord,
-    };
-    for (QKeySequence::StandardKey k : keys) {
-        if (e.matches(k))
-            return true;
-    }
+    if (BindingOf(e) != nullptr)
+        return true;
     const Qt::KeyboardModifiers m = e.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
     return m == Qt::NoModifier && !e.text().isEmpty() && e.text().at(0).isPrint();
 }
