@@ -49,11 +49,8 @@ void FieldWidget::Impl::LayOut(Piece& piece, std::int32_t from, std::int32_t to,
     QString text = ToQ(f.Slice(from, to));
     piece.starts.clear();
     piece.starts.reserve(static_cast<std::size_t>(to - from) + 1);
-    for (qsizetype i = 0; i < text.size();) {
+    for (qsizetype i = 0; i < text.size(); i += UnitLength(text, i))
         piece.starts.push_back(static_cast<int>(i));
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        i += pair ? 2 : 1;
-    }
     piece.starts.push_back(static_cast<int>(text.size()));
     piece.starts.resize(static_cast<std::size_t>(to - from) + 1, static_cast<int>(text.size()));
     // A line break or a control character would end or upset the line;

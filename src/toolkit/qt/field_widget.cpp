@@ -70,10 +70,8 @@ int FieldWidget::Utf16Offset(std::int32_t unit) const {
 std::int32_t FieldWidget::UnitOfUtf16(int offset) const {
     const QString whole = WholeText();
     std::int32_t unit = 0;
-    for (qsizetype i = 0; i < whole.size() && i < offset; ++unit) {
-        const bool pair = whole.at(i).isHighSurrogate() && i + 1 < whole.size() && whole.at(i + 1).isLowSurrogate();
-        i += pair ? 2 : 1;
-    }
+    for (qsizetype i = 0; i < whole.size() && i < offset; i += UnitLength(whole, i))
+        ++unit;
     return unit;
 }
 

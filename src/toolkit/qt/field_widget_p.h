@@ -30,6 +30,13 @@ inline constexpr int kMarginY = 1;
 // Undo remembers this many edits; typing at one place is one edit.
 inline constexpr std::size_t kUndoSteps = 100;
 
+// How many UTF-16 units the unit of text at `at` takes in Qt's text: two
+// for a surrogate pair (a character past U+FFFF), one for anything else
+// (a malformed byte travels as a lone low surrogate).
+inline qsizetype UnitLength(const QString& text, qsizetype at) {
+    return text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate() ? 2 : 1;
+}
+
 // A piece of the text laid out: the units [from, to) as Qt text, with
 // where each unit starts in it (a unit past U+FFFF takes two UTF-16 units;
 // a malformed byte, one).
