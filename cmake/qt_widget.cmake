@@ -4,7 +4,7 @@
 # Its source lists are in cmake/sources.cmake.
 # The widget is part of Korvane::Qt, so an installed package hands it to a
 # Qt program with the desktop it runs on; korvane_qt_widget names it here.
-target_sources(korvane_qt PRIVATE src/qt_widget/korvane_box.cpp
+target_sources(korvane_qt PRIVATE ${KORVANE_QT_WIDGET_SOURCES}
   PUBLIC FILE_SET HEADERS BASE_DIRS ${PROJECT_SOURCE_DIR}/include FILES include/korvane/qt/KorvaneBox.h)
 set_target_properties(korvane_qt PROPERTIES AUTOMOC ON)
 add_library(korvane_qt_widget ALIAS korvane_qt)
@@ -59,7 +59,8 @@ if(TARGET Qt6::Designer AND TARGET Qt6::UiPlugin)
     target_compile_definitions(korvane_ui_form_tests PRIVATE
       KORVANE_DESIGNER_DIR="${PROJECT_BINARY_DIR}/designer"
       KORVANE_DESIGNER_PLUGIN="$<TARGET_FILE:korvane_designer>"
-      KORVANE_TEST_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/two_boxes.ui")
+      KORVANE_TEST_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/two_boxes.ui"
+      KORVANE_CONTROL_NAMES_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/control_names.ui")
     target_link_libraries(korvane_ui_form_tests PRIVATE korvane_qt_widget Qt6::UiTools Qt6::UiPlugin
                                                         GTest::gtest GTest::gmock)
     add_dependencies(korvane_ui_form_tests korvane_designer)

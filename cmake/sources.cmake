@@ -166,8 +166,10 @@ set(KORVANE_QT_TEST_SOURCES
 # KorvaneBox, the Qt widget, its tests and its Designer plugin (built by
 # cmake/qt_widget.cmake when Qt is found; listed here in every build).
 set(KORVANE_QT_WIDGET_SOURCES
-  include/korvane/qt/KorvaneBox.h
-  src/qt_widget/korvane_box.cpp)
+  src/qt_widget/korvane_box.cpp
+  src/qt_widget/korvane_box_members.cpp
+  src/qt_widget/korvane_box_p.h
+  src/qt_widget/korvane_box_signals.cpp)
 set(KORVANE_QT_WIDGET_TEST_SOURCES
   tests/qt_widget/korvane_box_test.cpp
   tests/qt_widget/ui_form_test.cpp)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -243,6 +244,12 @@ public:
     /// The control's own window on the host form (the user-control
     /// container): move and size the control through it.
     tk::UserControl& Container() const;
+
+    /// For a toolkit's face of the control: `handler` hears of each row the
+    /// user highlights in the open drop-down, with the pointer or the keys,
+    /// before any row is chosen (an empty handler stops it). It is called
+    /// as the last step of that input and may destroy the control.
+    void OnHighlighted(std::function<void(std::int32_t row)> handler);
 
     /// The control's state (private to the library).
     struct Private;

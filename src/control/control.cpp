@@ -187,6 +187,12 @@ void ucvKorvane::Private::EnsureWindow() {
     if (window)
         return;
     window = std::make_unique<detail::Window>(desktop);
+    window->OnHighlighted([this](std::int32_t row) {
+        if (onHighlighted) {
+            auto tell = onHighlighted;
+            tell(row);
+        }
+    });
     RebuildRowIndex();
 }
 
@@ -272,6 +278,10 @@ void ucvKorvane::Advise(ucvKorvaneEvents* sink) {
 
 tk::UserControl& ucvKorvane::Container() const {
     return *d->container;
+}
+
+void ucvKorvane::OnHighlighted(std::function<void(std::int32_t row)> handler) {
+    d->onHighlighted = std::move(handler);
 }
 
 std::int32_t ucvKorvane::hWnd() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,7 +56,8 @@ struct ucvKorvane::Private {
     std::unique_ptr<tk::Timer> TimerProc;
 
     // --- members --------------------------------------------------------------
-    std::unique_ptr<detail::Window> window;  // the drop-down window, styles 0 and 2
+    std::unique_ptr<detail::Window> window;           // the drop-down window, styles 0 and 2
+    std::function<void(std::int32_t)> onHighlighted;  // a face's ear for the drop-down's highlight
     bool highlightShown = false;
     bool highlightRenewed = false;
     tk::OleColor sysWindowColor = 0;

@@ -145,6 +145,7 @@ void Window::HideChildForm() {
 void Window::ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y) {
     if (self.ListCount() == 0)
         return;
+    bool moved = false;
     try {
         if (locked_) {
             self.ListIndex(listIndex_);
@@ -157,8 +158,7 @@ void Window::ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y) {
         if (rowHeight_ <= 0)
             return;
         auto row = static_cast<std::int32_t>(std::floor(y / static_cast<float>(rowHeight_))) + self.TopIndex();
-        self.ListIndex(static_cast<std::int16_t>(row));
-        other.ListIndex(self.ListIndex());
+        moved = MoveLists(self, other, row);
         focusHandle_ = desktop_.GetFocus();
         if (focusHandle_ != self.hWnd())
             self.SetFocus();
@@ -166,6 +166,24 @@ void Window::ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y) {
         // A row past the last one, or a list that refuses the focus: the
         // pointer just selects nothing new.
     }
+    if (moved)
+        TellHighlighted(self.ListIndex());
+}
+
+bool Window::MoveLists(tk::ListBox& self, tk::ListBox& other, std::int32_t row) {
+    const std::int32_t before = self.ListIndex();
+    self.ListIndex(static_cast<std::int16_t>(row));
+    other.ListIndex(self.ListIndex());
+    return self.ListIndex() != before && self.ListIndex() != -1;
+}
+
+// The last step of the input that moved the highlight: the handler may
+// destroy the window, so nothing of it is touched afterwards.
+void Window::TellHighlighted(std::int32_t row) {
+    if (!onHighlighted_)
+        return;
+    auto tell = onHighlighted_;
+    tell(row);
 }
 
 void Window::ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t shift, std::int16_t syncMode) {
@@ -201,16 +219,19 @@ void Window::ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& ke
         keyCode = 0;
         return;
     }
-    FlagGuard busy(g_Busy(desktop_));
-    std::int32_t cur = self.ListIndex();
-    std::int32_t n = self.ListCount();
+    const std::int32_t cur = self.ListIndex();
+    const std::int32_t n = self.ListCount();
     auto next = NavigateRow(keyCode, cur, n);
     // Every key is consumed, so the list box's own handling never moves it.
     keyCode = 0;
-    if (next) {
-        self.ListIndex(*next);
-        other.ListIndex(*next);
+    bool moved = false;
+    {
+        FlagGuard busy(g_Busy(desktop_));
+        if (next)
+            moved = MoveLists(self, other, *next);
     }
+    if (moved)
+        TellHighlighted(self.ListIndex());
 }
 
 void Window::ListKeyPress(tk::ListBox& self, std::int16_t& keyAscii) {

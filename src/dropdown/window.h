@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "korvane/toolkit/desktop.h"
@@ -55,6 +56,9 @@ public:
     tk::OleColor cForecolor() const { return cForecolor_; }
     bool Selected() const { return selected_; }
     void Selected(bool value) { selected_ = value; }
+    // Told of each row the user highlights with the pointer or the keys,
+    // as the last step of that input: the handler may destroy the window.
+    void OnHighlighted(std::function<void(std::int32_t row)> handler) { onHighlighted_ = std::move(handler); }
 
 private:
     void SyncLists(std::int16_t mode);
@@ -64,6 +68,9 @@ private:
     void ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t shift, std::int16_t syncMode);
     void ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode);
     void ListKeyPress(tk::ListBox& self, std::int16_t& keyAscii);
+    // Moves both lists to `row`; true when the highlighted row changed.
+    bool MoveLists(tk::ListBox& self, tk::ListBox& other, std::int32_t row);
+    void TellHighlighted(std::int32_t row);
     void Wire();
 
     tk::Desktop& desktop_;
@@ -85,6 +92,7 @@ private:
     tk::Hwnd focusHandle_ = 0;
     bool hiding_ = false;              // the window is hiding itself
     std::uint64_t deactivatedBy_ = 0;  // the press whose deactivation closed it; 0 none
+    std::function<void(std::int32_t)> onHighlighted_;
 };
 
 }  // namespace korvane::detail

@@ -32,19 +32,20 @@ void ExpectTheFormsProperties(QWidget& form) {
     QWidget* country = form.findChild<QWidget*>(QStringLiteral("country"));
     ASSERT_NE(currency, nullptr);
     ASSERT_NE(country, nullptr);
-    EXPECT_EQ(currency->property("style").toInt(), KorvaneBox::DropdownList);
-    EXPECT_EQ(currency->property("widthCol1").toInt(), 700);
-    EXPECT_EQ(currency->property("widthCol2").toInt(), 2100);
-    EXPECT_NEAR(currency->property("listHeight").toInt(), 1200, 300) << "rounded to whole rows";
+    EXPECT_EQ(currency->property("boxStyle").toInt(), KorvaneBox::DropdownList);
+    EXPECT_EQ(currency->property("column1Width").toInt(), 47);
+    EXPECT_EQ(currency->property("column2Width").toInt(), 140);
+    EXPECT_EQ(currency->property("widthCol1").toInt(), 47 * 15) << "the control's own twips at 96 dpi";
+    EXPECT_NEAR(currency->property("listViewHeight").toInt(), 80, 20) << "rounded to whole rows";
     EXPECT_TRUE(currency->property("locked").toBool());
     EXPECT_FALSE(currency->property("autoFill").toBool()) << "a Dropdown List has no fields to fill";
-    EXPECT_EQ(currency->property("toolTipText").toString(), QStringLiteral("Pick a currency"));
+    EXPECT_EQ(currency->toolTip(), QStringLiteral("Pick a currency"));
     EXPECT_EQ(currency->property("backColor").value<QColor>(), QColor(255, 255, 224));
 
-    EXPECT_EQ(country->property("style").toInt(), KorvaneBox::SimpleCombo);
-    EXPECT_EQ(country->property("widthCol1").toInt(), 1000);
-    EXPECT_EQ(country->property("widthCol2").toInt(), 2600);
-    EXPECT_NEAR(country->property("listHeight").toInt(), 1500, 300);
+    EXPECT_EQ(country->property("boxStyle").toInt(), KorvaneBox::SimpleCombo);
+    EXPECT_EQ(country->property("column1Width").toInt(), 67);
+    EXPECT_EQ(country->property("column2Width").toInt(), 173);
+    EXPECT_NEAR(country->property("listViewHeight").toInt(), 100, 20);
     EXPECT_TRUE(country->property("autoFill").toBool());
     EXPECT_FALSE(country->property("locked").toBool());
     EXPECT_EQ(country->property("foreColor").value<QColor>(), QColor(0, 0, 128));
@@ -61,9 +62,11 @@ TEST(UiForms, CompiledByUicTheFormGivesItsPropertiesBack) {
     ExpectTheFormsProperties(form);
     // The compiled form holds our own widgets, usable as such.
     ui.country->addItem(QStringLiteral("CH"), QStringLiteral("Switzerland"), 41);
-    EXPECT_EQ(ui.country->listCount(), 1);
+    EXPECT_EQ(ui.country->count(), 1);
     form.show();
-    EXPECT_THROW(ui.currency->setStyle(KorvaneBox::SimpleCombo), RuntimeError) << "read-only once on the screen";
+    ui.currency->setBoxStyle(KorvaneBox::SimpleCombo);
+    EXPECT_EQ(ui.currency->errorNumber(), 7) << "read-only once on the screen";
+    EXPECT_EQ(ui.currency->boxStyle(), KorvaneBox::DropdownList);
 }
 
 std::unique_ptr<QUiLoader> LoaderWithOurPlugin() {
@@ -86,6 +89,27 @@ TEST(UiForms, LoadedByQUiLoaderFromTheBuiltPluginTheFormGivesItsPropertiesBack) 
     EXPECT_STREQ(currency->metaObject()->className(), "korvane::qt::KorvaneBox");
     EXPECT_NE(currency->metaObject(), &KorvaneBox::staticMetaObject) << "made by the plugin's own copy";
     ExpectTheFormsProperties(*form);
+}
+
+// A form saved with the control's own property names (style, widthCol1
+// in twips, toolTipText) loads as it was saved.
+TEST(UiForms, AFormSavedWithTheControlsNamesStillLoadsThroughQUiLoader) {
+    auto loader = LoaderWithOurPlugin();
+    QFile file(QStringLiteral(KORVANE_CONTROL_NAMES_FORM));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::unique_ptr<QWidget> form(loader->load(&file));
+    ASSERT_NE(form, nullptr) << loader->errorString().toStdString();
+    QWidget* currency = form->findChild<QWidget*>(QStringLiteral("currency"));
+    QWidget* country = form->findChild<QWidget*>(QStringLiteral("country"));
+    ASSERT_NE(currency, nullptr);
+    ASSERT_NE(country, nullptr);
+    EXPECT_EQ(currency->property("boxStyle").toInt(), KorvaneBox::DropdownList);
+    EXPECT_EQ(currency->property("widthCol1").toInt(), 700);
+    EXPECT_EQ(currency->property("widthCol2").toInt(), 2100);
+    EXPECT_NEAR(currency->property("listHeight").toInt(), 1200, 300);
+    EXPECT_EQ(currency->toolTip(), QStringLiteral("Pick a currency")) << "toolTipText is the widget's tool tip";
+    EXPECT_EQ(country->property("boxStyle").toInt(), KorvaneBox::SimpleCombo);
+    EXPECT_EQ(country->property("widthCol2").toInt(), 2600);
 }
 
 // Warnings logged while a form loads.
@@ -153,7 +177,7 @@ TEST(UiForms, ThePluginTellsDesignerItsClassHeaderGroupIconAndToolTips) {
     const QString xml = box->domXml();
     EXPECT_TRUE(xml.contains(QStringLiteral("<widget class=\"korvane::qt::KorvaneBox\"")));
 #if KORVANE_DESIGNER_HELP
-    EXPECT_TRUE(xml.contains(QStringLiteral("<tooltip name=\"widthCol1\">"))) << xml.toStdString();
+    EXPECT_TRUE(xml.contains(QStringLiteral("<tooltip name=\"column1Width\">"))) << xml.toStdString();
 #endif
     box->initialize(nullptr);
     std::unique_ptr<QWidget> made(box->createWidget(nullptr));

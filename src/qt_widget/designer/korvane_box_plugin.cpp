@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
+#include <utility>
 
 #include "korvane/qt/KorvaneBox.h"
 #if KORVANE_DESIGNER_HELP
@@ -19,11 +20,26 @@ namespace korvane::qt {
 
 namespace {
 
-// The help text of the member behind a Qt property ("widthCol1" is the
-// member WidthCol1, "backColor" the member Backcolor).
+#if KORVANE_DESIGNER_HELP
+// The control's member behind a Qt property whose name differs from it
+// (the others match case ignored: "backColor" is the member Backcolor).
+QString MemberOf(const char* property) {
+    static const std::pair<const char*, const char*> renamed[] = {
+        {"boxStyle", "Style"},         {"currentIndex", "ListIndex"},    {"column1Width", "WidthCol1"},
+        {"column2Width", "WidthCol2"}, {"listViewHeight", "ListHeight"}, {"count", "ListCount"},
+    };
+    for (const auto& [qtName, member] : renamed) {
+        if (qstrcmp(qtName, property) == 0)
+            return QString::fromLatin1(member);
+    }
+    return QString::fromLatin1(property);
+}
+#endif
+
+// The help text of the member behind a Qt property.
 QString HelpOf(const char* property) {
 #if KORVANE_DESIGNER_HELP
-    const QString wanted = QString::fromLatin1(property);
+    const QString wanted = MemberOf(property);
     for (const auto& member : component::Library().Members) {
         const QString name = QString::fromUtf8(member.Name.data(), static_cast<qsizetype>(member.Name.size()));
         if (name.compare(wanted, Qt::CaseInsensitive) == 0)

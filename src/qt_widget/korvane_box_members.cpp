@@ -1,0 +1,318 @@
+// KorvaneBox's members: the QComboBox-like ones (count, currentIndex,
+// currentText, currentData, itemText, findText), the Qt properties in
+// pixels, and the control's own members in its units. Each reaches the
+// control through Read or Write, so a refused call is logged under
+// "korvane.qt", remembered for errorNumber(), and never thrown at a Qt
+// program.
+#include <QRegularExpression>
+#include <cmath>
+
+#include "korvane_box_p.h"
+
+namespace korvane::qt {
+
+// --- errors ------------------------------------------------------------------------------
+
+void KorvaneBox::Private::Succeeded() const {
+    errorNumber = 0;
+    errorString.clear();
+}
+
+void KorvaneBox::Private::Refused(const char* what, const RuntimeError& e, bool remember) const {
+    qCWarning(lcKorvaneQt, "KorvaneBox: %s refused: %s (%d)", what, e.Description().c_str(),
+              static_cast<int>(e.Number()));
+    if (remember) {
+        errorNumber = e.Number();
+        errorString = FromUtf8(e.Description());
+    }
+}
+
+// Not one of the control's numbered errors (memory ran out, a slot threw):
+// it is logged and kept as "Internal error" without a number of the control.
+void KorvaneBox::Private::Failed(const char* what, const std::exception& e, bool remember) const {
+    qCWarning(lcKorvaneQt, "KorvaneBox: %s failed: %s", what, e.what());
+    if (remember) {
+        errorNumber = -1;
+        errorString = QString::fromLocal8Bit(e.what());
+    }
+}
+
+int KorvaneBox::errorNumber() const {
+    return d->errorNumber;
+}
+
+QString KorvaneBox::errorString() const {
+    return d->errorString;
+}
+
+void KorvaneBox::advise(korvane::ucvKorvaneEvents* sink) {
+    d->hostSink = sink;
+}
+
+// --- as a QComboBox ------------------------------------------------------------------------
+
+int KorvaneBox::count() const {
+    return d->Read("count", 0, [&] { return static_cast<int>(d->control->ListCount()); });
+}
+
+int KorvaneBox::currentIndex() const {
+    return d->control->ListIndex();
+}
+
+void KorvaneBox::setCurrentIndex(int index) {
+    d->Write("currentIndex", [&] { d->control->ListIndex(index); });
+}
+
+QString KorvaneBox::currentText(int column) const {
+    return textCol(column);
+}
+
+QVariant KorvaneBox::currentData() const {
+    const int row = d->control->ListIndex();
+    if (row < 0)
+        return {};
+    return d->Read("currentData", QVariant(), [&] { return QVariant(static_cast<int>(d->control->ItemData(row))); });
+}
+
+QString KorvaneBox::itemText(int row, int column) const {
+    return listCol(column, row);
+}
+
+namespace {
+
+// Whether `text` matches `wanted` as `flags` ask, the way Qt's item
+// models match a string.
+class Matcher {
+public:
+    Matcher(const QString& wanted, Qt::MatchFlags flags) : wanted_(wanted) {
+        type_ = static_cast<int>((flags & Qt::MatchTypeMask).toInt());
+        cs_ = flags.testFlag(Qt::MatchCaseSensitive) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        if (type_ == Qt::MatchWildcard) {
+            re_ = QRegularExpression(QRegularExpression::wildcardToRegularExpression(wanted));
+        } else if (type_ == Qt::MatchRegularExpression) {
+            re_ = QRegularExpression(QRegularExpression::anchoredPattern(wanted));
+        }
+        if (cs_ == Qt::CaseInsensitive)
+            re_.setPatternOptions(re_.patternOptions() | QRegularExpression::CaseInsensitiveOption);
+    }
+
+    bool Matches(const QString& text) const {
+        switch (type_) {
+            case Qt::MatchExactly:
+                return text == wanted_;
+            case Qt::MatchFixedString:
+                return text.compare(wanted_, cs_) == 0;
+            case Qt::MatchContains:
+                return text.contains(wanted_, cs_);
+            case Qt::MatchStartsWith:
+                return text.startsWith(wanted_, cs_);
+            case Qt::MatchEndsWith:
+                return text.endsWith(wanted_, cs_);
+            case Qt::MatchWildcard:
+            case Qt::MatchRegularExpression:
+                return re_.isValid() && re_.match(text).hasMatch();
+            default:
+                return false;
+        }
+    }
+
+private:
+    QString wanted_;
+    int type_ = 0;
+    Qt::CaseSensitivity cs_ = Qt::CaseSensitive;
+    QRegularExpression re_;
+};
+
+}  // namespace
+
+int KorvaneBox::findText(const QString& text, int column, Qt::MatchFlags flags) const {
+    if (column != 1 && column != 2)
+        return -1;
+    const Matcher matcher(text, flags);
+    return d->Read("findText", -1, [&] {
+        const std::int32_t rows = d->control->ListCount();
+        const auto col = static_cast<std::int16_t>(column);
+        for (std::int32_t i = 0; i < rows; ++i) {
+            if (matcher.Matches(FromUtf8(d->control->ListCol(col, i))))
+                return static_cast<int>(i);
+        }
+        return -1;
+    });
+}
+
+// --- properties ----------------------------------------------------------------------------
+
+KorvaneBox::Style KorvaneBox::boxStyle() const {
+    return static_cast<Style>(d->control->Style());
+}
+
+// At run time the control refuses a new style (it is read with the form);
+// until the widget is first shown its form is still being read, so the
+// control is made anew with the new style, as a form would load it.
+void KorvaneBox::setBoxStyle(Style style) {
+    d->Write("boxStyle", [&] {
+        const auto value = static_cast<StyleType>(style);
+        try {
+            d->control->Style(value);
+        } catch (const RuntimeError& e) {
+            if (e.Number() != ErrorNumber(ErrorCode::ReadOnlyProperty) || d->shown)
+                throw;
+            d->Rebuild(value);
+        }
+    });
+}
+
+QString KorvaneBox::text() const {
+    return d->Read("text", QString(), [&] { return FromUtf8(d->control->Text()); });
+}
+void KorvaneBox::setText(const QString& text) {
+    d->Write("text", [&] { d->control->Text(Utf8(text)); });
+}
+bool KorvaneBox::locked() const {
+    return d->control->Locked();
+}
+void KorvaneBox::setLocked(bool locked) {
+    d->Write("locked", [&] { d->control->Locked(locked); });
+}
+bool KorvaneBox::autoFill() const {
+    return d->control->AutoFill();
+}
+void KorvaneBox::setAutoFill(bool on) {
+    d->Write("autoFill", [&] { d->control->AutoFill(on); });
+}
+int KorvaneBox::column1Width() const {
+    return d->ToPx(static_cast<float>(d->control->WidthCol1()));
+}
+void KorvaneBox::setColumn1Width(int pixels) {
+    d->WriteWidth(1, d->ToTwips(pixels));
+}
+int KorvaneBox::column2Width() const {
+    return d->ToPx(static_cast<float>(d->control->WidthCol2()));
+}
+void KorvaneBox::setColumn2Width(int pixels) {
+    d->WriteWidth(2, d->ToTwips(pixels));
+}
+int KorvaneBox::listViewHeight() const {
+    return d->ToPx(static_cast<float>(d->control->ListHeight()));
+}
+void KorvaneBox::setListViewHeight(int pixels) {
+    d->Write("listViewHeight", [&] { d->control->ListHeight(d->ToTwips(pixels)); });
+}
+QColor KorvaneBox::backColor() const {
+    return ToQColor(d->control->Backcolor());
+}
+void KorvaneBox::setBackColor(const QColor& color) {
+    d->Write("backColor", [&] { d->control->Backcolor(FromQColor(color)); });
+}
+QColor KorvaneBox::foreColor() const {
+    return ToQColor(d->control->Forecolor());
+}
+void KorvaneBox::setForeColor(const QColor& color) {
+    d->Write("foreColor", [&] { d->control->Forecolor(FromQColor(color)); });
+}
+
+void KorvaneBox::Private::WriteWidth(int col, int twips) {
+    Write(col == 1 ? "widthCol1" : "widthCol2", [&] {
+        const std::int32_t before = col == 1 ? control->WidthCol1() : control->WidthCol2();
+        const std::int32_t other = col == 1 ? control->WidthCol2() : control->WidthCol1();
+        const std::int32_t smallest = other == 0 ? 270 : 0;
+        auto set = [&](std::int32_t v) { col == 1 ? control->WidthCol1(v) : control->WidthCol2(v); };
+        set(twips);
+        if (designMode && twips < smallest)
+            set(before);
+    });
+}
+
+// --- the control's own members -----------------------------------------------------------
+
+int KorvaneBox::listIndex() const {
+    return d->control->ListIndex();
+}
+void KorvaneBox::setListIndex(int index) {
+    d->Write("listIndex", [&] { d->control->ListIndex(index); });
+}
+int KorvaneBox::widthCol1() const {
+    return d->control->WidthCol1();
+}
+void KorvaneBox::setWidthCol1(int twips) {
+    d->WriteWidth(1, twips);
+}
+int KorvaneBox::widthCol2() const {
+    return d->control->WidthCol2();
+}
+void KorvaneBox::setWidthCol2(int twips) {
+    d->WriteWidth(2, twips);
+}
+int KorvaneBox::listHeight() const {
+    return d->control->ListHeight();
+}
+void KorvaneBox::setListHeight(int twips) {
+    d->Write("listHeight", [&] { d->control->ListHeight(twips); });
+}
+int KorvaneBox::topIndex() const {
+    return d->control->TopIndex();
+}
+void KorvaneBox::setTopIndex(int row) {
+    d->Write("topIndex", [&] { d->control->TopIndex(row); });
+}
+QString KorvaneBox::list(int row) const {
+    return d->Read("list", QString(), [&] { return FromUtf8(d->control->List(row)); });
+}
+QString KorvaneBox::textCol(int col) const {
+    return d->Read("textCol", QString(), [&] {
+        // The control's column is 16 bits wide: a larger one is no column
+        // either, not the column it would wrap to.
+        if (col < -32768 || col > 32767)
+            korvane::Raise(ErrorCode::InvalidProcedureCall);
+        return FromUtf8(d->control->TextCol(static_cast<std::int16_t>(col)));
+    });
+}
+QString KorvaneBox::listCol(int col, int row) const {
+    return d->Read("listCol", QString(), [&] {
+        if (col < -32768 || col > 32767)
+            korvane::Raise(ErrorCode::InvalidProcedureCall);
+        return FromUtf8(d->control->ListCol(static_cast<std::int16_t>(col), row));
+    });
+}
+int KorvaneBox::listCount() const {
+    return count();
+}
+int KorvaneBox::newIndex() const {
+    return d->control->NewIndex();
+}
+int KorvaneBox::itemData(int row) const {
+    return d->Read("itemData", 0, [&] { return static_cast<int>(d->control->ItemData(row)); });
+}
+
+// --- methods -------------------------------------------------------------------------------
+
+void KorvaneBox::addItem(const QString& col1, const QString& col2, int id) {
+    d->Write("addItem", [&] { d->control->AddItem(Utf8(col1), Utf8(col2), id); });
+}
+void KorvaneBox::removeItem(int row) {
+    d->Write("removeItem", [&] { d->control->RemoveItem(row); });
+}
+void KorvaneBox::clear() {
+    d->Write("clear", [&] { d->control->Clear(); });
+}
+void KorvaneBox::setList(int row, const QString& text) {
+    d->Write("list", [&] { d->control->List(row, Utf8(text)); });
+}
+void KorvaneBox::setItemData(int row, int value) {
+    d->Write("itemData", [&] { d->control->ItemData(row, value); });
+}
+void KorvaneBox::sort(int col, bool onNumeric) {
+    d->Write("sort", [&] {
+        if (col < -32768 || col > 32767)
+            korvane::Raise(ErrorCode::InvalidProcedureCall);
+        d->control->Sort(static_cast<std::int16_t>(col), onNumeric);
+    });
+}
+void KorvaneBox::about() {
+    d->Write("about", [&] { d->control->About(); });
+}
+void KorvaneBox::refresh() {
+    d->Write("refresh", [&] { d->control->Refresh(); });
+}
+
+}  // namespace korvane::qt

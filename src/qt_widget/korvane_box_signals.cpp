@@ -1,0 +1,323 @@
+// KorvaneBox's signals: the control's events turned into Qt's (activated,
+// highlighted, filled, clicked), the change signals of every property,
+// found by comparing the control with what was last reported, and the key
+// and mouse events of the box's parts offered to the box's own filters and
+// handlers before the control sees them.
+//
+// Every emission may meet a slot that destroys the widget or throws: the
+// widget checks it is still alive after each one, and nothing a slot
+// throws travels on into the control or the event loop.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <exception>
+#include <functional>
+
+#include "korvane_box_p.h"
+
+namespace korvane::qt {
+
+namespace {
+
+bool IsKeyOrMouse(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Watches the box's parts (fields, labels, button, lists) for key and mouse
+// events, and new parts as they come.
+class PartsFilter final : public QObject {
+public:
+    // `offer` hands an event on to the box; true when the box took it.
+    explicit PartsFilter(std::function<bool(QWidget&, QEvent&)> offer) : offer_(std::move(offer)) {}
+
+    void Watch(QObject& part) {
+        part.installEventFilter(this);
+        for (QObject* child : part.children()) {
+            if (child->isWidgetType())
+                Watch(*child);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ChildAdded) {
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child != nullptr && child->isWidgetType())
+                Watch(*child);
+            return false;
+        }
+        if (!IsKeyOrMouse(event->type()) || !watched->isWidgetType())
+            return false;
+        return offer_(*static_cast<QWidget*>(watched), *event);
+    }
+
+private:
+    std::function<bool(QWidget&, QEvent&)> offer_;
+};
+
+}  // namespace
+
+// --- the change signals ----------------------------------------------------------------------
+
+Snapshot KorvaneBox::Private::Take() const {
+    Snapshot s;
+    s.style = static_cast<int>(control->Style());
+    s.listIndex = control->ListIndex();
+    s.text = control->Text();
+    s.text1 = control->TextCol(1);
+    s.text2 = control->TextCol(2);
+    s.locked = control->Locked();
+    s.autoFill = control->AutoFill();
+    s.widthCol1 = control->WidthCol1();
+    s.widthCol2 = control->WidthCol2();
+    s.listHeight = control->ListHeight();
+    s.topIndex = control->TopIndex();
+    s.back = control->Backcolor();
+    s.fore = control->Forecolor();
+    return s;
+}
+
+// Emits a signal for each value that changed since the last look, in the
+// order a QComboBox user expects (the row, then its texts). A slot may
+// destroy the widget; then nothing more goes out.
+void KorvaneBox::Private::Notify() {
+    if (!control)
+        return;
+    Snapshot now;
+    try {
+        now = Take();
+    } catch (const std::exception& e) {
+        qCWarning(lcKorvaneQt, "KorvaneBox: %s", e.what());
+        return;
+    }
+    const Snapshot before = last;
+    last = now;
+    QPointer<KorvaneBox> alive(&q);
+    KorvaneBox* box = &q;
+    auto go = [&](bool changed, auto&& emitIt) {
+        if (!changed || !alive)
+            return;
+        try {
+            emitIt();
+        } catch (const std::exception& e) {
+            qCWarning(lcKorvaneQt, "KorvaneBox: a slot threw: %s", e.what());
+        }
+    };
+    auto px = [&](int twips) { return ToPx(static_cast<float>(twips)); };
+    go(now.style != before.style, [&] { emit box->boxStyleChanged(static_cast<Style>(now.style)); });
+    go(now.listIndex != before.listIndex, [&] { emit box->currentIndexChanged(now.listIndex); });
+    go(now.listIndex != before.listIndex, [&] { emit box->listIndexChanged(now.listIndex); });
+    go(now.text1 != before.text1, [&] { emit box->editTextChanged(1, FromUtf8(now.text1)); });
+    go(now.text2 != before.text2, [&] { emit box->editTextChanged(2, FromUtf8(now.text2)); });
+    go(now.text != before.text, [&] { emit box->textChanged(FromUtf8(now.text)); });
+    go(now.locked != before.locked, [&] { emit box->lockedChanged(now.locked); });
+    go(now.autoFill != before.autoFill, [&] { emit box->autoFillChanged(now.autoFill); });
+    go(px(now.widthCol1) != px(before.widthCol1), [&] { emit box->column1WidthChanged(px(now.widthCol1)); });
+    go(now.widthCol1 != before.widthCol1, [&] { emit box->widthCol1Changed(now.widthCol1); });
+    go(px(now.widthCol2) != px(before.widthCol2), [&] { emit box->column2WidthChanged(px(now.widthCol2)); });
+    go(now.widthCol2 != before.widthCol2, [&] { emit box->widthCol2Changed(now.widthCol2); });
+    go(px(now.listHeight) != px(before.listHeight), [&] { emit box->listViewHeightChanged(px(now.listHeight)); });
+    go(now.listHeight != before.listHeight, [&] { emit box->listHeightChanged(now.listHeight); });
+    go(now.topIndex != before.topIndex, [&] { emit box->topIndexChanged(now.topIndex); });
+    go(now.back != before.back, [&] { emit box->backColorChanged(ToQColor(now.back)); });
+    go(now.fore != before.fore, [&] { emit box->foreColorChanged(ToQColor(now.fore)); });
+    const bool resized = now.style != before.style || now.widthCol1 != before.widthCol1 ||
+                         now.widthCol2 != before.widthCol2 || now.listHeight != before.listHeight;
+    if (resized && alive)
+        box->d->Fit();
+}
+
+// After the control's key and mouse events: what the user changed is read
+// once the control has finished with the input (a typed character is in
+// the field only after KeyPress).
+void KorvaneBox::Private::QueueNotify() {
+    if (notifyQueued)
+        return;
+    notifyQueued = true;
+    QTimer::singleShot(0, &q, [this] {
+        notifyQueued = false;
+        Notify();
+    });
+}
+
+// --- the control's events ------------------------------------------------------------------
+
+template <class F>
+void KorvaneBox::Private::Raise(const char* what, F&& emitIt) {
+    QPointer<KorvaneBox> alive(&q);
+    Nesting event(q, inEvent);
+    try {
+        emitIt(alive);
+    } catch (const std::exception& e) {
+        qCWarning(lcKorvaneQt, "KorvaneBox: a handler of %s threw: %s", what, e.what());
+    }
+}
+
+// The row is in the fields by the time the control raises Click, so the
+// change signals go out first, as QComboBox's currentIndexChanged goes out
+// before its activated.
+void KorvaneBox::Private::Click() {
+    const bool byUser = programCalls == 0;
+    Raise("Click", [&](const QPointer<KorvaneBox>& alive) {
+        Notify();
+        if (!alive)
+            return;
+        const int row = control->ListIndex();
+        emit q.clicked();
+        if (alive && byUser)
+            emit q.activated(row);
+        if (alive && hostSink != nullptr)
+            hostSink->Click();
+    });
+}
+
+void KorvaneBox::Private::Filled() {
+    Raise("Filled", [&](const QPointer<KorvaneBox>& alive) {
+        Notify();
+        if (!alive)
+            return;
+        emit q.filled(control->NewIndex());
+        if (alive && hostSink != nullptr)
+            hostSink->Filled();
+    });
+}
+
+void KorvaneBox::Private::Highlighted(std::int32_t row) {
+    Raise("the drop-down's highlight", [&](const QPointer<KorvaneBox>&) { emit q.highlighted(row); });
+}
+
+// The key and mouse events go to an advised sink only; Qt programs see
+// them as events of the box (Offer). What they changed is read afterwards.
+void KorvaneBox::Private::KeyDown(std::int16_t& code, std::int16_t& shift) {
+    Raise("KeyDown", [&](const QPointer<KorvaneBox>& alive) {
+        if (hostSink != nullptr)
+            hostSink->KeyDown(code, shift);
+        if (alive)
+            QueueNotify();
+    });
+}
+void KorvaneBox::Private::KeyUp(std::int16_t& code, std::int16_t& shift) {
+    Raise("KeyUp", [&](const QPointer<KorvaneBox>& alive) {
+        if (hostSink != nullptr)
+            hostSink->KeyUp(code, shift);
+        if (alive)
+            QueueNotify();
+    });
+}
+void KorvaneBox::Private::KeyPress(std::int16_t& ascii, std::int16_t& col) {
+    Raise("KeyPress", [&](const QPointer<KorvaneBox>& alive) {
+        if (hostSink != nullptr)
+            hostSink->KeyPress(ascii, col);
+        if (alive)
+            QueueNotify();
+    });
+}
+void KorvaneBox::Private::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+    Raise("MouseDown", [&](const QPointer<KorvaneBox>& alive) {
+        if (hostSink != nullptr)
+            hostSink->MouseDown(b, s, x, y);
+        if (alive)
+            QueueNotify();
+    });
+}
+void KorvaneBox::Private::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+    Raise("MouseMove", [&](const QPointer<KorvaneBox>&) {
+        if (hostSink != nullptr)
+            hostSink->MouseMove(b, s, x, y);
+    });
+}
+void KorvaneBox::Private::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
+    Raise("MouseUp", [&](const QPointer<KorvaneBox>& alive) {
+        if (hostSink != nullptr)
+            hostSink->MouseUp(b, s, x, y);
+        if (alive)
+            QueueNotify();
+    });
+}
+
+// --- the parts' input, offered to the box first --------------------------------------------
+
+void KorvaneBox::Private::WatchParts() {
+    if (!partsFilter)
+        partsFilter = std::make_unique<PartsFilter>(
+            [this](QWidget& part, QEvent& event) { return !forwarding && Offer(part, event); });
+    auto& filter = static_cast<PartsFilter&>(*partsFilter);
+    for (QObject* child : q.children()) {
+        if (child->isWidgetType())
+            filter.Watch(*child);
+    }
+}
+
+bool KorvaneBox::Private::Offer(QWidget& part, QEvent& event) {
+    std::unique_ptr<QEvent> copy;
+    if (event.type() == QEvent::KeyPress || event.type() == QEvent::KeyRelease) {
+        copy.reset(event.clone());
+    } else {
+        const auto& m = static_cast<const QMouseEvent&>(event);
+        copy =
+            std::make_unique<QMouseEvent>(m.type(), part.mapTo(&q, m.position()), m.scenePosition(), m.globalPosition(),
+                                          m.button(), m.buttons(), m.modifiers(), m.pointingDevice());
+    }
+    QPointer<KorvaneBox> alive(&q);
+    forwarding = true;
+    forwardTaken = true;  // stays so when a filter of the box eats the copy
+    try {
+        QCoreApplication::sendEvent(&q, copy.get());
+    } catch (const std::exception& e) {
+        qCWarning(lcKorvaneQt, "KorvaneBox: a handler of a key or mouse event threw: %s", e.what());
+    }
+    if (!alive)
+        return true;  // the box and its parts are going away
+    forwarding = false;
+    return forwardTaken;
+}
+
+bool KorvaneBox::event(QEvent* event) {
+    if (d && d->forwarding && IsKeyOrMouse(event->type())) {
+        QPointer<KorvaneBox> alive(this);
+        event->ignore();
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                keyPressEvent(static_cast<QKeyEvent*>(event));
+                break;
+            case QEvent::KeyRelease:
+                keyReleaseEvent(static_cast<QKeyEvent*>(event));
+                break;
+            case QEvent::MouseButtonPress:
+                mousePressEvent(static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::MouseButtonRelease:
+                mouseReleaseEvent(static_cast<QMouseEvent*>(event));
+                break;
+            case QEvent::MouseButtonDblClick:
+                mouseDoubleClickEvent(static_cast<QMouseEvent*>(event));
+                break;
+            default:
+                mouseMoveEvent(static_cast<QMouseEvent*>(event));
+                break;
+        }
+        if (alive)
+            d->forwardTaken = event->isAccepted();
+        // Taken or not, the copy goes no further: the part itself, not the
+        // box's parents, handles what the box leaves.
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::ToolTipChange && d && d->control)
+        d->Write(
+            "toolTip", [&] { d->control->ToolTipText(Utf8(toolTip())); }, Private::Caller::Widget);
+    return QWidget::event(event);
+}
+
+}  // namespace korvane::qt
