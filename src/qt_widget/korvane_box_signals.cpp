@@ -114,7 +114,12 @@ void KorvaneBox::Private::Notify() {
             qCWarning(lcKorvaneQt, "KorvaneBox: a slot threw: %s", e.what());
         }
     };
+    // Everything read from this object is read before the first signal: a
+    // slot may destroy the widget and this with it.
     auto px = [&](int twips) { return ToPx(static_cast<float>(twips)); };
+    const int w1Px = px(now.widthCol1), w1PxBefore = px(before.widthCol1);
+    const int w2Px = px(now.widthCol2), w2PxBefore = px(before.widthCol2);
+    const int lhPx = px(now.listHeight), lhPxBefore = px(before.listHeight);
     go(now.style != before.style, [&] { emit box->boxStyleChanged(static_cast<Style>(now.style)); });
     go(now.listIndex != before.listIndex, [&] { emit box->currentIndexChanged(now.listIndex); });
     go(now.listIndex != before.listIndex, [&] { emit box->listIndexChanged(now.listIndex); });
@@ -123,11 +128,11 @@ void KorvaneBox::Private::Notify() {
     go(now.text != before.text, [&] { emit box->textChanged(FromUtf8(now.text)); });
     go(now.locked != before.locked, [&] { emit box->lockedChanged(now.locked); });
     go(now.autoFill != before.autoFill, [&] { emit box->autoFillChanged(now.autoFill); });
-    go(px(now.widthCol1) != px(before.widthCol1), [&] { emit box->column1WidthChanged(px(now.widthCol1)); });
+    go(w1Px != w1PxBefore, [&] { emit box->column1WidthChanged(w1Px); });
     go(now.widthCol1 != before.widthCol1, [&] { emit box->widthCol1Changed(now.widthCol1); });
-    go(px(now.widthCol2) != px(before.widthCol2), [&] { emit box->column2WidthChanged(px(now.widthCol2)); });
+    go(w2Px != w2PxBefore, [&] { emit box->column2WidthChanged(w2Px); });
     go(now.widthCol2 != before.widthCol2, [&] { emit box->widthCol2Changed(now.widthCol2); });
-    go(px(now.listHeight) != px(before.listHeight), [&] { emit box->listViewHeightChanged(px(now.listHeight)); });
+    go(lhPx != lhPxBefore, [&] { emit box->listViewHeightChanged(lhPx); });
     go(now.listHeight != before.listHeight, [&] { emit box->listHeightChanged(now.listHeight); });
     go(now.topIndex != before.topIndex, [&] { emit box->topIndexChanged(now.topIndex); });
     go(now.back != before.back, [&] { emit box->backColorChanged(ToQColor(now.back)); });

@@ -272,10 +272,12 @@ public slots:
     void setItemData(int row, int value);
     /// Orders the rows by column `col`: 1 or 2 by that column's text (case
     /// ignored), 3 by item number; with `onNumeric` (always for 3) as
-    /// numbers read in the user's locale. Afterwards no row is chosen and
-    /// the first row is at the top. Refused for another column (5), or
-    /// (13) when a numeric sort meets a text that is not a number; the rows
-    /// then stay as they were.
+    /// numbers: each text's leading number with a full stop as the decimal
+    /// point ("12 kg" is 12, "kg" is 0), or, when the first row's text
+    /// holds a comma, the whole text read by the user's locale rules.
+    /// Afterwards no row is chosen and the first row is at the top.
+    /// Refused for another column (5), or (13) when a text read by the
+    /// locale's rules is not a number; the rows then stay as they were.
     void sort(int col, bool onNumeric = false);
     /// Shows the About box until the user closes it.
     void about();
