@@ -110,6 +110,23 @@ void KorvaneBox::Private::Build(const tk::PropertyBag* bag) {
     }
     control->OnHighlighted([this](std::int32_t row) { Highlighted(row); });
     WatchParts();
+    UpdateFocusProxy();
+}
+
+// The box's first Tab stop stands for the box in the window's tab order, as
+// a QComboBox's line edit stands for it: QWidget::setTabOrder (which uic's
+// forms call) then moves the box's own stops with it, and Tab and
+// Shift+Tab enter and leave the box where the form says.
+void KorvaneBox::Private::UpdateFocusProxy() {
+    QWidget* first = nullptr;
+    for (QWidget* w = q.nextInFocusChain(); w != nullptr && w != &q && first == nullptr; w = w->nextInFocusChain()) {
+        if (!q.isAncestorOf(w))
+            break;
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisibleTo(&q) && w->isEnabledTo(&q))
+            first = w;
+    }
+    if (q.focusProxy() != first)
+        q.setFocusProxy(first);
 }
 
 // The control made anew from its saved properties (and rows), with another

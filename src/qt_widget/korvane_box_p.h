@@ -108,6 +108,7 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     void Build(const tk::PropertyBag* bag);
     void Rebuild(std::optional<StyleType> style);
     void Fit();
+    void UpdateFocusProxy();
     float Tpp() const { return static_cast<float>(desktop->TwipsPerPixelX()); }
     int ToPx(float twips) const;
     int ToTwips(int pixels) const;

@@ -139,8 +139,10 @@ void KorvaneBox::Private::Notify() {
     go(now.fore != before.fore, [&] { emit box->foreColorChanged(ToQColor(now.fore)); });
     const bool resized = now.style != before.style || now.widthCol1 != before.widthCol1 ||
                          now.widthCol2 != before.widthCol2 || now.listHeight != before.listHeight;
-    if (resized && alive)
+    if (resized && alive) {
         box->d->Fit();
+        box->d->UpdateFocusProxy();
+    }
 }
 
 // After the control's key and mouse events: what the user changed is read

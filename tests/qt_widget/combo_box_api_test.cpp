@@ -567,5 +567,46 @@ TEST(KorvaneBoxForms, ShowingAFormOrGivingTheBoxItsHintKeepsTheStoredWidths) {
     }
 }
 
+// The tab order uic writes for a form (setTabOrder(name, box);
+// setTabOrder(box, combo)) is the order the user meets with Tab, through
+// the box's own stops, in every style.
+TEST(KorvaneBoxForms, TheTabOrderUicWritesIsTheOrderTheUserGets) {
+    if (!HaveXdotool())
+        GTEST_SKIP() << "xdotool is not installed";
+    for (auto style : {KorvaneBox::DropdownCombo, KorvaneBox::SimpleCombo, KorvaneBox::DropdownList}) {
+        SCOPED_TRACE(style);
+        QWidget top;
+        auto* layout = new QVBoxLayout(&top);
+        // Laid out in another order than the tabs go, as a form may be.
+        auto* combo = new QComboBox;
+        combo->setEditable(true);
+        auto* box = new KorvaneBox;
+        box->setBoxStyle(style);
+        box->addItem(QStringLiteral("EUR"), QStringLiteral("Euro"), 1);
+        auto* name = new QLineEdit;
+        layout->addWidget(combo);
+        layout->addWidget(box);
+        layout->addWidget(name);
+        QWidget::setTabOrder(name, box);
+        QWidget::setTabOrder(box, combo);
+        top.show();
+        top.activateWindow();
+        ASSERT_TRUE(Until([&] { return top.isActiveWindow(); }));
+        name->setFocus();
+        ASSERT_TRUE(Until([&] { return name->hasFocus(); }));
+        Xdo("key Tab");
+        EXPECT_TRUE(Until([&] { return box->isAncestorOf(QApplication::focusWidget()); })) << "name, then the box";
+        for (int i = 0; i < 6 && box->isAncestorOf(QApplication::focusWidget()); ++i) {
+            Xdo("key Tab");
+            Pump(60);
+        }
+        EXPECT_TRUE(Until([&] {
+            return QApplication::focusWidget() == combo->lineEdit() || QApplication::focusWidget() == combo;
+        })) << "then the combo box";
+        Xdo("key shift+Tab");
+        EXPECT_TRUE(Until([&] { return box->isAncestorOf(QApplication::focusWidget()); })) << "and back into the box";
+    }
+}
+
 }  // namespace
 }  // namespace korvane::test
