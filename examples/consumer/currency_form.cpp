@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     auto* box = new korvane::qt::KorvaneBox(central);
     box->addItem("EUR", "Euro", 978);
     box->addItem("USD", "US dollar", 840);
-    box->setListIndex(0);
+    box->setCurrentIndex(0);
     layout->addRow("&Currency", box);
 
     window.setCentralWidget(central);
@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
 
     if (argc > 1 && std::strcmp(argv[1], "--quit") == 0) {
         QTimer::singleShot(0, &app, [&] {
-            std::cout << "Currency: " << box->text().toStdString() << " (" << box->listCount() << " rows)\n";
-            app.exit(box->listCount() == 2 && box->itemData(box->listIndex()) == 978 ? 0 : 1);
+            std::cout << "Currency: " << box->text().toStdString() << " (" << box->count() << " rows)\n";
+            app.exit(box->count() == 2 && box->currentData() == QVariant(978) ? 0 : 1);
         });
     }
     return QApplication::exec();
