@@ -77,6 +77,7 @@ set(KORVANE_FORM_FILE_HEADERS
 set(KORVANE_QT_SOURCES
   src/toolkit/qt/accessibility.cpp
   src/toolkit/qt/button.cpp
+  src/toolkit/qt/clock.cpp
   src/toolkit/qt/desktop.cpp
   src/toolkit/qt/focus.cpp
   src/toolkit/qt/fonts.cpp
@@ -170,6 +171,7 @@ set(KORVANE_QT_WIDGET_SOURCES
   src/qt_widget/korvane_box.cpp)
 set(KORVANE_QT_WIDGET_TEST_SOURCES
   tests/qt_widget/korvane_box_test.cpp
+  tests/qt_widget/shared_desktop_test.cpp
   tests/qt_widget/ui_form_test.cpp)
 set(KORVANE_DESIGNER_SOURCES
   src/qt_widget/designer/korvane_box_plugin.cpp)

@@ -98,14 +98,16 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     bool shown = false;  // Style is read-only at run time once the form is on the screen
     bool notifyQueued = false;
     int syncing = 0;  // our own resizes of the widget, not the layout's
-    std::unique_ptr<tk::qt::QtDesktop> desktop;
-    std::unique_ptr<tk::Form> form;
+    // The application's one desktop, shared by all boxes, and its hidden host form.
+    std::shared_ptr<tk::qt::QtDesktop> desktop;
+    tk::Form* form = nullptr;
     std::unique_ptr<ucvKorvane> control;
     tk::Hwnd hostWindow = 0;
     Snapshot last;
 
     // How deep the control's events to us are nested. The desktop may be on
-    // the stack below them; a widget destroyed inside one lets it go later.
+    // the stack below them; a widget destroyed inside one lets its share of
+    // the desktop go later.
     int inEvent = 0;
 
     void Build(const tk::PropertyBag* bag);
@@ -210,8 +212,8 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
 // widget. A saved state (`bag`) is read back; otherwise the control starts
 // as a new one.
 void KorvaneBox::Private::Build(const tk::PropertyBag* bag) {
-    if (!form)
-        form = desktop->CreateForm("KorvaneBoxHost");
+    if (form == nullptr)
+        form = &desktop->HiddenHostForm();
     Site site;
     site.Name = "KorvaneBox1";
     site.UserMode = !designMode;
@@ -376,7 +378,7 @@ KorvaneBox::KorvaneBox(bool designMode, QWidget* parent)
     : QWidget(parent), d(std::make_unique<Private>(*this, designMode)) {
     setFocusPolicy(Qt::ClickFocus);  // not a Tab stop itself: its fields are
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    d->desktop = std::make_unique<tk::qt::QtDesktop>();
+    d->desktop = tk::qt::QtDesktop::Shared();
     // The control takes the widget for a form of ours, so its drop-down
     // opens modeless and the rest of the host's window keeps working.
     d->hostWindow = d->desktop->AdoptForeignWindow(*this, "ThunderForm");
@@ -385,14 +387,16 @@ KorvaneBox::KorvaneBox(bool designMode, QWidget* parent)
     d->Fit();
 }
 
-// The control goes first (it closes its drop-down and stops its timer),
-// then its hidden form. Inside one of the control's events the desktop may
-// still be running below us: it is let go once that has returned.
+// The control goes first (it closes its drop-down and stops its timer);
+// the shared host form stays for the other boxes. Inside one of the
+// control's events the desktop may still be running below us: if this box
+// holds the last share of it, that share is let go once the event has
+// returned.
 KorvaneBox::~KorvaneBox() {
     d->control.reset();
-    d->form.reset();
+    d->form = nullptr;
     if (d->inEvent > 0) {
-        QTimer::singleShot(0, QCoreApplication::instance(), [desk = d->desktop.release()] { delete desk; });
+        QTimer::singleShot(0, QCoreApplication::instance(), [desk = std::move(d->desktop)] {});
     } else {
         d->desktop.reset();
     }
