@@ -180,6 +180,7 @@ set(KORVANE_BENCH_SOURCES
   bench/rows_bench.cpp
   bench/sort_bench.cpp)
 set(KORVANE_QT_BENCH_SOURCES
+  bench/qt/qt_form_bench.cpp
   bench/qt/qt_rows_bench.cpp)
 # Built by scripts/fuzz.sh with clang, not by CMake (each target with the
 # sources its fuzz/*.sources file names).
