@@ -77,6 +77,7 @@ set(KORVANE_FORM_FILE_HEADERS
 set(KORVANE_QT_SOURCES
   src/toolkit/qt/accessibility.cpp
   src/toolkit/qt/button.cpp
+  src/toolkit/qt/clock.cpp
   src/toolkit/qt/desktop.cpp
   src/toolkit/qt/focus.cpp
   src/toolkit/qt/fonts.cpp
@@ -173,6 +174,7 @@ set(KORVANE_QT_WIDGET_SOURCES
 set(KORVANE_QT_WIDGET_TEST_SOURCES
   tests/qt_widget/combo_box_api_test.cpp
   tests/qt_widget/korvane_box_test.cpp
+  tests/qt_widget/shared_desktop_test.cpp
   tests/qt_widget/ui_form_test.cpp)
 set(KORVANE_DESIGNER_SOURCES
   src/qt_widget/designer/korvane_box_plugin.cpp)
@@ -181,6 +183,7 @@ set(KORVANE_BENCH_SOURCES
   bench/rows_bench.cpp
   bench/sort_bench.cpp)
 set(KORVANE_QT_BENCH_SOURCES
+  bench/qt/qt_form_bench.cpp
   bench/qt/qt_rows_bench.cpp)
 # Built by scripts/fuzz.sh with clang, not by CMake (each target with the
 # sources its fuzz/*.sources file names).

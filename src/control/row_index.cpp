@@ -180,6 +180,7 @@ std::uint64_t FoldAndHash(std::string_view text, std::string& key) {
 namespace {
 
 constexpr std::size_t kPageBytes = 64 * 1024;
+constexpr std::size_t kFirstPageBytes = 512;
 constexpr std::size_t kOwnPage = kPageBytes / 4;  // keys this long get a page of their own
 // A short key's place: its page's number above its offset there.
 constexpr unsigned kOffsetBits = 16;
@@ -267,7 +268,9 @@ bool TextCounts::Contains(std::string_view key, std::uint64_t hash) const {
 }
 
 // Appends the key's bytes to the last page of short keys, or to a new one
-// when it is full; a long key gets a page of its own.
+// when it is full; a long key gets a page of its own. The pages grow from a
+// small first one, doubling up to kPageBytes, so a list of a few rows (a
+// form of many boxes) keeps a store of a few hundred bytes.
 std::uint32_t TextCounts::Store(std::string_view key) {
     if (key.size() > std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("text too long for the duplicate rule");
@@ -276,10 +279,12 @@ std::uint32_t TextCounts::Store(std::string_view key) {
         std::memcpy(ownPages_.back().get(), key.data(), key.size());
         return static_cast<std::uint32_t>(ownPages_.size() - 1);
     }
-    if (pages_.empty() || used_ + key.size() > kPageBytes) {
+    if (pages_.empty() || used_ + key.size() > pageBytes_) {
         if (pages_.size() > kMaxPage)
             throw std::length_error("too many texts for the duplicate rule");
-        pages_.push_back(std::unique_ptr<char[]>(new char[kPageBytes]));
+        const std::size_t next = pages_.empty() ? kFirstPageBytes : std::min(pageBytes_ * 2, kPageBytes);
+        pageBytes_ = std::max(next, key.size());  // a short key is under kOwnPage, so within kPageBytes
+        pages_.push_back(std::unique_ptr<char[]>(new char[pageBytes_]));
         used_ = 0;
     }
     CopyKey(pages_.back().get() + used_, key);
@@ -363,6 +368,7 @@ void TextCounts::Clear() {
     pages_ = std::vector<std::unique_ptr<char[]>>();
     ownPages_ = std::vector<std::unique_ptr<char[]>>();
     used_ = 0;
+    pageBytes_ = 0;
     live_ = 0;
 }
 
@@ -399,6 +405,7 @@ void TextCounts::DropDeadKeys() {
     pages_.clear();
     ownPages_.clear();
     used_ = 0;
+    pageBytes_ = 0;
     oldEntries.ForEach([&](std::size_t, const Entry& old) {
         if (old.count <= 0)
             return;

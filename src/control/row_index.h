@@ -23,9 +23,10 @@ namespace korvane::detail {
 // probe is short and stays in cache; a probe runs towards the end and never
 // wraps around, into spare slots past the last home slot. The entries (16
 // bytes) and the key bytes are appended in order as texts arrive. Short
-// keys fill pages of 64 KiB one after another and a long key has a page of
-// its own, so the key store never holds twice what it needs as a doubling
-// buffer would. The table is sized by the texts some row still holds, so
+// keys fill pages one after another (the first of 512 bytes, each next one
+// twice the last up to 64 KiB) and a long key has a page of its own, so the
+// key store never copies its keys as a doubling buffer would, and a short
+// list has a small store. The table is sized by the texts some row still holds, so
 // adding and removing rows for ever keeps it small.
 class TextCounts {
 public:
@@ -125,6 +126,7 @@ private:
     std::vector<std::unique_ptr<char[]>> pages_;     // short keys, appended to the last
     std::vector<std::unique_ptr<char[]>> ownPages_;  // one long key each
     std::size_t used_ = 0;                           // the bytes the last page holds
+    std::size_t pageBytes_ = 0;                      // the size of the last page
     std::size_t live_ = 0;                           // entries with a count above 0
 };
 

@@ -1,8 +1,9 @@
-// KorvaneBox, the Qt widget: one control on a desktop of its own, whose
-// user control lives inside the widget. The control's host form stays
-// hidden; the widget is adopted as the control's parent window, so the
-// control sees an ordinary form of ours (its drop-down opens modeless) while
-// Qt sees a child widget in the host's layout and focus chain.
+// KorvaneBox, the Qt widget: one control on the application's one Qt
+// desktop, whose user control lives inside the widget. The control sits on
+// the desktop's hidden host form; the widget is adopted as the control's
+// parent window, so the control sees an ordinary form of ours (its drop-down
+// opens modeless) while Qt sees a child widget in the host's layout and
+// focus chain.
 //
 // This file builds the control and keeps the widget's size, font, enabled
 // state and tool tip in step with it; korvane_box_members.cpp holds the
@@ -60,8 +61,8 @@ bool LaysOut(const QLayout* layout, const QWidget* w) {
 // widget. A saved state (`bag`) is read back; otherwise the control starts
 // as a new one.
 void KorvaneBox::Private::Build(const tk::PropertyBag* bag) {
-    if (!form)
-        form = desktop->CreateForm("KorvaneBoxHost");
+    if (form == nullptr)
+        form = &desktop->HiddenHostForm();
     Site site;
     site.Name = "KorvaneBox1";
     site.UserMode = !designMode;
@@ -208,7 +209,7 @@ KorvaneBox::KorvaneBox(bool designMode, QWidget* parent)
     : QWidget(parent), d(std::make_unique<Private>(*this, designMode)) {
     setFocusPolicy(Qt::ClickFocus);  // not a Tab stop itself: its fields are
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    d->desktop = std::make_unique<tk::qt::QtDesktop>();
+    d->desktop = tk::qt::QtDesktop::Shared();
     // The control takes the widget for a form of ours, so its drop-down
     // opens modeless and the rest of the host's window keeps working.
     d->hostWindow = d->desktop->AdoptForeignWindow(*this, "ThunderForm");
@@ -217,18 +218,16 @@ KorvaneBox::KorvaneBox(bool designMode, QWidget* parent)
     d->Fit();
 }
 
-// The control goes first (it closes its drop-down and stops its timer),
-// then its hidden form. Inside one of the control's events the desktop may
-// still be running below us: it is let go once that has returned.
+// The control goes first (it closes its drop-down and stops its timer).
+// Inside one of the control's events the shared desktop may still be
+// running below us: this box's share of it is let go once that has
+// returned, so the last box never ends the desktop under its own feet.
 KorvaneBox::~KorvaneBox() {
     d->partsFilter.reset();
     d->control.reset();
-    d->form.reset();
-    if (d->inEvent > 0) {
-        QTimer::singleShot(0, QCoreApplication::instance(), [desk = d->desktop.release()] { delete desk; });
-    } else {
-        d->desktop.reset();
-    }
+    d->form = nullptr;
+    if (d->inEvent > 0)
+        QTimer::singleShot(0, QCoreApplication::instance(), [desk = std::move(d->desktop)] {});
 }
 
 bool KorvaneBox::designMode() const {

@@ -81,15 +81,17 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     bool shown = false;  // the style is read-only at run time once the form is on the screen
     bool notifyQueued = false;
     int syncing = 0;  // our own resizes of the widget, not the layout's
-    std::unique_ptr<tk::qt::QtDesktop> desktop;
-    std::unique_ptr<tk::Form> form;
+    // The application's one desktop, shared by all boxes, and its hidden host form.
+    std::shared_ptr<tk::qt::QtDesktop> desktop;
+    tk::Form* form = nullptr;
     std::unique_ptr<ucvKorvane> control;
     tk::Hwnd hostWindow = 0;
     Snapshot last;
     ucvKorvaneEvents* hostSink = nullptr;
 
     // How deep the control's events to us are nested. The desktop may be on
-    // the stack below them; a widget destroyed inside one lets it go later.
+    // the stack below them; a widget destroyed inside one lets its share of
+    // the desktop go later.
     int inEvent = 0;
     // How deep the program's calls into the control are nested: a Click
     // raised inside one is the program's choice, not the user's.

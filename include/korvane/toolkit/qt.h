@@ -8,7 +8,8 @@
 /// A QApplication must exist before a QtDesktop is made; the library never
 /// makes one (CreateQtDesktop does, for the demo and tools). Widgets may be
 /// destroyed in any order, also after their desktop; a widget whose desktop
-/// is gone does nothing.
+/// is gone does nothing. All KorvaneBox widgets of an application share one
+/// desktop, QtDesktop::Shared().
 #pragma once
 
 #include <cstdint>
@@ -36,6 +37,17 @@ public:
         /// without a taskbar entry: the control's drop-down list window.
         std::vector<std::string> ToolWindowForms = {"Window"};
     };
+
+    /// The one desktop of the running QApplication, with the default
+    /// Options: every KorvaneBox of the application uses it, so one event
+    /// filter sees each event once and one clock runs all their timers.
+    /// Made on first use and kept while anyone holds it (each box holds
+    /// it); once the last holder lets it go, the next call makes a new one,
+    /// as it does under a new QApplication. A desktop still held when its
+    /// QApplication ends is not handed out again; its holders keep it until
+    /// they let it go. Raises InvalidProcedureCall (5) when no QApplication
+    /// exists.
+    static std::shared_ptr<QtDesktop> Shared();
 
     /// A desktop with the default Options. A QApplication must exist.
     QtDesktop();
@@ -116,8 +128,22 @@ public:
 
     /// Makes a top-level Qt window not made through this desktop (a foreign
     /// host) known under `className` to the window functions, and returns
-    /// its handle.
+    /// its handle. It is forgotten when `window` is destroyed.
     Hwnd AdoptForeignWindow(QWidget& window, std::string className);
+    /// A form of the desktop's own that never shows, for controls whose
+    /// windows move into foreign windows (Reparent): they can all sit on
+    /// it. Made on first use; it lives as long as the desktop.
+    Form& HiddenHostForm();
+
+    /// What the desktop holds, for checking that widgets which come and go
+    /// leave nothing behind.
+    struct Census {
+        std::size_t Widgets = 0;         ///< widgets in the registry, forms and timers included
+        std::size_t ForeignWindows = 0;  ///< foreign windows adopted and not yet destroyed
+        std::size_t RunningTimers = 0;   ///< timers on the desktop's clock
+    };
+    /// Counts what the desktop holds now.
+    Census Count() const;
     /// Moves a user control's window into a foreign window (or back under
     /// its own parent when `newParent` is not a foreign window).
     void Reparent(Widget& child, Hwnd newParent);

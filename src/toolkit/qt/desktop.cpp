@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "clock.h"
 #include "korvane/errors.h"
 #include "korvane/toolkit/desktop_opener.h"
 #include "opener.h"
@@ -46,39 +47,58 @@ public:
     explicit InputFilter(Impl& desk) : desk_(desk) {}
 
 protected:
+    // All boxes of an application share one desktop, so this filter sees
+    // each event once. Only the few kinds it acts on go further; everything
+    // else (mouse moves, paints, timers) costs one switch.
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress) {
-            const auto time = static_cast<const QInputEvent*>(event)->timestamp();
-            if (event != desk_.lastPress || time != desk_.lastPressTime) {
-                ++desk_.presses;
-                desk_.lastPress = event;
-                desk_.lastPressTime = time;
-            }
-            if (auto* w = qobject_cast<QWidget*>(watched))
-                Guarded([&] { desk_.QtPressed(w); });
-        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
-            if (auto* w = qobject_cast<QWidget*>(watched);
-                w != nullptr && Redirect(*w, *static_cast<QKeyEvent*>(event)))
-                return true;
-        } else if (event->type() == QEvent::ApplicationDeactivate) {
-            QTimer::singleShot(0, this, [this] { Guarded([&] { desk_.QtApplicationDeactivated(); }); });
-        } else if (event->type() == QEvent::FocusIn) {
-            // Focus on a widget that is not ours takes it from ours: a
-            // host's own widget, also one that sits on a form of ours. The
-            // inner parts of our widgets (a list's viewport) are ours.
-            if (auto* w = qobject_cast<QWidget*>(watched); w != nullptr && dynamic_cast<Backref*>(w) == nullptr) {
-                Node* holder = nullptr;
-                for (QObject* o = w->parent(); o != nullptr && holder == nullptr; o = o->parent())
-                    holder = desk_.NodeOfObject(o);
-                const bool ours = holder != nullptr && holder->kind != Kind::Form && holder->kind != Kind::UserControl;
-                if (!ours)
-                    Guarded([&] { desk_.QtForeignFocusIn(w); });
-            }
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                Pressed(watched, *static_cast<const QInputEvent*>(event));
+                return false;
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+                if (auto* w = qobject_cast<QWidget*>(watched);
+                    w != nullptr && Redirect(*w, *static_cast<QKeyEvent*>(event)))
+                    return true;
+                return false;
+            case QEvent::ApplicationDeactivate:
+                QTimer::singleShot(0, this, [this] { Guarded([&] { desk_.QtApplicationDeactivated(); }); });
+                return false;
+            case QEvent::FocusIn:
+                FocusIn(watched);
+                return false;
+            default:
+                return false;
         }
-        return false;
     }
 
 private:
+    void Pressed(QObject* watched, const QInputEvent& press) {
+        const auto time = press.timestamp();
+        if (&press != desk_.lastPress || time != desk_.lastPressTime) {
+            ++desk_.presses;
+            desk_.lastPress = &press;
+            desk_.lastPressTime = time;
+        }
+        if (auto* w = qobject_cast<QWidget*>(watched))
+            Guarded([&] { desk_.QtPressed(w); });
+    }
+
+    // Focus on a widget that is not ours takes it from ours: a host's own
+    // widget, also one that sits on a form of ours. The inner parts of our
+    // widgets (a list's viewport) are ours.
+    void FocusIn(QObject* watched) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w == nullptr || dynamic_cast<Backref*>(w) != nullptr)
+            return;
+        Node* holder = nullptr;
+        for (QObject* o = w->parent(); o != nullptr && holder == nullptr; o = o->parent())
+            holder = desk_.NodeOfObject(o);
+        const bool ours = holder != nullptr && holder->kind != Kind::Form && holder->kind != Kind::UserControl;
+        if (!ours)
+            Guarded([&] { desk_.QtForeignFocusIn(w); });
+    }
+
     // Keys typed right after the focus moved to another window of ours (the
     // drop-down opened by Alt+Down) may still arrive at the window the X
     // server had focused: they go where the focus is now, as the control
@@ -127,14 +147,18 @@ Impl::Impl(QtDesktop& o, Options opts) : DesktopModel(o), options(std::move(opts
     }
     filter = std::make_unique<InputFilter>(*this);
     QApplication::instance()->installEventFilter(filter.get());
+    clock = new Clock([this](std::uint64_t id) { Tick(id); });
 }
 
 // Widgets may outlive the desktop: their Qt objects go now, and they must
 // not reach back into it.
 Impl::~Impl() {
-    if (filter)
-        QApplication::instance()->removeEventFilter(filter.get());
-    if (overrideCursor)
+    clock->Stop();  // deletes it, or lets it go once its tick has returned
+    clock = nullptr;
+    // A desktop kept by widgets may outlive the QApplication.
+    if (filter && QCoreApplication::instance() != nullptr)
+        QCoreApplication::instance()->removeEventFilter(filter.get());
+    if (overrideCursor && QCoreApplication::instance() != nullptr)
         QGuiApplication::restoreOverrideCursor();
     ++settingFocus;
     for (const ModalLoop& m : modalLoops)
@@ -170,8 +194,12 @@ void Impl::Unregister(Node& node) {
     Forget(node);
     if (node.object)
         byObject.erase(node.object.data());
-    if (auto* control = dynamic_cast<QtUserControl*>(&node))
+    if (auto* control = dynamic_cast<QtUserControl*>(&node)) {
         focusRects.erase(control->dc);
+        byDc.erase(control->dc);
+    }
+    if (node.kind == Kind::Timer && clock != nullptr)
+        clock->Cancel(node.id);
     if (node.kind == Kind::Form) {
         toolOwners.erase(node.id);
         // Its tool windows close once the destruction is over.
@@ -182,6 +210,35 @@ void Impl::Unregister(Node& node) {
                 m.Loop->quit();
         }
     }
+}
+
+void Impl::ForgetForeign(Hwnd window, const QWidget* widget) {
+    if (auto w = foreignByWidget.find(widget); w != foreignByWidget.end() && w->second == window)
+        foreignByWidget.erase(w);
+    foreign.erase(window);
+    lastFocus.erase(window);
+    if (active == window)
+        active = 0;
+}
+
+Hwnd Impl::ForeignHolding(const QWidget* widget) const {
+    if (foreignByWidget.empty())
+        return 0;
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (auto it = foreignByWidget.find(w); it != foreignByWidget.end())
+            return it->second;
+        if (w->isWindow())
+            break;
+    }
+    return 0;
+}
+
+void Impl::Tick(std::uint64_t id) {
+    Node* node = Get(id);
+    if (node == nullptr || node->kind != Kind::Timer)
+        return;
+    auto& timer = static_cast<QtTimer&>(*node);
+    Guarded([&] { Fire(timer, timer.OnTimer); });
 }
 
 Node* Impl::NodeOfObject(const QObject* object) const {
@@ -224,9 +281,30 @@ bool Impl::IsToolWindow(std::string_view formName) const {
 
 // --- construction and factories -----------------------------------------------------------
 
+// The desktop belongs to the QApplication it was made under: a new
+// application (a test program may make one after another) gets its own.
+// It lives as long as its holders rather than as long as the application,
+// so an application that closed its last box pays nothing for it, and no
+// box ever meets a desktop that was taken away below it.
+std::shared_ptr<QtDesktop> QtDesktop::Shared() {
+    struct Slot {
+        std::weak_ptr<QtDesktop> desktop;
+        QPointer<QCoreApplication> app;
+    };
+    static Slot slot;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (auto desktop = slot.desktop.lock(); desktop && app != nullptr && slot.app == app)
+        return desktop;
+    auto desktop = std::make_shared<QtDesktop>();
+    slot = Slot{desktop, app};
+    return desktop;
+}
+
 QtDesktop::QtDesktop() : QtDesktop(Options{}) {}
 QtDesktop::QtDesktop(Options options) : impl_(std::make_unique<Impl>(*this, std::move(options))) {}
-QtDesktop::~QtDesktop() = default;
+QtDesktop::~QtDesktop() {
+    impl_->hiddenHost.reset();
+}
 
 std::unique_ptr<Form> QtDesktop::CreateForm(std::string name) {
     return std::make_unique<QtForm>(*impl_, std::move(name));
@@ -437,11 +515,8 @@ std::uint32_t QtDesktop::GetSysColor(int index) {
 // it away. A user control paints the rectangles of its device context over
 // itself and its windowless widgets until something repaints them.
 std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
-    QtUserControl* control = nullptr;
-    for (auto& [id, node] : impl_->nodes) {
-        if (auto* c = dynamic_cast<QtUserControl*>(node); c != nullptr && c->dc == dc)
-            control = c;
-    }
+    auto owner = impl_->byDc.find(dc);
+    auto* control = owner != impl_->byDc.end() ? dynamic_cast<QtUserControl*>(impl_->Get(owner->second)) : nullptr;
     if (control == nullptr)
         return 0;
     auto& rects = impl_->focusRects[dc];
@@ -528,10 +603,29 @@ Rect QtDesktop::ScreenRectPx(const Widget& widget) const {
     return node != nullptr ? impl_->RectPx(*node) : Rect{};
 }
 
+// The window is forgotten when its widget is destroyed, so widgets that come
+// and go (every KorvaneBox is one) leave nothing behind.
 Hwnd QtDesktop::AdoptForeignWindow(QWidget& window, std::string className) {
     const Hwnd h = impl_->NewHwnd();
     impl_->foreign[h] = Impl::Foreign{&window, std::move(className)};
+    impl_->foreignByWidget[&window] = h;
+    Impl* desk = impl_.get();
+    const QWidget* key = &window;
+    QObject::connect(&window, &QObject::destroyed, impl_->filter.get(),
+                     [desk, h, key] { desk->ForgetForeign(h, key); });
     return h;
+}
+
+// Named like no form of a host's, so a path from Find never lands on it
+// by chance.
+Form& QtDesktop::HiddenHostForm() {
+    if (!impl_->hiddenHost)
+        impl_->hiddenHost = CreateForm("KorvaneHiddenHost");
+    return *impl_->hiddenHost;
+}
+
+QtDesktop::Census QtDesktop::Count() const {
+    return Census{impl_->nodes.size(), impl_->foreign.size(), impl_->clock->Size()};
 }
 
 void QtDesktop::Reparent(Widget& child, Hwnd newParent) {

@@ -35,6 +35,7 @@ class QTimer;
 
 namespace korvane::tk::qt {
 
+class Clock;
 class LaterOpens;
 
 using model::Fire;
@@ -123,9 +124,19 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     const QEvent* lastPress = nullptr;
     std::uint64_t lastPressTime = 0;
     std::unique_ptr<QObject> filter;  // application-wide event filter
+    // Every timer widget ticks on this one clock (clock.h); it stops with
+    // the desktop.
+    Clock* clock = nullptr;
+    // The hidden form controls embedded in foreign windows sit on (made on
+    // first use).
+    std::unique_ptr<Form> hiddenHost;
 
     std::unordered_map<const QObject*, std::uint64_t> byObject;
     std::map<Hwnd, Foreign> foreign;
+    // The foreign windows by their widget, and the user control of each
+    // device context: found without walking every window or widget.
+    std::unordered_map<const QWidget*, Hwnd> foreignByWidget;
+    std::unordered_map<Hdc, std::uint64_t> byDc;
     int settingFocus = 0;  // our own moves of Qt's focus, not the user's
     std::vector<ModalLoop> modalLoops;
     // Tool windows (drop-down lists) and the form that was active when they
@@ -137,6 +148,12 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
 
     // registry (desktop.cpp)
     void Unregister(Node& node);
+    // A foreign window whose widget was destroyed is forgotten.
+    void ForgetForeign(Hwnd window, const QWidget* widget);
+    // The foreign window that holds `widget` (or is it); 0 for none.
+    Hwnd ForeignHolding(const QWidget* widget) const;
+    // Runs one tick of timer `id`.
+    void Tick(std::uint64_t id);
     Node* NodeOfObject(const QObject* object) const;
     float Tpp() const { return tpp; }
     int ToPx(float twips) const;
@@ -167,8 +184,11 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     // host's) is the active one, and none of our widgets has the focus.
     void QtForeignFocusIn(QWidget* widget);
     void QtActivated(QWidget* window);
+    // The window system activated the window holding `widget`.
+    void QtActivatedAt(QWidget* widget);
     void QtPressed(QWidget* widget);
     bool ToolWindowActive() const;
+    bool OpenedTheActiveToolWindow(const Node& node) const;
     void QtApplicationDeactivated();
 
     // forms (widgets.cpp)

@@ -134,19 +134,29 @@ void Impl::QtFocusIn(QWidget* widget) {
 void Impl::QtForeignFocusIn(QWidget* widget) {
     if (settingFocus > 0 || widget == nullptr)
         return;
-    QtActivated(widget->window());
+    QtActivatedAt(widget);
     SetFocusTo(nullptr);
+}
+
+// Several foreign windows may sit in one host window (a form of boxes that
+// share the desktop): the one holding the widget is the active one, else
+// the host window's own or its first.
+void Impl::QtActivatedAt(QWidget* widget) {
+    const Hwnd holder = ForeignHolding(widget);
+    if (holder == 0) {
+        QtActivated(widget->window());
+    } else if (active != holder) {
+        Activate(holder, false, true);
+    }
 }
 
 void Impl::QtActivated(QWidget* window) {
     if (settingFocus > 0)
         return;
-    for (const auto& [id, node] : nodes) {
-        if (node->kind == Kind::Form && node->Q() == window) {
-            if (node->visible && active != node->hwnd)
-                Activate(node->hwnd, false, true);
-            return;
-        }
+    if (Node* node = NodeOfObject(window); node != nullptr && node->kind == Kind::Form) {
+        if (node->visible && active != node->hwnd)
+            Activate(node->hwnd, false, true);
+        return;
     }
     // A foreign window may also be a widget inside the host's window (a
     // control embedded in a host's widget): that window's activation is its.
@@ -166,20 +176,35 @@ bool Impl::ToolWindowActive() const {
     return form != nullptr && static_cast<QtForm*>(form)->toolWindow;
 }
 
+// Whether `node` lies in the user control whose drop-down is the active
+// tool window. The controls of many boxes share the desktop: a press on
+// another box's button is that box's window becoming active, which closes
+// the open drop-down, as a press on any other widget of the host does.
+bool Impl::OpenedTheActiveToolWindow(const Node& node) const {
+    const Node* control = &node;
+    while (control != nullptr && control->kind != Kind::UserControl)
+        control = control->parent;
+    const Node* tool = FormOf(active);
+    if (control == nullptr || tool == nullptr)
+        return false;
+    auto it = toolControls.find(control->id);
+    return it != toolControls.end() && it->second == tool->id;
+}
+
 // A press activates the window it lands in at once, as the window system
 // does (Qt's own word on the activation may come later, or never when the
 // active window is a tool window that does not take the X focus). A press on
-// a windowless widget while a drop-down list is open is left to the
-// control's handlers: they close the list themselves.
+// a windowless widget of the control whose drop-down list is open is left to
+// the control's handlers: they close the list themselves.
 void Impl::QtPressed(QWidget* widget) {
     if (settingFocus > 0 || widget == nullptr)
         return;
     Node* node = nullptr;
     for (QObject* o = widget; o != nullptr && node == nullptr; o = o->parent())
         node = NodeOfObject(o);
-    if (node != nullptr && !node->Windowed() && ToolWindowActive())
+    if (node != nullptr && !node->Windowed() && ToolWindowActive() && OpenedTheActiveToolWindow(*node))
         return;
-    QtActivated(widget->window());
+    QtActivatedAt(widget);
 }
 
 // The whole application lost the activation (the user went to another

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "clock.h"
 #include "korvane/errors.h"
 #include "widget_kinds.h"
 
@@ -536,14 +537,13 @@ void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
                 rects.end());
     if (rects.size() == before)
         return;
-    for (auto& [id, node] : nodes) {
-        if (auto* control = dynamic_cast<QtUserControl*>(node); control != nullptr && control->dc == dc) {
-            if (QWidget* w = control->Q())
-                w->update();
-            for (Node* child : control->children) {
-                if (QWidget* cw = child->Q())
-                    cw->update();
-            }
+    auto owner = byDc.find(dc);
+    if (auto* control = owner != byDc.end() ? dynamic_cast<QtUserControl*>(Get(owner->second)) : nullptr) {
+        if (QWidget* w = control->Q())
+            w->update();
+        for (Node* child : control->children) {
+            if (QWidget* cw = child->Q())
+                cw->update();
         }
     }
 }
@@ -552,6 +552,7 @@ void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
 
 QtUserControl::QtUserControl(QtDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
     : UserControlBase(d, p, std::move(n), a) {
+    d.byDc[dc] = id;
     Attach(new SurfaceWidget(p.Q()));
 }
 
@@ -600,21 +601,17 @@ void QtImage::PictureChanged() {
         w->update();
 }
 
-QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : TimerBase(d, p, std::move(n)) {
-    auto* timer = new QTimer();
-    timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(timer, &QTimer::timeout, [this] { Guarded([&] { Fire(*this, OnTimer); }); });
-    Attach(timer);
-}
+// A timer has no Qt object of its own: it is an entry in the desktop's
+// clock, so the event loop waits on one Qt timer however many there are.
+QtTimer::QtTimer(QtDesktop::Impl& d, Node& p, std::string n) : TimerBase(d, p, std::move(n)) {}
 
 void QtTimer::Reschedule() {
-    auto* timer = qobject_cast<QTimer*>(object.data());
-    if (timer == nullptr)
+    if (desk == nullptr || desk->clock == nullptr)
         return;
-    if (enabled && interval > 0 && desk != nullptr) {
-        timer->start(interval);
+    if (enabled && interval > 0) {
+        desk->clock->Schedule(id, interval);
     } else {
-        timer->stop();
+        desk->clock->Cancel(id);
     }
 }
 
