@@ -16,16 +16,27 @@ const char* ShownWidget(StyleType style, int column) {
     return column == 1 ? "txtCol1" : "txtCol2";
 }
 
-TEST(WidthBoundaries, EachColumnAroundZeroAndTheNarrowestWidthWithTheOtherColumnShownOrHidden) {
+TEST(WidthBoundaries, EachColumnAroundZeroTheNarrowestAndTheWidestWidthWithTheOtherColumnShownOrHidden) {
+    constexpr std::int32_t kTooNarrow = -1;  // refused; design time stores the narrowest
+    constexpr std::int32_t kTooWide = -2;    // refused; design time keeps the width
     struct Case {
         std::int32_t write;
-        std::int32_t storedWithOtherShown;   // -1: refused
-        std::int32_t storedWithOtherHidden;  // -1: refused
+        std::int32_t storedWithOtherShown;
+        std::int32_t storedWithOtherHidden;
     };
     // A column may be hidden (0) only while the other one shows; a narrow
-    // column is widened to 270; both columns hidden is never allowed.
+    // column is widened to 270; both columns hidden is never allowed; no
+    // column is wider than 1000000 twips.
     const Case cases[] = {
-        {-1, -1, -1}, {0, 0, -1}, {1, 270, -1}, {269, 270, -1}, {270, 270, 270}, {271, 271, 271},
+        {-1, kTooNarrow, kTooNarrow},
+        {0, 0, kTooNarrow},
+        {1, 270, kTooNarrow},
+        {269, 270, kTooNarrow},
+        {270, 270, 270},
+        {271, 271, 271},
+        {1'000'000, 1'000'000, 1'000'000},
+        {1'000'001, kTooWide, kTooWide},
+        {2147483647, kTooWide, kTooWide},
     };
     for (StyleType style : kAllStyles) {
         for (bool userMode : {true, false}) {
@@ -61,13 +72,49 @@ TEST(WidthBoundaries, EachColumnAroundZeroAndTheNarrowestWidthWithTheOtherColumn
                         } else {
                             EXPECT_EQ(number, 0);
                             EXPECT_EQ(host.desktop.MessageBoxes().size(), 1u);
-                            EXPECT_EQ(read(column), otherHidden ? 270 : 0);
+                            const std::int32_t kept = expected == kTooWide ? 1000 : (otherHidden ? 270 : 0);
+                            EXPECT_EQ(read(column), kept);
                         }
                         EXPECT_EQ(read(other), otherHidden ? 0 : 1500);
                         EXPECT_TRUE(read(1) > 0 || read(2) > 0) << "never both columns hidden";
                     }
                 }
             }
+        }
+    }
+}
+
+// Widths no setter would store (a damaged saved form) are laid out as the
+// widest column, and the open drop-down never runs past the screen.
+TEST(WidthBoundaries, TheWidestColumnsFromADamagedFormKeepTheDropDownOnTheScreen) {
+    for (StyleType style : {StyleType::DropdownCombo, StyleType::DropdownList}) {
+        for (std::int32_t col1 : {1100, 2147483647}) {
+            SCOPED_TRACE(std::string(StyleName(style)) + " column 1 " + std::to_string(col1));
+            HeadlessDesktop desktop;
+            auto form = desktop.CreateForm("Form1");
+            form->Width(9000);
+            form->Height(6000);
+            ucvKorvane ctl(*form, Site{});
+            tk::MemoryPropertyBag bag;
+            bag.Set("Style", static_cast<std::int32_t>(style));
+            bag.Set("WidthCol1", col1);
+            bag.Set("WidthCol2", std::int32_t{2147483647});
+            ctl.ReadProperties(bag);
+            form->Show();
+            ctl.AddItem("EUR", "Euro", 1);
+            ctl.AddItem("USD", "US dollar", 2);
+            ctl.Container().Width(ctl.Container().Width() + 15);
+            EXPECT_LE(ctl.WidthCol1(), 1'000'000);
+            EXPECT_LE(ctl.WidthCol2(), 1'000'000);
+            EXPECT_TRUE(ctl.WidthCol1() > 0 || ctl.WidthCol2() > 0);
+            tk::Widget* button = desktop.Find("Form1.KorvaneBox1.imgCombo");
+            ASSERT_NE(button, nullptr);
+            desktop.ClickAt(*button, 90, 90);
+            auto* window = static_cast<tk::Form*>(desktop.Find("Window"));
+            ASSERT_NE(window, nullptr);
+            EXPECT_TRUE(window->Visible());
+            EXPECT_LE(window->Width(), desktop.ScreenWidth()) << "never wider than the screen";
+            EXPECT_GE(window->Left(), 0.0f);
         }
     }
 }

@@ -25,7 +25,8 @@ enum class ErrorCode : std::int32_t {
     /// 7, "Can't assign to read-only property": ListCount, Style at run
     /// time, Text in Dropdown List.
     ReadOnlyProperty = 7,
-    /// 8, "Invalid property value": a column width below its minimum.
+    /// 8, "Invalid property value": a column width below its minimum or
+    /// above the widest (1000000 twips).
     InvalidPropertyValue = 8,
     /// 9, "Illegal value style": a style other than 0, 1 or 2.
     IllegalValueStyle = 9,

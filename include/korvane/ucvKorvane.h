@@ -183,10 +183,11 @@ public:
     std::int32_t WidthCol1() const;
     /// Sets the width of column 1 and lays the control out again. A width
     /// from 1 to 269 becomes 270; with column 2 hidden (width 0) column 1
-    /// needs at least 270.
+    /// needs at least 270. No column is wider than 1000000 twips.
     /// @throws RuntimeError 8 (InvalidPropertyValue) for a width below its
-    ///         minimum at run time; at design time a message box says so and
-    ///         the minimum is kept.
+    ///         minimum or above 1000000 at run time; at design time a message
+    ///         box says so and the minimum (or, for a width too wide, the
+    ///         width it had) is kept.
     void WidthCol1(std::int32_t New_WidthCol1);
     /// The width of column 2 in twips; 0 hides the column.
     std::int32_t WidthCol2() const;

@@ -162,6 +162,7 @@ struct ucvKorvane::Private {
     void WriteListHeight(std::int32_t value);
 
     // The drop-down (dropdown.cpp) and the focus watcher (focus_watcher.cpp).
+    float FitScreen(tk::ListBox& l1, tk::ListBox& l2);
     void SizeDropDown();
     void OpenDropDown();
     std::string GetWindowClass(tk::Hwnd window);

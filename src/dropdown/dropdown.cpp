@@ -3,6 +3,7 @@
 // the window under the control (or above it when there is more room there),
 // clamped to the screen, and showing it top-most, or modal when the host is
 // not one of our forms.
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -66,8 +67,26 @@ void ucvKorvane::Private::SizeDropDown() {
         sized = false;
     }
     if (sized)
-        window->Form().Width(l2.Width() + l1.Width());
+        window->Form().Width(FitScreen(l1, l2));
     window->Form().Height(static_cast<float>(listHeight));
+}
+
+// The drop-down is never wider than the screen it opens on: lists that
+// would run past it are cut at its right edge (column 2's scroll bar then
+// still shows when column 1 alone fits), and so is the window.
+float ucvKorvane::Private::FitScreen(tk::ListBox& l1, tk::ListBox& l2) {
+    const float screen = desktop.ScreenWidth();
+    const float width = l2.Width() + l1.Width();
+    if (screen <= 0 || width <= screen)
+        return width;
+    const float minimum = 2.0f * static_cast<float>(buttonWidth);
+    if (l1.Width() > screen)
+        l1.Width(screen);
+    if (l2.Left() > screen - minimum)
+        l2.Left(std::max(0.0f, screen - minimum));
+    if (l2.Left() + l2.Width() > screen)
+        l2.Width(std::max(minimum, screen - l2.Left()));
+    return screen;
 }
 
 std::string ucvKorvane::Private::GetWindowClass(tk::Hwnd hwnd) {

@@ -2,6 +2,7 @@
 // container's Resize (which rescales the columns to a new width and forces
 // the height), the arrangement after a font change, and the Dropdown List
 // focus look drawn on the labels.
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -21,6 +22,12 @@ void ucvKorvane::Private::WireLayout() {
 namespace {
 
 enum class Column { One, Two };
+
+// The widest column the control lays out: far wider than any screen, and
+// small enough that two columns, the button and every position computed
+// from them stay exact in the toolkit's float sizes and in a toolkit's
+// pixel sizes at any resolution.
+constexpr std::int32_t kWidestColumn = 1'000'000;
 
 // The width a control of these columns should have.
 float ControlWidth(const ucvKorvane::Private& d) {
@@ -142,6 +149,14 @@ void WriteWidth(ucvKorvane::Private& d, Column column, std::int32_t value) {
         mine = smallest;
         return;
     }
+    // A width past the widest is refused the same way, but at design time
+    // the width stays as it was: there is no widest width worth storing.
+    if (value > kWidestColumn) {
+        if (d.UserMode())
+            Raise(ErrorCode::InvalidPropertyValue);
+        d.ShowCritical(ErrorDescription(ErrorCode::InvalidPropertyValue));
+        return;
+    }
     detail::FlagGuard setting(d.settingWidth);
     if (value >= 1 && value <= 269)
         value = 270;
@@ -220,6 +235,8 @@ void ucvKorvane::Private::Resize() {
             widthCol2 = 270;
         if (widthCol1 == 0 && widthCol2 == 0)
             widthCol2 = 270;
+        widthCol1 = std::min(widthCol1, kWidestColumn);
+        widthCol2 = std::min(widthCol2, kWidestColumn);
         detail::ContinueOnError([&] {
             const float old = ControlWidth(*this);
             if (old <= 0)
@@ -236,6 +253,8 @@ void ucvKorvane::Private::Resize() {
                     w2 = w1 < 270 ? 270 : 0;
                 if (w1 < 270)
                     w1 = w2 < 270 ? 270 : 0;
+                w1 = std::min(w1, kWidestColumn);
+                w2 = std::min(w2, kWidestColumn);
             }
             detail::ContinueOnError([&] { q.WidthCol1(w1); });
             detail::ContinueOnError([&] { q.WidthCol2(w2); });

@@ -14,6 +14,7 @@
 #include <QLayout>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
@@ -158,7 +159,8 @@ void KorvaneBox::Private::Rebuild(std::optional<StyleType> style) {
 }
 
 int KorvaneBox::Private::ToPx(float twips) const {
-    return static_cast<int>(std::lround(twips / Tpp()));
+    const double px = std::nearbyint(static_cast<double>(twips) / Tpp());
+    return static_cast<int>(std::clamp(px, -double(QWIDGETSIZE_MAX), double(QWIDGETSIZE_MAX)));
 }
 
 // Pixels past what twips can hold are refused by the control as any other
@@ -173,7 +175,7 @@ int KorvaneBox::Private::ButtonTwips() const {
 }
 
 float KorvaneBox::Private::NaturalWidth() const {
-    float w = static_cast<float>(control->WidthCol1() + control->WidthCol2()) - 2 * Tpp();
+    float w = static_cast<float>(control->WidthCol1()) + static_cast<float>(control->WidthCol2()) - 2 * Tpp();
     if (control->Style() != StyleType::SimpleCombo)
         w += static_cast<float>(ButtonTwips());
     return w;
@@ -243,8 +245,12 @@ void KorvaneBox::setDesignMode(bool on) {
 
 // --- QWidget ---------------------------------------------------------------------------------
 
+// Never more than the screen holds: a window laid out around a box wider
+// than any screen would only ask the window system for memory in vain.
 QSize KorvaneBox::sizeHint() const {
-    return {d->ToPx(d->NaturalWidth()), d->ToPx(d->control->Container().Height())};
+    const QSize wanted(d->ToPx(d->NaturalWidth()), d->ToPx(d->control->Container().Height()));
+    const QScreen* on = screen();
+    return on != nullptr ? wanted.boundedTo(on->virtualSize()) : wanted;
 }
 
 QSize KorvaneBox::minimumSizeHint() const {

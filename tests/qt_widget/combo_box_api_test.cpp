@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMetaProperty>
 #include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -452,6 +453,43 @@ TEST(KorvaneBoxBadInput, WrongTypesNaNHugeNegativeAndEmptyValuesThroughSetProper
         box.addItem(text, text, 1);
     }
     EXPECT_TRUE(box.findText(huge) >= 4);
+}
+
+// Extreme sizes and styles: refused with the control's errors, and what is
+// accepted keeps the widget, its hint and its drop-down inside the screen.
+TEST(KorvaneBoxBadInput, ExtremeWidthsAndStylesAreRefusedOrKeptOnTheScreen) {
+    Form f;
+    KorvaneBox& box = *f.box;
+    struct Write {
+        const char* What;
+        std::function<void()> Do;
+        int Error;
+    };
+    const Write writes[] = {
+        {"the widest int as twips", [&] { box.setWidthCol1(std::numeric_limits<int>::max()); }, 8},
+        {"the widest int as pixels", [&] { box.setColumn2Width(std::numeric_limits<int>::max()); }, 8},
+        {"the smallest int as pixels", [&] { box.setColumn1Width(std::numeric_limits<int>::min()); }, 8},
+        {"style 4", [&] { box.setProperty("boxStyle", 4); }, 9},
+        {"style -1 by the old name", [&] { box.setProperty("style", -1); }, 9},
+        {"the widest int as a style", [&] { box.setProperty("boxStyle", std::numeric_limits<int>::max()); }, 9},
+    };
+    for (const Write& w : writes) {
+        SCOPED_TRACE(w.What);
+        w.Do();
+        EXPECT_EQ(box.errorNumber(), w.Error);
+        EXPECT_EQ(box.widthCol1(), 1100);
+        EXPECT_EQ(box.widthCol2(), 2900);
+        EXPECT_EQ(box.boxStyle(), KorvaneBox::DropdownCombo);
+    }
+    box.setWidthCol1(1'000'000);
+    box.setWidthCol2(1'000'000);
+    EXPECT_EQ(box.errorNumber(), 0) << "the widest column is accepted";
+    const QSize screen = box.screen()->virtualSize();
+    EXPECT_LE(box.sizeHint().width(), screen.width());
+    EXPECT_GT(box.sizeHint().width(), 0) << "no overflow";
+    SendClick(Child(box, "imgCombo"));
+    ASSERT_TRUE(Until([] { return OpenList() != nullptr; }));
+    EXPECT_LE(OpenList()->window()->width(), screen.width()) << "the drop-down stays on the screen";
 }
 
 // A slot that deletes the box inside each signal: nothing is left behind

@@ -91,8 +91,10 @@ class KorvaneBox : public QWidget {
     Q_PROPERTY(QString toolTipText READ toolTip WRITE setToolTip DESIGNABLE false STORED false)
 
 public:
-    /// The control's three styles.
-    enum Style {
+    /// The control's three styles. Its type is fixed, so a value outside
+    /// them (from setProperty, say) is an int the control refuses, not
+    /// undefined behaviour.
+    enum Style : int {
         DropdownCombo = 0,  ///< Editable fields and a button that drops the list down.
         SimpleCombo = 1,    ///< Editable fields over a list that is always shown.
         DropdownList = 2,   ///< A read-only face and a button that drops the list down.
@@ -229,7 +231,8 @@ public slots:
     void setAutoFill(bool on);
     /// Sets column 1's width in pixels: 0 hides it, a width from 1 up to
     /// the smallest one (18 pixels at 96 dpi) becomes the smallest. Refused
-    /// (8) below 0, or below the smallest width while column 2 is hidden.
+    /// (8) below 0, below the smallest width while column 2 is hidden, or
+    /// past the widest (1000000 twips, 66666 pixels at 96 dpi).
     void setColumn1Width(int pixels);
     /// Sets column 2's width in pixels, with the rules of setColumn1Width().
     void setColumn2Width(int pixels);
@@ -238,7 +241,8 @@ public slots:
     /// below 0.
     void setListViewHeight(int pixels);
     /// Sets column 1's width in twips: 0 hides it, 1 to 269 become 270.
-    /// Refused (8) below 0, or below 270 while column 2 is hidden.
+    /// Refused (8) below 0, below 270 while column 2 is hidden, or past
+    /// 1000000.
     void setWidthCol1(int twips);
     /// Sets column 2's width in twips, with the rules of setWidthCol1().
     void setWidthCol2(int twips);
