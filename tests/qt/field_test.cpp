@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -222,6 +224,77 @@ TEST(QtField, KeysEditAndSelectAsInAnyQtField) {
 
 // Writing the text by code starts a new history: the user's edits of the
 // text before no longer apply to it.
+// Undo and redo give back the very bytes, whatever an edit joined or split:
+// malformed bytes that an edit brings together read as one character, but
+// are still the bytes they were.
+TEST(QtField, UndoAndRedoRestoreTheExactBytesOfMalformedText) {
+    struct Case {
+        const char* What;
+        std::string Start;
+        std::int32_t Caret;
+        std::vector<Press> Keys;
+        std::string Edited;
+    };
+    const Case cases[] = {
+        {"Backspace joins the neighbours into one character",
+         "\xE2x\x82\xAC",
+         2,
+         {{Qt::Key_Backspace}},
+         "\xE2\x82\xAC"},
+        {"Delete joins them", "\xE2x\x82\xAC", 1, {{Qt::Key_Delete}}, "\xE2\x82\xAC"},
+    };
+    FieldHost f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        f.Start(c.Start, c.Caret, 0);
+        for (const Press& p : c.Keys)
+            Send(f.w, p);
+        EXPECT_EQ(f.field->Text(), c.Edited);
+        Send(f.w, kCtrlZ);
+        EXPECT_EQ(f.field->Text(), c.Start) << "undo";
+        Send(f.w, kRedo);
+        EXPECT_EQ(f.field->Text(), c.Edited) << "redo";
+        Send(f.w, kCtrlZ);
+        EXPECT_EQ(f.field->Text(), c.Start) << "undo once more";
+    }
+}
+
+// Seeded random edits of malformed, combining and valid text: undoing every
+// step gives back the starting bytes, and redoing them the edited bytes.
+TEST(QtField, RandomEditsOfAnyTextUndoToTheStartAndRedoToTheEnd) {
+    // Mostly lone bytes that join into characters when they meet.
+    const std::string pieces[] = {"\xE2", "\x82", "\xAC", "x",    "\xC3",      "\xA9",
+                                  "\xF0", "\x9F", "\x98", "\x80", "e\xCC\x81", "\xE2\x82\xAC"};
+    const Press keys[] = {{Qt::Key_Backspace},
+                          {Qt::Key_Delete},
+                          {Qt::Key_Left},
+                          {Qt::Key_Right},
+                          {Qt::Key_Home},
+                          {Qt::Key_End},
+                          {Qt::Key_B, Qt::NoModifier, "b"},
+                          {Qt::Key_Left, Qt::ShiftModifier},
+                          {Qt::Key_Backspace, Qt::ControlModifier},
+                          {Qt::Key_Q, Qt::NoModifier, "q"}};
+    FieldHost f;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        std::string start;
+        for (int i = 0; i < 10; ++i)
+            start += pieces[random() % std::size(pieces)];
+        f.Start(start, static_cast<std::int32_t>(random() % 6), 0);
+        for (int i = 0; i < 30; ++i)
+            Send(f.w, keys[random() % std::size(keys)]);
+        const std::string edited = f.field->Text();
+        for (int i = 0; i < 40; ++i)
+            Send(f.w, kCtrlZ);
+        EXPECT_EQ(f.field->Text(), start) << "every step undone";
+        for (int i = 0; i < 40; ++i)
+            Send(f.w, kRedo);
+        EXPECT_EQ(f.field->Text(), edited) << "every step redone";
+    }
+}
+
 TEST(QtField, ATextWrittenByCodeCannotBeUndoneIntoTheOldOne) {
     FieldHost f;
     f.Start("first", 5, 0);

@@ -57,6 +57,28 @@ std::size_t FieldText::ByteOf(std::int32_t unit) const {
     return byte;
 }
 
+std::int32_t FieldText::UnitAt(std::size_t byte) const {
+    if (byte >= text_.size())
+        return Units();
+    // From the known unit when it lies before the byte, else from the start.
+    std::int32_t at = 0;
+    std::size_t pos = 0;
+    if (markByte_ <= byte) {
+        at = markUnit_;
+        pos = markByte_;
+    }
+    for (;;) {
+        const std::size_t next = pos + utf8::DecodeUnit(text_, pos).Bytes;
+        if (next > byte)
+            break;
+        pos = next;
+        ++at;
+    }
+    markUnit_ = at;
+    markByte_ = pos;
+    return at;
+}
+
 std::string_view FieldText::Slice(std::int32_t from, std::int32_t to) const {
     const std::size_t begin = ByteOf(from);
     const std::size_t end = std::max(begin, ByteOf(to));

@@ -32,6 +32,13 @@ public:
     std::int32_t Units() const;
     // The byte where unit `unit` starts (the text's size past the end).
     std::size_t ByteOf(std::int32_t unit) const;
+    // The unit whose bytes hold byte `byte` (Units() at or past the end).
+    std::int32_t UnitAt(std::size_t byte) const;
+    // The first unit that starts at or after byte `byte`.
+    std::int32_t UnitFrom(std::size_t byte) const {
+        const std::int32_t unit = UnitAt(byte);
+        return ByteOf(unit) < byte ? unit + 1 : unit;
+    }
     // The bytes of the units [from, to), each clamped to the text.
     std::string_view Slice(std::int32_t from, std::int32_t to) const;
 

@@ -27,7 +27,7 @@ bool FieldWidget::Impl::Edit(std::int32_t from, std::int32_t count, std::string_
     if (joins) {
         undo.back().inserted.append(bytes);
     } else {
-        undo.push_back({from, std::move(removed), std::string(bytes), typing});
+        undo.push_back({f.ByteOf(from), std::move(removed), std::string(bytes), typing});
         if (undo.size() > kUndoSteps)
             undo.pop_front();
     }
@@ -67,16 +67,27 @@ bool FieldWidget::Impl::Revert(bool back) {
         redo.pop_back();
     const std::string now = back ? step.inserted : step.removed;
     const std::string then = back ? step.removed : step.inserted;
-    const std::int32_t count = utf8::UnitCount(now);
-    const std::int32_t from = step.from;
+    const std::size_t begin = std::min(step.from, box->field.Text().size());
     if (back)
         redo.push_back(std::move(step));
     else
         undo.push_back(std::move(step));
-    if (!Apply(from, count, then, false))
+    // The step's bytes may share units with their neighbours: those units
+    // are replaced whole, their outer bytes kept, so every byte comes back.
+    const model::FieldText& f = box->field;
+    const std::string& text = f.Text();
+    const std::size_t end = std::min(begin + now.size(), text.size());
+    const std::int32_t first = f.UnitAt(begin);
+    const std::int32_t last = f.UnitFrom(end);
+    const std::size_t outerBegin = f.ByteOf(first);
+    const std::size_t outerEnd = f.ByteOf(last);
+    std::string bytes = text.substr(outerBegin, begin - outerBegin);
+    bytes += then;
+    bytes += text.substr(end, outerEnd - end);
+    if (!Apply(first, last - first, bytes, false))
         return false;
-    model::FieldText& f = Box()->field;
-    f.Select(from, f.Caret());
+    model::FieldText& after = Box()->field;
+    after.Select(after.UnitAt(begin), after.UnitFrom(begin + then.size()));
     Changed();
     return true;
 }

@@ -65,8 +65,10 @@ struct Piece {
     qreal X(std::int32_t unit) const { return Line().cursorToX(Offset(unit)); }
 };
 
+// Kept in bytes, not units: malformed bytes an edit brought together may
+// have joined into one unit, and undo must give back the very bytes.
 struct Step {
-    std::int32_t from = 0;  // where the edit began, in units
+    std::size_t from = 0;  // the byte where the edit began
     std::string removed;
     std::string inserted;
     bool typing = false;
