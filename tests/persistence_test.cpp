@@ -266,14 +266,20 @@ TEST(PersistenceHostileValues, ReadingSkipsWhatTheWidgetsRefuseAndLeavesAUsableC
     }
 }
 
-TEST(PersistenceHostileValues, HugeWidthsAtRunTimeStayConsistent) {
+// Widths past the widest column are refused at run time; the widest one is
+// laid out, painted and clicked like any other.
+TEST(PersistenceHostileValues, HugeWidthsAtRunTimeAreRefusedAndTheWidestStaysConsistent) {
     Host host(StyleType::DropdownList);
-    host.ctl().WidthCol1(2147483647);
-    host.ctl().WidthCol2(2147483647);
+    EXPECT_EQ(ErrorOf([&] { host.ctl().WidthCol1(2147483647); }).first, 8);
+    EXPECT_EQ(ErrorOf([&] { host.ctl().WidthCol2(2147483647); }).first, 8);
+    EXPECT_EQ(host.ctl().WidthCol1(), 1100);
+    host.ctl().WidthCol1(1'000'000);
+    host.ctl().WidthCol2(1'000'000);
     host.ctl().Container().SetFocus();
     host.ctl().Refresh();
     host.desktop.ClickAt(host.Widget("lblCol1"), 30, 30);
-    EXPECT_EQ(host.ctl().WidthCol1(), 2147483647);
+    EXPECT_EQ(host.ctl().WidthCol1(), 1'000'000);
+    EXPECT_EQ(host.ctl().WidthCol2(), 1'000'000);
 }
 
 }  // namespace
