@@ -14,6 +14,7 @@ if(KORVANE_BUILD_TESTS)
     ${PROJECT_SOURCE_DIR}/tests/qt/main.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/korvane_box_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/combo_box_api_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/in_a_dialog_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/shared_desktop_test.cpp)
   target_include_directories(korvane_qt_widget_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt ${PROJECT_SOURCE_DIR}/tests)
   find_package(Qt6 COMPONENTS Test REQUIRED)

@@ -89,6 +89,14 @@ void KorvaneBox::Private::Build(const tk::PropertyBag* bag) {
     } else {
         control->InitProperties();
     }
+    // A Simple Combo's lists take the height its container leaves under the
+    // fields; a host gives it the height of its saved list, as a form does.
+    if (control->Style() == StyleType::SimpleCombo) {
+        const float list = static_cast<float>(saved("ListHeight", 0));
+        tk::UserControl& c = control->Container();
+        if (list > 0 && c.Height() < list)
+            c.Height(c.Height() + list);
+    }
     desktop->Reparent(control->Container(), hostWindow);
     if (QWidget* surface = desktop->WidgetOf(control->Container())) {
         // Named by the widget that holds it (a buddy label, for one).
@@ -322,7 +330,24 @@ void KorvaneBox::changeEvent(QEvent* event) {
     } else if (event->type() == QEvent::EnabledChange) {
         d->Write(
             "enabled", [&] { d->control->Enabled(isEnabled()); }, Private::Caller::Widget);
+    } else if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) {
+        d->FollowPalette();
     }
+}
+
+// A palette or style changed while the box exists (a dark palette switched
+// on, say): the colours the host did not choose follow it, as the fields of
+// any Qt widget do.
+void KorvaneBox::Private::FollowPalette() {
+    const QPalette& pal = q.palette();
+    const tk::OleColor base = FromQColor(pal.color(QPalette::Active, QPalette::Base));
+    const tk::OleColor text = FromQColor(pal.color(QPalette::Active, QPalette::Text));
+    if (!hostBackColor && base != control->Backcolor())
+        Write(
+            "the palette's base", [&] { control->Backcolor(base); }, Caller::Widget);
+    if (!hostForeColor && text != control->Forecolor())
+        Write(
+            "the palette's text", [&] { control->Forecolor(text); }, Caller::Widget);
 }
 
 }  // namespace korvane::qt

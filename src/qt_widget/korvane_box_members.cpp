@@ -202,12 +202,14 @@ QColor KorvaneBox::backColor() const {
     return ToQColor(d->control->Backcolor());
 }
 void KorvaneBox::setBackColor(const QColor& color) {
+    d->hostBackColor = true;
     d->Write("backColor", [&] { d->control->Backcolor(FromQColor(color)); });
 }
 QColor KorvaneBox::foreColor() const {
     return ToQColor(d->control->Forecolor());
 }
 void KorvaneBox::setForeColor(const QColor& color) {
+    d->hostForeColor = true;
     d->Write("foreColor", [&] { d->control->Forecolor(FromQColor(color)); });
 }
 

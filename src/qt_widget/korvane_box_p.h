@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QColor>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QString>
@@ -100,6 +101,14 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     // The error of the last call; 0 and empty after one that succeeded.
     mutable int errorNumber = 0;
     mutable QString errorString;
+
+    // Colours the host chose; the others follow the widget's palette.
+    bool hostBackColor = false;
+    bool hostForeColor = false;
+    void FollowPalette();
+    // Enter and Escape on the box: a dialog's default button and its
+    // rejection take them before the control.
+    bool DialogTakes(const QKeyEvent& key);
 
     // Key and mouse events of the box's parts offered to the box first.
     std::unique_ptr<QObject> partsFilter;

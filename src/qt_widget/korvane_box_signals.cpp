@@ -8,8 +8,10 @@
 // widget checks it is still alive after each one, and nothing a slot
 // throws travels on into the control or the event loop.
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <exception>
 #include <functional>
@@ -287,7 +289,33 @@ bool KorvaneBox::Private::Offer(QWidget& part, QEvent& event) {
     if (!alive)
         return true;  // the box and its parts are going away
     forwarding = false;
-    return forwardTaken;
+    if (forwardTaken)
+        return true;
+    return event.type() == QEvent::KeyPress && DialogTakes(static_cast<const QKeyEvent&>(event));
+}
+
+// As in any dialog of Qt's: Escape rejects it, and Enter presses its
+// default button when it has one; where there is none the control's own
+// rules for Enter apply. Either may close or destroy the dialog and the box
+// with it, so nothing is touched afterwards.
+bool KorvaneBox::Private::DialogTakes(const QKeyEvent& key) {
+    const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+    if ((!enter && key.key() != Qt::Key_Escape) || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    auto* dialog = qobject_cast<QDialog*>(q.window());
+    if (dialog == nullptr)
+        return false;
+    if (!enter) {
+        dialog->reject();
+        return true;
+    }
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->isDefault() && button->isVisible() && button->isEnabled()) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 bool KorvaneBox::event(QEvent* event) {

@@ -80,13 +80,19 @@ void ListWidget::paintEvent(QPaintEvent*) {
     if (list == nullptr || list->desk == nullptr)
         return;
     QPainter p(viewport());
-    const QColor base = ToQColor(list->back);
+    // The palette holds the list's colours, and the style's disabled ones
+    // while it is disabled.
+    const bool enabled = isEnabled();
+    const QColor base = palette().color(QPalette::Base);
+    const QColor text = palette().color(QPalette::Text);
     p.fillRect(viewport()->rect(), base);
     p.setFont(ToQFont(*list->font));
     const int row = static_cast<int>(list->RowPx());
     const int rows = list->VisibleRows() + 1;  // and the part of a row below
-    const QColor highlight = ToQColor(list->desk->SysColor(syscolor::Highlight));
-    const QColor highlightText = ToQColor(list->desk->SysColor(syscolor::HighlightText));
+    const QColor highlight =
+        enabled ? ToQColor(list->desk->SysColor(syscolor::Highlight)) : palette().color(QPalette::Highlight);
+    const QColor highlightText =
+        enabled ? ToQColor(list->desk->SysColor(syscolor::HighlightText)) : palette().color(QPalette::HighlightedText);
     // The focus shows as a dotted frame on the current row, or on the first
     // row shown when there is none, as the desktop's account has it (Qt's
     // own focus may lag behind, or stay with the form under a drop-down).
@@ -100,11 +106,11 @@ void ListWidget::paintEvent(QPaintEvent*) {
         const bool selected = index == list->SelectedIndex();
         if (selected)
             p.fillRect(r, highlight);
-        p.setPen(selected ? highlightText : ToQColor(list->fore));
+        p.setPen(selected ? highlightText : text);
         p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                    ToQ(list->EntryText(index)));
         if (focused && index == caret) {
-            QPen pen(selected ? highlightText : ToQColor(list->fore));
+            QPen pen(selected ? highlightText : text);
             pen.setStyle(Qt::DotLine);
             p.setPen(pen);
             p.drawRect(r.adjusted(0, 0, -1, -1));

@@ -181,15 +181,23 @@ void Node::ApplyPalette() {
     QWidget* w = Q();
     if (w == nullptr)
         return;
+    // The control's colours are the enabled look; a disabled widget draws
+    // in the style's disabled colours, as every other widget of the window.
     QPalette pal = w->palette();
+    const QPalette system = QApplication::palette(w);
+    const auto set = [&](QPalette::ColorRole role, const QColor& color) {
+        pal.setColor(QPalette::Active, role, color);
+        pal.setColor(QPalette::Inactive, role, color);
+        pal.setColor(QPalette::Disabled, role, system.color(QPalette::Disabled, role));
+    };
     for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-        pal.setColor(role, ToQColor(back));
+        set(role, ToQColor(back));
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        pal.setColor(role, ToQColor(fore));
+        set(role, ToQColor(fore));
     // A list's frame is drawn in the window-text colour: the style's frame
     // grey looks like the desktop's own lists.
     if (kind == Kind::ListBox)
-        pal.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::Dark));
+        set(QPalette::WindowText, system.color(QPalette::Dark));
     w->setPalette(pal);
     w->update();
 }
@@ -316,8 +324,11 @@ void PassiveWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (node->kind == Kind::Label) {
         auto* label = static_cast<QtLabel*>(node);
-        p.fillRect(rect(), ToQColor(node->back));
-        p.setPen(ToQColor(node->fore));
+        // The palette holds the label's colours, and the style's disabled
+        // ones while it is disabled.
+        const bool fieldLike = node->parent != nullptr && node->parent->kind == Kind::UserControl;
+        p.fillRect(rect(), palette().color(fieldLike ? QPalette::Base : QPalette::Window));
+        p.setPen(palette().color(fieldLike ? QPalette::Text : QPalette::WindowText));
         p.setFont(ToQFont(*node->font));
         // One line sits inset like the text of an edit field, so a label in
         // a field's place shows its text where the field would; a label of

@@ -1,0 +1,235 @@
+// KorvaneBox as a person meets it in a Qt window: Enter and Escape go to a
+// dialog's buttons before the control, a disabled box looks disabled, a
+// palette switched at run time is followed, and a Simple Combo made in
+// code shows several rows.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "korvane/qt/KorvaneBox.h"
+#include "qt_support.h"
+
+namespace korvane::test {
+namespace {
+
+using korvane::qt::KorvaneBox;
+
+void Pump(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+bool Until(const std::function<bool()>& done, int timeoutMs = 2000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        Pump(5);
+    }
+    return true;
+}
+
+QWidget* Child(KorvaneBox& box, const char* name) {
+    return box.findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+void Key(QWidget* to, Qt::Key key, const QString& text) {
+    QPointer<QWidget> alive(to);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(to, &press);
+    if (!alive)
+        return;
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(to, &release);
+}
+
+void Fill(KorvaneBox& box) {
+    box.addItem(QStringLiteral("EUR"), QStringLiteral("Euro"), 978);
+    box.addItem(QStringLiteral("USD"), QStringLiteral("US dollar"), 840);
+    box.addItem(QStringLiteral("CHF"), QStringLiteral("Swiss franc"), 756);
+}
+
+// The widget of the box that has the focus once the box is given it.
+QWidget* FocusIn(KorvaneBox& box) {
+    box.setFocus();
+    Until([&] { return box.isAncestorOf(QApplication::focusWidget()); }, 1000);
+    Pump(30);  // the control hears of the focus
+    return QApplication::focusWidget();
+}
+
+const KorvaneBox::Style kStyles[] = {KorvaneBox::DropdownCombo, KorvaneBox::SimpleCombo, KorvaneBox::DropdownList};
+
+// --- Enter and Escape ---------------------------------------------------------------------
+
+TEST(KorvaneBoxInADialog, EnterPressesTheDefaultButtonAndEscapeRejectsBeforeTheControl) {
+    for (auto style : kStyles) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            SCOPED_TRACE(std::to_string(style) + (key == Qt::Key_Return ? " Enter" : " Escape"));
+            QDialog dialog;
+            auto* layout = new QVBoxLayout(&dialog);
+            auto* box = new KorvaneBox;
+            box->setBoxStyle(style);
+            Fill(*box);
+            layout->addWidget(box);
+            auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+            QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+            QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+            layout->addWidget(buttons);
+            dialog.show();
+            dialog.activateWindow();
+            ASSERT_TRUE(Until([&] { return dialog.isActiveWindow(); }));
+            box->setCurrentIndex(1);
+            QWidget* focus = FocusIn(*box);
+            ASSERT_TRUE(box->isAncestorOf(focus));
+            QSignalSpy changed(box, &KorvaneBox::currentIndexChanged);
+            Key(focus, key, key == Qt::Key_Return ? QStringLiteral("\r") : QStringLiteral("\x1b"));
+            EXPECT_FALSE(dialog.isVisible()) << "the dialog took the key";
+            EXPECT_EQ(dialog.result(), key == Qt::Key_Return ? QDialog::Accepted : QDialog::Rejected);
+            EXPECT_EQ(box->currentIndex(), 1) << "the control never saw it";
+            EXPECT_EQ(changed.count(), 0);
+        }
+    }
+}
+
+// Where no dialog takes them, Enter and Escape keep the control's rules:
+// Escape, as any key typed in a field, drops the row, and Enter in column 2
+// with autoFill adds the pair.
+TEST(KorvaneBoxInADialog, WithoutADialogEnterAndEscapeKeepTheControlsRules) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* box = new KorvaneBox;
+    Fill(*box);
+    layout->addWidget(box);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(Until([&] { return window.isActiveWindow(); }));
+    box->setCurrentIndex(1);
+    QWidget* focus = FocusIn(*box);
+    Key(focus, Qt::Key_Escape, QStringLiteral("\x1b"));
+    EXPECT_EQ(box->currentIndex(), -1) << "Escape dropped the row";
+
+    // A dialog without a default button leaves Enter to the control too.
+    QDialog dialog;
+    auto* inner = new QVBoxLayout(&dialog);
+    auto* second = new KorvaneBox;
+    second->setAutoFill(true);
+    inner->addWidget(second);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(Until([&] { return dialog.isActiveWindow(); }));
+    second->setText(QStringLiteral("NZD\tNew Zealand dollar"));
+    QWidget* column2 = Child(*second, "txtCol2");
+    column2->setFocus();
+    ASSERT_TRUE(Until([&] { return column2->hasFocus(); }));
+    QSignalSpy filled(second, &KorvaneBox::filled);
+    Key(column2, Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_TRUE(Until([&] { return filled.count() == 1; }));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(second->count(), 1);
+}
+
+// --- colours ------------------------------------------------------------------------------
+
+TEST(KorvaneBoxInADialog, ADisabledBoxDrawsInTheStylesDisabledColours) {
+    const QPalette app = QApplication::palette();
+    const QColor disabledText = app.color(QPalette::Disabled, QPalette::Text);
+    const QColor disabledBase = app.color(QPalette::Disabled, QPalette::Base);
+    ASSERT_NE(disabledText, app.color(QPalette::Active, QPalette::Text)) << "the style greys disabled text";
+    for (auto style : kStyles) {
+        SCOPED_TRACE(style);
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* box = new KorvaneBox;
+        box->setBoxStyle(style);
+        Fill(*box);
+        box->setCurrentIndex(0);
+        layout->addWidget(box);
+        window.show();
+        Pump(20);
+        box->setEnabled(false);
+        Pump(20);
+        const char* parts[] = {style == KorvaneBox::DropdownList ? "lblCol1" : "txtCol1",
+                               style == KorvaneBox::DropdownList ? "lblCol2" : "txtCol2",
+                               style == KorvaneBox::SimpleCombo ? "lstCol1a" : nullptr};
+        for (const char* name : parts) {
+            if (name == nullptr)
+                continue;
+            SCOPED_TRACE(name);
+            QWidget* part = Child(*box, name);
+            ASSERT_NE(part, nullptr);
+            EXPECT_FALSE(part->isEnabled());
+            EXPECT_EQ(part->palette().color(QPalette::Text), disabledText);
+            // What is on the screen: the part's background where no text is.
+            const QImage shot = part->grab().toImage();
+            EXPECT_EQ(QColor(shot.pixel(shot.width() - 4, shot.height() / 2)), disabledBase);
+        }
+        box->setEnabled(true);
+        Pump(20);
+        QWidget* first = Child(*box, parts[0]);
+        EXPECT_EQ(first->palette().color(QPalette::Text), box->foreColor()) << "enabled again, the control's colour";
+    }
+}
+
+TEST(KorvaneBoxInADialog, APaletteSwitchedAtRunTimeIsFollowedUnlessTheHostChoseTheColour) {
+    const QPalette light = QApplication::palette();
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* plain = new KorvaneBox;
+    auto* chosen = new KorvaneBox;
+    chosen->setBackColor(QColor(255, 255, 200));
+    layout->addWidget(plain);
+    layout->addWidget(chosen);
+    window.show();
+    Pump(20);
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    QApplication::setPalette(dark);
+    Pump(20);
+    EXPECT_EQ(plain->backColor(), QColor(30, 30, 30));
+    EXPECT_EQ(plain->foreColor(), QColor(230, 230, 230));
+    EXPECT_EQ(Child(*plain, "txtCol1")->palette().color(QPalette::Base), QColor(30, 30, 30))
+        << "and its fields show it";
+    EXPECT_EQ(chosen->backColor(), QColor(255, 255, 200)) << "the host's colour stays";
+    EXPECT_EQ(chosen->foreColor(), QColor(230, 230, 230)) << "the other follows";
+    QApplication::setPalette(light);
+    Pump(20);
+    EXPECT_EQ(plain->backColor(), light.color(QPalette::Base));
+}
+
+// --- Simple Combo -----------------------------------------------------------------------------
+
+TEST(KorvaneBoxInADialog, ANewSimpleComboMadeInCodeShowsSeveralRows) {
+    QWidget window;
+    auto* form = new QFormLayout(&window);
+    auto* box = new KorvaneBox;
+    box->setBoxStyle(KorvaneBox::SimpleCombo);
+    Fill(*box);
+    form->addRow(QStringLiteral("&Currency"), box);
+    window.show();
+    Pump(30);
+    EXPECT_GT(box->listViewHeight(), 0);
+    QWidget* list = Child(*box, "lstCol1a");
+    ASSERT_NE(list, nullptr);
+    const int row = box->fontMetrics().height();
+    EXPECT_GE(list->height(), 4 * row) << "several rows, not one";
+    EXPECT_GE(box->height(), box->sizeHint().height() - 1);
+}
+
+}  // namespace
+}  // namespace korvane::test
