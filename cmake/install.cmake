@@ -1,7 +1,9 @@
-# What `cmake --install` puts under the prefix: the public headers, the
-# libraries with their CMake package (find_package(Korvane COMPONENTS ...),
+# What `cmake --install` puts under the prefix: the public headers (with the
+# generated korvane/version.h and export headers), the libraries with their
+# CMake package (find_package(Korvane COMPONENTS ...),
 # one targets file per component), a version file, korvane.pc, the
-# loadable control library (lib/korvane/) and korvane-host.
+# loadable control library (lib/korvane/), korvane-host and the Designer
+# plugin.
 include(CMakePackageConfigHelpers)
 
 set(KORVANE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Korvane)
@@ -43,8 +45,17 @@ install(FILES ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake ${PROJECT_BINARY_DIR}/Ko
   DESTINATION ${KORVANE_CMAKE_DIR})
 
 # korvane.pc finds its prefix from where it lies, so the installed tree can
-# be moved.
+# be moved. Shared libraries bring ICU along themselves; static archives
+# need it named for every program that links them, and their headers need
+# the marks of a static build.
 file(RELATIVE_PATH KORVANE_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+if(BUILD_SHARED_LIBS)
+  set(KORVANE_PC_REQUIRES "Requires.private")
+  set(KORVANE_PC_CFLAGS "")
+else()
+  set(KORVANE_PC_REQUIRES "Requires")
+  set(KORVANE_PC_CFLAGS " -DKORVANE_STATIC_DEFINE -DKORVANE_FORMFILE_STATIC_DEFINE")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/korvane.pc.in ${PROJECT_BINARY_DIR}/korvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/korvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 

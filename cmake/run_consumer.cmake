@@ -2,6 +2,8 @@
 # examples/consumer against it with find_package(Korvane COMPONENTS Qt) and
 # runs both programs (the Qt one offscreen), then compiles the headless
 # example once more with nothing but pkg-config's flags for korvane.pc.
+# The programs find the installed shared libraries as any program outside
+# the system's folders does: through their rpath, never LD_LIBRARY_PATH.
 #   -DBUILD= -DSOURCE= -DWORK= -DCXX= -DBUILD_TYPE= [-DLAUNCHER=]
 file(REMOVE_RECURSE ${WORK})
 set(prefix ${WORK}/prefix)
@@ -15,7 +17,8 @@ function(step label)
 endfunction()
 
 step("installing" ${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
-foreach(installed include/korvane/ucvKorvane.h include/korvane/toolkit/qt.h)
+foreach(installed include/korvane/ucvKorvane.h include/korvane/toolkit/qt.h include/korvane/version.h
+    include/korvane/korvane_export.h include/korvane/korvane_formfile_export.h include/korvane/qt/korvane_qt_export.h)
   if(NOT EXISTS ${prefix}/${installed})
     message(FATAL_ERROR "the install lacks ${installed}")
   endif()
@@ -44,6 +47,13 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "pkg-config korvane failed: ${error}")
 endif()
 separate_arguments(flags UNIX_COMMAND "${flags}")
+# The prefix is no system folder: the program is told where the shared
+# libraries lie, as a real one built against such a prefix would be.
+execute_process(COMMAND pkg-config --variable=libdir korvane RESULT_VARIABLE rc OUTPUT_VARIABLE libdir
+  OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT rc EQUAL 0 OR NOT IS_DIRECTORY "${libdir}")
+  message(FATAL_ERROR "pkg-config names no library folder for korvane: '${libdir}'")
+endif()
 step("compiling with pkg-config's flags" ${LAUNCHER} ${CXX} -std=c++20 ${SOURCE}/headless_example.cpp ${flags}
-  -o ${WORK}/headless_pkg_config)
+  -Wl,-rpath,${libdir} -o ${WORK}/headless_pkg_config)
 step("the headless example built with pkg-config" ${WORK}/headless_pkg_config)

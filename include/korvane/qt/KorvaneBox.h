@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "korvane/qt/korvane_qt_export.h"
+
 namespace korvane::qt {
 
 /// The arguments of a KeyDown or KeyUp signal. A slot connected with
@@ -59,7 +61,7 @@ struct MouseEvent {
 /// the pointer is only valid during the emission, so connect them with
 /// Qt::DirectConnection (the default for widgets of one thread). A slot
 /// may destroy the widget; the control notices and stops.
-class KorvaneBox : public QWidget {
+class KORVANE_QT_EXPORT KorvaneBox : public QWidget {
     Q_OBJECT
     /// The style, one of Style. At run time it can be written until the
     /// widget is first shown (while a form is being set up); after that a
