@@ -35,10 +35,15 @@ if(TARGET korvane_component)
   install(TARGETS korvane-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+if(TARGET korvane_designer)
+  set(KORVANE_DESIGNER_INSTALLED TRUE)
+else()
+  set(KORVANE_DESIGNER_INSTALLED FALSE)
+endif()
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/KorvaneConfig.cmake.in
   ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake
   INSTALL_DESTINATION ${KORVANE_CMAKE_DIR}
-  PATH_VARS KORVANE_MODULE_DIR)
+  PATH_VARS KORVANE_MODULE_DIR KORVANE_DESIGNER_INSTALL_DIR)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/KorvaneConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake ${PROJECT_BINARY_DIR}/KorvaneConfigVersion.cmake

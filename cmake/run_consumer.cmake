@@ -1,9 +1,10 @@
 # Keeps the package honest: installs the build into a fresh prefix, builds
 # examples/consumer against it with find_package(Korvane COMPONENTS Qt) and
-# runs both programs (the Qt one offscreen), then compiles the headless
-# example once more with nothing but pkg-config's flags for korvane.pc.
-# The programs find the installed shared libraries as any program outside
-# the system's folders does: through their rpath, never LD_LIBRARY_PATH.
+# runs its programs (the Qt ones offscreen; one loads a Designer form with
+# the installed plugin), then compiles the headless example once more with
+# nothing but pkg-config's flags for korvane.pc. The programs find the
+# installed shared libraries as any program outside the system's folders
+# does: through their rpath, never LD_LIBRARY_PATH.
 #   -DBUILD= -DSOURCE= -DWORK= -DCXX= -DBUILD_TYPE= [-DLAUNCHER=]
 file(REMOVE_RECURSE ${WORK})
 set(prefix ${WORK}/prefix)
@@ -33,6 +34,10 @@ step("building the consumer" ${CMAKE_COMMAND} --build ${WORK}/build)
 step("the headless example" ${WORK}/build/headless_example)
 set(ENV{QT_QPA_PLATFORM} offscreen)
 step("the Qt window" ${WORK}/build/currency_form --quit)
+if(NOT EXISTS ${WORK}/build/payment_form)
+  message(FATAL_ERROR "the package names no Designer plugin (Korvane_DESIGNER_PLUGIN_DIR), so payment_form was not built")
+endif()
+step("the Designer form through QUiLoader" ${WORK}/build/payment_form --quit)
 
 # korvane.pc: the flags alone must compile and link the headless example.
 file(GLOB_RECURSE pc_files ${prefix}/*/korvane.pc)
