@@ -5,7 +5,7 @@
 # nothing but pkg-config's flags for korvane.pc. The programs find the
 # installed shared libraries as any program outside the system's folders
 # does: through their rpath, never LD_LIBRARY_PATH.
-#   -DBUILD= -DSOURCE= -DWORK= -DCXX= -DBUILD_TYPE= [-DLAUNCHER=]
+#   -DBUILD= -DSOURCE= -DWORK= -DCXX= -DBUILD_TYPE= [-DLAUNCHER=] [-DSHARED=ON|OFF]
 file(REMOVE_RECURSE ${WORK})
 set(prefix ${WORK}/prefix)
 
@@ -37,7 +37,12 @@ step("the Qt window" ${WORK}/build/currency_form --quit)
 if(NOT EXISTS ${WORK}/build/payment_form)
   message(FATAL_ERROR "the package names no Designer plugin (Korvane_DESIGNER_PLUGIN_DIR), so payment_form was not built")
 endif()
-step("the Designer form through QUiLoader" ${WORK}/build/payment_form --quit)
+# Static archives leave the plugin its own copy of the widget: the boxes it
+# makes are no KorvaneBoxes to the program, so the form is only loaded from
+# shared libraries.
+if(NOT DEFINED SHARED OR SHARED)
+  step("the Designer form through QUiLoader" ${WORK}/build/payment_form --quit)
+endif()
 
 # korvane.pc: the flags alone must compile and link the headless example.
 file(GLOB_RECURSE pc_files ${prefix}/*/korvane.pc)
