@@ -5,19 +5,28 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(LUA REQUIRED IMPORTED_TARGET lua5.4)
 
-add_library(korvane_component STATIC ${KORVANE_COMPONENT_SOURCES})
+# A static library in every build, compiled once (korvane_component_objects)
+# for both itself and the loadable control library.
+add_library(korvane_component_objects OBJECT ${KORVANE_COMPONENT_SOURCES})
+korvane_objects(korvane_component_objects korvane_component)
+target_link_libraries(korvane_component_objects PRIVATE nlohmann_json::nlohmann_json)
+add_library(korvane_component STATIC $<TARGET_OBJECTS:korvane_component_objects>)
 korvane_library(korvane_component Component HEADERS ${KORVANE_COMPONENT_HEADERS})
 target_link_libraries(korvane_component PUBLIC korvane
   PRIVATE $<BUILD_INTERFACE:nlohmann_json::nlohmann_json> ${CMAKE_DL_LIBS})
 
 # libkorvane-control.so, the control as a loadable library: hosts find it
 # through the registry and load it by path, so it is never linked with -l
-# and its name differs from libkorvane.a, which programs link. Only the four
-# entry points are visible; the version script also hides everything the
-# static libraries bring along. It has no soname: the registry records its
-# path, and a versioned file name would go stale with every update.
-add_library(korvane_shared SHARED ${KORVANE_CONTROL_MODULE_SOURCES})
-target_link_libraries(korvane_shared PRIVATE korvane_component)
+# and its name differs from libkorvane.so, which programs link. It carries
+# its own copy of the control and the component layer (the static archive of
+# the core's objects, and the component's objects), so loading it never
+# brings in libkorvane.so: a host with another version of the package
+# beside it, or none, gets the control it registered. Only the four entry
+# points are visible; the version script also hides everything the copied
+# objects bring along. It has no soname: the registry records its path, and
+# a versioned file name would go stale with every update.
+add_library(korvane_shared SHARED ${KORVANE_CONTROL_MODULE_SOURCES} $<TARGET_OBJECTS:korvane_component_objects>)
+target_link_libraries(korvane_shared PRIVATE korvane_core_archive ${CMAKE_DL_LIBS})
 target_include_directories(korvane_shared PRIVATE ${PROJECT_SOURCE_DIR}/src)
 set_target_properties(korvane_shared PROPERTIES
   OUTPUT_NAME korvane-control
@@ -35,6 +44,7 @@ add_executable(korvane-host ${KORVANE_HOST_SOURCES})
 target_include_directories(korvane-host PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(korvane-host PRIVATE korvane_component korvane_form_file PkgConfig::LUA ${CMAKE_DL_LIBS})
 add_dependencies(korvane-host korvane_shared)
+korvane_install_rpath(korvane-host ${CMAKE_INSTALL_BINDIR})
 
 if(KORVANE_BUILD_TESTS)
   add_executable(korvane_component_tests ${KORVANE_COMPONENT_TEST_SOURCES})
@@ -50,7 +60,7 @@ if(KORVANE_BUILD_TESTS)
   # What the binaries export and contain.
   if(CMAKE_NM)
     add_test(NAME component_symbols
-      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DLIBRARY=$<TARGET_FILE:korvane_shared>
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:korvane_shared>
         -DHOST=$<TARGET_FILE:korvane-host> -P ${PROJECT_SOURCE_DIR}/cmake/check_component_symbols.cmake)
   endif()
 

@@ -5,6 +5,7 @@ find_package(Doxygen REQUIRED)
 set(KORVANE_DOCS_DIR ${PROJECT_BINARY_DIR}/docs)
 configure_file(${PROJECT_SOURCE_DIR}/docs/Doxyfile.in ${KORVANE_DOCS_DIR}/Doxyfile @ONLY)
 file(GLOB_RECURSE KORVANE_DOCUMENTED_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/include/korvane/*.h)
+list(APPEND KORVANE_DOCUMENTED_HEADERS ${KORVANE_GENERATED_INCLUDE_DIR}/korvane/version.h)
 add_custom_command(OUTPUT ${KORVANE_DOCS_DIR}/html/index.html
   COMMAND ${CMAKE_COMMAND} -E remove_directory ${KORVANE_DOCS_DIR}/html
   COMMAND Doxygen::doxygen ${KORVANE_DOCS_DIR}/Doxyfile

@@ -1,7 +1,9 @@
-# What `cmake --install` puts under the prefix: the public headers, the
-# libraries with their CMake package (find_package(Korvane COMPONENTS ...),
+# What `cmake --install` puts under the prefix: the public headers (with the
+# generated korvane/version.h and export headers), the libraries with their
+# CMake package (find_package(Korvane COMPONENTS ...),
 # one targets file per component), a version file, korvane.pc, the
-# loadable control library (lib/korvane/) and korvane-host.
+# loadable control library (lib/korvane/), korvane-host and the Designer
+# plugin.
 include(CMakePackageConfigHelpers)
 
 set(KORVANE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Korvane)
@@ -33,18 +35,32 @@ if(TARGET korvane_component)
   install(TARGETS korvane-host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+if(TARGET korvane_designer)
+  set(KORVANE_DESIGNER_INSTALLED TRUE)
+else()
+  set(KORVANE_DESIGNER_INSTALLED FALSE)
+endif()
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/KorvaneConfig.cmake.in
   ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake
   INSTALL_DESTINATION ${KORVANE_CMAKE_DIR}
-  PATH_VARS KORVANE_MODULE_DIR)
+  PATH_VARS KORVANE_MODULE_DIR KORVANE_DESIGNER_INSTALL_DIR)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/KorvaneConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake ${PROJECT_BINARY_DIR}/KorvaneConfigVersion.cmake
   DESTINATION ${KORVANE_CMAKE_DIR})
 
 # korvane.pc finds its prefix from where it lies, so the installed tree can
-# be moved.
+# be moved. Shared libraries bring ICU along themselves; static archives
+# need it named for every program that links them, and their headers need
+# the marks of a static build.
 file(RELATIVE_PATH KORVANE_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+if(BUILD_SHARED_LIBS)
+  set(KORVANE_PC_REQUIRES "Requires.private")
+  set(KORVANE_PC_CFLAGS "")
+else()
+  set(KORVANE_PC_REQUIRES "Requires")
+  set(KORVANE_PC_CFLAGS " -DKORVANE_STATIC_DEFINE -DKORVANE_FORMFILE_STATIC_DEFINE")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/korvane.pc.in ${PROJECT_BINARY_DIR}/korvane.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/korvane.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
@@ -56,5 +72,6 @@ if(KORVANE_BUILD_TESTS AND TARGET korvane_qt AND NOT KORVANE_SANITIZE)
   add_test(NAME package_consumer
     COMMAND ${CMAKE_COMMAND} -DBUILD=${PROJECT_BINARY_DIR} -DSOURCE=${PROJECT_SOURCE_DIR}/examples/consumer
       -DWORK=${PROJECT_BINARY_DIR}/package-consumer -DCXX=${CMAKE_CXX_COMPILER} -DBUILD_TYPE=${CMAKE_BUILD_TYPE}
-      -DLAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER} -P ${PROJECT_SOURCE_DIR}/cmake/run_consumer.cmake)
+      -DLAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER} -DSHARED=${BUILD_SHARED_LIBS}
+      -P ${PROJECT_SOURCE_DIR}/cmake/run_consumer.cmake)
 endif()

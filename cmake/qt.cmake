@@ -12,8 +12,9 @@ endif()
 
 # Korvane::Qt (libkorvane_qt): Qt is public, the widgets a host embeds are
 # Qt widgets.
-add_library(korvane_qt STATIC ${KORVANE_QT_SOURCES})
-korvane_library(korvane_qt Qt HEADERS ${KORVANE_QT_HEADERS})
+add_library(korvane_qt ${KORVANE_LIBRARY_TYPE} ${KORVANE_QT_SOURCES})
+korvane_library(korvane_qt Qt HEADERS ${KORVANE_QT_HEADERS}
+  EXPORT_HEADER korvane/qt/korvane_qt_export.h BASE_NAME KORVANE_QT)
 # xcb: the pointer's exact screen position above 100 % (src/toolkit/qt/input.cpp).
 target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets PRIVATE xcb)
 

@@ -28,9 +28,12 @@ if(KORVANE_BUILD_TESTS)
 endif()
 
 # The Designer plugin: Designer and QUiLoader load it from the folder
-# designer/ of the build tree (Designer: QT_PLUGIN_PATH=<build>). The
-# control's libraries are linked in and kept private to the plugin, so a
-# host that links them as well keeps its own copy apart.
+# designer/ of the build tree (Designer: QT_PLUGIN_PATH=<build>). It links
+# the widget's shared library, so a box a QUiLoader makes in a program that
+# links Korvane::Qt as well is that program's KorvaneBox: one class, one
+# meta-object, qobject_cast and findChild<KorvaneBox*> find it. Only the
+# component layer (the tool tips' type information) is a static copy, kept
+# private to the plugin.
 find_package(Qt6 QUIET COMPONENTS Designer UiPlugin UiTools)
 if(TARGET Qt6::Designer AND TARGET Qt6::UiPlugin)
   add_library(korvane_designer MODULE
@@ -40,13 +43,19 @@ if(TARGET Qt6::Designer AND TARGET Qt6::UiPlugin)
     AUTOMOC ON
     LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/designer)
   target_link_libraries(korvane_designer PRIVATE korvane_qt_widget Qt6::UiPlugin)
-  target_link_options(korvane_designer PRIVATE -Wl,--exclude-libs,ALL)
-  # Installed where Qt's own Designer plugins live under the prefix
-  # (lib/<arch>/qt6/plugins/designer for /usr on Debian).
-  install(TARGETS korvane_designer LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/qt6/plugins/designer)
+  if(NOT BUILD_SHARED_LIBS)
+    # A static build has no widget library to share: the plugin carries its
+    # own copy, kept private so it never meets a program's copy, and its
+    # boxes are QWidgets to the program, not KorvaneBoxes.
+    target_link_options(korvane_designer PRIVATE -Wl,--exclude-libs,ALL)
+  endif()
+  # Installed where Qt's own Designer plugins live (KORVANE_DESIGNER_INSTALL_DIR).
+  install(TARGETS korvane_designer LIBRARY DESTINATION ${KORVANE_DESIGNER_INSTALL_DIR})
+  korvane_install_rpath(korvane_designer ${KORVANE_DESIGNER_INSTALL_DIR})
   # The property editor's tool tips come from the control's type information.
   if(KORVANE_BUILD_COMPONENT)
     target_link_libraries(korvane_designer PRIVATE korvane_component)
+    target_link_options(korvane_designer PRIVATE -Wl,--exclude-libs,$<TARGET_FILE_NAME:korvane_component>)
     target_compile_definitions(korvane_designer PRIVATE KORVANE_DESIGNER_HELP=1)
   endif()
 
@@ -63,7 +72,8 @@ if(TARGET Qt6::Designer AND TARGET Qt6::UiPlugin)
       KORVANE_DESIGNER_DIR="${PROJECT_BINARY_DIR}/designer"
       KORVANE_DESIGNER_PLUGIN="$<TARGET_FILE:korvane_designer>"
       KORVANE_TEST_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/two_boxes.ui"
-      KORVANE_CONTROL_NAMES_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/control_names.ui")
+      KORVANE_CONTROL_NAMES_FORM="${PROJECT_SOURCE_DIR}/tests/qt_widget/control_names.ui"
+      KORVANE_SHARED_WIDGET=$<BOOL:${BUILD_SHARED_LIBS}>)
     target_link_libraries(korvane_ui_form_tests PRIVATE korvane_qt_widget Qt6::UiTools Qt6::UiPlugin
                                                         GTest::gtest GTest::gmock)
     add_dependencies(korvane_ui_form_tests korvane_designer)

@@ -19,6 +19,14 @@ seconds="${KORVANE_FUZZ_SECONDS:-60}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+# The headers CMake writes (korvane/version.h, the export headers) come from
+# configuring the project once, without building any of it; the targets are
+# whole programs, so the export marks are those of a static build.
+generated="$build/cmake"
+cmake -S "$root" -B "$generated" -DCMAKE_CXX_COMPILER=clang++ -DBUILD_SHARED_LIBS=OFF \
+  -DKORVANE_BUILD_TESTS=OFF -DKORVANE_BUILD_BENCH=OFF -DKORVANE_BUILD_QT=OFF -DKORVANE_BUILD_COMPONENT=OFF \
+  -DKORVANE_BUILD_DOCS=OFF >/dev/null
+
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for source in "$root"/fuzz/*_fuzz.cpp; do
@@ -60,11 +68,14 @@ for name in "${targets[@]}"; do
   pids=()
   for src in "${sources[@]}"; do
     obj="$build/obj/$name/$(echo "${src#"$root"/}" | tr '/' '_').o"
-    if [[ ! -f "$obj" || "$src" -nt "$obj" || -n "$(find "$root/include" "$root/src" -name '*.h' -newer "$obj" -print -quit)" ]]; then
+    if [[ ! -f "$obj" || "$src" -nt "$obj" ||
+      -n "$(find "$root/include" "$root/src" "$generated/include" -name '*.h' -newer "$obj" -print -quit)" ]]; then
       while (($(jobs -rp | wc -l) >= $(nproc))); do wait -n; done
       clang++ -std=c++20 -O1 -g -Wall -Wextra -Werror \
         -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
-        -I"$root/include" -I"$root/src" "${compile_flags[@]}" -c "$src" -o "$obj.part" && mv "$obj.part" "$obj" &
+        -DKORVANE_STATIC_DEFINE -DKORVANE_FORMFILE_STATIC_DEFINE \
+        -I"$root/include" -I"$generated/include" -I"$root/src" "${compile_flags[@]}" -c "$src" -o "$obj.part" &&
+        mv "$obj.part" "$obj" &
       pids+=($!)
     fi
     objects+=("$obj")

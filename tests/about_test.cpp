@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "korvane/version.h"
 #include "shell/window_utils.h"
 #include "support.h"
 
@@ -27,6 +28,15 @@ std::vector<std::string> Lines(const std::string& text) {
     }
     lines.push_back(line);
     return lines;
+}
+
+// The control's own version as the box shows it when the host has not
+// named its application: major.minor, and .patch when there is one.
+std::string OwnVersion() {
+    std::string version = std::to_string(KORVANE_VERSION_MAJOR) + "." + std::to_string(KORVANE_VERSION_MINOR);
+    if (KORVANE_VERSION_PATCH >= 1)
+        version += "." + std::to_string(KORVANE_VERSION_PATCH);
+    return version;
 }
 
 TEST(AboutText, EmptyLinesFollowTheShapeOfTheComment) {
@@ -55,7 +65,7 @@ TEST(AboutText, EmptyLinesFollowTheShapeOfTheComment) {
         EXPECT_EQ(lines[at].empty(), c.startsEmpty);
         if (c.startsEmpty)
             ++at;
-        EXPECT_EQ(lines[at], "Korvane  \xE2\x80\x93  version 1.0");
+        EXPECT_EQ(lines[at], "Korvane  \xE2\x80\x93  version " + OwnVersion());
         ++at;
         if (c.startsEmpty) {
             EXPECT_EQ(lines[at++], "") << "the blank comment is one empty line";
@@ -76,6 +86,19 @@ TEST(AboutText, EmptyLinesFollowTheShapeOfTheComment) {
         EXPECT_EQ(lines[at++], std::string(detail::GetWebAddress().size(), ' '));
         EXPECT_EQ(at, lines.size());
     }
+}
+
+TEST(AboutText, UntilTheHostNamesItselfTheBoxShowsTheControlsOwnVersion) {
+    HeadlessDesktop desktop;
+    EXPECT_EQ(desktop.App().Major, KORVANE_VERSION_MAJOR);
+    EXPECT_EQ(desktop.App().Minor, KORVANE_VERSION_MINOR);
+    EXPECT_EQ(desktop.App().Revision, KORVANE_VERSION_PATCH);
+    EXPECT_EQ(KORVANE_VERSION_STRING, std::to_string(KORVANE_VERSION_MAJOR) + "." +
+                                          std::to_string(KORVANE_VERSION_MINOR) + "." +
+                                          std::to_string(KORVANE_VERSION_PATCH));
+    desktop.SetApp({"Orders", 3, 2, 0});
+    EXPECT_NE(ComposeAboutText(desktop, "").find("Orders  \xE2\x80\x93  version 3.2\r"), std::string::npos)
+        << "a host's own application shows as the host named it";
 }
 
 TEST(AboutText, TheRevisionShowsOnlyWhenItIsSet) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "korvane/korvane_export.h"
+
 namespace korvane {
 
 /// Every failure a host can receive. The numbers are part of the control's
@@ -78,7 +80,7 @@ enum class ErrorCode : std::int32_t {
 /// The exception every member of the control, its desktops and the form
 /// file functions throw: a number from ErrorCode (as ErrorNumber gives it)
 /// and the description of the error table. what() gives the description.
-class RuntimeError : public std::runtime_error {
+class KORVANE_EXPORT RuntimeError : public std::runtime_error {
 public:
     /// Makes an error with the host's `number` and its `description`.
     RuntimeError(std::int32_t number, std::string description);
@@ -95,11 +97,11 @@ private:
 
 /// The fixed description of an error; `detail` fills the variable part
 /// (the index for ItemDoesNotExist, the resource id, the waiting form's name).
-std::string ErrorDescription(ErrorCode code, std::string_view detail = {});
+KORVANE_EXPORT std::string ErrorDescription(ErrorCode code, std::string_view detail = {});
 
 /// The number a host sees for `code` (6 for Overflow, the code's own value
 /// for every other).
-std::int32_t ErrorNumber(ErrorCode code);
+KORVANE_EXPORT std::int32_t ErrorNumber(ErrorCode code);
 
 /// Throws `code` as a RuntimeError with ErrorNumber(code) and
 /// ErrorDescription(code, detail). Every failure of the library goes

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "korvane/korvane_export.h"
+
 namespace korvane {
 
 /// Receives the events of one KorvaneBox. Derive from it, override the
@@ -20,7 +22,7 @@ namespace korvane {
 /// destroy it; the control then stops the gesture at once. An exception a
 /// handler throws leaves the event and reaches whoever called into the
 /// control (the host's call, or the desktop's event dispatch).
-class ucvKorvaneEvents {
+class KORVANE_EXPORT ucvKorvaneEvents {
 public:
     virtual ~ucvKorvaneEvents() = default;
 

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "korvane/korvane_formfile_export.h"
 #include "korvane/toolkit/property_bag.h"
 
 namespace korvane {
@@ -23,7 +24,7 @@ namespace korvane {
 /// The bag a host saves a control into: a value equal to its default is left
 /// out (a font is equal to another when all its attributes are), so a saved
 /// control holds only what differs. Keys keep the order they were written in.
-class FormPropertyBag : public tk::MemoryPropertyBag {
+class KORVANE_FORMFILE_EXPORT FormPropertyBag : public tk::MemoryPropertyBag {
 public:
     /// Stores `value` under `key`, or removes the key when `value` is the
     /// same as `def` (SamePropertyValue).
@@ -32,7 +33,7 @@ public:
 
 /// Whether two saved values are the same: numbers by value whatever their
 /// width, fonts by their attributes.
-bool SamePropertyValue(const tk::Variant& a, const tk::Variant& b);
+KORVANE_FORMFILE_EXPORT bool SamePropertyValue(const tk::Variant& a, const tk::Variant& b);
 
 /// The class name of a KorvaneBox in a form file.
 inline constexpr const char* kKorvaneClass = "Korvane.ucvKorvane";
@@ -77,11 +78,11 @@ inline constexpr std::size_t kMaxFormWarnings = 1000;
 /// @throws RuntimeError 1002 (FormFileAccess) when the file can't be read,
 ///         1001 (FormFileInvalid) when it is not a form file (naming the
 ///         file, line and column); nothing is loaded then.
-FormFile ReadFormFile(const std::filesystem::path& file);
+KORVANE_FORMFILE_EXPORT FormFile ReadFormFile(const std::filesystem::path& file);
 /// Reads a form file from the text `json`; `sourceName` names the text in
 /// errors and warnings.
 /// @throws RuntimeError 1001 (FormFileInvalid) as ReadFormFile.
-FormFile ParseFormFile(std::string_view json, std::string_view sourceName);
+KORVANE_FORMFILE_EXPORT FormFile ParseFormFile(std::string_view json, std::string_view sourceName);
 
 /// Writes `form` to `file`, replacing it atomically (a temporary file beside
 /// it, flushed, then renamed).
@@ -89,10 +90,10 @@ FormFile ParseFormFile(std::string_view json, std::string_view sourceName);
 ///         written; the old file is then untouched and no temporary file is
 ///         left beside it. 1001 (FormFileInvalid) for a control without a
 ///         name, which no reader would accept.
-void WriteFormFile(const std::filesystem::path& file, const FormFile& form);
+KORVANE_FORMFILE_EXPORT void WriteFormFile(const std::filesystem::path& file, const FormFile& form);
 /// The text WriteFormFile writes for `form`; texts that are not valid UTF-8
 /// are kept byte for byte as {"Hex": "..."}.
 /// @throws RuntimeError 1001 (FormFileInvalid) for a control without a name.
-std::string FormatFormFile(const FormFile& form);
+KORVANE_FORMFILE_EXPORT std::string FormatFormFile(const FormFile& form);
 
 }  // namespace korvane

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "korvane/korvane_export.h"
+
 namespace korvane {
 
 /// The control's style (ucvKorvane::Style). Stored as a 32-bit value; a
@@ -17,6 +19,6 @@ enum class StyleType : std::int32_t {
 
 /// The name a property browser shows for a style ("Dropdown Combo", ...),
 /// or "" for other values.
-const char* StyleName(StyleType style);
+KORVANE_EXPORT const char* StyleName(StyleType style);
 
 }  // namespace korvane

@@ -15,6 +15,7 @@
 
 #include "korvane/errors.h"
 #include "korvane/events.h"
+#include "korvane/korvane_export.h"
 #include "korvane/style.h"
 #include "korvane/toolkit/desktop.h"
 #include "korvane/toolkit/property_bag.h"
@@ -58,7 +59,7 @@ struct Site {
 ///
 /// Sizes are twips (1/1440 inch). The control is not copyable and belongs to
 /// one desktop and its thread.
-class ucvKorvane {
+class KORVANE_EXPORT ucvKorvane {
 public:
     /// Creates the control on `hostForm` (its desktop creates the widgets)
     /// and initialises it. The host then calls InitProperties for a new

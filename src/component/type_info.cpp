@@ -9,6 +9,7 @@
 
 #include "korvane/component/ids.h"
 #include "korvane/ucvKorvane.h"
+#include "korvane/version.h"
 
 namespace korvane::component {
 
@@ -430,8 +431,8 @@ const LibraryInfo kLibrary{
     "Korvane",
     ids::kLibrary,
     "KorvaneBox Custom Control",
-    1,
-    0,
+    KORVANE_VERSION_MAJOR,
+    KORVANE_VERSION_MINOR,
     {"ucvKorvane",
      ids::kClass,
      ids::kProgId,

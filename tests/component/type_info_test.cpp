@@ -1,7 +1,8 @@
 // The type information against the control's published interface, written
 // out here by hand: every member in order with its number, kinds,
 // parameters, category, help text and browsability; every event with its
-// number, parameters and help text; the style names; the library's names.
+// number, parameters and help text; the style names; the library's names
+// and version.
 #include "korvane/component/type_info.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "korvane/component/ids.h"
+#include "korvane/version.h"
 
 namespace korvane::component {
 namespace {
@@ -400,6 +402,11 @@ TEST(TypeInfo, LibraryClassAndInterfacesCarryFixedDistinctIdentifiers) {
     const std::set<std::string_view> distinct = {lib.Id, lib.Class.Id, lib.Class.DefaultInterface.Id,
                                                  lib.Class.EventInterface.Id};
     EXPECT_EQ(distinct.size(), 4u);
+}
+
+TEST(TypeInfo, TheLibrarysVersionIsThePackagesOne) {
+    EXPECT_EQ(Library().MajorVersion, KORVANE_VERSION_MAJOR);
+    EXPECT_EQ(Library().MinorVersion, KORVANE_VERSION_MINOR);
 }
 
 }  // namespace

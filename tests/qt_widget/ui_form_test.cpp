@@ -1,6 +1,7 @@
 // A form with two KorvaneBoxes as a .ui file: compiled by uic into this
 // program and loaded at run time by QUiLoader from the Designer plugin the
-// project builds, both give the properties back. A .ui with hostile values
+// project builds, both give the properties back, and a loaded box is a
+// KorvaneBox to the program. A .ui with hostile values
 // loads with the control's defaults for them and a warning. And the plugin
 // tells Designer what it needs: class, header, group, icon, tool tips.
 #include <gtest/gtest.h>
@@ -87,7 +88,6 @@ TEST(UiForms, LoadedByQUiLoaderFromTheBuiltPluginTheFormGivesItsPropertiesBack) 
     QWidget* currency = form->findChild<QWidget*>(QStringLiteral("currency"));
     ASSERT_NE(currency, nullptr);
     EXPECT_STREQ(currency->metaObject()->className(), "korvane::qt::KorvaneBox");
-    EXPECT_NE(currency->metaObject(), &KorvaneBox::staticMetaObject) << "made by the plugin's own copy";
     ExpectTheFormsProperties(*form);
 }
 
@@ -110,6 +110,40 @@ TEST(UiForms, AFormSavedWithTheControlsNamesStillLoadsThroughQUiLoader) {
     EXPECT_EQ(currency->toolTip(), QStringLiteral("Pick a currency")) << "toolTipText is the widget's tool tip";
     EXPECT_EQ(country->property("boxStyle").toInt(), KorvaneBox::SimpleCombo);
     EXPECT_EQ(country->property("widthCol2").toInt(), 2600);
+}
+
+// The plugin links the widget's library, as this program does: a box it
+// makes is this program's KorvaneBox, found and used as one.
+TEST(UiForms, ABoxTheLoaderMadeIsAKorvaneBoxToTheProgram) {
+#if !KORVANE_SHARED_WIDGET
+    GTEST_SKIP() << "a static build's plugin carries its own copy of the widget";
+#endif
+    auto loader = LoaderWithOurPlugin();
+    QFile file(QStringLiteral(KORVANE_TEST_FORM));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::unique_ptr<QWidget> form(loader->load(&file));
+    ASSERT_NE(form, nullptr) << loader->errorString().toStdString();
+    QWidget* currency = form->findChild<QWidget*>(QStringLiteral("currency"));
+    ASSERT_NE(currency, nullptr);
+    EXPECT_EQ(currency->metaObject(), &KorvaneBox::staticMetaObject) << "one class, from the one library";
+
+    auto* box = qobject_cast<KorvaneBox*>(currency);
+    ASSERT_EQ(box, currency) << "qobject_cast refused the loaded box";
+    QWidget* country = form->findChild<QWidget*>(QStringLiteral("country"));
+    ASSERT_NE(country, nullptr);
+    EXPECT_EQ(form->findChild<KorvaneBox*>(QStringLiteral("country")), country);
+    EXPECT_EQ(form->findChildren<KorvaneBox*>().size(), 2);
+
+    // Filled through the cast; the meta-object system reads the same box.
+    box->addItem(QStringLiteral("EUR"), QStringLiteral("Euro"), 978);
+    box->addItem(QStringLiteral("USD"), QStringLiteral("US dollar"), 840);
+    EXPECT_EQ(box->listCount(), 2);
+    const int usd = box->newIndex();
+    EXPECT_EQ(box->itemData(usd), 840);
+    EXPECT_EQ(box->listCol(2, usd), QStringLiteral("US dollar"));
+    box->setCurrentIndex(usd);
+    EXPECT_EQ(currency->property("currentIndex").toInt(), usd);
+    EXPECT_EQ(box->currentData(), QVariant(840));
 }
 
 // Warnings logged while a form loads.

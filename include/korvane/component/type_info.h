@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "korvane/toolkit/property_bag.h"
+#include "korvane/version.h"
 
 namespace korvane {
 class ucvKorvane;
@@ -138,15 +139,15 @@ struct ClassInfo {
 
 /// The whole type library.
 struct LibraryInfo {
-    std::string_view Name;                ///< the library's name, "Korvane"
-    std::string_view Id;                  ///< its identifier (ids::kLibrary)
-    std::string_view Help;                ///< its help text, "KorvaneBox Custom Control"
-    std::uint16_t MajorVersion = 1;       ///< major version
-    std::uint16_t MinorVersion = 0;       ///< minor version
-    ClassInfo Class;                      ///< the control class
-    std::span<const MemberInfo> Members;  ///< the members of _ucvKorvane, in order
-    std::span<const EventInfo> Events;    ///< the events of __ucvKorvane, in order
-    EnumInfo Style;                       ///< StyleType
+    std::string_view Name;                               ///< the library's name, "Korvane"
+    std::string_view Id;                                 ///< its identifier (ids::kLibrary)
+    std::string_view Help;                               ///< its help text, "KorvaneBox Custom Control"
+    std::uint16_t MajorVersion = KORVANE_VERSION_MAJOR;  ///< major version, the package's (korvane/version.h)
+    std::uint16_t MinorVersion = KORVANE_VERSION_MINOR;  ///< minor version, the package's
+    ClassInfo Class;                                     ///< the control class
+    std::span<const MemberInfo> Members;                 ///< the members of _ucvKorvane, in order
+    std::span<const EventInfo> Events;                   ///< the events of __ucvKorvane, in order
+    EnumInfo Style;                                      ///< StyleType
 };
 
 /// The one description of the library, valid for the life of the process

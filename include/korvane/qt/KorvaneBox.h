@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "korvane/qt/korvane_qt_export.h"
+
 namespace korvane {
 class ucvKorvaneEvents;
 }
@@ -49,7 +51,7 @@ namespace korvane::qt {
 /// Members of the control itself (listIndex(), widthCol1() in twips, ...)
 /// stay for hosts that drive the control by its own rules and for forms
 /// saved with them; they do not throw either.
-class KorvaneBox : public QWidget {
+class KORVANE_QT_EXPORT KorvaneBox : public QWidget {
     Q_OBJECT
     /// The style (one of Style). At run time it can be changed until the
     /// widget is first shown (while a form is being set up); after that a

@@ -12,17 +12,21 @@
 #include <string>
 #include <string_view>
 
+#include "korvane/korvane_export.h"
 #include "korvane/toolkit/types.h"
 #include "korvane/toolkit/widgets.h"
+#include "korvane/version.h"
 
 namespace korvane::tk {
 
-/// The application's name and version, as the About box shows them.
+/// The application's name and version, as the About box shows them. Until
+/// the host gives its own, a desktop answers with the control's name and
+/// version (korvane/version.h).
 struct AppInfo {
-    std::string Title = "Korvane";  ///< the application's title (message boxes without a title show it)
-    std::int32_t Major = 1;         ///< major version
-    std::int32_t Minor = 0;         ///< minor version
-    std::int32_t Revision = 0;      ///< revision
+    std::string Title = "Korvane";                  ///< the application's title (message boxes without a title show it)
+    std::int32_t Major = KORVANE_VERSION_MAJOR;     ///< major version
+    std::int32_t Minor = KORVANE_VERSION_MINOR;     ///< minor version
+    std::int32_t Revision = KORVANE_VERSION_PATCH;  ///< revision
 };
 
 /// SetWindowPos insert-after handles.
@@ -55,7 +59,7 @@ constexpr int HighlightText = 14;  ///< the text of selected items
 /// without a screen (tests, servers, scripting); korvane::tk::qt::QtDesktop
 /// runs on Qt 6 Widgets. Every widget and form a desktop makes belongs to
 /// the caller, and must not outlive the desktop unless the desktop says so.
-class Desktop {
+class KORVANE_EXPORT Desktop {
 public:
     virtual ~Desktop() = default;
     /// Desktops are made by their own classes (see above).

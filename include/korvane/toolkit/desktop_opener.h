@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "korvane/korvane_export.h"
+
 namespace korvane::tk {
 
 /// Starts `opener` directly (never through a shell) with `target` as its one
@@ -15,6 +17,7 @@ namespace korvane::tk {
 /// handler (or no opener); 0 any other failure. A target that starts with "-"
 /// is passed as "./" + target so that no opener reads it as an option. An
 /// opener still running after `waitMs` counts as started; it is reaped later.
-std::intptr_t OpenWithDesktop(std::string_view target, const std::string& opener = "xdg-open", int waitMs = 5000);
+KORVANE_EXPORT std::intptr_t OpenWithDesktop(std::string_view target, const std::string& opener = "xdg-open",
+                                             int waitMs = 5000);
 
 }  // namespace korvane::tk

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "korvane/korvane_export.h"
 #include "korvane/toolkit/desktop.h"
 
 /// The desktop without a screen.
@@ -71,7 +72,7 @@ using FontMeasure = std::function<FontMetrics(const Font&)>;
 /// The desktop without a screen. Everything happens when the caller drives
 /// it: the clock moves only in Advance, posted work runs only in DoEvents
 /// (or a modal loop), and input comes only from the user-level calls below.
-class HeadlessDesktop final : public Desktop {
+class KORVANE_EXPORT HeadlessDesktop final : public Desktop {
 public:
     /// The screen the desktop pretends to have.
     struct Options {

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "korvane/korvane_export.h"
 #include "korvane/toolkit/types.h"
 
 namespace korvane::tk {
@@ -21,7 +22,7 @@ using Variant = std::variant<std::monostate, bool, std::int16_t, std::int32_t, f
 /// Where a control saves its properties (ucvKorvane::WriteProperties) and
 /// reads them back (ucvKorvane::ReadProperties). A host implements it over
 /// its own storage, or uses MemoryPropertyBag or korvane::FormPropertyBag.
-class PropertyBag {
+class KORVANE_EXPORT PropertyBag {
 public:
     virtual ~PropertyBag() = default;
     /// The stored value of `key`, or `def` when the key is missing. The
@@ -35,7 +36,7 @@ public:
 
 /// A bag kept in memory, in the order the keys were first written. It keeps
 /// every value written, defaults included.
-class MemoryPropertyBag : public PropertyBag {
+class KORVANE_EXPORT MemoryPropertyBag : public PropertyBag {
 public:
     /// The stored value of `key`, or `def` when the key is missing.
     Variant ReadProperty(std::string_view key, const Variant& def) const override;

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "korvane/qt/korvane_qt_export.h"
 #include "korvane/toolkit/desktop.h"
 
 class QWidget;
@@ -29,7 +30,7 @@ using tk::MessageBoxRecord;
 
 /// The toolkit interface over Qt 6 Widgets: the control on a real screen.
 /// Use it from the thread that runs the QApplication.
-class QtDesktop final : public Desktop {
+class KORVANE_QT_EXPORT QtDesktop final : public Desktop {
 public:
     /// How the desktop treats the forms it makes.
     struct Options {
@@ -166,6 +167,6 @@ private:
 /// QApplication and must live as long as it does. For the demo and tools
 /// that own their process only: a Qt application makes its own QApplication,
 /// and the widget (korvane/qt/KorvaneBox.h) uses that one.
-std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options = {});
+KORVANE_QT_EXPORT std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options = {});
 
 }  // namespace korvane::tk::qt

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "korvane/korvane_export.h"
 #include "korvane/toolkit/types.h"
 
 namespace korvane::tk {
@@ -28,7 +29,7 @@ class Desktop;
 /// The On... members are the widget's events: set one to a function to
 /// handle it. Key and mouse arguments are by reference; the widget goes on
 /// with what the handler left.
-class Widget {
+class KORVANE_EXPORT Widget {
 public:
     virtual ~Widget() = default;
     /// Widgets are made by a Desktop.
@@ -116,7 +117,7 @@ public:
 };
 
 /// A one-line text field.
-class TextBox : public Widget {
+class KORVANE_EXPORT TextBox : public Widget {
 public:
     /// The text, UTF-8.
     virtual const std::string& Text() const = 0;
@@ -141,7 +142,7 @@ public:
 };
 
 /// A read-only line of text.
-class Label : public Widget {
+class KORVANE_EXPORT Label : public Widget {
 public:
     /// The text shown, UTF-8.
     virtual const std::string& Caption() const = 0;
@@ -154,7 +155,7 @@ public:
 /// a window is also clicked by Enter, and its cancel button by Escape, when
 /// the widget with the focus leaves the key alone (its handlers do not set
 /// KeyAscii to 0).
-class CommandButton : public Widget {
+class KORVANE_EXPORT CommandButton : public Widget {
 public:
     /// The text on the button.
     virtual const std::string& Caption() const = 0;
@@ -178,7 +179,7 @@ public:
 };
 
 /// A picture on a form (the control's drop-down button).
-class Image : public Widget {
+class KORVANE_EXPORT Image : public Widget {
 public:
     /// The picture shown; nullptr for none.
     virtual PictureRef Picture() const = 0;
@@ -189,7 +190,7 @@ public:
 /// A call on each of a run of list entries, made without copying their
 /// texts: a reference to any callable taking (std::string_view text,
 /// std::int32_t itemData). It refers to the callable, which must outlive it.
-class EntryVisitor {
+class KORVANE_EXPORT EntryVisitor {
 public:
     /// Refers to `f`.
     template <class F>
@@ -209,7 +210,7 @@ private:
 /// order they were added; the widget never sorts. Indexes are 0-based;
 /// entry -1 reads as the empty string. An index past the end raises
 /// ToolkitInvalidArrayIndex.
-class ListBox : public Widget {
+class KORVANE_EXPORT ListBox : public Widget {
 public:
     /// The most entries a list box holds.
     static constexpr std::int32_t MaxEntries = 32767;
@@ -268,7 +269,7 @@ public:
 
 /// A clock that calls OnTimer every Interval milliseconds of the desktop's
 /// clock, while it is Enabled.
-class Timer : public Widget {
+class KORVANE_EXPORT Timer : public Widget {
 public:
     /// The period in milliseconds; 0 never ticks.
     virtual std::int32_t Interval() const = 0;
@@ -284,7 +285,7 @@ struct Ambient {
 };
 
 /// The user-control container: the control's own window on the host form.
-class UserControl : public Widget {
+class KORVANE_EXPORT UserControl : public Widget {
 public:
     /// The device context the container draws on.
     virtual Hdc hDC() const = 0;
@@ -304,7 +305,7 @@ public:
 
 /// A top-level window. Show(Modal) runs a nested event loop and returns when
 /// the form has been hidden or unloaded.
-class Form : public Widget {
+class KORVANE_EXPORT Form : public Widget {
 public:
     static constexpr int Modeless = 0;  ///< Show returns at once
     static constexpr int Modal = 1;     ///< Show returns when the form is hidden or unloaded
