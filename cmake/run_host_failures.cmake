@@ -69,5 +69,27 @@ expect("a damaged form file" 2 "Invalid form file" --form bad.json empty.lua)
 expect("an unknown option" 2 "unknown option --colour" --colour empty.lua)
 expect("a style out of range" 2 "--style is 0, 1 or 2" --style 7 empty.lua)
 
+# Our entry naming no library ("library": 5, written by hand) is repaired
+# by registering again, and removed by unregistering; the other entries
+# stay exactly as they were.
+set(other "\"{11111111-2222-3333-4444-555555555555}\": {\"library\": \"/opt/other.so\", \"ratio\": 1.50}")
+set(ours "\"{2A784CC5-08FD-4D88-ADFC-26A5B3534E6E}\"")
+set(damaged "{\"classes\": {${other},\n ${ours}: {\"library\": 5}},\n \"progids\": {\"Korvane.ucvKorvane\": ${ours}}}\n")
+file(WRITE ${registry} "${damaged}")
+expect("registering over an entry naming no library" 0 "registered to .*it was registered to no library .\"library\": 5."
+  --register ${LIBRARY})
+file(READ ${registry} repaired)
+string(FIND "${repaired}" "${other}" kept_other)
+if(kept_other EQUAL -1 OR NOT repaired MATCHES "\"library\": \"${LIBRARY}\"")
+  message(FATAL_ERROR "registering did not repair the entry, or changed another:\n${repaired}")
+endif()
+file(WRITE ${registry} "${damaged}")
+expect("unregistering an entry naming no library" 0 "unregistered from" --unregister)
+file(READ ${registry} removed)
+if(NOT removed STREQUAL "{\"classes\": {${other}},\n \"progids\": {}}\n")
+  message(FATAL_ERROR "unregistering did not remove the entry alone:\n${removed}")
+endif()
+expect("registering again" 0 "registered to" --register ${LIBRARY})
+
 expect("unregistering" 0 "unregistered" --unregister)
 expect("unregistering again" 0 "is not registered" --unregister ${LIBRARY})

@@ -211,11 +211,23 @@ bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
     return true;
 }
 
+// An outcome of the registry for the user: its sentence, exit status 0 or 1.
+int Told(const registry::Outcome& outcome) {
+    if (!Succeeded(outcome.Code))
+        return Fail(outcome.Message, 1);
+    std::printf("%s\n", outcome.Message.c_str());
+    return 0;
+}
+
 int RunRegistration(const Options& o) {
     std::string path = o.registerLibrary ? *o.registerLibrary : *o.unregisterLibrary;
     if (path.empty()) {
         registry::ClassEntry entry;
         const auto found = registry::Lookup(registry::DefaultPath(), ids::kProgId, entry);
+        // An entry whose library is gone, or names none, has no library to
+        // ask: its entries are removed here, as the library would.
+        if (found.Code == result::LibraryMissing)
+            return Told(registry::Unregister(registry::DefaultPath()));
         if (found.Code != result::Ok)
             return Fail(found.Message);
         path = entry.Library;
