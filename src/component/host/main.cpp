@@ -49,7 +49,10 @@ options:
   --no-mouse-moves  do not print MouseMove events
   --sandbox         give the script only what does not reach the system: no
                     io, os.execute, io.popen, package, require, debug, dofile
-                    or loadfile, and load for text only
+                    or loadfile, and load for text only; host.save only
+                    below --save-dir
+  --save-dir DIR    host.save writes form files only in DIR or below it
+                    (under --sandbox: no saves without it)
   --instruction-limit N
                     end the script with an error after N Lua instructions
   --time-limit S    end the script with an error after S seconds
@@ -77,6 +80,7 @@ struct Options {
     std::string controlName;
     bool printMoves = true;
     bool sandbox = false;
+    std::string saveDir;
     std::uint64_t instructionLimit = 0;
     std::uint64_t timeLimitMs = 0;
     std::size_t memoryLimitMiB = 1024;
@@ -160,6 +164,13 @@ bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
             o.printMoves = false;
         } else if (a == "--sandbox") {
             o.sandbox = true;
+        } else if (a == "--save-dir") {
+            if (!value(o.saveDir))
+                return false;
+            if (o.saveDir.empty()) {
+                why = "--save-dir is a folder";
+                return false;
+            }
         } else if (a == "--instruction-limit" || a == "--memory-limit") {
             if (!value(v))
                 return false;
@@ -364,7 +375,11 @@ int RunScript(const Options& o) {
                 return "the control could not save its properties: " + info.Description;
             out.Controls.push_back(std::move(c));
             try {
-                WriteFormFile(path, out);
+                // A sandboxed script saves only where the user said it may.
+                if (o.sandbox && o.saveDir.empty())
+                    Raise(ErrorCode::FormFileAccess,
+                          "'" + path + "' can't be written: a sandboxed script saves only below --save-dir");
+                WriteFormFile(path, out, o.saveDir);
             } catch (const RuntimeError& e) {
                 return e.Description();
             }
