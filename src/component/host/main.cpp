@@ -55,8 +55,10 @@ options:
                     (under --sandbox: no saves without it)
   --instruction-limit N
                     end the script with an error after N Lua instructions
-  --time-limit S    end the script with an error after S seconds
-  --memory-limit M  the script's values may take M MiB (default 1024; 0: no limit)
+  --time-limit S    end the script with an error after S seconds (at the
+                    latest 1 s past it, whatever the script does)
+  --memory-limit M  the script's Lua values may take M MiB (default 1024;
+                    0: no limit); rows it adds to the control are not counted
   --registry FILE   the registry file (default: $KORVANE_REGISTRY, else
                     ~/.config/korvane/registry.json)
 
