@@ -69,5 +69,49 @@ expect("a damaged form file" 2 "Invalid form file" --form bad.json empty.lua)
 expect("an unknown option" 2 "unknown option --colour" --colour empty.lua)
 expect("a style out of range" 2 "--style is 0, 1 or 2" --style 7 empty.lua)
 
+# A sandboxed script saves form files only below --save-dir: not at all
+# without one, never outside it, through ".." or a link leading out.
+file(WRITE ${WORK}/save.lua "host.save(arg[1]) print('saved ' .. arg[1])\n")
+file(MAKE_DIRECTORY ${WORK}/saves/sub)
+file(WRITE ${WORK}/victim.json "precious")
+file(CREATE_LINK ../victim.json ${WORK}/saves/out.json SYMBOLIC)
+file(CREATE_LINK .. ${WORK}/saves/up SYMBOLIC)
+set(refused "Form file '.*' can't be written: saving outside saves: Permission denied")
+expect("a sandboxed save without --save-dir" 1 "a sandboxed script saves only below --save-dir"
+  --sandbox save.lua form.json)
+expect("a sandboxed save in --save-dir" 0 "saved saves/form.json" --sandbox --save-dir saves save.lua saves/form.json)
+expect("a sandboxed save below --save-dir" 0 "saved saves/sub/../sub/form.json"
+  --sandbox --save-dir saves save.lua saves/sub/../sub/form.json)
+foreach(outside IN ITEMS form.json saves/../form.json saves/sub/../../form.json saves/out.json saves/up/form.json
+    ${WORK}/victim.json)
+  expect("a sandboxed save to ${outside}" 1 "${refused}" --sandbox --save-dir saves save.lua ${outside})
+endforeach()
+file(READ ${WORK}/victim.json kept)
+if(NOT kept STREQUAL "precious" OR EXISTS ${WORK}/form.json OR NOT EXISTS ${WORK}/saves/sub/form.json)
+  message(FATAL_ERROR "a refused save changed a file outside --save-dir, or a save below it was lost")
+endif()
+
+# Our entry naming no library ("library": 5, written by hand) is repaired
+# by registering again, and removed by unregistering; the other entries
+# stay exactly as they were.
+set(other "\"{11111111-2222-3333-4444-555555555555}\": {\"library\": \"/opt/other.so\", \"ratio\": 1.50}")
+set(ours "\"{2A784CC5-08FD-4D88-ADFC-26A5B3534E6E}\"")
+set(damaged "{\"classes\": {${other},\n ${ours}: {\"library\": 5}},\n \"progids\": {\"Korvane.ucvKorvane\": ${ours}}}\n")
+file(WRITE ${registry} "${damaged}")
+expect("registering over an entry naming no library" 0 "registered to .*it was registered to no library .\"library\": 5."
+  --register ${LIBRARY})
+file(READ ${registry} repaired)
+string(FIND "${repaired}" "${other}" kept_other)
+if(kept_other EQUAL -1 OR NOT repaired MATCHES "\"library\": \"${LIBRARY}\"")
+  message(FATAL_ERROR "registering did not repair the entry, or changed another:\n${repaired}")
+endif()
+file(WRITE ${registry} "${damaged}")
+expect("unregistering an entry naming no library" 0 "unregistered from" --unregister)
+file(READ ${registry} removed)
+if(NOT removed STREQUAL "{\"classes\": {${other}},\n \"progids\": {}}\n")
+  message(FATAL_ERROR "unregistering did not remove the entry alone:\n${removed}")
+endif()
+expect("registering again" 0 "registered to" --register ${LIBRARY})
+
 expect("unregistering" 0 "unregistered" --unregister)
 expect("unregistering again" 0 "is not registered" --unregister ${LIBRARY})

@@ -1,8 +1,10 @@
 # Hostile scripts through korvane-host: each script in tests/component/hostile
 # says in its first lines the options to run it with ("-- korvane-host:"),
 # the exit status it must end with ("-- exit status:") and a pattern its
-# output must match ("-- output:"). Whatever a script does, the host ends
-# with that status and a Lua error, never a crash or a sanitizer report.
+# output must match ("-- output:"), and for a script that proves a limit
+# ends it, the seconds of wall-clock time it must end within ("-- within:";
+# else 120). Whatever a script does, the host ends with that status and a
+# Lua error, never a crash or a sanitizer report.
 #   -DHOST= -DLIBRARY= -DSCRIPTS= -DWORK=
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -19,7 +21,8 @@ foreach(script IN LISTS scripts)
   set(options)
   set(want_status 0)
   set(pattern "")
-  file(STRINGS ${script} header LIMIT_COUNT 5)
+  set(within 120)
+  file(STRINGS ${script} header LIMIT_COUNT 6)
   foreach(line IN LISTS header)
     if(line MATCHES "^-- korvane-host: (.*)$")
       separate_arguments(options UNIX_COMMAND "${CMAKE_MATCH_1}")
@@ -27,14 +30,16 @@ foreach(script IN LISTS scripts)
       set(want_status ${CMAKE_MATCH_1})
     elseif(line MATCHES "^-- output: (.*)$")
       set(pattern "${CMAKE_MATCH_1}")
+    elseif(line MATCHES "^-- within: ([0-9]+)$")
+      set(within ${CMAKE_MATCH_1})
     endif()
   endforeach()
-  execute_process(COMMAND ${HOST} ${options} ${script} WORKING_DIRECTORY ${WORK} TIMEOUT 120
+  execute_process(COMMAND ${HOST} ${options} ${script} WORKING_DIRECTORY ${WORK} TIMEOUT ${within}
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
   # Newlines would stop "." in the pattern.
   string(REPLACE "\n" " " flat "${out}")
   if(NOT rc STREQUAL want_status)
-    string(APPEND failures "${name}: exit status ${rc} (expected ${want_status})\n${out}\n")
+    string(APPEND failures "${name}: exit status ${rc} (expected ${want_status}, within ${within} s)\n${out}\n")
   elseif(NOT flat MATCHES "${pattern}")
     string(APPEND failures "${name}: output does not match ${pattern}\n${out}\n")
   elseif(out MATCHES "Sanitizer|runtime error:")

@@ -115,6 +115,7 @@ set(KORVANE_HOST_SOURCES
   src/component/host/font_binding.cpp
   src/component/host/lua_binding.cpp
   src/component/host/sandbox.cpp
+  src/component/host/watchdog.cpp
   src/component/host/script_values.cpp
   src/component/host/main.cpp)
 

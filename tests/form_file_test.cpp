@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -406,6 +407,157 @@ TEST_F(FormFileTest, SavingThroughASymlinkReplacesItsTargetAndKeepsTheLink) {
     WriteFormFile(dangling, SmallForm("third"));
     EXPECT_TRUE(fs::is_symlink(dangling));
     EXPECT_TRUE(fs::is_regular_file(dir / "shared" / "new.json"));
+}
+
+// Another user's account for links and files planted in shared folders;
+// only root can make them.
+constexpr uid_t kNobody = 65534;
+constexpr uid_t kDaemon = 1;
+
+// Resolving links itself, the writer must not follow one the kernel would
+// refuse to follow (fs.protected_symlinks): in a sticky, world-writable
+// folder only a link of the folder's owner or of the saving user. Root's
+// save through another user's planted link is refused, and nothing is lost.
+TEST_F(FormFileTest, LinksInAStickySharedFolderAreFollowedOnlyAsTheKernelWould) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "planting another user's link needs root";
+    struct Planted {
+        const char* name;
+        uid_t folderOwner;
+        uid_t linkOwner;
+        bool followed;
+    };
+    const std::vector<Planted> rows = {
+        {"another user's link in root's shared folder", 0, kNobody, false},
+        {"another user's link in a third user's shared folder", kDaemon, kNobody, false},
+        {"the saving user's own link", kNobody, 0, true},
+        {"the folder owner's link", kNobody, kNobody, true},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Planted& row = rows[i];
+        SCOPED_TRACE(row.name);
+        const fs::path shared = dir / ("shared" + std::to_string(i));
+        fs::create_directories(shared);
+        ASSERT_EQ(::chown(shared.c_str(), row.folderOwner, row.folderOwner), 0);
+        ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+        const fs::path victim = dir / ("victim" + std::to_string(i) + ".txt");
+        std::ofstream(victim) << "precious";
+        const fs::path link = shared / "form.json";
+        fs::create_symlink(victim, link);
+        ASSERT_EQ(::lchown(link.c_str(), row.linkOwner, row.linkOwner), 0);
+
+        if (row.followed) {
+            WriteFormFile(link, SmallForm("through the link"));
+            EXPECT_EQ(
+                std::get<std::string>(ReadFormFile(victim).Controls[0].Properties.ReadProperty("ToolTipText", {})),
+                "through the link");
+        } else {
+            auto [number, text] = ErrorOf([&] { WriteFormFile(link, SmallForm("planted")); });
+            EXPECT_EQ(number, static_cast<std::int32_t>(ErrorCode::FormFileAccess));
+            EXPECT_EQ(text, "Form file '" + link.string() +
+                                "' can't be written: following a link of another user in a shared folder: "
+                                "Permission denied");
+            EXPECT_EQ(Slurp(victim), "precious");
+        }
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 1);
+    }
+}
+
+// A loop of links is refused as the system refuses it; the links stay.
+TEST_F(FormFileTest, ALinkLoopIsRefusedAndKept) {
+    fs::create_symlink("b.json", dir / "a.json");
+    fs::create_symlink("a.json", dir / "b.json");
+    fs::create_symlink("self.json", dir / "self.json");
+    for (const char* name : {"a.json", "self.json"}) {
+        SCOPED_TRACE(name);
+        const fs::path file = dir / name;
+        auto [number, text] = ErrorOf([&] { WriteFormFile(file, SmallForm("looped")); });
+        EXPECT_EQ(number, static_cast<std::int32_t>(ErrorCode::FormFileAccess));
+        EXPECT_EQ(text, "Form file '" + file.string() +
+                            "' can't be written: following links: Too many levels of symbolic links");
+    }
+    for (const char* name : {"a.json", "b.json", "self.json"})
+        EXPECT_TRUE(fs::is_symlink(dir / name)) << name;
+    EXPECT_EQ(FilesInDir(), (std::vector<std::string>{"a.json", "b.json", "self.json"}));
+}
+
+// The saved file belongs to whoever saves it, so the permissions it keeps
+// never include set-user-id, set-group-id or sticky: root saving another
+// user's set-id file must not leave a set-id file of root.
+TEST_F(FormFileTest, KeptPermissionsNeverCarrySetIdOrStickyBits) {
+    const std::vector<std::pair<mode_t, mode_t>> rows = {
+        {04755, 0755}, {02750, 0750}, {06755, 0755}, {01644, 0644}, {0640, 0640}};
+    for (const auto& [before, after] : rows) {
+        SCOPED_TRACE(before);
+        const fs::path file = dir / ("mode" + std::to_string(before) + ".json");
+        WriteFormFile(file, SmallForm("first"));
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);  // before chmod, which it would clear
+        }
+        ASSERT_EQ(::chmod(file.c_str(), before), 0);
+        WriteFormFile(file, SmallForm("second"));
+        struct stat st {};
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, after);
+        EXPECT_EQ(st.st_uid, ::geteuid());
+    }
+}
+
+// A child that saves a large form and is killed by the file size limit in
+// the middle of writing, as a crash or a kill would end it; its pid.
+pid_t KilledMidSave(const fs::path& file) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const rlimit small{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        ::signal(SIGXFSZ, SIG_DFL);
+        try {
+            WriteFormFile(file, SmallForm(std::string(100000, 'x')));
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+    return child;
+}
+
+// Saves killed mid-way leave their temporary files; the next save in the
+// folder removes those whose writer is gone, and only those. Children
+// forked from a process that saved before draw names of their own.
+TEST_F(FormFileTest, TheNextSaveRemovesTemporaryFilesOfKilledSaves) {
+    const fs::path file = dir / "form.json";
+    WriteFormFile(file, SmallForm("old"));
+    // Each killed save leaves its temporary file, and the next save (here
+    // the second child's) removes the one left before.
+    std::vector<std::string> suffixes;
+    for (int kill = 0; kill < 2; ++kill) {
+        const std::string prefix = ".form.json.tmp-" + std::to_string(KilledMidSave(file)) + "-";
+        const std::vector<std::string> names = FilesInDir();
+        ASSERT_EQ(names.size(), 2u) << testing::PrintToString(names);
+        ASSERT_EQ(names[0].rfind(prefix, 0), 0u) << names[0];
+        suffixes.push_back(names[0].substr(prefix.size()));
+    }
+    EXPECT_NE(suffixes[0], suffixes[1]) << "forked children drew the same name";
+    EXPECT_EQ(Slurp(file), FormatFormFile(SmallForm("old")));
+
+    // What is not a stale temporary of ours stays: one of a writer that
+    // still runs (pid 1, this process) and names of another making.
+    const std::vector<std::string> kept = {
+        ".form.json.tmp-1-0123456789abcdef", ".form.json.tmp-" + std::to_string(::getpid()) + "-0123456789abcdef",
+        ".form.json.tmp-999999999-short", "form.json.tmp-999999999-0123456789abcdef"};
+    for (const std::string& name : kept)
+        std::ofstream(dir / name) << "x";
+    WriteFormFile(file, SmallForm("new"));
+    std::vector<std::string> expected = kept;
+    expected.push_back("form.json");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesInDir(), expected);
+    EXPECT_EQ(Slurp(file), FormatFormFile(SmallForm("new")));
 }
 
 // ---- refusals ---------------------------------------------------------------

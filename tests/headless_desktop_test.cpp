@@ -4,6 +4,7 @@
 // that destroy their own widgets, and two desktops side by side.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -115,6 +116,36 @@ TEST_F(HeadlessMouse, PressOnARowSelectsItBeforeMouseDownIsRaised) {
     d.ClickAt(*list, 300, 1200);  // below the last entry
     EXPECT_EQ(list->ListIndex(), -1);
     EXPECT_EQ(log, (Log{"MouseDown 1 row -1 y 1185"}));
+}
+
+// A row the list does not have is nowhere: clicking it or moving to it
+// does nothing, also where the list's empty part lies under it, and at the
+// extremes of a row number (on a scrolled list the distance from the top
+// row once overflowed).
+TEST_F(HeadlessMouse, ARowOutsideTheListIsNowhere) {
+    struct Row {
+        int rows;
+        std::int32_t top;
+        std::int32_t row;
+    };
+    const std::vector<Row> table = {{3, 0, 3},   {3, 0, 5},   {3, 0, -1},          {20, 5, INT32_MIN},
+                                    {20, 5, -1}, {20, 5, 20}, {20, 11, INT32_MAX}, {20, 11, INT32_MIN + 1}};
+    for (const Row& r : table) {
+        SCOPED_TRACE(std::to_string(r.rows) + " rows from " + std::to_string(r.top) + ", row " + std::to_string(r.row));
+        auto list = RowList(r.rows);
+        form->Show();
+        list->ListIndex(1);
+        list->TopIndex(r.top);
+        log.clear();
+        list->OnClick = [&] { log.push_back("Click"); };
+        list->OnMouseDown = [&](std::int16_t&, std::int16_t&, float&, float&) { log.push_back("MouseDown"); };
+        list->OnMouseMove = [&](std::int16_t&, std::int16_t&, float&, float&) { log.push_back("MouseMove"); };
+        d.ClickRow(*list, r.row);
+        d.MoveToRow(*list, r.row);
+        EXPECT_EQ(log, Log{});
+        EXPECT_EQ(list->ListIndex(), 1);
+        EXPECT_EQ(list->TopIndex(), r.top);
+    }
 }
 
 TEST_F(HeadlessMouse, ThePressedWidgetKeepsTheMouseUntilRelease) {

@@ -90,7 +90,13 @@ KORVANE_FORMFILE_EXPORT FormFile ParseFormFile(std::string_view json, std::strin
 ///         written; the old file is then untouched and no temporary file is
 ///         left beside it. 1001 (FormFileInvalid) for a control without a
 ///         name, which no reader would accept.
-KORVANE_FORMFILE_EXPORT void WriteFormFile(const std::filesystem::path& file, const FormFile& form);
+/// Symbolic links are followed as the kernel follows them in shared folders:
+/// in a sticky, world-writable folder only a link of the folder's owner or
+/// of the saving user; another link there, or a loop, is refused (1002).
+/// With `within` given, the file (after its links) must lie in that folder
+/// or below it, else 1002: a host confines where scripts may save.
+KORVANE_FORMFILE_EXPORT void WriteFormFile(const std::filesystem::path& file, const FormFile& form,
+                                           const std::filesystem::path& within = {});
 /// The text WriteFormFile writes for `form`; texts that are not valid UTF-8
 /// are kept byte for byte as {"Hex": "..."}.
 /// @throws RuntimeError 1001 (FormFileInvalid) for a control without a name.

@@ -1,10 +1,6 @@
-// Registration: adding and removing this library's own entries in the
-// registry file, and nothing else of it.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
+// Registration: adding this library's own entries to the registry file,
+// and nothing else of it (removing them is registry.cpp's, so that a host
+// can remove an entry whose library is gone).
 #include <nlohmann/json.hpp>
 
 #include "component/registry_file.h"
@@ -17,34 +13,6 @@ using nlohmann::json;
 using namespace detail;
 
 namespace {
-
-// Holds an exclusive lock on the registry's folder while this process reads,
-// changes and replaces the file, so that two registrations at once do not
-// lose one another's entries. Locking the folder leaves no lock file behind.
-// Without a folder to lock (it cannot be created) the change goes on
-// unlocked and Save reports the real failure.
-class FolderLock {
-public:
-    FolderLock(const fs::path& file, bool create) {
-        const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
-        std::error_code ec;
-        if (create)
-            fs::create_directories(dir, ec);
-        fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ >= 0)
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0)
-            ::close(fd_);  // releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
 
 std::string Version() {
     const auto& lib = Library();
@@ -71,6 +39,16 @@ json TypeLibraryRecord(const std::string& libraryPath) {
             {"library", libraryPath}};
 }
 
+// The library an old class entry of ours names; a description when the
+// entry (written by hand, or damaged) names none, so that registering again
+// repairs it and says what it replaced.
+std::string LibraryOf(const json& entry) {
+    const auto it = entry.find("library");
+    if (it == entry.end())
+        return "no library";
+    return it->is_string() ? it->get<std::string>() : "no library (\"library\": " + it->dump() + ")";
+}
+
 // Our entry `key` of `section`, parsed; null when absent or unreadable.
 json OwnEntry(const std::string& text, const char* section, const char* key) {
     const auto raw = Entry(text, section, key);
@@ -94,8 +72,8 @@ Outcome Register(const fs::path& file, const std::string& libraryPath) {
         return {result::Unchanged,
                 std::string(ids::kProgId) + " is already registered to " + libraryPath + " in " + file.string()};
     std::string previous;
-    if (oldClass.is_object() && oldClass.value("library", "") != libraryPath)
-        previous = oldClass.value("library", "");
+    if (oldClass.is_object() && LibraryOf(oldClass) != libraryPath)
+        previous = LibraryOf(oldClass);
     SetEntry(text, "", "format", json(kFormat).dump());
     SetEntry(text, "classes", ids::kClass, cls.dump(2));
     SetEntry(text, "progids", ids::kProgId, json(ids::kClass).dump());
@@ -106,26 +84,6 @@ Outcome Register(const fs::path& file, const std::string& libraryPath) {
     if (!previous.empty())
         message += " (it was registered to " + previous + ")";
     return {result::Ok, message};
-}
-
-Outcome Unregister(const fs::path& file) {
-    FolderLock lock(file, false);  // nothing to remove creates nothing
-    std::string text;
-    bool exists = false;
-    std::string why;
-    if (!Load(file, text, exists, why))
-        return Damaged(file, why);
-    bool found = RemoveEntry(text, "classes", ids::kClass);
-    // The name stays when it now belongs to another class.
-    if (OwnEntry(text, "progids", ids::kProgId) == ids::kClass)
-        found = RemoveEntry(text, "progids", ids::kProgId) || found;
-    found = RemoveEntry(text, "typelibs", ids::kLibrary) || found;
-    if (!found)
-        return {result::Unchanged, std::string(ids::kProgId) + " is not registered in " + file.string() +
-                                       (exists ? "" : " (there is no registry file)")};
-    if (!Save(file, text, why))
-        return {result::RegistryIo, "the registry file was not changed: " + why};
-    return {result::Ok, std::string(ids::kProgId) + " unregistered from " + file.string()};
 }
 
 }  // namespace korvane::component::registry

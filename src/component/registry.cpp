@@ -1,10 +1,17 @@
 // The registry file: reading it without trusting it, editing only this
 // library's own entries in its text, replacing it so that a reader never
-// sees half a file, and looking classes up. Hosts link this part alone;
-// changing the entries is registration.cpp, inside the library.
+// sees half a file, looking classes up, and removing this library's
+// entries. Hosts link this part alone (a host can so remove an entry whose
+// library is gone or unreadable); adding the entries, which needs the type
+// information, is registration.cpp, inside the library.
 #include "korvane/component/registry.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <nlohmann/json.hpp>
@@ -12,6 +19,7 @@
 #include "component/json_text.h"
 #include "component/registry_file.h"
 #include "files/file_io.h"
+#include "korvane/component/ids.h"
 
 namespace korvane::component::registry {
 
@@ -205,6 +213,22 @@ bool RemoveEntry(std::string& text, std::string_view section, std::string_view k
     }
 }
 
+FolderLock::FolderLock(const fs::path& file, bool create) {
+    const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    std::error_code ec;
+    if (create)
+        fs::create_directories(dir, ec);
+    fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ >= 0)
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+}
+
+FolderLock::~FolderLock() {
+    if (fd_ >= 0)
+        ::close(fd_);  // releases the lock
+}
+
 bool Save(const fs::path& file, std::string_view text, std::string& why) {
     std::error_code ec;
     if (file.has_parent_path())
@@ -273,6 +297,27 @@ Outcome Lookup(const fs::path& file, std::string_view name, ClassEntry& out) {
         return {result::LibraryMissing, "the library registered for " + wanted + ", \"" + out.Library +
                                             "\", no longer exists; register it again from where it is now"};
     return {result::Ok, wanted + " is served by " + out.Library};
+}
+
+Outcome Unregister(const fs::path& file) {
+    FolderLock lock(file, false);  // nothing to remove creates nothing
+    std::string text;
+    bool exists = false;
+    std::string why;
+    if (!Load(file, text, exists, why))
+        return Damaged(file, why);
+    bool found = RemoveEntry(text, "classes", ids::kClass);
+    // The name stays when it now belongs to another class.
+    const auto progid = Entry(text, "progids", ids::kProgId);
+    if (progid && json::parse(*progid, nullptr, false) == ids::kClass)
+        found = RemoveEntry(text, "progids", ids::kProgId) || found;
+    found = RemoveEntry(text, "typelibs", ids::kLibrary) || found;
+    if (!found)
+        return {result::Unchanged, std::string(ids::kProgId) + " is not registered in " + file.string() +
+                                       (exists ? "" : " (there is no registry file)")};
+    if (!Save(file, text, why))
+        return {result::RegistryIo, "the registry file was not changed: " + why};
+    return {result::Ok, std::string(ids::kProgId) + " unregistered from " + file.string()};
 }
 
 }  // namespace korvane::component::registry

@@ -44,6 +44,22 @@ void SetEntry(std::string& text, std::string_view section, std::string_view key,
 // Removes every member `key` of `section`; false when there was none.
 bool RemoveEntry(std::string& text, std::string_view section, std::string_view key);
 
+// Holds an exclusive lock on the registry's folder while this process reads,
+// changes and replaces the file, so that two registrations at once do not
+// lose one another's entries. Locking the folder leaves no lock file behind.
+// Without a folder to lock (it cannot be created) the change goes on
+// unlocked and Save reports the real failure.
+class FolderLock {
+public:
+    FolderLock(const std::filesystem::path& file, bool create);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 // Replaces the file with `text` atomically (see files::WriteAtomically).
 bool Save(const std::filesystem::path& file, std::string_view text, std::string& why);
 

@@ -608,9 +608,9 @@ std::string FormatFormFile(const FormFile& form) {
     return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-void WriteFormFile(const std::filesystem::path& file, const FormFile& form) {
+void WriteFormFile(const std::filesystem::path& file, const FormFile& form, const std::filesystem::path& within) {
     const std::string text = FormatFormFile(form);
-    if (const files::Failure failed = files::WriteAtomically(file, text))
+    if (const files::Failure failed = files::WriteAtomically(file, text, within))
         CantWrite(file, failed.Step, failed.Error);
 }
 

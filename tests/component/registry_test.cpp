@@ -188,6 +188,38 @@ TEST_F(RegistryFile, EntriesOfOtherComponentsKeepEveryByte) {
     ExpectNoStrayFiles();
 }
 
+// Our own entry with a library that is not a path (written by hand, or
+// damaged) is repaired by registering and removed by unregistering; the
+// entries of other components keep every byte.
+TEST_F(RegistryFile, OurEntryNamingNoLibraryIsRepairedOrRemoved) {
+    const std::string other =
+        R"("{11111111-2222-3333-4444-555555555555}": {"library": "/opt/other.so", "ratio": 1.50})";
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"5", "(it was registered to no library (\"library\": 5))"},
+        {"null", "(it was registered to no library (\"library\": null))"},
+        {R"(["/a.so"])", "(it was registered to no library (\"library\": [\"/a.so\"]))"}};
+    for (const auto& [value, said] : rows) {
+        SCOPED_TRACE(value);
+        const std::string damaged = "{\"classes\": {" + other + ",\n \"" + ids::kClass + "\": {\"library\": " + value +
+                                    "}},\n \"progids\": {\"" + ids::kProgId + "\": \"" + ids::kClass + "\"}}\n";
+        WriteAll(file, damaged);
+        const auto registered = registry::Register(file, library);
+        EXPECT_EQ(registered.Code, result::Ok);
+        EXPECT_NE(registered.Message.find(said), std::string::npos) << registered.Message;
+        const std::string repaired = ReadAll(file);
+        EXPECT_NE(repaired.find(other), std::string::npos) << repaired;
+        registry::ClassEntry entry;
+        EXPECT_EQ(registry::Lookup(file, ids::kProgId, entry).Code, result::Ok);
+
+        WriteAll(file, damaged);
+        EXPECT_EQ(registry::Lookup(file, ids::kProgId, entry).Code, result::LibraryMissing);
+        const auto unregistered = registry::Unregister(file);
+        EXPECT_EQ(unregistered.Code, result::Ok) << unregistered.Message;
+        EXPECT_EQ(ReadAll(file), "{\"classes\": {" + other + "},\n \"progids\": {}}\n");
+    }
+    ExpectNoStrayFiles();
+}
+
 // Removing an entry from a section it had been added to alone gave back
 // "{}" for a section that had held blanks, changing the user's file.
 TEST_F(RegistryFile, UnregisterGivesBackEmptySectionsAsTheyWereWritten) {

@@ -235,9 +235,11 @@ public:
     void MoveTo(const Widget& widget, float xTwips, float yTwips);
     /// Clicks a point of `widget`, in twips of that widget.
     void ClickAt(const Widget& widget, float xTwips, float yTwips, std::int16_t button = button::Left);
-    /// Clicks the centre of row `row` of a list box.
+    /// Clicks the centre of row `row` of a list box; a row the list does not
+    /// have (below 0, past its last) is nowhere, and nothing happens.
     void ClickRow(const ListBox& list, std::int32_t row, std::int16_t button = button::Left);
-    /// Moves the pointer to the centre of row `row` of a list box.
+    /// Moves the pointer to the centre of row `row` of a list box; a row the
+    /// list does not have leaves the pointer where it is.
     void MoveToRow(const ListBox& list, std::int32_t row);
     /// The user drags the list's scroll bar so that `topIndex` is at the top.
     void ScrollTo(ListBox& list, std::int32_t topIndex);

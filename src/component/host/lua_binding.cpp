@@ -152,14 +152,24 @@ ScriptHost::ScriptHost(Control& control, tk::headless::HeadlessDesktop& desktop,
     InstallFonts(L);
     InstallDesktop(L);
 
-    if (state.options.InstructionLimit || state.options.TimeLimitMs)
+    if (state.options.InstructionLimit || state.options.TimeLimitMs) {
         lua_sethook(L, LimitHook, LUA_MASKCOUNT, kHookPeriod);
+        state.watchdog.Start();
+    }
     state.inHost = false;
     control.Advise(&state);
 }
 
 ScriptHost::~ScriptHost() {
     state_->control.Advise(nullptr);
+    // Closing the state runs the finalizers the script left, with Lua's
+    // hooks off: a time limit still holds through the watchdog, and with
+    // an instruction limit alone they get the margin.
+    const auto& limits = state_->options;
+    if (limits.InstructionLimit && !limits.TimeLimitMs)
+        state_->watchdog.Arm(Watchdog::Clock::now() + kLimitMargin, "the script's finalizers were still running " +
+                                                                        std::to_string(kLimitMargin.count()) +
+                                                                        " ms after it ended (--instruction-limit)");
     // The host's references in font objects go first: a script may have
     // left some without their finalizer (the debug library can take a
     // metatable away), and Lua frees their memory without asking.
@@ -167,6 +177,7 @@ ScriptHost::~ScriptHost() {
         static_cast<tk::FontRef*>(const_cast<void*>(font))->~shared_ptr();
     state_->fonts.clear();
     lua_close(state_->L);
+    state_->watchdog.Stop();
 }
 
 bool ScriptHost::Run(const std::string& file, const std::vector<std::string>& args) {
@@ -179,8 +190,10 @@ bool ScriptHost::Run(const std::string& file, const std::vector<std::string>& ar
         lua_rawseti(L, -2, static_cast<lua_Integer>(i + 1));
     }
     lua_setglobal(L, "arg");
-    if (state_->options.TimeLimitMs)
+    if (state_->options.TimeLimitMs) {
         state_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(state_->options.TimeLimitMs);
+        state_->watchdog.Arm(state_->deadline + kLimitMargin, state_->TimeLimitMessage());
+    }
     // Text only: a precompiled chunk can break the interpreter.
     if (luaL_loadfilex(L, file.c_str(), "t") != LUA_OK || lua_pcall(L, 0, 0, 0) != LUA_OK) {
         const char* message = lua_tostring(L, -1);

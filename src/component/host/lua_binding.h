@@ -30,12 +30,16 @@ struct ScriptOptions {
     bool Sandbox = false;
     // Limits that end a runaway script with an error (0: none). Lua
     // instructions are counted (a timer tick of desktop.advance counts as
-    // 1000) and the time is checked every 1000 of them; a single library
-    // call (a pattern match over a huge text) runs to its end first.
+    // 1000) and the time is checked every 1000 of them. Where no count
+    // hook runs (finalizers, the message handler of the limit's own error,
+    // a single long library call) the watchdog ends the process, at the
+    // time limit plus kLimitMargin or kLimitMargin after a limit was
+    // reached (watchdog.h).
     std::uint64_t InstructionLimit = 0;
     std::uint64_t TimeLimitMs = 0;
-    // Memory the script's values may take; past it an allocation fails
-    // with Lua's "not enough memory".
+    // Memory the script's Lua values may take; past it an allocation fails
+    // with Lua's "not enough memory". Rows the script adds to the control
+    // are the control's memory and are not counted.
     std::size_t MemoryLimitBytes = std::size_t{1} << 30;
 };
 

@@ -49,11 +49,16 @@ options:
   --no-mouse-moves  do not print MouseMove events
   --sandbox         give the script only what does not reach the system: no
                     io, os.execute, io.popen, package, require, debug, dofile
-                    or loadfile, and load for text only
+                    or loadfile, and load for text only; host.save only
+                    below --save-dir
+  --save-dir DIR    host.save writes form files only in DIR or below it
+                    (under --sandbox: no saves without it)
   --instruction-limit N
                     end the script with an error after N Lua instructions
-  --time-limit S    end the script with an error after S seconds
-  --memory-limit M  the script's values may take M MiB (default 1024; 0: no limit)
+  --time-limit S    end the script with an error after S seconds (at the
+                    latest 1 s past it, whatever the script does)
+  --memory-limit M  the script's Lua values may take M MiB (default 1024;
+                    0: no limit); rows it adds to the control are not counted
   --registry FILE   the registry file (default: $KORVANE_REGISTRY, else
                     ~/.config/korvane/registry.json)
 
@@ -77,6 +82,7 @@ struct Options {
     std::string controlName;
     bool printMoves = true;
     bool sandbox = false;
+    std::string saveDir;
     std::uint64_t instructionLimit = 0;
     std::uint64_t timeLimitMs = 0;
     std::size_t memoryLimitMiB = 1024;
@@ -160,6 +166,13 @@ bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
             o.printMoves = false;
         } else if (a == "--sandbox") {
             o.sandbox = true;
+        } else if (a == "--save-dir") {
+            if (!value(o.saveDir))
+                return false;
+            if (o.saveDir.empty()) {
+                why = "--save-dir is a folder";
+                return false;
+            }
         } else if (a == "--instruction-limit" || a == "--memory-limit") {
             if (!value(v))
                 return false;
@@ -211,11 +224,23 @@ bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
     return true;
 }
 
+// An outcome of the registry for the user: its sentence, exit status 0 or 1.
+int Told(const registry::Outcome& outcome) {
+    if (!Succeeded(outcome.Code))
+        return Fail(outcome.Message, 1);
+    std::printf("%s\n", outcome.Message.c_str());
+    return 0;
+}
+
 int RunRegistration(const Options& o) {
     std::string path = o.registerLibrary ? *o.registerLibrary : *o.unregisterLibrary;
     if (path.empty()) {
         registry::ClassEntry entry;
         const auto found = registry::Lookup(registry::DefaultPath(), ids::kProgId, entry);
+        // An entry whose library is gone, or names none, has no library to
+        // ask: its entries are removed here, as the library would.
+        if (found.Code == result::LibraryMissing)
+            return Told(registry::Unregister(registry::DefaultPath()));
         if (found.Code != result::Ok)
             return Fail(found.Message);
         path = entry.Library;
@@ -352,7 +377,11 @@ int RunScript(const Options& o) {
                 return "the control could not save its properties: " + info.Description;
             out.Controls.push_back(std::move(c));
             try {
-                WriteFormFile(path, out);
+                // A sandboxed script saves only where the user said it may.
+                if (o.sandbox && o.saveDir.empty())
+                    Raise(ErrorCode::FormFileAccess,
+                          "'" + path + "' can't be written: a sandboxed script saves only below --save-dir");
+                WriteFormFile(path, out, o.saveDir);
             } catch (const RuntimeError& e) {
                 return e.Description();
             }

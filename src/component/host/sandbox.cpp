@@ -49,15 +49,19 @@ int Panic(lua_State* L) {
 
 namespace {
 
-// load(chunk, name, mode, env) with the mode fixed to text.
+// load(chunk, name, mode, env) with the mode fixed to text. The
+// environment is passed on only when the script gave one (nil included):
+// a chunk loaded without one gets the globals, as with Lua's own load.
 int TextOnlyLoad(lua_State* L) {
+    const bool withEnvironment = lua_gettop(L) >= 4;
     lua_settop(L, 4);
     lua_pushvalue(L, lua_upvalueindex(1));
     lua_pushvalue(L, 1);
     lua_pushvalue(L, 2);
     lua_pushliteral(L, "t");
-    lua_pushvalue(L, 4);
-    lua_call(L, 4, LUA_MULTRET);
+    if (withEnvironment)
+        lua_pushvalue(L, 4);
+    lua_call(L, withEnvironment ? 4 : 3, LUA_MULTRET);
     return lua_gettop(L) - 4;
 }
 

@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "component/host/lua_binding.h"
+#include "component/host/watchdog.h"
 #include "korvane/toolkit/widgets.h"
 
 namespace korvane::host {
@@ -43,7 +44,16 @@ struct ScriptHost::State final : component::EventSink {
     std::size_t memory = 0;
     std::optional<std::string> limitReached;  // once reached, every check fails again
 
-    // The reason the script must stop now, if a limit is reached.
+    // Ends the process when a script runs on where the count hook cannot
+    // stop it (see watchdog.h).
+    Watchdog watchdog;
+
+    std::string TimeLimitMessage() const {
+        return "the script ran past its time limit of " + std::to_string(options.TimeLimitMs) + " ms (--time-limit)";
+    }
+
+    // The reason the script must stop now, if a limit is reached. The
+    // first time, the watchdog gets the margin to see the script gone.
     const std::optional<std::string>& CheckLimits() {
         if (limitReached)
             return limitReached;
@@ -51,8 +61,9 @@ struct ScriptHost::State final : component::EventSink {
             limitReached = "the script ran past its limit of " + std::to_string(options.InstructionLimit) +
                            " instructions (--instruction-limit)";
         else if (options.TimeLimitMs && std::chrono::steady_clock::now() >= deadline)
-            limitReached =
-                "the script ran past its time limit of " + std::to_string(options.TimeLimitMs) + " ms (--time-limit)";
+            limitReached = TimeLimitMessage();
+        if (limitReached)
+            watchdog.Arm(Watchdog::Clock::now() + kLimitMargin, *limitReached);
         return limitReached;
     }
 

@@ -2,6 +2,7 @@
 // capture, keys with their characters, typed text and the Tab key. Every
 // handler call is followed by a check that its widget still exists.
 #include <cmath>
+#include <optional>
 
 #include "korvane/errors.h"
 #include "widget_kinds.h"
@@ -266,22 +267,26 @@ void HeadlessDesktop::ClickAt(const Widget& widget, float xTwips, float yTwips, 
 namespace {
 // The middle of a row, below the list's one-pixel top frame. A row scrolled
 // out of view is not scrolled in: the point lies outside the list, as it
-// would for a person.
-float RowCentre(const HeadlessDesktop::Impl& d, const ListBox& list, std::int32_t row) {
+// would for a person. A row the list does not have is no place at all.
+std::optional<float> RowCentre(const HeadlessDesktop::Impl& d, const ListBox& list, std::int32_t row) {
     auto* node = dynamic_cast<const HeadlessListBox*>(&list);
     if (node == nullptr)
         Raise(ErrorCode::InvalidProcedureCall, "not a headless list box");
-    const float offset = static_cast<float>(row - node->TopIndex()) + 0.5f;
+    if (row < 0 || row >= node->ListCount())
+        return std::nullopt;
+    const float offset = static_cast<float>(std::int64_t{row} - node->TopIndex()) + 0.5f;
     return (offset * node->RowPx() + 1.0f) * d.Tpy();
 }
 }  // namespace
 
 void HeadlessDesktop::ClickRow(const ListBox& list, std::int32_t row, std::int16_t button) {
-    ClickAt(list, list.Width() / 2, RowCentre(*impl_, list, row), button);
+    if (const auto y = RowCentre(*impl_, list, row))
+        ClickAt(list, list.Width() / 2, *y, button);
 }
 
 void HeadlessDesktop::MoveToRow(const ListBox& list, std::int32_t row) {
-    MoveTo(list, list.Width() / 2, RowCentre(*impl_, list, row));
+    if (const auto y = RowCentre(*impl_, list, row))
+        MoveTo(list, list.Width() / 2, *y);
 }
 
 // A list nobody can see or reach cannot be scrolled by a person: nothing happens.
