@@ -46,6 +46,17 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
     imgCboUp = desktop.CreateImage(*container, "imgCboUp");
     imgCboDown = desktop.CreateImage(*container, "imgCboDown");
     TimerProc = desktop.CreateTimer(*container, "TimerProc");
+    // What each part is to a screen reader: the container is the combo box.
+    container->AccessibleRole(tk::Role::ComboBox);
+    txtCol1->AccessibleRole(tk::Role::Editor);
+    txtCol2->AccessibleRole(tk::Role::Editor);
+    lblCol1->AccessibleRole(tk::Role::ShownValue);
+    lblCol2->AccessibleRole(tk::Role::ShownValue);
+    lstCol1a->AccessibleRole(tk::Role::RowList);
+    lstCol2a->AccessibleRole(tk::Role::RowListColumn);
+    imgCombo->AccessibleRole(tk::Role::DropDownButton);
+    imgCboUp->AccessibleRole(tk::Role::Decoration);
+    imgCboDown->AccessibleRole(tk::Role::Decoration);
 
     // The design-time arrangement: the fields side by side, the lists under
     // them, the button at the right; the picture holders never show.
@@ -187,6 +198,7 @@ void ucvKorvane::Private::EnsureWindow() {
     if (window)
         return;
     window = std::make_unique<detail::Window>(desktop);
+    window->Form().AccessibleRole(tk::Role::DropDown, container.get());
     window->OnHighlighted([this](std::int32_t row) {
         if (onHighlighted) {
             auto tell = onHighlighted;

@@ -15,6 +15,8 @@ Window::Window(tk::Desktop& desktop) : desktop_(desktop) {
     form_ = desktop_.CreateForm("Window");
     lstCol1_ = desktop_.CreateListBox(*form_, "lstCol1");
     lstCol2_ = desktop_.CreateListBox(*form_, "lstCol2");
+    lstCol1_->AccessibleRole(tk::Role::RowList);
+    lstCol2_->AccessibleRole(tk::Role::RowListColumn);
     // As designed: lstCol2 lies over the right-hand strip of lstCol1, where
     // lstCol1's scroll bar would be, so only one scroll bar shows.
     lstCol1_->Left(0);

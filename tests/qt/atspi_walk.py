@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # Walks the accessibility tree of a running program over AT-SPI, the way a
 # screen reader meets it, and prints one line per object:
-#   depth<TAB>role<TAB>name<TAB>states<TAB>description<TAB>text
+#   depth<TAB>role<TAB>name<TAB>states<TAB>description<TAB>text<TAB>actions
 # Used by the Qt tests; the program to walk is named by its AT-SPI
 # application name.
 import sys
@@ -32,12 +32,26 @@ def text_of(acc):
         return ""
 
 
+def actions_of(acc):
+    try:
+        action = acc.queryAction()
+        return ",".join(action.getName(i) for i in range(action.nActions))
+    except NotImplementedError:
+        return ""
+    except Exception:
+        return ""
+
+
+def clean(text):
+    return text.replace("\n", " ").replace("\t", " ")
+
+
 def walk(acc, depth, out, limit=2000):
     if acc is None or len(out) >= limit:
         return
     states = sorted(pyatspi.stateToString(s) for s in acc.getState().getStates())
-    out.append("\t".join([str(depth), acc.getRoleName(), acc.name or "", ",".join(states),
-                          acc.description or "", text_of(acc).replace("\n", " ")]))
+    out.append("\t".join([str(depth), acc.getRoleName(), clean(acc.name or ""), ",".join(states),
+                          clean(acc.description or ""), clean(text_of(acc)), actions_of(acc)]))
     for i in range(acc.childCount):
         walk(acc.getChildAtIndex(i), depth + 1, out, limit)
 

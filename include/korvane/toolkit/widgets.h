@@ -21,6 +21,22 @@ namespace korvane::tk {
 
 class Desktop;
 
+/// What a widget is to the person using the control, for a desktop that
+/// shows the control to a screen reader as one combo box. The control says
+/// it once for each widget it makes; a desktop without a screen-reader face
+/// keeps it and does nothing more.
+enum class Role : std::uint8_t {
+    Plain,           ///< a widget of its own (the default)
+    ComboBox,        ///< the user control that is the whole combo box
+    Editor,          ///< a field of the combo box: one column of its value, editable
+    ShownValue,      ///< a read-only label of the combo box: one column of its value
+    RowList,         ///< a list of rows of the combo box: its first column, standing for the rows
+    RowListColumn,   ///< a further column of the rows of the list beside it, never shown apart
+    DropDownButton,  ///< what the person presses to open the drop-down
+    Decoration,      ///< a picture or holder that means nothing to a reader
+    DropDown,        ///< the window that opens with the combo box's rows (its `whole` is the combo box)
+};
+
 /// What every widget has. Windowless widgets (labels, images, timers) report
 /// hWnd 0 and cannot take the focus. Widgets are not copyable; their
 /// creator owns them (Desktop::CreateTextBox and the other factories hand
@@ -105,6 +121,10 @@ public:
     virtual void SetFocus() = 0;
     /// Repaints the widget now.
     virtual void Refresh() = 0;
+    /// Says what the widget is to a screen reader's user (see Role); `whole`
+    /// is the combo box a drop-down belongs to, and null for the other roles,
+    /// which belong to their parent.
+    virtual void AccessibleRole(Role role, Widget* whole = nullptr) = 0;
 
     MouseHandler OnMouseDown;    ///< a mouse button went down over the widget
     MouseHandler OnMouseMove;    ///< the pointer moved over the widget

@@ -69,8 +69,12 @@ struct NodeBase {
     std::string toolTip;
     std::int16_t pointer = 0;
     PictureRef icon;
+    Role role = Role::Plain;      // what the widget is to a screen reader's user
+    std::uint64_t roleWhole = 0;  // the combo box a drop-down belongs to (its id)
 
     bool Windowed() const { return hwnd != 0; }
+    // The control said what the widget is to a screen reader (role).
+    virtual void RoleChanged() {}
 
     // Parent and children may go in either order: whoever goes first
     // unhooks itself, and the survivors are left pointing at nothing
@@ -232,6 +236,12 @@ public:
             this->desk->FocusByCode(*this);
     }
     void Refresh() override { this->Repaint(); }
+    void AccessibleRole(Role value, Widget* whole) override {
+        this->role = value;
+        auto* node = dynamic_cast<NodeT*>(whole);
+        this->roleWhole = node != nullptr ? node->id : 0;
+        this->RoleChanged();
+    }
 
 private:
     Desktop* owner_;  // kept, so a widget that outlives its desktop still names it

@@ -1,14 +1,23 @@
-// What a screen reader sees of our widgets. The control is one combo box:
-// named from the host's buddy label or its site name, its value the current
-// row's text, with the expandable, expanded, focused and read-only states,
-// the tool tip as its description, and the drop-down list as its child
-// while it is open, whose rows are list items naming both columns. The
-// pieces keep roles of their own (fields, lists, the button, labels); a
-// field is editable text a reader can read, select and edit.
+// What a screen reader sees of our widgets. A user control whose role is
+// the combo box is one combo box, as a QComboBox is: named from the host's
+// buddy label or its site name, its value the current row's columns, its
+// place among the rows ("row 4 of 11") after its tool tip as description,
+// with the states the screen shows (expandable, expanded or collapsed,
+// focused, editable or read-only) and the actions Press and ShowMenu.
+// Its children are its editable fields and, while it shows, its list of
+// rows (the open drop-down, or Simple Combo's list), each row one list item
+// naming both columns. Everything else the control is made of (hidden
+// fields and labels, the button, its pictures, the second column's list,
+// scroll bars) is not shown to a reader. The toolkit knows each widget by
+// the role the control gave it (tk::Role), never by its name.
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
 #include <map>
+#include <set>
 
 #include "widget_kinds.h"
 
@@ -18,67 +27,142 @@ namespace {
 
 using Impl = QtDesktop::Impl;
 
+// Our faces alive, for the tests that check a listening reader leaves
+// nothing behind.
+int g_liveFaces = 0;
+struct Counted {
+    Counted() { ++g_liveFaces; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+    ~Counted() { --g_liveFaces; }
+};
+
 Node* NodeOfInterface(const QAccessibleWidget& iface) {
     auto* ref = dynamic_cast<Backref*>(iface.object());
     return ref != nullptr ? ref->node : nullptr;
 }
 
-Node* ChildNamed(const Node& parent, std::string_view name, Kind kind) {
+QAccessibleInterface* FaceOf(const Node* node) {
+    QWidget* w = node != nullptr ? node->Q() : nullptr;
+    return w != nullptr ? QAccessible::queryAccessibleInterface(w) : nullptr;
+}
+
+std::string Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// Text as a reader gets it: a NUL would cut the string short on the bus.
+QString ReaderText(std::string_view utf8) {
+    QString text = ToQ(utf8);
+    text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
+// The combo box a part belongs to: a drop-down's is named by its role, the
+// other parts' is their parent.
+Node* ComboOf(const Node& part) {
+    if (part.desk == nullptr)
+        return nullptr;
+    if (part.role == Role::ComboBox)
+        return const_cast<Node*>(&part);
+    if (part.role == Role::DropDown)
+        return part.desk->Get(part.roleWhole);
+    Node* parent = part.parent;
+    if (parent != nullptr && parent->role == Role::DropDown)
+        return ComboOf(*parent);
+    return parent != nullptr && parent->role == Role::ComboBox ? parent : nullptr;
+}
+
+// The drop-down window of a combo box, shown or not; null before the
+// control made one.
+Node* DropDownOf(const Node& combo) {
+    if (combo.desk == nullptr)
+        return nullptr;
+    if (auto it = combo.desk->toolControls.find(combo.id); it != combo.desk->toolControls.end()) {
+        if (Node* form = combo.desk->Get(it->second); form != nullptr && form->role == Role::DropDown)
+            return form;
+    }
+    for (const auto& [id, node] : combo.desk->nodes) {
+        if (node->role == Role::DropDown && node->roleWhole == combo.id)
+            return node;
+    }
+    return nullptr;
+}
+
+Node* ChildWithRole(const Node& parent, Role role, bool visibleOnly) {
     for (Node* child : parent.children) {
-        if (child->kind == kind && child->name == name)
+        if (child->role == role && (child->visible || !visibleOnly))
             return child;
     }
     return nullptr;
 }
 
-std::string Trimmed(std::string text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
+bool OnScreen(const Node& node) {
+    QWidget* w = node.Q();
+    return node.visible && w != nullptr && w->isVisible();
+}
+
+// The list that holds the combo box's rows: Simple Combo's own, else the
+// drop-down's first column (there even while closed).
+QtListBox* RowsOf(const Node& combo) {
+    if (Node* own = ChildWithRole(combo, Role::RowList, true))
+        return static_cast<QtListBox*>(own);
+    Node* drop = DropDownOf(combo);
+    Node* list = drop != nullptr ? ChildWithRole(*drop, Role::RowList, false) : nullptr;
+    return static_cast<QtListBox*>(list);
+}
+
+// The rows' list a reader may enter: Simple Combo's, or the open drop-down's.
+Node* ShownRowList(const Node& combo) {
+    if (Node* own = ChildWithRole(combo, Role::RowList, true))
+        return own;
+    Node* drop = DropDownOf(combo);
+    if (drop == nullptr || !OnScreen(*drop))
+        return nullptr;
+    return ChildWithRole(*drop, Role::RowList, true);
+}
+
+bool Expandable(const Node& combo) {
+    return ChildWithRole(combo, Role::DropDownButton, true) != nullptr;
+}
+
+bool Expanded(const Node& combo) {
+    Node* drop = DropDownOf(combo);
+    return Expandable(combo) && drop != nullptr && OnScreen(*drop);
+}
+
+// The columns of a row, from a list and the lists of further columns beside
+// it, trimmed as the control shows them.
+QString RowText(const Node& list, std::int32_t row) {
+    QStringList parts;
+    if (list.parent == nullptr)
         return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// The drop-down of a control: the tool window it opened, while it shows.
-Node* OpenDropDown(const Node& control) {
-    Impl* desk = control.desk;
-    if (desk == nullptr)
-        return nullptr;
-    auto it = desk->toolControls.find(control.id);
-    if (it == desk->toolControls.end())
-        return nullptr;
-    Node* form = desk->Get(it->second);
-    return form != nullptr && form->visible ? form : nullptr;
-}
-
-// The user control that opened the tool window `form`.
-Node* ControlOfDropDown(const Node& form) {
-    Impl* desk = form.desk;
-    if (desk == nullptr)
-        return nullptr;
-    for (const auto& [control, tool] : desk->toolControls) {
-        if (tool == form.id)
-            return desk->Get(control);
+    for (Node* column : list.parent->children) {
+        if ((column->role != Role::RowList && column->role != Role::RowListColumn) || column->width <= 0)
+            continue;
+        auto* l = static_cast<QtListBox*>(column);
+        if (row >= 0 && row < l->ListCount())
+            parts << ReaderText(Trimmed(l->EntryText(row)));
     }
-    return nullptr;
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(" "));
 }
 
-std::vector<QtListBox*> ListsOf(const Node& form) {
-    std::vector<QtListBox*> lists;
-    for (Node* child : form.children) {
-        if (child->kind == Kind::ListBox && child->visible)
-            lists.push_back(static_cast<QtListBox*>(child));
-    }
-    return lists;
+QString Position(std::int32_t row, std::int32_t count) {
+    return QStringLiteral("row %1 of %2").arg(row + 1).arg(count);
 }
 
-class DropDownList;
+class RowList;
 
-// One row of the drop-down: both columns in its name.
-class DropDownRow final : public QAccessibleInterface {
+// One row of the list: both columns in its name, its place as description.
+class RowItem final : public QAccessibleInterface, Counted {
 public:
-    DropDownRow(DropDownList* list, std::int32_t row) : list_(list), row_(row) {}
+    RowItem(RowList* list, std::int32_t row) : list_(list), row_(row) {}
 
-    bool isValid() const override { return Form() != nullptr && row_ < Count(); }
+    bool isValid() const override { return List() != nullptr && row_ < List()->ListCount(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
@@ -88,96 +172,87 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QString text(QAccessible::Text t) const override {
-        Node* form = Form();
-        if (form == nullptr || (t != QAccessible::Name && t != QAccessible::Value))
+        QtListBox* list = List();
+        if (list == nullptr)
             return {};
-        QStringList parts;
-        for (QtListBox* list : ListsOf(*form)) {
-            if (row_ < list->ListCount() && list->width > 0)
-                parts << ToQ(Trimmed(list->List(row_)));
-        }
-        parts.removeAll(QString());
-        return parts.join(QStringLiteral(" "));
+        if (t == QAccessible::Name || t == QAccessible::Value)
+            return RowText(*list, row_);
+        if (t == QAccessible::Description)
+            return Position(row_, list->ListCount());
+        return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
-        Node* form = Form();
-        if (form == nullptr)
+        QtListBox* list = List();
+        QWidget* w = list != nullptr ? list->Q() : nullptr;
+        QWidget* window = w != nullptr ? w->window() : nullptr;
+        if (window == nullptr)
             return {};
-        auto lists = ListsOf(*form);
-        if (lists.empty() || lists.front()->Q() == nullptr)
-            return {};
-        QtListBox& first = *lists.front();
-        const int rowPx = static_cast<int>(first.RowPx());
-        QWidget* w = form->Q();
-        const QPoint at = first.Q()->mapToGlobal(QPoint(0, (row_ - first.TopIndex()) * rowPx));
-        return {at.x(), at.y(), w->width(), rowPx};
+        const int rowPx = static_cast<int>(list->RowPx());
+        const QPoint at = w->mapToGlobal(QPoint(0, (row_ - list->TopIndex()) * rowPx));
+        return {at.x(), at.y(),
+                list->parent != nullptr && list->parent->role == Role::DropDown ? window->width() : w->width(), rowPx};
     }
     QAccessible::State state() const override {
         QAccessible::State s;
         s.selectable = true;
         s.focusable = true;
-        Node* form = Form();
-        if (form == nullptr)
+        QtListBox* list = List();
+        if (list == nullptr)
             return s;
-        auto lists = ListsOf(*form);
-        if (!lists.empty() && lists.front()->ListIndex() == row_) {
+        if (list->ListIndex() == row_) {
             s.selected = true;
             s.active = true;
-            s.focused = true;
+            s.focused = list->desk != nullptr && list->desk->focus == list->id;
         }
-        const QRect shown = form->Q() != nullptr ? form->Q()->geometry() : QRect();
+        QWidget* w = list->Q();
+        const QRect shown = w != nullptr && w->isVisible() ? QRect(w->mapToGlobal(QPoint(0, 0)), w->size()) : QRect();
         s.invisible = !shown.intersects(rect());
+        s.offscreen = s.invisible;
         return s;
     }
-    std::int32_t Row() const { return row_; }
 
 private:
-    Node* Form() const;
-    std::int32_t Count() const {
-        Node* form = Form();
-        if (form == nullptr)
-            return 0;
-        auto lists = ListsOf(*form);
-        return lists.empty() ? 0 : lists.front()->ListCount();
-    }
+    QtListBox* List() const;
 
-    DropDownList* list_;
+    RowList* list_;
     std::int32_t row_;
 };
 
-// The drop-down window, as the list of the combo box that opened it.
-class DropDownList final : public QAccessibleWidget {
+// The combo box's list of rows: the first column's list box, standing for
+// the rows of all columns. Its parent is the combo box, also when it lies
+// in the drop-down window.
+class RowList final : public QAccessibleWidget, Counted {
 public:
-    explicit DropDownList(QWidget* w) : QAccessibleWidget(w, QAccessible::List) {}
-    ~DropDownList() override { Forget(); }
+    explicit RowList(QWidget* w) : QAccessibleWidget(w, QAccessible::List) {}
+    ~RowList() override {
+        for (const auto& [row, id] : rows_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
 
+    QtListBox* Box() const {
+        Node* node = NodeOfInterface(*this);
+        return node != nullptr && node->kind == Kind::ListBox ? static_cast<QtListBox*>(node) : nullptr;
+    }
     QAccessibleInterface* parent() const override {
-        Node* form = NodeOfInterface(*this);
-        Node* control = form != nullptr ? ControlOfDropDown(*form) : nullptr;
-        if (control != nullptr && control->Q() != nullptr)
-            return QAccessible::queryAccessibleInterface(control->Q());
+        Node* node = NodeOfInterface(*this);
+        Node* combo = node != nullptr ? ComboOf(*node) : nullptr;
+        if (QAccessibleInterface* face = FaceOf(combo))
+            return face;
         return QAccessibleWidget::parent();
     }
     int childCount() const override {
-        Node* form = NodeOfInterface(*this);
-        if (form == nullptr)
-            return 0;
-        auto lists = ListsOf(*form);
-        return lists.empty() ? 0 : lists.front()->ListCount();
+        QtListBox* box = Box();
+        return box != nullptr && OnScreen(*box) ? box->ListCount() : 0;
     }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount())
             return nullptr;
-        auto it = rows_.find(index);
-        if (it != rows_.end()) {
+        if (auto it = rows_.find(index); it != rows_.end()) {
             if (QAccessibleInterface* known = QAccessible::accessibleInterface(it->second))
                 return known;
         }
-        Node* form = NodeOfInterface(*this);
-        if (form == nullptr)
-            return nullptr;
-        auto* row = new DropDownRow(const_cast<DropDownList*>(this), index);
+        auto* row = new RowItem(const_cast<RowList*>(this), index);
         rows_[index] = QAccessible::registerAccessibleInterface(row);
         return row;
     }
@@ -188,73 +263,90 @@ public:
         }
         return -1;
     }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < childCount(); ++i) {
+            if (QAccessibleInterface* row = child(i); row != nullptr && row->rect().contains(x, y))
+                return row;
+        }
+        return nullptr;
+    }
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name) {
             if (QAccessibleInterface* combo = parent(); combo != nullptr && combo->role() == QAccessible::ComboBox)
                 return combo->text(QAccessible::Name);
         }
+        if (t == QAccessible::Value) {
+            if (QtListBox* box = Box())
+                return RowText(*box, box->ListIndex());
+        }
         return QAccessibleWidget::text(t);
     }
-    // Rows are made again when the list changes.
-    void Forget() {
-        for (const auto& [row, id] : rows_)
-            QAccessible::deleteAccessibleInterface(id);
-        rows_.clear();
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        QtListBox* box = Box();
+        s.focused = box != nullptr && box->desk != nullptr && box->desk->focus == box->id;
+        return s;
     }
 
 private:
     mutable std::map<int, QAccessible::Id> rows_;
 };
 
-QWindow* DropDownRow::window() const {
+QtListBox* RowItem::List() const {
+    return list_ != nullptr ? list_->Box() : nullptr;
+}
+QWindow* RowItem::window() const {
     return list_ != nullptr ? list_->window() : nullptr;
 }
-QAccessibleInterface* DropDownRow::parent() const {
+QAccessibleInterface* RowItem::parent() const {
     return list_;
 }
-Node* DropDownRow::Form() const {
-    return list_ != nullptr ? NodeOfInterface(*list_) : nullptr;
+
+// A press of the drop-down button, as a person's, once the reader's call
+// is over: the button's handlers may run a modal loop or destroy the box.
+void PressLater(QWidget* button) {
+    QPointer<QWidget> target(button);
+    QMetaObject::invokeMethod(
+        button,
+        [target] {
+            Guarded([&] {
+                const QPointF centre(target->width() / 2.0, target->height() / 2.0);
+                const QPointF global = target->mapToGlobal(centre);
+                QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(target, &press);
+                if (!target)
+                    return;
+                QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                                    Qt::NoModifier);
+                QApplication::sendEvent(target, &release);
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 // The control as one combo box.
-class ComboBox final : public QAccessibleWidget {
+class ComboBox final : public QAccessibleWidget, public QAccessibleTextInterface, Counted {
 public:
     explicit ComboBox(QWidget* w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
 
     QString text(QAccessible::Text t) const override {
         Node* node = NodeOfInterface(*this);
         if (node == nullptr)
             return QAccessibleWidget::text(t);
         switch (t) {
-            case QAccessible::Name: {
-                // A host's label that names this control as its buddy.
-                if (QWidget* parent = widget()->parentWidget()) {
-                    for (QLabel* label : parent->findChildren<QLabel*>()) {
-                        if (label->buddy() == widget())
-                            return label->text().remove(QChar('&'));
-                    }
-                }
-                // Embedded in a host's widget without a name of its own: named
-                // as that widget is (by its buddy label, say).
-                if (widget()->accessibleName().isEmpty() && node->foreignParent != 0) {
-                    if (QWidget* holder = widget()->parentWidget()) {
-                        if (QAccessibleInterface* outer = QAccessible::queryAccessibleInterface(holder))
-                            return outer->text(t);
-                    }
-                }
-                return QAccessibleWidget::text(t);
-            }
+            case QAccessible::Name:
+                return Name(*node);
             case QAccessible::Value:
                 return Value(*node);
-            case QAccessible::Description: {
-                if (!node->toolTip.empty())
-                    return ToQ(node->toolTip);
-                for (Node* child : node->children) {
-                    if (!child->toolTip.empty())
-                        return ToQ(child->toolTip);
-                }
-                return QAccessibleWidget::text(t);
-            }
+            case QAccessible::Description:
+                return Description(*node);
             default:
                 return QAccessibleWidget::text(t);
         }
@@ -265,62 +357,194 @@ public:
         Node* node = NodeOfInterface(*this);
         if (node == nullptr || node->desk == nullptr)
             return s;
-        Node* button = ChildNamed(*node, "imgCombo", Kind::Image);
-        s.expandable = button != nullptr && button->visible;
-        s.expanded = s.expandable && OpenDropDown(*node) != nullptr;
+        s.expandable = Expandable(*node);
+        s.expanded = Expanded(*node);
         s.collapsed = s.expandable && !s.expanded;
-        s.readOnly = true;
-        for (Node* child : node->children) {
-            if (child->kind == Kind::TextBox && child->visible)
-                s.readOnly = false;
+        s.editable = false;
+        for (Node* part : Editors(*node)) {
+            if (!static_cast<QtTextBox*>(part)->locked)
+                s.editable = true;
         }
+        s.readOnly = !s.editable;
         s.focusable = true;
         Node* focus = node->desk->Get(node->desk->focus);
         s.focused = focus != nullptr && node->desk->Inside(focus->id, *node);
         return s;
     }
 
-    int childCount() const override { return QAccessibleWidget::childCount() + (DropDownChild() ? 1 : 0); }
+    // Its fields, then its list while a reader may enter it.
+    int childCount() const override { return static_cast<int>(Parts().size()); }
     QAccessibleInterface* child(int index) const override {
-        const int own = QAccessibleWidget::childCount();
-        if (index == own)
-            return DropDownChild();
-        return QAccessibleWidget::child(index);
+        const auto parts = Parts();
+        return index >= 0 && index < static_cast<int>(parts.size()) ? FaceOf(parts[index]) : nullptr;
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        QAccessibleInterface* drop = DropDownChild();
-        if (drop != nullptr && child == drop)
-            return QAccessibleWidget::childCount();
-        return QAccessibleWidget::indexOfChild(child);
+        const auto parts = Parts();
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (child != nullptr && FaceOf(parts[i]) == child)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (Node* part : Parts()) {
+            if (QAccessibleInterface* face = FaceOf(part); face != nullptr && face->rect().contains(x, y))
+                return face;
+        }
+        return nullptr;
+    }
+
+    // The actions (QAccessibleWidget's QAccessibleActionInterface): both
+    // open or close the drop-down, as the button does; Simple Combo's list
+    // is always shown.
+    QStringList actionNames() const override { return {pressAction(), showMenuAction()}; }
+    void doAction(const QString& name) override {
+        Node* node = NodeOfInterface(*this);
+        if (node == nullptr || (name != pressAction() && name != showMenuAction()) || !node->enabled)
+            return;
+        Node* button = ChildWithRole(*node, Role::DropDownButton, true);
+        if (button != nullptr && button->Q() != nullptr)
+            PressLater(button->Q());
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+    // QAccessibleTextInterface: the value as read-only text, which is where
+    // a reader on AT-SPI reads a combo box's current text.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override { return text(QAccessible::Value).mid(start, end - start); }
+    int characterCount() const override { return static_cast<int>(text(QAccessible::Value).size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = offset;
+        *end = offset;
+        return {};
     }
 
 private:
+    static std::vector<Node*> Editors(const Node& node) {
+        std::vector<Node*> editors;
+        for (Node* child : node.children) {
+            if (child->role == Role::Editor && child->visible && child->kind == Kind::TextBox)
+                editors.push_back(child);
+        }
+        return editors;
+    }
+    std::vector<Node*> Parts() const {
+        Node* node = NodeOfInterface(*this);
+        if (node == nullptr)
+            return {};
+        std::vector<Node*> parts = Editors(*node);
+        if (Node* list = ShownRowList(*node))
+            parts.push_back(list);
+        return parts;
+    }
+
+    QString Name(const Node& node) const {
+        // A host's label that names this control as its buddy.
+        if (QWidget* parent = widget()->parentWidget()) {
+            for (QLabel* label : parent->findChildren<QLabel*>()) {
+                if (label->buddy() == widget())
+                    return label->text().remove(QChar('&'));
+            }
+        }
+        // Embedded in a host's widget without a name of its own: named as
+        // that widget is (by its buddy label, say).
+        if (widget()->accessibleName().isEmpty() && node.foreignParent != 0) {
+            if (QWidget* holder = widget()->parentWidget()) {
+                if (QAccessibleInterface* outer = QAccessible::queryAccessibleInterface(holder))
+                    return outer->text(QAccessible::Name);
+            }
+        }
+        return QAccessibleWidget::text(QAccessible::Name);
+    }
+
     // The texts the control shows: its fields, or its labels in the
     // list-only style.
     static QString Value(const Node& node) {
-        QStringList fields, labels;
+        QStringList shown;
         for (Node* child : node.children) {
             if (!child->visible)
                 continue;
-            if (child->kind == Kind::TextBox)
-                fields << ToQ(Trimmed(static_cast<QtTextBox*>(child)->Text()));
-            if (child->kind == Kind::Label)
-                labels << ToQ(Trimmed(static_cast<QtLabel*>(child)->caption));
+            if (child->role == Role::Editor && child->kind == Kind::TextBox)
+                shown << ReaderText(Trimmed(static_cast<QtTextBox*>(child)->Text()));
+            if (child->role == Role::ShownValue && child->kind == Kind::Label)
+                shown << ReaderText(Trimmed(static_cast<QtLabel*>(child)->caption));
         }
-        QStringList& shown = fields.isEmpty() ? labels : fields;
         shown.removeAll(QString());
         return shown.join(QStringLiteral(" "));
     }
-    QAccessibleInterface* DropDownChild() const {
-        Node* node = NodeOfInterface(*this);
-        Node* form = node != nullptr ? OpenDropDown(*node) : nullptr;
-        return form != nullptr && form->Q() != nullptr ? QAccessible::queryAccessibleInterface(form->Q()) : nullptr;
+
+    // The tool tip, then the current row's place among the rows.
+    QString Description(const Node& node) const {
+        QStringList parts;
+        if (!node.toolTip.empty()) {
+            parts << ReaderText(node.toolTip);
+        } else {
+            for (Node* child : node.children) {
+                if (!child->toolTip.empty()) {
+                    parts << ReaderText(child->toolTip);
+                    break;
+                }
+            }
+        }
+        if (QtListBox* rows = RowsOf(node); rows != nullptr && rows->ListIndex() >= 0)
+            parts << Position(rows->ListIndex(), rows->ListCount());
+        return parts.join(QStringLiteral(", "));
     }
 };
 
-// The pieces: the list with its current row as value, the drop-down
-// button as a push button, labels as text.
-class Piece final : public QAccessibleWidget {
+// The drop-down window: a window holding the combo box's list while open.
+class DropDownWindow final : public QAccessibleWidget, Counted {
+public:
+    explicit DropDownWindow(QWidget* w) : QAccessibleWidget(w, QAccessible::Window) {}
+
+    int childCount() const override { return List() != nullptr ? 1 : 0; }
+    QAccessibleInterface* child(int index) const override { return index == 0 ? FaceOf(List()) : nullptr; }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child != nullptr && child == FaceOf(List()) ? 0 : -1;
+    }
+    QString text(QAccessible::Text t) const override {
+        Node* node = NodeOfInterface(*this);
+        if (t == QAccessible::Name && node != nullptr) {
+            if (QAccessibleInterface* combo = FaceOf(ComboOf(*node)))
+                return combo->text(t);
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+private:
+    Node* List() const {
+        Node* node = NodeOfInterface(*this);
+        return node != nullptr && OnScreen(*node) ? ChildWithRole(*node, Role::RowList, true) : nullptr;
+    }
+};
+
+// A part a reader never meets on its own (the button, pictures, hidden
+// labels, a further column): no children, and invisible.
+class Unshown final : public QAccessibleWidget, Counted {
+public:
+    explicit Unshown(QWidget* w) : QAccessibleWidget(w, QAccessible::NoRole) {}
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.invisible = true;
+        return s;
+    }
+};
+
+// A widget of our own outside any combo box: a list with its current row
+// as value, a label as text.
+class Piece final : public QAccessibleWidget, Counted {
 public:
     Piece(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
 
@@ -328,9 +552,9 @@ public:
         Node* node = NodeOfInterface(*this);
         if (node != nullptr && t == QAccessible::Value) {
             if (auto* list = ListBoxOf(node); list != nullptr && list->ListIndex() >= 0)
-                return ToQ(list->List(list->ListIndex()));
+                return ReaderText(list->EntryText(list->ListIndex()));
             if (node->kind == Kind::Label)
-                return ToQ(static_cast<QtLabel*>(node)->caption);
+                return ReaderText(static_cast<QtLabel*>(node)->caption);
         }
         return QAccessibleWidget::text(t);
     }
@@ -338,7 +562,10 @@ public:
 
 // A field: editable text whose offsets are Qt's UTF-16 offsets of the
 // whole text, as a screen reader counts them.
-class Field final : public QAccessibleWidget, public QAccessibleTextInterface, public QAccessibleEditableTextInterface {
+class Field final : public QAccessibleWidget,
+                    public QAccessibleTextInterface,
+                    public QAccessibleEditableTextInterface,
+                    Counted {
 public:
     explicit Field(FieldWidget* w) : QAccessibleWidget(w, QAccessible::EditableText) {}
 
@@ -428,14 +655,53 @@ private:
     }
 };
 
+// The face of a widget the control gave a role.
+QAccessibleInterface* FaceForRole(QWidget* w, Node& node) {
+    switch (node.role) {
+        case Role::ComboBox:
+            return new ComboBox(w);
+        case Role::Editor:
+            if (auto* field = dynamic_cast<FieldWidget*>(w))
+                return new Field(field);
+            return nullptr;
+        case Role::RowList:
+            return new RowList(w);
+        case Role::DropDown:
+            return new DropDownWindow(w);
+        case Role::ShownValue:
+        case Role::RowListColumn:
+        case Role::DropDownButton:
+        case Role::Decoration:
+            return new Unshown(w);
+        case Role::Plain:
+            break;
+    }
+    return nullptr;
+}
+
+// The face of a widget of its own.
+QAccessibleInterface* PlainFace(QWidget* w, const Node& node) {
+    switch (node.kind) {
+        case Kind::TextBox:
+            if (auto* field = dynamic_cast<FieldWidget*>(w))
+                return new Field(field);
+            return nullptr;
+        case Kind::ListBox:
+            return new Piece(w, QAccessible::List);
+        case Kind::Image:
+            return new Piece(w, QAccessible::Graphic);
+        case Kind::Label:
+            return new Piece(w, QAccessible::StaticText);
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 QString AccessibleName(const std::string& name) {
     static const std::map<std::string, const char*> names = {
-        {"txtCol1", "Column 1"},  {"txtCol2", "Column 2"},  {"lblCol1", "Column 1"},
-        {"lblCol2", "Column 2"},  {"lstCol1", "Column 1"},  {"lstCol2", "Column 2"},
-        {"lstCol1a", "Column 1"}, {"lstCol2a", "Column 2"}, {"imgCombo", "Open the list"},
-    };
+        {"txtCol1", "Column 1"}, {"txtCol2", "Column 2"}, {"imgCombo", "Open the list"}};
     auto it = names.find(name);
     return it != names.end() ? QString::fromLatin1(it->second) : ToQ(name);
 }
@@ -445,48 +711,124 @@ QAccessibleInterface* AccessibleFactory(const QString&, QObject* object) {
     auto* w = qobject_cast<QWidget*>(object);
     if (ref == nullptr || w == nullptr || ref->node == nullptr)
         return nullptr;
-    Node* node = ref->node;
-    switch (node->kind) {
-        case Kind::TextBox:
-            if (auto* field = dynamic_cast<FieldWidget*>(object))
-                return new Field(field);
-            return nullptr;
-        case Kind::ListBox:
-            return new Piece(w, QAccessible::List);
-        case Kind::Image:
-            return new Piece(w, node->name == "imgCombo" ? QAccessible::PushButton : QAccessible::Graphic);
-        case Kind::Label:
-            return new Piece(w, QAccessible::StaticText);
-        case Kind::UserControl:
-            return new ComboBox(w);
-        case Kind::Form:
-            if (static_cast<QtForm*>(node)->toolWindow)
-                return new DropDownList(w);
-            return nullptr;
-        default:
-            return nullptr;
-    }
+    Node& node = *ref->node;
+    if (node.role != Role::Plain)
+        return FaceForRole(w, node);
+    return PlainFace(w, node);
 }
 
-// The drop-down's current row moved (Up, Down, the pointer): the row the
-// screen reader follows, and the control's value.
+// Qt keeps the face it made first; one made before the control gave the
+// widget its role goes, and the next query makes the face of the role.
+void Node::RoleChanged() {
+    QWidget* w = Q();
+    if (w == nullptr)
+        return;
+    if (QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(face));
+}
+
+int LiveAccessibleFaces() {
+    return g_liveFaces;
+}
+
+// A list's current row moved (Up, Down, the pointer, the program). A row
+// the person sees is selected, and focused when its list has the focus; a
+// combo box's value changed, as a QComboBox's does, whether its list shows
+// or not.
 void AccessibleRowChanged(Node& list) {
-    if (!QAccessible::isActive() || list.parent == nullptr || list.parent->kind != Kind::Form)
+    if (!QAccessible::isActive() || list.kind != Kind::ListBox || list.role == Role::RowListColumn)
         return;
-    Node* form = list.parent;
-    if (!static_cast<QtForm*>(form)->toolWindow || form->Q() == nullptr)
+    const std::uint64_t id = list.id;
+    Impl* desk = list.desk;
+    if (list.role != Role::RowList) {
+        if (QWidget* w = list.Q()) {
+            QAccessibleValueChangeEvent event(
+                w, ReaderText(static_cast<QtListBox&>(list).EntryText(static_cast<QtListBox&>(list).ListIndex())));
+            QAccessible::updateAccessibility(&event);
+        }
         return;
-    QAccessibleInterface* drop = QAccessible::queryAccessibleInterface(form->Q());
-    auto* lists = ListsOf(*form).empty() ? nullptr : ListsOf(*form).front();
-    if (drop == nullptr || lists == nullptr || lists != &list || list.id == 0)
+    }
+    auto& box = static_cast<QtListBox&>(list);
+    const std::int32_t row = box.ListIndex();
+    auto* face = dynamic_cast<RowList*>(FaceOf(&list));
+    if (face != nullptr && row >= 0 && row < face->childCount()) {
+        if (desk != nullptr && desk->focus == id) {
+            QAccessibleEvent focus(face->child(row), QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        }
+        QAccessibleEvent selection(face->child(row), QAccessible::Selection);
+        QAccessible::updateAccessibility(&selection);
+    }
+    // A reader's handler may run in between: find the list anew.
+    if (Node* again = desk != nullptr ? desk->Get(id) : nullptr)
+        AccessibleValueChanged(*again);
+}
+
+// The value a reader hears is the one the control ends with: both fields,
+// or both labels, are written one after the other, so the news goes out
+// once, after the current turn of the event loop.
+void AccessibleValueChanged(Node& part) {
+    static std::set<QAccessible::Id> pending;
+    if (!QAccessible::isActive())
         return;
-    const std::int32_t row = static_cast<QtListBox&>(list).ListIndex();
-    if (row < 0 || row >= drop->childCount())
+    Node* combo = ComboOf(part);
+    QWidget* w = combo != nullptr ? combo->Q() : nullptr;
+    QAccessibleInterface* face = w != nullptr ? QAccessible::queryAccessibleInterface(w) : nullptr;
+    if (face == nullptr || face->role() != QAccessible::ComboBox)
         return;
-    QAccessibleEvent focus(drop->child(row), QAccessible::Focus);
+    const QAccessible::Id id = QAccessible::uniqueId(face);
+    if (!pending.insert(id).second)
+        return;
+    QMetaObject::invokeMethod(
+        w,
+        [id] {
+            pending.erase(id);
+            QAccessibleInterface* again = QAccessible::accessibleInterface(id);
+            if (again == nullptr || !again->isValid() || !QAccessible::isActive())
+                return;
+            QAccessibleValueChangeEvent value(again, again->text(QAccessible::Value));
+            QAccessible::updateAccessibility(&value);
+        },
+        Qt::QueuedConnection);
+}
+
+// Qt tells a reader of its own focus moves; a move into a drop-down, which
+// takes no X focus, and back out of it is ours to tell: the list's current
+// row, or the part of the combo box that has the focus again.
+void AccessibleFocusMoved(Impl& desk, std::uint64_t id, std::uint64_t old) {
+    Node* now = desk.Get(id);
+    Node* before = desk.Get(old);
+    const bool fromDropDown = before != nullptr && before->parent != nullptr && before->parent->role == Role::DropDown;
+    if (!QAccessible::isActive() || now == nullptr || !OnScreen(*now) ||
+        (now->Q() == QApplication::focusWidget() && !fromDropDown))
+        return;
+    if (ComboOf(*now) == nullptr)
+        return;
+    QAccessibleInterface* face = FaceOf(now);
+    if (auto* list = dynamic_cast<RowList*>(face)) {
+        const std::int32_t row = static_cast<QtListBox*>(now)->ListIndex();
+        if (row >= 0 && row < list->childCount())
+            face = list->child(row);
+    }
+    if (face == nullptr || face->state().invisible)
+        return;
+    QAccessibleEvent focus(face, QAccessible::Focus);
     QAccessible::updateAccessibility(&focus);
-    QAccessibleEvent selection(drop->child(row), QAccessible::Selection);
-    QAccessible::updateAccessibility(&selection);
+}
+
+// A drop-down opened or closed: its combo box is expanded or collapsed now.
+void AccessibleDropDownShown(Node& form) {
+    if (!QAccessible::isActive() || form.role != Role::DropDown)
+        return;
+    Node* combo = ComboOf(form);
+    QAccessibleInterface* face = FaceOf(combo);
+    if (face == nullptr)
+        return;
+    QAccessible::State changed;
+    changed.expanded = true;
+    changed.collapsed = true;
+    QAccessibleStateChangeEvent event(face, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 }  // namespace korvane::tk::qt

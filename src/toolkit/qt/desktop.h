@@ -81,6 +81,8 @@ struct Node : model::NodeBase<Node, QtDesktop::Impl> {
     void SetPointer(std::int16_t value, PictureRef pointerIcon) override;
     void Repaint() override;
     void ApplyGeometry() override;
+    // A screen reader's face follows the role (accessibility.cpp).
+    void RoleChanged() override;
     void ApplyPalette();
     void ApplyFont();
     void ApplyCursor();

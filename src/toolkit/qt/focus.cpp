@@ -74,11 +74,14 @@ void Impl::UpdateFocusPolicy(Node* container) {
 // when it becomes so.
 void Impl::FocusMoved(Node* now, Node* old) {
     if (now != nullptr) {
+        const std::uint64_t id = now->id;
+        const std::uint64_t before = old != nullptr ? old->id : 0;
         if (QWidget* w = now->Q()) {
             ++settingFocus;
             w->setFocus(Qt::OtherFocusReason);
             --settingFocus;
         }
+        AccessibleFocusMoved(*this, id, before);
     }
     if (old != nullptr) {
         if (QWidget* w = old->Q())

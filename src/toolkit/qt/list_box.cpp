@@ -229,11 +229,7 @@ void QtListBox::Changed() {
 // A screen reader hears of the new row.
 void QtListBox::SelectionChanged() {
     Changed();
-    if (ListWidget* w = ListOf(*this); w != nullptr && QAccessible::isActive()) {
-        QAccessibleValueChangeEvent event(w, ToQ(List(ListIndex())));
-        QAccessible::updateAccessibility(&event);
-        AccessibleRowChanged(*this);
-    }
+    AccessibleRowChanged(*this);
 }
 
 void QtListBox::GeometryChanged() {

@@ -30,6 +30,7 @@ void QtTextBox::Text(std::string value) {
         return;
     if (FieldWidget* f = FieldOf(*this))
         f->TextReplaced(old);
+    AccessibleValueChanged(*this);
     Fire(*this, OnChange);
 }
 

@@ -61,10 +61,19 @@ void FocusIn(QWidget& w);
 
 // What a screen reader sees (accessibility.cpp): the name announced for a
 // piece of the control, the factory Qt asks for our widgets' accessible
-// faces, and the news that a drop-down's current row moved.
+// faces, the news that a list's current row moved, that a drop-down opened
+// or closed and that the value changed, and how many of our faces are
+// alive (for tests).
 QString AccessibleName(const std::string& name);
 QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object);
 void AccessibleRowChanged(Node& list);
+void AccessibleDropDownShown(Node& form);
+// A part that shows the combo box's value was written by code.
+void AccessibleValueChanged(Node& part);
+// The desktop moved the focus from widget `old` to widget `id`, where Qt
+// may not follow (a drop-down takes no X focus).
+void AccessibleFocusMoved(QtDesktop::Impl& desk, std::uint64_t id, std::uint64_t old);
+int LiveAccessibleFaces();
 
 // Paints the focus rectangles of a user control's device context (pixels of
 // the user control) on a widget that lies at `offset` inside it.
@@ -234,7 +243,10 @@ public:
     void Repaint() override;
 
 private:
-    void CaptionChanged() override { Repaint(); }
+    void CaptionChanged() override {
+        Repaint();
+        AccessibleValueChanged(*this);
+    }
 };
 
 class QtCommandButton final : public model::CommandButtonBase<Node> {

@@ -446,6 +446,7 @@ void QtDesktop::Impl::PresentForm(Node& node, int modal) {
     }
     w->show();
     w->raise();
+    AccessibleDropDownShown(form);
     // A window shown again right after it hid (a box closed and opened at
     // once) can still be Qt's focus window, whose focus-out the window system
     // reports late: the focus-in that follows is then no change to Qt, and
@@ -471,6 +472,7 @@ void QtDesktop::Impl::ConcealForm(Node& form) {
         if (static_cast<QtForm&>(form).toolWindow)
             w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
         --settingFocus;
+        AccessibleDropDownShown(form);
     }
 }
 
