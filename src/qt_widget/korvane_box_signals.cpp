@@ -61,7 +61,12 @@ protected:
         }
         if (!IsKeyOrMouse(event->type()) || !watched->isWidgetType())
             return false;
-        return offer_(*static_cast<QWidget*>(watched), *event);
+        // A window of a part's own (a field's context menu) keeps its keys:
+        // Escape there closes the menu, not the dialog around the box.
+        auto* part = static_cast<QWidget*>(watched);
+        if (part->isWindow())
+            return false;
+        return offer_(*part, *event);
     }
 
 private:

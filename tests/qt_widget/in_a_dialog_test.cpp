@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -103,6 +104,29 @@ TEST(KorvaneBoxInADialog, EnterPressesTheDefaultButtonAndEscapeRejectsBeforeTheC
             EXPECT_EQ(changed.count(), 0);
         }
     }
+}
+
+// A field's context menu takes the keys until it closes: Down moves in the
+// menu, and Escape closes the menu, not the dialog.
+TEST(KorvaneBoxInADialog, AFieldsContextMenuTakesTheKeysUntilItCloses) {
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* box = new KorvaneBox;
+    Fill(*box);
+    box->setCurrentIndex(1);
+    layout->addWidget(box);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(Until([&] { return dialog.isActiveWindow(); }));
+    QWidget* field = FocusIn(*box);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &menuKey);
+    ASSERT_TRUE(Until([] { return QApplication::activePopupWidget() != nullptr; }));
+    Key(QApplication::activePopupWidget(), Qt::Key_Down, QString());
+    EXPECT_EQ(box->currentIndex(), 1) << "Down moved in the menu, not the rows underneath";
+    Key(QApplication::activePopupWidget(), Qt::Key_Escape, QStringLiteral("\x1b"));
+    EXPECT_TRUE(Until([] { return QApplication::activePopupWidget() == nullptr; })) << "the menu closed";
+    EXPECT_TRUE(dialog.isVisible()) << "and the dialog stayed";
 }
 
 // Where no dialog takes them, Enter and Escape keep the control's rules:

@@ -104,6 +104,10 @@ private:
     // server had focused: they go where the focus is now, as the control
     // was told by GetFocus.
     bool Redirect(QWidget& receiver, QKeyEvent& key) {
+        // An open popup (a field's context menu) takes the keys until it
+        // closes, as Qt's popups do.
+        if (QApplication::activePopupWidget() != nullptr)
+            return false;
         Node* target = desk_.Get(desk_.focus);
         QWidget* to = target != nullptr ? target->Q() : nullptr;
         if (to == nullptr || to == &receiver || to->isAncestorOf(&receiver) || !to->isVisible())
