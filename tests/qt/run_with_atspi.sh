@@ -12,9 +12,21 @@ if ! command -v dbus-run-session >/dev/null || [[ ! -x "$launcher" ]] || ! /usr/
   exit 77
 fi
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 KORVANE_ATSPI_WALKER="$here/atspi_walk.py"
-exec dbus-run-session -- bash -c '
+# A runtime folder of this run's own: the launcher puts the accessibility
+# bus's socket there, where no other run (or its end) can take it away.
+runtime="$(mktemp -d)"
+chmod 700 "$runtime"
+export XDG_RUNTIME_DIR="$runtime"
+dbus-run-session -- bash -c '
   "$0" --launch-immediately & bus=$!
-  sleep 0.3
+  # The program starts once the bus has its socket (10 s at most).
+  for _ in $(seq 100); do
+    compgen -G "$XDG_RUNTIME_DIR/at-spi/*" >/dev/null && break
+    sleep 0.1
+  done
   bash "$1/run_under_xvfb.sh" "${@:2}"; rc=$?
   kill "$bus" 2>/dev/null; wait "$bus" 2>/dev/null
   exit "$rc"' "$launcher" "$here" "$@"
+rc=$?
+rm -rf "$runtime"
+exit "$rc"
