@@ -176,6 +176,7 @@ ScriptHost::~ScriptHost() {
     for (const void* font : state_->fonts)
         static_cast<tk::FontRef*>(const_cast<void*>(font))->~shared_ptr();
     state_->fonts.clear();
+    state_->closing = true;
     lua_close(state_->L);
     state_->watchdog.Stop();
 }

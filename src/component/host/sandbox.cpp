@@ -70,6 +70,52 @@ int TextOnlyLoad(lua_State* L) {
 // The libraries a sandboxed script gets: the language itself, text, tables,
 // mathematics, coroutines and the clock; nothing that reaches files,
 // programs, loaded code or the interpreter's insides.
+namespace {
+
+// A sandboxed script's finalizer, run in a coroutine of its own. Lua runs
+// no hooks in a finalizer itself, but a coroutine made there runs the count
+// hook it inherits, so the instruction and time limits reach the
+// finalizer's code. Lua makes only a warning of a finalizer's error: a
+// limit reached in one still ends the script, at its next instruction, or
+// at once when the script is already done.
+int GuardedFinalizer(lua_State* L) {
+    lua_State* co = lua_newthread(L);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_pushvalue(L, 1);
+    lua_xmove(L, co, 2);
+    int results = 0;
+    const int status = lua_resume(co, L, 1, &results);
+    if (status == LUA_OK || status == LUA_YIELD)
+        return 0;
+    auto& state = StateOf(L);
+    if (const auto& why = state.CheckLimits()) {
+        if (state.closing)
+            Watchdog::EndNow(*why);
+        else
+            lua_sethook(state.L, LimitHook, LUA_MASKCOUNT, 1);
+    }
+    lua_xmove(co, L, 1);
+    return lua_error(L);
+}
+
+// setmetatable, with a finalizer in the metatable run as above. A metatable
+// marks its object for finalization only through a __gc it has when it is
+// set, so that is where the finalizer is wrapped.
+int GuardedSetMetatable(lua_State* L) {
+    if (lua_type(L, 2) == LUA_TTABLE && lua_getfield(L, 2, "__gc") == LUA_TFUNCTION &&
+        lua_tocfunction(L, -1) != GuardedFinalizer) {
+        lua_pushcclosure(L, GuardedFinalizer, 1);
+        lua_setfield(L, 2, "__gc");
+    }
+    lua_settop(L, 2);
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_insert(L, 1);
+    lua_call(L, 2, 1);
+    return 1;
+}
+
+}  // namespace
+
 void OpenSandbox(lua_State* L) {
     const luaL_Reg libraries[] = {{LUA_GNAME, luaopen_base},       {LUA_COLIBNAME, luaopen_coroutine},
                                   {LUA_TABLIBNAME, luaopen_table}, {LUA_STRLIBNAME, luaopen_string},
@@ -83,6 +129,9 @@ void OpenSandbox(lua_State* L) {
     lua_getglobal(L, "load");
     lua_pushcclosure(L, TextOnlyLoad, 1);
     lua_setglobal(L, "load");
+    lua_getglobal(L, "setmetatable");
+    lua_pushcclosure(L, GuardedSetMetatable, 1);
+    lua_setglobal(L, "setmetatable");
     // Base functions that read files.
     for (const char* name : {"dofile", "loadfile"}) {
         lua_pushnil(L);

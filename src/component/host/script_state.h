@@ -36,6 +36,7 @@ struct ScriptHost::State final : component::EventSink {
     int handlerDepth = 0;
     lua_State* current = nullptr;           // the thread (main or coroutine) in the host's innermost call
     bool inHost = false;                    // the host's own work: allocations are never refused
+    bool closing = false;                   // the script is done; its finalizers run as Lua closes
     std::unordered_set<const void*> fonts;  // the font objects alive in the script
     const void* controlObject = nullptr;
     // Limits.

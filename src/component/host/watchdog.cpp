@@ -30,6 +30,10 @@ namespace {
 
 }  // namespace
 
+void Watchdog::EndNow(const std::string& message) {
+    EndProcess(message);
+}
+
 Watchdog::~Watchdog() {
     Stop();
 }

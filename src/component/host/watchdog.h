@@ -39,6 +39,9 @@ public:
     void Arm(Clock::time_point when, const std::string& message) noexcept;
     // The script and everything it left behind are done.
     void Stop();
+    // Ends the process now, as a watchdog that went off does: `message` on
+    // standard error and exit status 1.
+    [[noreturn]] static void EndNow(const std::string& message);
 
 private:
     void Watch();
