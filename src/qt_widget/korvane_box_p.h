@@ -190,6 +190,9 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     // a throwing slot is logged, a slot may destroy the widget.
     template <class F>
     void Raise(const char* what, F&& emitIt);
+    // Hands one of the control's key or mouse events to the advised sink.
+    template <class Call>
+    void ToSink(const char* what, bool changes, Call&& call);
 
     void Click() override;
     void Filled() override;

@@ -212,52 +212,35 @@ void KorvaneBox::Private::Highlighted(std::int32_t row) {
 }
 
 // The key and mouse events go to an advised sink only; Qt programs see
-// them as events of the box (Offer). What they changed is read afterwards.
-void KorvaneBox::Private::KeyDown(std::int16_t& code, std::int16_t& shift) {
-    Raise("KeyDown", [&](const QPointer<KorvaneBox>& alive) {
+// them as events of the box (Offer). What they changed is read afterwards;
+// a move changes nothing.
+template <class Call>
+void KorvaneBox::Private::ToSink(const char* what, bool changes, Call&& call) {
+    Raise(what, [&](const QPointer<KorvaneBox>& alive) {
         if (hostSink != nullptr)
-            hostSink->KeyDown(code, shift);
-        if (alive)
+            call(*hostSink);
+        if (changes && alive)
             QueueNotify();
     });
+}
+
+void KorvaneBox::Private::KeyDown(std::int16_t& code, std::int16_t& shift) {
+    ToSink("KeyDown", true, [&](ucvKorvaneEvents& sink) { sink.KeyDown(code, shift); });
 }
 void KorvaneBox::Private::KeyUp(std::int16_t& code, std::int16_t& shift) {
-    Raise("KeyUp", [&](const QPointer<KorvaneBox>& alive) {
-        if (hostSink != nullptr)
-            hostSink->KeyUp(code, shift);
-        if (alive)
-            QueueNotify();
-    });
+    ToSink("KeyUp", true, [&](ucvKorvaneEvents& sink) { sink.KeyUp(code, shift); });
 }
 void KorvaneBox::Private::KeyPress(std::int16_t& ascii, std::int16_t& col) {
-    Raise("KeyPress", [&](const QPointer<KorvaneBox>& alive) {
-        if (hostSink != nullptr)
-            hostSink->KeyPress(ascii, col);
-        if (alive)
-            QueueNotify();
-    });
+    ToSink("KeyPress", true, [&](ucvKorvaneEvents& sink) { sink.KeyPress(ascii, col); });
 }
 void KorvaneBox::Private::MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-    Raise("MouseDown", [&](const QPointer<KorvaneBox>& alive) {
-        if (hostSink != nullptr)
-            hostSink->MouseDown(b, s, x, y);
-        if (alive)
-            QueueNotify();
-    });
+    ToSink("MouseDown", true, [&](ucvKorvaneEvents& sink) { sink.MouseDown(b, s, x, y); });
 }
 void KorvaneBox::Private::MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-    Raise("MouseMove", [&](const QPointer<KorvaneBox>&) {
-        if (hostSink != nullptr)
-            hostSink->MouseMove(b, s, x, y);
-    });
+    ToSink("MouseMove", false, [&](ucvKorvaneEvents& sink) { sink.MouseMove(b, s, x, y); });
 }
 void KorvaneBox::Private::MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) {
-    Raise("MouseUp", [&](const QPointer<KorvaneBox>& alive) {
-        if (hostSink != nullptr)
-            hostSink->MouseUp(b, s, x, y);
-        if (alive)
-            QueueNotify();
-    });
+    ToSink("MouseUp", true, [&](ucvKorvaneEvents& sink) { sink.MouseUp(b, s, x, y); });
 }
 
 // --- the parts' input, offered to the box first --------------------------------------------

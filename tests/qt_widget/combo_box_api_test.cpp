@@ -26,51 +26,12 @@
 #include "korvane/errors.h"
 #include "korvane/qt/KorvaneBox.h"
 #include "qt_support.h"
+#include "widget_support.h"
 
 namespace korvane::test {
 namespace {
 
 using korvane::qt::KorvaneBox;
-
-void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-bool Until(const std::function<bool()>& done, int timeoutMs = 2000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        Pump(5);
-    }
-    return true;
-}
-
-QWidget* Child(KorvaneBox& box, const char* name) {
-    return box.findChild<QWidget*>(QString::fromLatin1(name));
-}
-
-// The drop-down's first list, while it is open.
-QWidget* OpenList() {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
-            return top->findChild<QWidget*>(QStringLiteral("lstCol1"));
-    }
-    return nullptr;
-}
-
-void Key(QWidget* to, Qt::Key key, const QString& text = {}, Qt::KeyboardModifiers m = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, m, text);
-    QApplication::sendEvent(to, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, m, text);
-    QApplication::sendEvent(to, &release);
-}
 
 // A shown window holding one box with four currencies.
 struct Form {
@@ -175,7 +136,7 @@ TEST(KorvaneBoxAsAComboBox, AfterEscapeDroppedTheRowReadingTheItemDataOfTheCurre
     field->setFocus();
     Until([&] { return field->hasFocus(); }, 1000);
     QSignalSpy changed(&box, &KorvaneBox::currentIndexChanged);
-    Key(field, Qt::Key_Escape, QStringLiteral("\x1b"));
+    SendKey(field, Qt::Key_Escape, QStringLiteral("\x1b"));
     Pump(20);
     ASSERT_EQ(box.currentIndex(), -1) << "Escape drops the row";
     EXPECT_EQ(changed.count(), 1);
@@ -367,15 +328,15 @@ TEST(KorvaneBoxAsAComboBox, TheOpenListHighlightsTheRowsTheKeysReachAndEnterActi
     QSignalSpy activated(&box, &KorvaneBox::activated);
     QSignalSpy changed(&box, &KorvaneBox::currentIndexChanged);
     SendClick(Child(box, "imgCombo"));
-    ASSERT_TRUE(Until([] { return OpenList() != nullptr; }));
-    QWidget* list = OpenList();
-    Key(list, Qt::Key_Down);
-    Key(list, Qt::Key_Down);
+    ASSERT_TRUE(Until([] { return DropDownList() != nullptr; }));
+    QWidget* list = DropDownList();
+    SendKey(list, Qt::Key_Down);
+    SendKey(list, Qt::Key_Down);
     ASSERT_GE(highlighted.count(), 2);
     EXPECT_EQ(highlighted.last().at(0).toInt(), 1);
     EXPECT_EQ(activated.count(), 0) << "highlighting chooses nothing";
     EXPECT_EQ(changed.count(), 0);
-    Key(list, Qt::Key_Return, QStringLiteral("\r"));
+    SendKey(list, Qt::Key_Return, QStringLiteral("\r"));
     ASSERT_TRUE(Until([&] { return activated.count() == 1; }));
     EXPECT_EQ(activated.at(0).at(0).toInt(), 1);
     ASSERT_EQ(changed.count(), 1);
@@ -392,12 +353,12 @@ TEST(KorvaneBoxAsAComboBox, FilledTellsTheRowTheUserAddedWithEnter) {
     QWidget* col2 = Child(box, "txtCol2");
     col1->setFocus();
     Until([&] { return col1->hasFocus(); }, 1000);
-    Key(col1, Qt::Key_N, QStringLiteral("N"));
-    Key(col1, Qt::Key_Z, QStringLiteral("Z"));
+    SendKey(col1, Qt::Key_N, QStringLiteral("N"));
+    SendKey(col1, Qt::Key_Z, QStringLiteral("Z"));
     col2->setFocus();
     Until([&] { return col2->hasFocus(); }, 1000);
-    Key(col2, Qt::Key_K, QStringLiteral("K"));
-    Key(col2, Qt::Key_Return, QStringLiteral("\r"));
+    SendKey(col2, Qt::Key_K, QStringLiteral("K"));
+    SendKey(col2, Qt::Key_Return, QStringLiteral("\r"));
     ASSERT_TRUE(Until([&] { return filled.count() == 1; })) << box.text().toStdString();
     const int row = filled.at(0).at(0).toInt();
     EXPECT_EQ(row, box.newIndex());
@@ -488,8 +449,8 @@ TEST(KorvaneBoxBadInput, ExtremeWidthsAndStylesAreRefusedOrKeptOnTheScreen) {
     EXPECT_LE(box.sizeHint().width(), screen.width());
     EXPECT_GT(box.sizeHint().width(), 0) << "no overflow";
     SendClick(Child(box, "imgCombo"));
-    ASSERT_TRUE(Until([] { return OpenList() != nullptr; }));
-    EXPECT_LE(OpenList()->window()->width(), screen.width()) << "the drop-down stays on the screen";
+    ASSERT_TRUE(Until([] { return DropDownList() != nullptr; }));
+    EXPECT_LE(DropDownList()->window()->width(), screen.width()) << "the drop-down stays on the screen";
 }
 
 // A slot that deletes the box inside each signal: nothing is left behind
@@ -524,17 +485,17 @@ TEST(KorvaneBoxBadInput, ASlotThatDeletesTheBoxInsideEachSignalLeavesNothingBehi
          [](KorvaneBox& b, auto f) { return QObject::connect(&b, &KorvaneBox::highlighted, f); },
          [](KorvaneBox& b) {
              SendClick(Child(b, "imgCombo"));
-             if (Until([] { return OpenList() != nullptr; }))
-                 Key(OpenList(), Qt::Key_Down);
+             if (Until([] { return DropDownList() != nullptr; }))
+                 SendKey(DropDownList(), Qt::Key_Down);
          }},
         {"activated from the open list",
          [](KorvaneBox& b, auto f) { return QObject::connect(&b, &KorvaneBox::activated, f); },
          [](KorvaneBox& b) {
              SendClick(Child(b, "imgCombo"));
-             if (Until([] { return OpenList() != nullptr; })) {
-                 QWidget* list = OpenList();
-                 Key(list, Qt::Key_Down);
-                 Key(list, Qt::Key_Return, QStringLiteral("\r"));
+             if (Until([] { return DropDownList() != nullptr; })) {
+                 QWidget* list = DropDownList();
+                 SendKey(list, Qt::Key_Down);
+                 SendKey(list, Qt::Key_Return, QStringLiteral("\r"));
              }
          }},
     };
@@ -559,7 +520,7 @@ TEST(KorvaneBoxBadInput, ABoxMovedToAnotherWindowWhileItsListIsOpenKeepsWorking)
     auto* layout = new QVBoxLayout(&other);
     other.show();
     SendClick(Child(*f.box, "imgCombo"));
-    ASSERT_TRUE(Until([] { return OpenList() != nullptr; }));
+    ASSERT_TRUE(Until([] { return DropDownList() != nullptr; }));
     layout->addWidget(f.box);
     Pump(150);
     f.box->setCurrentIndex(3);
@@ -570,7 +531,7 @@ TEST(KorvaneBoxBadInput, ABoxMovedToAnotherWindowWhileItsListIsOpenKeepsWorking)
     f.box->setCurrentIndex(0);
     EXPECT_EQ(f.box->currentData(), QVariant(978));
     delete f.box.data();
-    EXPECT_TRUE(Until([] { return OpenList() == nullptr; }));
+    EXPECT_TRUE(Until([] { return DropDownList() == nullptr; }));
 }
 
 // --- forms ------------------------------------------------------------------------------------

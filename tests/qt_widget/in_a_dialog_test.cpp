@@ -20,43 +20,12 @@
 
 #include "korvane/qt/KorvaneBox.h"
 #include "qt_support.h"
+#include "widget_support.h"
 
 namespace korvane::test {
 namespace {
 
 using korvane::qt::KorvaneBox;
-
-void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-bool Until(const std::function<bool()>& done, int timeoutMs = 2000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        Pump(5);
-    }
-    return true;
-}
-
-QWidget* Child(KorvaneBox& box, const char* name) {
-    return box.findChild<QWidget*>(QString::fromLatin1(name));
-}
-
-void Key(QWidget* to, Qt::Key key, const QString& text) {
-    QPointer<QWidget> alive(to);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(to, &press);
-    if (!alive)
-        return;
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(to, &release);
-}
 
 void Fill(KorvaneBox& box) {
     box.addItem(QStringLiteral("EUR"), QStringLiteral("Euro"), 978);
@@ -97,7 +66,7 @@ TEST(KorvaneBoxInADialog, EnterPressesTheDefaultButtonAndEscapeRejectsBeforeTheC
             QWidget* focus = FocusIn(*box);
             ASSERT_TRUE(box->isAncestorOf(focus));
             QSignalSpy changed(box, &KorvaneBox::currentIndexChanged);
-            Key(focus, key, key == Qt::Key_Return ? QStringLiteral("\r") : QStringLiteral("\x1b"));
+            SendKey(focus, key, key == Qt::Key_Return ? QStringLiteral("\r") : QStringLiteral("\x1b"));
             EXPECT_FALSE(dialog.isVisible()) << "the dialog took the key";
             EXPECT_EQ(dialog.result(), key == Qt::Key_Return ? QDialog::Accepted : QDialog::Rejected);
             EXPECT_EQ(box->currentIndex(), 1) << "the control never saw it";
@@ -122,9 +91,9 @@ TEST(KorvaneBoxInADialog, AFieldsContextMenuTakesTheKeysUntilItCloses) {
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(field, &menuKey);
     ASSERT_TRUE(Until([] { return QApplication::activePopupWidget() != nullptr; }));
-    Key(QApplication::activePopupWidget(), Qt::Key_Down, QString());
+    SendKey(QApplication::activePopupWidget(), Qt::Key_Down, QString());
     EXPECT_EQ(box->currentIndex(), 1) << "Down moved in the menu, not the rows underneath";
-    Key(QApplication::activePopupWidget(), Qt::Key_Escape, QStringLiteral("\x1b"));
+    SendKey(QApplication::activePopupWidget(), Qt::Key_Escape, QStringLiteral("\x1b"));
     EXPECT_TRUE(Until([] { return QApplication::activePopupWidget() == nullptr; })) << "the menu closed";
     EXPECT_TRUE(dialog.isVisible()) << "and the dialog stayed";
 }
@@ -143,7 +112,7 @@ TEST(KorvaneBoxInADialog, WithoutADialogEnterAndEscapeKeepTheControlsRules) {
     ASSERT_TRUE(Until([&] { return window.isActiveWindow(); }));
     box->setCurrentIndex(1);
     QWidget* focus = FocusIn(*box);
-    Key(focus, Qt::Key_Escape, QStringLiteral("\x1b"));
+    SendKey(focus, Qt::Key_Escape, QStringLiteral("\x1b"));
     EXPECT_EQ(box->currentIndex(), -1) << "Escape dropped the row";
 
     // A dialog without a default button leaves Enter to the control too.
@@ -160,7 +129,7 @@ TEST(KorvaneBoxInADialog, WithoutADialogEnterAndEscapeKeepTheControlsRules) {
     column2->setFocus();
     ASSERT_TRUE(Until([&] { return column2->hasFocus(); }));
     QSignalSpy filled(second, &KorvaneBox::filled);
-    Key(column2, Qt::Key_Return, QStringLiteral("\r"));
+    SendKey(column2, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_TRUE(Until([&] { return filled.count() == 1; }));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(second->count(), 1);

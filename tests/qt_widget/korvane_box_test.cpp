@@ -25,55 +25,12 @@
 #include "korvane/events.h"
 #include "korvane/qt/KorvaneBox.h"
 #include "qt_support.h"
+#include "widget_support.h"
 
 namespace korvane::test {
 namespace {
 
 using korvane::qt::KorvaneBox;
-
-// Runs Qt's events until `done` holds or the time is up.
-bool Until(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
-}
-
-void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
-
-// Tool windows on the screen: an open drop-down list.
-bool DropDownShown() {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
-            return true;
-    }
-    return false;
-}
-
-// The drop-down's first list, while it is open.
-QWidget* DropDownList() {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
-            return top->findChild<QWidget*>(QStringLiteral("lstCol1"));
-    }
-    return nullptr;
-}
-
-QWidget* Child(KorvaneBox& box, const char* name) {
-    return box.findChild<QWidget*>(QString::fromLatin1(name));
-}
 
 bool Inside(const QWidget* w, const QWidget* holder) {
     return w != nullptr && (w == holder || holder->isAncestorOf(w));

@@ -21,39 +21,12 @@
 #include "korvane/qt/KorvaneBox.h"
 #include "korvane/toolkit/qt.h"
 #include "qt_support.h"
+#include "widget_support.h"
 
 namespace korvane::test {
 namespace {
 
 using korvane::qt::KorvaneBox;
-
-bool Until(const std::function<bool()>& done, int timeoutMs = 3000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
-}
-
-void Pump(int ms) {
-    Until([] { return false; }, ms);
-}
-
-bool DropDownShown() {
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->isVisible() && (top->windowFlags() & Qt::Tool) == Qt::Tool)
-            return true;
-    }
-    return false;
-}
-
-QWidget* Child(KorvaneBox& box, const char* name) {
-    return box.findChild<QWidget*>(QString::fromLatin1(name));
-}
 
 void Fill(KorvaneBox& box) {
     const char* rows[][2] = {{"CHF", "Swiss franc"}, {"EUR", "Euro"}, {"GBP", "Pound sterling"}, {"USD", "US dollar"}};
@@ -87,18 +60,6 @@ struct Window {
     std::vector<QPointer<KorvaneBox>> boxes;
     QLineEdit* edit = nullptr;
 };
-
-// A key typed as a person types it; the release goes nowhere when the
-// press destroyed the widget.
-void SendKey(QWidget* to, int key, const QString& text) {
-    QPointer<QWidget> alive(to);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(to, &press);
-    if (!alive)
-        return;
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(to, &release);
-}
 
 void SendMouse(QWidget* to, QEvent::Type type) {
     const QPointF at(to->width() / 2.0, to->height() / 2.0);
