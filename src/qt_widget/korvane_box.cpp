@@ -79,9 +79,8 @@ void KorvaneBox::Private::Build(const tk::PropertyBag* bag) {
             return static_cast<std::int32_t>(*s);
         return def;
     };
-    float natural = static_cast<float>(saved("WidthCol1", 1100) + saved("WidthCol2", 2900)) - 2 * Tpp();
-    if (saved("Style", 0) != static_cast<std::int32_t>(StyleType::SimpleCombo))
-        natural += static_cast<float>(ButtonTwips());
+    const float natural = NaturalWidth(saved("WidthCol1", 1100), saved("WidthCol2", 2900),
+                                       saved("Style", 0) == static_cast<std::int32_t>(StyleType::SimpleCombo));
     if (natural > 0)
         control->Container().Width(natural);
     if (bag != nullptr) {
@@ -182,11 +181,16 @@ int KorvaneBox::Private::ButtonTwips() const {
     return static_cast<int>(Tpp()) * (desktop->GetSystemMetrics(tk::sm::CxVScroll) + 2);
 }
 
-float KorvaneBox::Private::NaturalWidth() const {
-    float w = static_cast<float>(control->WidthCol1()) + static_cast<float>(control->WidthCol2()) - 2 * Tpp();
-    if (control->Style() != StyleType::SimpleCombo)
+float KorvaneBox::Private::NaturalWidth(std::int32_t col1, std::int32_t col2, bool simple) const {
+    // In float: widths read from a damaged form may sum past an int.
+    float w = static_cast<float>(col1) + static_cast<float>(col2) - 2 * Tpp();
+    if (!simple)
         w += static_cast<float>(ButtonTwips());
     return w;
+}
+
+float KorvaneBox::Private::NaturalWidth() const {
+    return NaturalWidth(control->WidthCol1(), control->WidthCol2(), control->Style() == StyleType::SimpleCombo);
 }
 
 // The control decides its own size when its columns, style or font change:

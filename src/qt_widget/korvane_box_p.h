@@ -127,6 +127,8 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     // The container's width that shows both columns and the button as the
     // control lays them out, in twips.
     float NaturalWidth() const;
+    // The same for columns `col1` and `col2` wide, before the control has them.
+    float NaturalWidth(std::int32_t col1, std::int32_t col2, bool simple) const;
 
     // --- calls into the control (korvane_box_members.cpp) -------------------
     void Succeeded() const;
