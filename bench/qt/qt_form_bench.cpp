@@ -125,6 +125,25 @@ void WarmUp() {
     }
 }
 
+// Measures the form of KorvaneBoxes and then the form of QComboBoxes of
+// `state`'s size with `measure(n, make)`, and reports both in `unit` (after
+// `scale`) with their ratio. The row's time is the KorvaneBox's measure
+// when that is a time (`isTime`), else the time its measuring took.
+template <class Measure>
+void SideBySide(benchmark::State& state, const char* unit, double scale, bool isTime, Measure measure) {
+    WarmUp();
+    const int n = static_cast<int>(state.range(0));
+    double korvane = 0;
+    double peer = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        korvane = measure(n, &MakeBox);
+        state.SetIterationTime(isTime ? korvane : Seconds(Clock::now() - start));
+        peer = measure(n, &MakeCombo);
+    }
+    Report(state, unit, korvane * scale, peer * scale);
+}
+
 // --- heap per subject ---------------------------------------------------------------------
 
 double HeapPerSubject(int n, Maker make) {
@@ -137,17 +156,7 @@ double HeapPerSubject(int n, Maker make) {
 }
 
 void BM_FormHeapPerBox(benchmark::State& state) {
-    WarmUp();
-    const int n = static_cast<int>(state.range(0));
-    double korvane = 0;
-    double peer = 0;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        korvane = HeapPerSubject(n, &MakeBox);
-        state.SetIterationTime(Seconds(Clock::now() - start));
-        peer = HeapPerSubject(n, &MakeCombo);
-    }
-    Report(state, "KiB", korvane / 1024, peer / 1024);
+    SideBySide(state, "KiB", 1.0 / 1024, false, &HeapPerSubject);
 }
 BENCHMARK(BM_FormHeapPerBox)
     ->Arg(10)
@@ -171,17 +180,9 @@ double BuildSeconds(int n, Maker make, int times) {
 }
 
 void BM_FormBuildAndShow(benchmark::State& state) {
-    WarmUp();
-    const int n = static_cast<int>(state.range(0));
+    const auto n = state.range(0);
     const int times = n >= 400 ? 3 : n >= 100 ? 8 : 40;
-    double korvane = 0;
-    double peer = 0;
-    for (auto _ : state) {
-        korvane = BuildSeconds(n, &MakeBox, times);
-        state.SetIterationTime(korvane);
-        peer = BuildSeconds(n, &MakeCombo, times);
-    }
-    Report(state, "ms", korvane * 1e3, peer * 1e3);
+    SideBySide(state, "ms", 1e3, true, [times](int size, Maker make) { return BuildSeconds(size, make, times); });
 }
 BENCHMARK(BM_FormBuildAndShow)
     ->Arg(10)
@@ -221,17 +222,8 @@ double MoveSeconds(int n, Maker make, int moves) {
 }
 
 void BM_FormMouseMove(benchmark::State& state) {
-    WarmUp();
-    const int n = static_cast<int>(state.range(0));
     constexpr int kMoves = 20000;
-    double korvane = 0;
-    double peer = 0;
-    for (auto _ : state) {
-        korvane = MoveSeconds(n, &MakeBox, kMoves);
-        state.SetIterationTime(korvane);
-        peer = MoveSeconds(n, &MakeCombo, kMoves);
-    }
-    Report(state, "us", korvane * 1e6, peer * 1e6);
+    SideBySide(state, "us", 1e6, true, [](int n, Maker make) { return MoveSeconds(n, make, kMoves); });
 }
 BENCHMARK(BM_FormMouseMove)->Arg(10)->Arg(100)->Arg(400)->Iterations(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
@@ -251,17 +243,8 @@ double IdleSeconds(int n, Maker make, int turns) {
 }
 
 void BM_FormIdleTurn(benchmark::State& state) {
-    WarmUp();
-    const int n = static_cast<int>(state.range(0));
     constexpr int kTurns = 50000;
-    double korvane = 0;
-    double peer = 0;
-    for (auto _ : state) {
-        korvane = IdleSeconds(n, &MakeBox, kTurns);
-        state.SetIterationTime(korvane);
-        peer = IdleSeconds(n, &MakeCombo, kTurns);
-    }
-    Report(state, "us", korvane * 1e6, peer * 1e6);
+    SideBySide(state, "us", 1e6, true, [](int n, Maker make) { return IdleSeconds(n, make, kTurns); });
 }
 BENCHMARK(BM_FormIdleTurn)->Arg(10)->Arg(100)->Arg(400)->Iterations(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
