@@ -164,6 +164,7 @@ set(KORVANE_QT_TEST_SOURCES
   tests/qt/main.cpp
   tests/qt/qt_desktop_test.cpp
   tests/qt/random_use_on_qt_test.cpp
+  tests/qt/readme_example_test.cpp
   tests/qt/right_to_left_test.cpp)
 # KorvaneBox, the Qt widget, its tests and its Designer plugin (built by
 # cmake/qt_widget.cmake when Qt is found; listed here in every build).

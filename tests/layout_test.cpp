@@ -136,6 +136,24 @@ TEST(Layout, WidthsBelowTheMinimum) {
     }
 }
 
+// A host that never sizes a new control (a program building its form in
+// code) still shows both fields and the button, inside the control.
+TEST(Layout, ANewControlTheHostNeverSizedShowsItsColumnsAndButton) {
+    HeadlessDesktop desktop;
+    auto form = desktop.CreateForm("Form1");
+    ucvKorvane box(*form);
+    box.InitProperties();
+    form->Show();
+    const tk::Widget& button = *desktop.Find("Form1.KorvaneBox1.imgCombo");
+    const tk::Widget& field2 = *desktop.Find("Form1.KorvaneBox1.txtCol2");
+    EXPECT_EQ(box.Container().Width(), 4240);
+    EXPECT_EQ(box.Container().Height(), 330);
+    EXPECT_EQ(button.Left(), field2.Left() + field2.Width());
+    EXPECT_EQ(button.Left() + button.Width(), box.Container().Width());
+    EXPECT_EQ(button.Height(), 315);
+    EXPECT_TRUE(button.Visible());
+}
+
 TEST(Layout, SimpleComboListsTakeTheHeightTheHostGives) {
     Host host(StyleType::SimpleCombo);
     host.ctl().Container().Height(2000);

@@ -8,26 +8,29 @@
 #include "korvane/toolkit/headless.h"
 #include "korvane/ucvKorvane.h"
 
+// clang-format off
 class MyHandlers : public korvane::ucvKorvaneEvents {
-public:
-    void Click() override { ++clicks; }
-    int clicks = 0;
+    void Click() override { /* the user chose a row */ }
+    void Filled() override { /* the user added a row with Enter */ }
 };
+// clang-format on
 
 int main() {
-    korvane::tk::headless::HeadlessDesktop desktop;
+    // clang-format off
+    korvane::tk::headless::HeadlessDesktop desktop;     // or the desktop of your toolkit
     auto form = desktop.CreateForm("Form1");
     korvane::ucvKorvane box(*form, korvane::Site{"Currency"});
     MyHandlers handlers;
     box.Advise(&handlers);
-    box.InitProperties();
+    box.InitProperties();                              // a new control: Dropdown Combo
 
     box.AddItem("EUR", "Euro", 978);
     box.AddItem("USD", "US dollar", 840);
-    box.ListIndex(1);
-    const std::string chosen = box.Text();
-    const std::int32_t code = box.ItemData(box.ListIndex());
+    box.ListIndex(1);                                  // shows USD, raises Click
+    std::string chosen = box.Text();                   // "USD\tUS dollar"
+    std::int32_t code = box.ItemData(box.ListIndex()); // 840
+    // clang-format on
 
-    std::cout << "chose \"" << chosen << "\", item number " << code << ", " << handlers.clicks << " Click\n";
-    return chosen == "USD\tUS dollar" && code == 840 && handlers.clicks == 1 ? 0 : 1;
+    std::cout << "chose \"" << chosen << "\", item number " << code << "\n";
+    return chosen == "USD\tUS dollar" && code == 840 ? 0 : 1;
 }

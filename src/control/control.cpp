@@ -126,6 +126,18 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
     detail::ContinueOnError([&] { buttonWidth = twipsPerPixelX * (detail::VScrollWidth(desktop) + 2); });
     detail::ContinueOnError([&] { fieldHeight = 315; });
     detail::ContinueOnError([&] { listHeight = 1800; });
+    // A control the host places without giving it a size starts at its own:
+    // both columns at their first widths and the button beside them, one row
+    // high. The busy flag keeps this from raising the layout work; the
+    // host's resizes scale the columns from here.
+    detail::ContinueOnError([&] {
+        const auto buttonLeft = static_cast<float>(1100 + 2900 - 2 * twipsPerPixelX);
+        imgCombo->Left(buttonLeft);
+        imgCombo->Width(static_cast<float>(buttonWidth));
+        imgCombo->Height(static_cast<float>(fieldHeight));
+        container->Width(buttonLeft + static_cast<float>(buttonWidth));
+        container->Height(static_cast<float>(closedHeight));
+    });
     backColor = sysWindowColor;
     foreColor = sysTextColor;
 }

@@ -71,12 +71,16 @@ void ucvKorvane::Private::SizeDropDown() {
     window->Form().Height(static_cast<float>(listHeight));
 }
 
-// The drop-down is never wider than the screen it opens on: lists that
-// would run past it are cut at its right edge (column 2's scroll bar then
-// still shows when column 1 alone fits), and so is the window.
+// The drop-down ends where its lists end: column 2's list, which overlaps
+// column 1's by the button's width, reaches the control's right edge, so
+// the window lines up with the box instead of showing a strip of its own
+// background past the scroll bar. It is never wider than the screen it
+// opens on: lists that would run past it are cut at its right edge (column
+// 2's scroll bar then still shows when column 1 alone fits), and so is the
+// window.
 float ucvKorvane::Private::FitScreen(tk::ListBox& l1, tk::ListBox& l2) {
     const float screen = desktop.ScreenWidth();
-    const float width = l2.Width() + l1.Width();
+    const float width = std::max(l1.Left() + l1.Width(), l2.Left() + l2.Width());
     if (screen <= 0 || width <= screen)
         return width;
     const float minimum = 2.0f * static_cast<float>(buttonWidth);

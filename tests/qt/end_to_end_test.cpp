@@ -62,6 +62,46 @@ TEST_F(EndToEnd, ButtonOpensTheListHoverFollowsThePointerAndAClickChoosesTheRow)
     EXPECT_EQ(host->recorder.Count("Click"), 1);
 }
 
+// What a person sees of the open drop-down is what the X server shows, not
+// what the window can render of itself: compared pixel by pixel, in both
+// drop-down styles, opened by the mouse and by the keys.
+TEST_F(EndToEnd, TheXServerShowsTheOpenDropDownAsItDrewItself) {
+    struct Case {
+        const char* name;
+        StyleType style;
+        const char* press;  // a part to click, or null for Alt+Down
+    };
+    const Case cases[] = {
+        {"Dropdown Combo, the button", StyleType::DropdownCombo, "imgCombo"},
+        {"Dropdown Combo, Alt+Down", StyleType::DropdownCombo, nullptr},
+        {"Dropdown List, the button", StyleType::DropdownList, "imgCombo"},
+        {"Dropdown List, a label", StyleType::DropdownList, "lblCol2"},
+        {"Dropdown List, Alt+Down", StyleType::DropdownList, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto host = Make({.Style = c.style});
+        if (c.press != nullptr) {
+            host->ClickAt(host->Centre(host->Widget(c.press)));
+        } else {
+            host->control->Container().SetFocus();
+            Xdo("key alt+Down");
+        }
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+        QWidget* drop = host->desktop.WidgetOf(host->DropDown());
+        WaitUntil(
+            host->desktop, [&] { return ShownAsDrawn(drop) > 0.95; }, 1500);
+        EXPECT_GT(ShownAsDrawn(drop), 0.95);
+        const tk::Rect box = host->desktop.ScreenRectPx(host->control->Container());
+        const tk::Rect list = host->desktop.ScreenRectPx(host->DropDown());
+        EXPECT_EQ(list.Left, box.Left) << "the drop-down lines up with the box";
+        EXPECT_EQ(list.Right, box.Right) << "the drop-down lines up with the box";
+        host->Shot(std::string("x-server-") + (c.style == StyleType::DropdownList ? "list" : "combo") + "-open");
+        Xdo("key Escape");
+        WaitUntil(host->desktop, [&] { return !host->DropDownOpen(); });
+    }
+}
+
 // The row under the pointer is the row the user sees there, on every pixel
 // line of the screen: a row's last line is its own. The test program runs
 // this once more at twice the scale (QT_SCALE_FACTOR=2), where one pixel

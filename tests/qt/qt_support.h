@@ -8,7 +8,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QWidget>
 #include <cstdlib>
 #include <functional>
@@ -41,6 +44,34 @@ inline bool WaitUntil(QtDesktop& desktop, const std::function<bool()>& done, int
 inline void Xdo(const std::string& args) {
     const std::string command = "xdotool " + args;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// How much of a window the X server shows as the window drew itself: the
+// share of the pixels of the screen's copy (the root window's, what a
+// person sees) that are within a few levels of the widget's own rendering.
+// A window the server never received a picture for (all black) scores
+// near 0.
+inline double ShownAsDrawn(QWidget* w) {
+    QImage drawn = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect g(w->mapToGlobal(QPoint(0, 0)), w->size());
+    QScreen* screen = w->screen();
+    if (screen == nullptr || drawn.isNull())
+        return 0;
+    const QImage seen =
+        screen->grabWindow(0, g.x(), g.y(), g.width(), g.height()).toImage().convertToFormat(QImage::Format_RGB32);
+    if (seen.isNull() || seen.width() == 0)
+        return 0;
+    if (drawn.size() != seen.size())
+        drawn = drawn.scaled(seen.size());
+    long same = 0;
+    for (int y = 0; y < seen.height(); ++y) {
+        for (int x = 0; x < seen.width(); ++x) {
+            const QRgb a = seen.pixel(x, y), b = drawn.pixel(x, y);
+            if (std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) <= 24)
+                ++same;
+        }
+    }
+    return static_cast<double>(same) / (static_cast<double>(seen.width()) * seen.height());
 }
 
 inline bool HaveXdotool() {
