@@ -4,6 +4,8 @@
 // focus watcher's tick that hands a chosen row to the control.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support.h"
 
 namespace korvane::test {
@@ -74,7 +76,7 @@ TEST_P(DropDown, TheWindowOpensOnTheCurrentRowAndMovesTenRowsAPage) {
         std::int32_t row;
     };
     const Step steps[] = {{tk::key::PageDown, 11}, {tk::key::Down, 11}, {tk::key::PageUp, 1}, {tk::key::PageUp, 0},
-                          {tk::key::Up, 0},        {tk::key::End, 0},   {tk::key::Home, 0},   {tk::key::Down, 1}};
+                          {tk::key::Up, 0},        {tk::key::End, 11},  {tk::key::Home, 0},   {tk::key::Down, 1}};
     for (const auto& step : steps) {
         host.desktop.PressKey(step.key);
         EXPECT_EQ(list1().ListIndex(), step.row) << "key " << step.key;
@@ -121,6 +123,39 @@ TEST_P(DropDown, ClickingElsewhereClosesItWithoutChoosing) {
     EXPECT_EQ(ctl.ListIndex(), -1);
     EXPECT_EQ(list1().ListIndex(), -1);
     EXPECT_EQ(host.recorder.Count("Click"), 0);
+}
+
+// A window moved or resized without a click (the window manager's keyboard
+// move) takes the box away from under the open drop-down: the drop-down
+// closes at the next tick, choosing nothing, instead of hanging detached
+// and still taking the keys. Left alone, it stays open.
+TEST_P(DropDown, MovingOrResizingTheFormClosesItAtTheNextTick) {
+    struct Case {
+        const char* name;
+        std::function<void(tk::Form&)> change;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"nothing moves", [](tk::Form&) {}, false},
+        {"the form moves", [](tk::Form& f) { f.Left(f.Left() + 600); }, true},
+        {"the form moves up", [](tk::Form& f) { f.Top(f.Top() - 150); }, true},
+        {"the form gets wider", [](tk::Form& f) { f.Width(f.Width() + 300); }, true},
+        {"the form gets shorter", [](tk::Form& f) { f.Height(f.Height() - 300); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PressButton();
+        host.desktop.MoveToRow(list1(), 3);
+        ASSERT_TRUE(window().Visible());
+        c.change(*host.form);
+        Tick();
+        EXPECT_EQ(window().Visible(), !c.closes);
+        EXPECT_EQ(ctl.ListIndex(), -1) << "closing chooses nothing";
+        EXPECT_EQ(host.recorder.Count("Click"), 0);
+        if (window().Visible())
+            host.desktop.PressKey(tk::key::Escape);
+        Tick();
+    }
 }
 
 TEST_P(DropDown, ASecondPressOnTheButtonClosesIt) {
@@ -449,7 +484,84 @@ TEST(DropDownHighlight, KeysMoveTheRowWhileTheListIsClosed) {
     EXPECT_EQ(host.recorder.Count("Click"), 2);
     EXPECT_FALSE(host.desktop.Find("Window")->Visible());
     host.desktop.PressKey(tk::key::Home);
-    EXPECT_EQ(host.ctl().ListIndex(), 1);
+    EXPECT_EQ(host.ctl().ListIndex(), 0) << "Home goes to the first row, as on a closed list";
+}
+
+// The keys a desktop combo box opens and closes its list with, beside the
+// button: F4 and Alt+Down open it, Space opens a Dropdown List (in a field
+// it is a character), and in the open list F4, Alt+Up and Alt+Down close it
+// as Escape does, choosing nothing.
+TEST(DropDownKeys, OpenAndCloseAsOnADesktopComboBox) {
+    struct Case {
+        const char* name;
+        StyleType style;
+        std::int16_t key, shift;
+        bool opens;
+    };
+    const Case opening[] = {
+        {"Dropdown Combo, F4", StyleType::DropdownCombo, tk::key::F4, tk::shift::None, true},
+        {"Dropdown Combo, Alt+Down", StyleType::DropdownCombo, tk::key::Down, tk::shift::Alt, true},
+        {"Dropdown Combo, Shift+F4", StyleType::DropdownCombo, tk::key::F4, tk::shift::Shift, false},
+        {"Dropdown Combo, Space types", StyleType::DropdownCombo, tk::key::Space, tk::shift::None, false},
+        {"Dropdown List, F4", StyleType::DropdownList, tk::key::F4, tk::shift::None, true},
+        {"Dropdown List, Alt+Down", StyleType::DropdownList, tk::key::Down, tk::shift::Alt, true},
+        {"Dropdown List, Space", StyleType::DropdownList, tk::key::Space, tk::shift::None, true},
+    };
+    const std::pair<std::int16_t, std::int16_t> closing[] = {
+        {tk::key::F4, tk::shift::None}, {tk::key::Up, tk::shift::Alt}, {tk::key::Down, tk::shift::Alt}};
+    for (const Case& c : opening) {
+        SCOPED_TRACE(c.name);
+        Host host(c.style);
+        host.Fill(kRows);
+        host.ctl().ListIndex(2);
+        host.recorder.Clear();
+        auto focus = [&] {
+            if (c.style == StyleType::DropdownCombo)
+                host.Widget("txtCol1").SetFocus();
+            else
+                host.ctl().Container().SetFocus();
+        };
+        focus();
+        host.desktop.PressKey(c.key, c.shift);
+        EXPECT_EQ(host.DropDownWindow()->Visible(), c.opens);
+        if (!c.opens)
+            continue;
+        for (auto [key, shift] : closing) {
+            SCOPED_TRACE(key);
+            if (!host.DropDownWindow()->Visible()) {
+                focus();
+                host.desktop.PressKey(tk::key::F4);
+            }
+            ASSERT_TRUE(host.DropDownWindow()->Visible());
+            host.desktop.PressKey(tk::key::Down);
+            host.desktop.PressKey(key, shift);
+            EXPECT_FALSE(host.DropDownWindow()->Visible());
+            host.desktop.Advance(100);
+            EXPECT_EQ(host.ctl().ListIndex(), 2) << "closing so chooses nothing";
+        }
+        EXPECT_EQ(host.recorder.Count("Click"), 0);
+    }
+}
+
+// The control's KeyDown comes first: a host that takes F4 or Space away
+// keeps the list closed.
+TEST(DropDownKeys, AHostThatTakesTheKeyAwayKeepsTheListClosed) {
+    for (StyleType style : {StyleType::DropdownCombo, StyleType::DropdownList}) {
+        for (std::int16_t key : {tk::key::F4, tk::key::Space}) {
+            if (style == StyleType::DropdownCombo && key == tk::key::Space)
+                continue;
+            Host host(style);
+            host.Fill(kRows);
+            host.recorder.onKeyDown = [](std::int16_t& keyCode, std::int16_t&) { keyCode = 0; };
+            if (style == StyleType::DropdownCombo)
+                host.Widget("txtCol1").SetFocus();
+            else
+                host.ctl().Container().SetFocus();
+            host.desktop.PressKey(key);
+            EXPECT_EQ(host.recorder.Count("KeyDown " + std::to_string(key) + " 0"), 1);
+            EXPECT_FALSE(host.DropDownWindow()->Visible());
+        }
+    }
 }
 
 TEST(DropDownHighlight, EditStylesAreNeverColouredByTheWatcher) {

@@ -124,8 +124,17 @@ TEST(KeyboardInEmbeddedList, MovesWithoutClickAndReportsTheKeyAfterwards) {
     EXPECT_EQ(host.ctl().TextCol(1), "r2");
     EXPECT_EQ(host.recorder.events, (std::vector<std::string>{"KeyDown 0 0", "KeyUp 38 0"}));
 
+    // End and Home go to the last and first row, as in a list view.
+    host.desktop.PressKey(tk::key::End);
+    EXPECT_EQ(host.ctl().ListIndex(), 7);
+    EXPECT_EQ(host.Widget<tk::ListBox>("lstCol1a").ListIndex(), 7);
+    host.desktop.PressKey(tk::key::Home);
+    EXPECT_EQ(host.ctl().ListIndex(), 0);
+    host.desktop.PressKey(tk::key::Down);
+    host.desktop.PressKey(tk::key::Down);
+
     host.recorder.Clear();
-    for (std::int16_t key : {tk::key::Home, tk::key::End, std::int16_t{'A'}, tk::key::Space, tk::key::Return}) {
+    for (std::int16_t key : {std::int16_t{'A'}, tk::key::Space, tk::key::Return}) {
         host.desktop.PressKey(key);
     }
     EXPECT_EQ(host.ctl().ListIndex(), 2);
@@ -152,9 +161,14 @@ TEST(KeyboardInDropdownList, KeysMoveTheRowThroughListIndex) {
 
     host.desktop.PressKey(tk::key::Down);
     host.desktop.PressKey(tk::key::Down);  // the last row: nothing
-    host.desktop.PressKey(tk::key::Home);
     EXPECT_EQ(host.ctl().ListIndex(), 2);
     EXPECT_EQ(host.recorder.Count("Click"), 2);
+    host.desktop.PressKey(tk::key::Home);
+    EXPECT_EQ(host.ctl().ListIndex(), 0) << "Home: the first row";
+    host.desktop.PressKey(tk::key::End);
+    EXPECT_EQ(host.ctl().ListIndex(), 2) << "End: the last row";
+    host.desktop.PressKey(tk::key::End);  // already there: nothing
+    EXPECT_EQ(host.recorder.Count("Click"), 4);
 
     host.recorder.onKeyDown = [](std::int16_t& keyCode, std::int16_t&) {
         if (keyCode == tk::key::Down)

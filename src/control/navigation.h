@@ -1,6 +1,8 @@
 // The navigation rule shared by the fields, the embedded lists and the
 // drop-down window: Up and Down move one row, Page Up and Page Down ten,
-// never past the first or last row.
+// never past the first or last row. The lists, and the Dropdown List's
+// closed box (which has no caret), also take Home and End to the first and
+// last row, as a list view does; in a field those keys move the caret.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +42,29 @@ inline std::optional<std::int32_t> NavigateRow(std::int16_t keyCode, std::int32_
         default:
             return std::nullopt;
     }
+}
+
+inline bool IsListNavigationKey(std::int16_t keyCode) {
+    return IsNavigationKey(keyCode) || keyCode == tk::key::Home || keyCode == tk::key::End;
+}
+
+// NavigateRow, with Home and End as a list takes them.
+inline std::optional<std::int32_t> NavigateListRow(std::int16_t keyCode, std::int32_t cur, std::int32_t n) {
+    if (keyCode == tk::key::Home)
+        return n <= 0 || cur == 0 ? std::nullopt : std::optional<std::int32_t>(0);
+    if (keyCode == tk::key::End)
+        return n <= 0 || cur == n - 1 ? std::nullopt : std::optional<std::int32_t>(n - 1);
+    return NavigateRow(keyCode, cur, n);
+}
+
+// The keys that open a closed drop-down and close an open one, besides the
+// button: F4, and Alt with Down (opens and closes) or Up (closes).
+inline bool IsOpenKey(std::int16_t keyCode, std::int16_t shift) {
+    return (keyCode == tk::key::F4 && shift == tk::shift::None) ||
+           (keyCode == tk::key::Down && shift == tk::shift::Alt);
+}
+inline bool IsCloseKey(std::int16_t keyCode, std::int16_t shift) {
+    return IsOpenKey(keyCode, shift) || (keyCode == tk::key::Up && shift == tk::shift::Alt);
 }
 
 }  // namespace korvane::detail

@@ -60,6 +60,10 @@ struct ucvKorvane::Private {
     std::function<void(std::int32_t)> onHighlighted;  // a face's ear for the drop-down's highlight
     bool highlightShown = false;
     bool highlightRenewed = false;
+    // Where the control and its form were on the screen when the drop-down
+    // opened: a drop-down whose box has moved since is left behind.
+    tk::Rect openedAt;
+    tk::Rect openedFormAt;
     tk::OleColor sysWindowColor = 0;
     tk::OleColor sysTextColor = 0;
     tk::FontRef font;
@@ -167,6 +171,7 @@ struct ucvKorvane::Private {
     void OpenDropDown();
     std::string GetWindowClass(tk::Hwnd window);
     void TimerProc_Timer();
+    bool MovedSinceOpening();
     void RestoreLabelColours();
 
     // Widget event wiring (one function per concern).

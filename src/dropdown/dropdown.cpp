@@ -120,6 +120,8 @@ void ucvKorvane::Private::OpenDropDown() {
     step([&] { SizeDropDown(); });
     tk::Rect r;
     step([&] { systemCallResult = desktop.GetWindowRect(container->hWnd(), r); });
+    openedAt = r;
+    step([&] { desktop.GetWindowRect(hostForm.hWnd(), openedFormAt); });
     double y = tppY * r.Top + tppY * (r.Bottom - r.Top);
     double h = listHeight;
     const double screenH = desktop.ScreenHeight();

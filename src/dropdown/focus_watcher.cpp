@@ -1,6 +1,7 @@
 // The focus watcher: every 100 ms it compares the window that has the focus
 // with the control's windows, closes an open drop-down as soon as the focus
-// is elsewhere, keeps the Dropdown List highlight in step with the focus,
+// is elsewhere or its box has moved (a window moved or resized by the
+// keyboard, which no click outside announces), keeps the Dropdown List highlight in step with the focus,
 // and hands a row chosen in the drop-down over to the control.
 #include "control/ucvKorvane_p.h"
 
@@ -15,6 +16,10 @@ void ucvKorvane::Private::TimerProc_Timer() {
     const bool dropDownList = style == StyleType::DropdownList;
 
     if (window->FlagShowList()) {
+        if (MovedSinceOpening()) {
+            window->HideChildForm();
+            return;
+        }
         if (f == window->lstCol1().hWnd() || f == window->lstCol2().hWnd() || f == window->Form().hWnd()) {
             // The user is working in the drop-down.
             highlightRenewed = false;
@@ -45,6 +50,17 @@ void ucvKorvane::Private::TimerProc_Timer() {
         if (chosen < q.ListCount())
             q.ListIndex(chosen);
     }
+}
+
+// The drop-down hangs under the box where it opened; once the box or its
+// form is elsewhere on the screen (or a different size), it would hang
+// detached, so it closes.
+bool ucvKorvane::Private::MovedSinceOpening() {
+    tk::Rect control;
+    tk::Rect form;
+    desktop.GetWindowRect(container->hWnd(), control);
+    desktop.GetWindowRect(hostForm.hWnd(), form);
+    return control != openedAt || form != openedFormAt;
 }
 
 void ucvKorvane::Private::WireFocusWatcher() {

@@ -73,8 +73,8 @@ void Window::Wire() {
     lstCol2_->OnMouseDown = [this](std::int16_t& b, std::int16_t& s, float&, float&) {
         ListMouseDown(*lstCol2_, b, s, 2);
     };
-    lstCol1_->OnKeyDown = [this](std::int16_t& k, std::int16_t&) { ListKeyDown(*lstCol1_, *lstCol2_, k); };
-    lstCol2_->OnKeyDown = [this](std::int16_t& k, std::int16_t&) { ListKeyDown(*lstCol2_, *lstCol1_, k); };
+    lstCol1_->OnKeyDown = [this](std::int16_t& k, std::int16_t& s) { ListKeyDown(*lstCol1_, *lstCol2_, k, s); };
+    lstCol2_->OnKeyDown = [this](std::int16_t& k, std::int16_t& s) { ListKeyDown(*lstCol2_, *lstCol1_, k, s); };
     lstCol1_->OnKeyPress = [this](std::int16_t& a) { ListKeyPress(*lstCol1_, a); };
     lstCol2_->OnKeyPress = [this](std::int16_t& a) { ListKeyPress(*lstCol2_, a); };
     lstCol2_->OnScroll = [this] {
@@ -212,18 +212,31 @@ void Window::ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t 
     step([&] { HideChildForm(); });
 }
 
+// The closed Dropdown List's box moves the rows as the open list would.
 void Window::lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& /*Shift*/) {
-    ListKeyDown(*lstCol1_, *lstCol2_, KeyCode);
+    MoveByKey(*lstCol1_, *lstCol2_, KeyCode);
 }
 
-void Window::ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode) {
+// In the open list F4, Alt+Up and Alt+Down close it as Escape does; the
+// other keys move the row.
+void Window::ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode, std::int16_t shift) {
+    if (IsCloseKey(keyCode, shift)) {
+        keyCode = 0;
+        selected_ = false;
+        HideChildForm();
+        return;
+    }
+    MoveByKey(self, other, keyCode);
+}
+
+void Window::MoveByKey(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode) {
     if (locked_) {
         keyCode = 0;
         return;
     }
     const std::int32_t cur = self.ListIndex();
     const std::int32_t n = self.ListCount();
-    auto next = NavigateRow(keyCode, cur, n);
+    auto next = NavigateListRow(keyCode, cur, n);
     // Every key is consumed, so the list box's own handling never moves it.
     keyCode = 0;
     bool moved = false;

@@ -66,7 +66,8 @@ private:
     std::int32_t RowInLists() const;
     void ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y);
     void ListMouseDown(tk::ListBox& self, std::int16_t button, std::int16_t shift, std::int16_t syncMode);
-    void ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode);
+    void ListKeyDown(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode, std::int16_t shift);
+    void MoveByKey(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyCode);
     void ListKeyPress(tk::ListBox& self, std::int16_t& keyAscii);
     // Moves both lists to `row`; true when the highlighted row changed.
     bool MoveLists(tk::ListBox& self, tk::ListBox& other, std::int32_t row);

@@ -84,10 +84,10 @@ struct EmbeddedList {
         const std::int32_t cur = self.ListIndex();
         const std::int32_t n = self.ListCount();
         std::int32_t next = cur;
-        if (detail::IsNavigationKey(keyCode)) {
+        if (detail::IsListNavigationKey(keyCode)) {
             const std::int16_t key = keyCode;
             keyCode = 0;
-            auto moved = detail::NavigateRow(key, cur, n);
+            auto moved = detail::NavigateListRow(key, cur, n);
             if (!moved)
                 return;
             next = *moved;
@@ -97,7 +97,7 @@ struct EmbeddedList {
                 return;
             }
         } else {
-            // The list's own keys (Home, End, letters) would move it alone.
+            // The list's own keys (letters) would move it alone.
             keyCode = 0;
             return;
         }

@@ -2,12 +2,16 @@
 // styles), the control itself (Dropdown List, whose labels cannot take the
 // focus) and the embedded lists (Simple Combo). Up and Down move one row,
 // Page Up and Page Down ten; Alt+Down opens the drop-down; Delete drops the
-// current row in a field.
+// current row in a field. As on a combo box of the desktop, F4 opens the
+// drop-down too, and the closed Dropdown List opens on Space and goes to
+// its first and last row on Home and End; these come after the control's
+// KeyDown, which may take the key away.
 #include "control/navigation.h"
 #include "control/ucvKorvane_p.h"
 
 namespace korvane {
 
+using detail::IsListNavigationKey;
 using detail::IsNavigationKey;
 using detail::NavigateRow;
 
@@ -27,6 +31,12 @@ void FieldKeyDown(ucvKorvane::Private& d, std::int16_t column, std::int16_t& key
     if (d.style == StyleType::DropdownCombo || d.style == StyleType::SimpleCombo) {
         if (!d.RaiseKeyDown(keyCode, shift))
             return;
+    }
+    if (keyCode == tk::key::F4 && shift == tk::shift::None) {
+        if (d.style == StyleType::DropdownCombo)
+            d.OpenDropDown();
+        keyCode = 0;
+        return;
     }
     if (d.locked)
         return;
@@ -58,7 +68,8 @@ void ControlKeyDown(ucvKorvane::Private& d, std::int16_t& keyCode, std::int16_t&
     const std::int16_t arrived = keyCode;
     if (!d.RaiseKeyDown(keyCode, shift))
         return;
-    if (IsAltDown(keyCode, shift)) {
+    const bool space = keyCode == tk::key::Space && shift == tk::shift::None;
+    if (detail::IsOpenKey(keyCode, shift) || space) {
         d.OpenDropDown();
         return;
     }
@@ -68,7 +79,7 @@ void ControlKeyDown(ucvKorvane::Private& d, std::int16_t& keyCode, std::int16_t&
     d.window->lstCol1_KeyDown(keyCode, shift);
     const std::int32_t after = d.window->lstCol1().ListIndex();
     // The key that arrived decides, not the host's substitute.
-    if (after != before && IsNavigationKey(arrived)) {
+    if (after != before && IsListNavigationKey(arrived)) {
         auto token = d.alive;
         d.q.ListIndex(after);
         if (*token)

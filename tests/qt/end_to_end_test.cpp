@@ -102,6 +102,24 @@ TEST_F(EndToEnd, TheXServerShowsTheOpenDropDownAsItDrewItself) {
     }
 }
 
+// The window manager moves or resizes the window without a click (its
+// keyboard move, or a program such as xdotool): the open drop-down closes
+// instead of staying behind, detached and still taking the keys.
+TEST_F(EndToEnd, MovingOrResizingTheWindowWithoutAClickClosesTheDropDown) {
+    for (const char* how : {"windowmove", "windowsize"}) {
+        SCOPED_TRACE(how);
+        auto host = Make({});
+        host->ClickAt(host->Centre(host->Widget("imgCombo")));
+        ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+        const auto window = static_cast<unsigned long long>(host->desktop.WidgetOf(*host->form)->winId());
+        const char* to = std::string_view(how) == "windowmove" ? " 160 140" : " 520 320";
+        Xdo(std::string(how) + " " + std::to_string(window) + to);
+        EXPECT_TRUE(WaitUntil(host->desktop, [&] { return !host->DropDownOpen(); }));
+        EXPECT_EQ(host->control->ListIndex(), -1);
+        EXPECT_EQ(host->recorder.Count("Click"), 0);
+    }
+}
+
 // The row under the pointer is the row the user sees there, on every pixel
 // line of the screen: a row's last line is its own. The test program runs
 // this once more at twice the scale (QT_SCALE_FACTOR=2), where one pixel

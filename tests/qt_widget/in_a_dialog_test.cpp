@@ -224,5 +224,56 @@ TEST(KorvaneBoxInADialog, ANewSimpleComboMadeInCodeShowsSeveralRows) {
     EXPECT_GE(box->height(), box->sizeHint().height() - 1);
 }
 
+// --- the keys a combo box user reaches for first -----------------------------------------
+
+// F4 opens the list and F4 or Alt+Up close it without choosing; a Dropdown
+// List also opens on Space; Home and End go to the first and last row of
+// the open list, and Enter chooses there, as in the QComboBox beside it.
+TEST(KorvaneBoxInADialog, F4AltUpSpaceHomeAndEndWorkAsInAQComboBox) {
+    for (auto style : {KorvaneBox::DropdownCombo, KorvaneBox::DropdownList}) {
+        SCOPED_TRACE(style);
+        QDialog dialog;
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* box = new KorvaneBox;
+        box->setBoxStyle(style);
+        Fill(*box);
+        layout->addWidget(box);
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(Until([&] { return dialog.isActiveWindow(); }));
+        box->setCurrentIndex(1);
+        QWidget* focus = FocusIn(*box);
+        QSignalSpy activated(box, &KorvaneBox::activated);
+        QSignalSpy highlighted(box, &KorvaneBox::highlighted);
+
+        SendKey(focus, Qt::Key_F4);
+        ASSERT_TRUE(Until(DropDownShown)) << "F4 opens";
+        SendKey(QApplication::focusWidget(), Qt::Key_Up, QString(), Qt::AltModifier);
+        EXPECT_TRUE(Until([] { return !DropDownShown(); })) << "Alt+Up closes";
+        SendKey(QApplication::focusWidget(), Qt::Key_F4);
+        ASSERT_TRUE(Until(DropDownShown));
+        SendKey(QApplication::focusWidget(), Qt::Key_F4);
+        EXPECT_TRUE(Until([] { return !DropDownShown(); })) << "F4 closes what it opened";
+        EXPECT_EQ(box->currentIndex(), 1);
+        EXPECT_EQ(activated.count(), 0) << "closing by a key chooses nothing";
+
+        if (style == KorvaneBox::DropdownList) {
+            SendKey(QApplication::focusWidget(), Qt::Key_Space, QStringLiteral(" "));
+            ASSERT_TRUE(Until(DropDownShown)) << "Space opens a Dropdown List";
+        } else {
+            SendKey(QApplication::focusWidget(), Qt::Key_Down, QString(), Qt::AltModifier);
+            ASSERT_TRUE(Until(DropDownShown));
+        }
+        SendKey(QApplication::focusWidget(), Qt::Key_End);
+        ASSERT_FALSE(highlighted.isEmpty());
+        EXPECT_EQ(highlighted.last().at(0).toInt(), 2) << "End: the last row";
+        SendKey(QApplication::focusWidget(), Qt::Key_Home);
+        EXPECT_EQ(highlighted.last().at(0).toInt(), 0) << "Home: the first row";
+        SendKey(QApplication::focusWidget(), Qt::Key_Return, QStringLiteral("\r"));
+        EXPECT_TRUE(Until([&] { return box->currentIndex() == 0; })) << "Enter chooses the row Home went to";
+        EXPECT_TRUE(dialog.isVisible());
+    }
+}
+
 }  // namespace
 }  // namespace korvane::test
