@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
@@ -310,6 +311,8 @@ void KorvaneBox::resizeEvent(QResizeEvent* event) {
 
 void KorvaneBox::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!d->shown && d->control)
+        d->FollowPalette();  // a style sheet set before the box was shown
     d->shown = true;
 }
 
@@ -339,11 +342,25 @@ void KorvaneBox::changeEvent(QEvent* event) {
     }
 }
 
-// A palette or style changed while the box exists (a dark palette switched
-// on, say): the colours the host did not choose follow it, as the fields of
-// any Qt widget do.
+namespace {
+
+// The palette a QLineEdit gets in the box's place: the box's palette with
+// any style sheet rule for QLineEdit (on the application, a window or the
+// box) applied, as it would reach a QComboBox's editor there.
+QPalette LineEditPalette(QWidget& box) {
+    QLineEdit probe(&box);
+    probe.setAttribute(Qt::WA_DontShowOnScreen);
+    probe.ensurePolished();
+    return probe.palette();
+}
+
+}  // namespace
+
+// A palette, style or style sheet changed while the box exists (a dark
+// palette switched on, say): the colours the host did not choose follow
+// it, as the fields of any Qt widget do.
 void KorvaneBox::Private::FollowPalette() {
-    const QPalette& pal = q.palette();
+    const QPalette pal = LineEditPalette(q);
     const tk::OleColor base = FromQColor(pal.color(QPalette::Active, QPalette::Base));
     const tk::OleColor text = FromQColor(pal.color(QPalette::Active, QPalette::Text));
     if (!hostBackColor && base != control->Backcolor())

@@ -216,6 +216,27 @@ TEST_F(EndToEnd, APressRightAfterTheDropDownClosedIsSwallowed) {
     }
 }
 
+// Presses on a Dropdown List's label take turns: the first opens the list,
+// the next closes it, the third opens it again, however soon each follows
+// the one before (a quick second press is a double click to the X server).
+TEST_F(EndToEnd, PressesOnADropdownListLabelOpenCloseAndOpenAgain) {
+    for (int ms : {0, 50, 150, 400}) {
+        SCOPED_TRACE(std::to_string(ms) + " ms between the presses");
+        auto host = Make({.Style = StyleType::DropdownList});
+        for (const char* label : {"lblCol1", "lblCol2"}) {
+            SCOPED_TRACE(label);
+            host->MoveTo(host->Centre(host->Widget(label)));
+            for (bool open : {true, false, true, false}) {
+                Xdo("click 1");
+                ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen() == open; }))
+                    << (open ? "this press opens the list" : "this press closes the list");
+                host->desktop.ProcessEventsFor(ms);
+            }
+        }
+        EXPECT_EQ(host->recorder.Count("Click"), 0);
+    }
+}
+
 TEST_F(EndToEnd, AltDownOpensDownMovesAndEnterChooses) {
     auto host = Make({});
     host->control->ListIndex(2);

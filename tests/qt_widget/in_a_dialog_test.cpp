@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFormLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -203,6 +205,105 @@ TEST(KorvaneBoxInADialog, APaletteSwitchedAtRunTimeIsFollowedUnlessTheHostChoseT
     QApplication::setPalette(light);
     Pump(20);
     EXPECT_EQ(plain->backColor(), light.color(QPalette::Base));
+}
+
+// A style sheet rule for QLineEdit reaches the box's fields as it reaches a
+// QLineEdit beside it, set before the box is shown or while it is.
+TEST(KorvaneBoxInADialog, AStyleSheetRuleForQLineEditReachesTheFields) {
+    for (bool before : {true, false}) {
+        SCOPED_TRACE(before ? "set before showing" : "set while shown");
+        const QString sheet =
+            QStringLiteral("QLineEdit { background-color: rgb(255, 240, 200); color: rgb(120, 0, 0); }");
+        QDialog dialog;
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* box = new KorvaneBox;
+        auto* edit = new QLineEdit;
+        layout->addWidget(box);
+        layout->addWidget(edit);
+        if (before)
+            dialog.setStyleSheet(sheet);
+        dialog.show();
+        Pump(20);
+        if (!before)
+            dialog.setStyleSheet(sheet);
+        Pump(20);
+        const QColor base = edit->palette().color(QPalette::Base);
+        const QColor text = edit->palette().color(QPalette::Text);
+        ASSERT_EQ(base, QColor(255, 240, 200)) << "the QLineEdit takes the rule";
+        for (const char* field : {"txtCol1", "txtCol2"}) {
+            EXPECT_EQ(Child(*box, field)->palette().color(QPalette::Base), base) << field;
+            EXPECT_EQ(Child(*box, field)->palette().color(QPalette::Text), text) << field;
+        }
+        dialog.setStyleSheet(QString());
+        Pump(20);
+        EXPECT_EQ(Child(*box, "txtCol1")->palette().color(QPalette::Base),
+                  QApplication::palette().color(QPalette::Base))
+            << "and the rule's end is followed too";
+    }
+}
+
+// What a person sees, taken from the X server with a QComboBox beside the
+// box in each style: the disabled look, a dark palette switched on at run
+// time, and the open drop-down lined up under the box. The screenshots go
+// into the test run's screenshot folder.
+TEST(KorvaneBoxInADialog, TheScreenShowsTheDisabledLookADarkPaletteAndTheAlignedDropDown) {
+    const QPalette light = QApplication::palette();
+    const char* names[] = {"dropdown-combo", "simple-combo", "dropdown-list"};
+    for (auto style : kStyles) {
+        SCOPED_TRACE(style);
+        const QString name = QStringLiteral("korvane-box-") + names[style];
+        QDialog dialog;
+        auto* form = new QFormLayout(&dialog);
+        auto* box = new KorvaneBox;
+        box->setBoxStyle(style);
+        Fill(*box);
+        box->setCurrentIndex(0);
+        auto* combo = new QComboBox;
+        combo->addItems({QStringLiteral("EUR Euro"), QStringLiteral("USD US dollar")});
+        form->addRow(QStringLiteral("&Currency"), box);
+        form->addRow(QStringLiteral("&Qt's"), combo);
+        dialog.show();
+        ASSERT_TRUE(Until([&] { return dialog.isActiveWindow() || dialog.isVisible(); }));
+        Pump(50);
+        QWidget* field = Child(*box, style == KorvaneBox::DropdownList ? "lblCol2" : "txtCol2");
+        const QPoint blank(OnScreen(field).right() - 4, OnScreen(field).center().y());
+
+        box->setEnabled(false);
+        combo->setEnabled(false);
+        Pump(50);
+        QImage shot = ScreenShot(dialog.frameGeometry(), name + "-disabled");
+        const QPoint at = blank - dialog.frameGeometry().topLeft();
+        EXPECT_EQ(QColor(shot.pixel(at)), light.color(QPalette::Disabled, QPalette::Base)) << "disabled, on the screen";
+        box->setEnabled(true);
+        combo->setEnabled(true);
+
+        QPalette dark = light;
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        dark.setColor(QPalette::Window, QColor(45, 45, 45));
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        dark.setColor(QPalette::Button, QColor(60, 60, 60));
+        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        QApplication::setPalette(dark);
+        Pump(80);
+        shot = ScreenShot(dialog.frameGeometry(), name + "-dark");
+        EXPECT_EQ(QColor(shot.pixel(at)), QColor(30, 30, 30)) << "the dark palette, on the screen";
+        QApplication::setPalette(light);
+        Pump(50);
+
+        if (style == KorvaneBox::SimpleCombo)
+            continue;
+        SendClick(Child(*box, "imgCombo"));
+        ASSERT_TRUE(Until(DropDownShown));
+        QWidget* drop = DropDownWindow();
+        Until([&] { return ShownAsDrawn(drop) > 0.95; }, 1500);
+        EXPECT_GT(ShownAsDrawn(drop), 0.95) << "the X server shows the drop-down as drawn";
+        EXPECT_EQ(OnScreen(drop).left(), OnScreen(box).left()) << "lined up with the box";
+        EXPECT_EQ(OnScreen(drop).right(), OnScreen(box).right()) << "lined up with the box";
+        ScreenShot(dialog.frameGeometry().united(OnScreen(drop)), name + "-open");
+        SendClick(Child(*box, "imgCombo"));
+        EXPECT_TRUE(Until([] { return !DropDownShown(); }));
+    }
 }
 
 // --- Simple Combo -----------------------------------------------------------------------------
