@@ -9,6 +9,8 @@
 // state and tool tip in step with it; korvane_box_members.cpp holds the
 // widget's members, korvane_box_signals.cpp the change signals and the
 // events.
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLayout>
@@ -20,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -218,11 +221,38 @@ void KorvaneBox::Private::Fit() {
 
 Q_LOGGING_CATEGORY(lcKorvaneQt, "korvane.qt")
 
+namespace {
+
+// To a screen reader the combo box is the control inside the box; the box
+// itself only holds it, so it is no focus stop of its own (its fields take
+// the focus) and offers no actions.
+class BoxHolderAccessible : public QAccessibleWidget {
+public:
+    explicit BoxHolderAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::Client) {}
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = false;
+        s.focused = false;
+        return s;
+    }
+    QStringList actionNames() const override { return {}; }
+};
+
+QAccessibleInterface* BoxHolderFactory(const QString& /*className*/, QObject* object) {
+    if (auto* box = qobject_cast<KorvaneBox*>(object))
+        return new BoxHolderAccessible(box);
+    return nullptr;
+}
+
+}  // namespace
+
 KorvaneBox::KorvaneBox(QWidget* parent) : KorvaneBox(false, parent) {}
 
 KorvaneBox::KorvaneBox(bool designMode, QWidget* parent)
     : QWidget(parent), d(std::make_unique<Private>(*this, designMode)) {
     setFocusPolicy(Qt::ClickFocus);  // not a Tab stop itself: its fields are
+    static std::once_flag holderFactory;
+    std::call_once(holderFactory, [] { QAccessible::installFactory(BoxHolderFactory); });
     setAttribute(Qt::WA_InputMethodEnabled, false);
     d->desktop = tk::qt::QtDesktop::Shared();
     // The control takes the widget for a form of ours, so its drop-down

@@ -481,6 +481,15 @@ TEST(AtSpi, EachStyleMeetsAReaderAsTheQComboBoxBesideIt) {
         ASSERT_FALSE(q.empty()) << Dump(all).toStdString();
         const QString tree = Dump(k) + "--\n" + Dump(q);
         SCOPED_TRACE(tree.toStdString());
+        // The widget that holds the combo box is no stop of its own.
+        const auto at = std::find_if(all.begin(), all.end(), [&](const Line& l) {
+            return l.role == "combo box" && l.name == k[0].name && l.depth == k[0].depth;
+        });
+        const auto holder = std::find_if(std::make_reverse_iterator(at), all.rend(),
+                                         [&](const Line& l) { return l.depth == k[0].depth - 1; });
+        ASSERT_NE(holder, all.rend());
+        EXPECT_FALSE(Has(*holder, "focusable")) << holder->role.toStdString();
+        EXPECT_TRUE(holder->actions.isEmpty());
         // value and description
         EXPECT_EQ(k[0].text, "GBP Pound sterling");
         EXPECT_EQ(k[0].description, "The currency of the payment, row 4 of 11");
