@@ -57,11 +57,13 @@ if(KORVANE_BUILD_TESTS)
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_SCREENSHOTS=${PROJECT_BINARY_DIR}/screenshots")
-  # Where the pointer is, once more at twice the scale: one pixel of a
-  # widget is two of the screen.
-  add_test(NAME qt_pointer_at_twice_the_scale
-           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests> --gtest_filter=EndToEnd.HoverPicks*)
-  set_tests_properties(qt_pointer_at_twice_the_scale PROPERTIES
+  # Where the pointer is, what the X server shows of the drop-down and where
+  # it opens, once more at twice the scale: one pixel of a widget is two of
+  # the screen.
+  add_test(NAME qt_at_twice_the_scale
+           COMMAND bash ${KORVANE_QT_RUN} $<TARGET_FILE:korvane_qt_tests>
+                   --gtest_filter=EndToEnd.HoverPicks*:EndToEnd.TheXServerShows*:EndToEndReadme*)
+  set_tests_properties(qt_at_twice_the_scale PROPERTIES
     SKIP_RETURN_CODE 77
     RESOURCE_LOCK korvane_x_server
     ENVIRONMENT "KORVANE_QT_SCALE=2")

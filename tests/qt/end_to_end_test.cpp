@@ -82,7 +82,10 @@ TEST_F(EndToEnd, TheXServerShowsTheOpenDropDownAsItDrewItself) {
         SCOPED_TRACE(c.name);
         auto host = Make({.Style = c.style});
         if (c.press != nullptr) {
-            host->ClickAt(host->Centre(host->Widget(c.press)));
+            // The program's pixels, made the screen's (the test runs at twice the scale too).
+            const double scale = host->desktop.WidgetOf(*host->form)->devicePixelRatioF();
+            const auto [x, y] = host->Centre(host->Widget(c.press));
+            host->ClickAt({static_cast<int>(std::lround(x * scale)), static_cast<int>(std::lround(y * scale))});
         } else {
             host->control->Container().SetFocus();
             Xdo("key alt+Down");

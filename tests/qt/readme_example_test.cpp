@@ -70,7 +70,7 @@ void CheckTheProgramsWindow() {
     EXPECT_EQ(button->geometry().right(), box->rect().right()) << "the button ends the control";
     SaveScreen(OnScreen(form).adjusted(0, 0, 0, 160), "readme-real-desktop-closed");
 
-    const QPoint at = OnScreen(button).center();
+    const QPoint at = OnScreen(button).center() * button->devicePixelRatioF();  // the screen's pixels
     Xdo("mousemove " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1");
     QWidget* drop = nullptr;
     ASSERT_TRUE(Soon([&] { return (drop = ShownTopLevel("Window")) != nullptr; }));
