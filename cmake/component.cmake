@@ -54,7 +54,7 @@ if(KORVANE_BUILD_TESTS)
   target_compile_definitions(korvane_component_tests PRIVATE
     KORVANE_SHARED_LIBRARY="$<TARGET_FILE:korvane_shared>")
   add_dependencies(korvane_component_tests korvane_shared)
-  gtest_discover_tests(korvane_component_tests DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(korvane_component_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "KORVANE_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/component-test-registry.json")
 
   # What the binaries export and contain.

@@ -199,7 +199,7 @@ TEST_F(AboutBox, LinksUnderlineUnderThePointerAndOpenThroughTheDesktop) {
 // A link opens without waiting for the handler; when the handler reports a
 // failure, the user reads the table's message for it (the box is closed by
 // then), and a success says nothing.
-TEST_F(AboutBox, ALinkFrozeTheApplicationAndItsFailureWasNeverShown) {
+TEST_F(AboutBox, ALinkOpensWithoutHoldingTheApplicationAndAFailureIsShown) {
     struct Case {
         std::intptr_t code;
         const char* message;  // "" none
@@ -279,7 +279,7 @@ TEST_F(AboutBox, TheAboutBoxIsAKeyboardTrap) {
 // Every part is as large as what it shows in its font, lies inside the box
 // and clear of the others, whatever the font measures and however long the
 // comment.
-TEST_F(AboutBox, TheAboutBoxClippedItsLinksAndText) {
+TEST_F(AboutBox, TheAboutBoxShowsItsLinksAndTextWhole) {
     struct Case {
         const char* name;
         tk::headless::FontMetrics arial;

@@ -205,7 +205,7 @@ TEST(Persistence, TheEndOfAControlStopsItsTimerAndClosesTheAboutBox) {
     host.desktop.Advance(1000);
 }
 
-TEST(Persistence, RegressionAControlDestroyedBeforeItsPropertiesBlockedEveryOthersLayout) {
+TEST(Persistence, AControlDestroyedBeforeItsPropertiesLeavesTheOthersLayoutWorking) {
     Host host(StyleType::DropdownCombo);
     {
         ucvKorvane abandoned(*host.form, Site{"Abandoned"});
@@ -288,7 +288,7 @@ TEST(PersistenceHostileValues, HugeWidthsAtRunTimeAreRefusedAndTheWidestStaysCon
 namespace korvane::test {
 namespace {
 
-TEST(PersistenceListHeight, RegressionASavedListHeightWasLostInDropdownCombo) {
+TEST(PersistenceListHeight, ASavedListHeightIsKeptInDropdownCombo) {
     for (std::int32_t style : {0, 2}) {
         SCOPED_TRACE(style);
         tk::MemoryPropertyBag bag;

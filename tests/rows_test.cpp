@@ -135,7 +135,7 @@ TEST_P(RowsInEveryStyle, RemovingRowsAroundTheCurrentRow) {
     EXPECT_EQ(host.Rows(), (std::vector<std::string>{"b\t2"}));
 }
 
-TEST_P(RowsInEveryStyle, RegressionRemovingTheTopRowLeftTopIndexAtMinusOne) {
+TEST_P(RowsInEveryStyle, RemovingTheTopRowKeepsTopIndexOnARow) {
     host.Fill({{"a", "1"}, {"b", "2"}});
     ASSERT_EQ(ctl.TopIndex(), 0);
     ctl.RemoveItem(0);
@@ -297,7 +297,7 @@ TEST(RowsAtDesignTime, IndexErrorsAreRaisedAtDesignTimeToo) {
     EXPECT_EQ(ErrorOf([&] { host.ctl().List(-1); }).first, 5);
 }
 
-TEST(RowsOfANewControl, RegressionRowsAddedToANewDropdownComboWereLost) {
+TEST(RowsOfANewControl, RowsAddedToANewDropdownComboAreKept) {
     HeadlessDesktop desktop;
     auto form = desktop.CreateForm("Form1");
     ucvKorvane ctl(*form);
@@ -392,7 +392,7 @@ TEST_P(WhileSorting, AHostThatDestroysTheControlDuringASortEndsIt) {
 // A list entry's text is built in memory that held something else before
 // (a vector's spare room, a stack slot). Built over bytes that read as "a
 // long text, kept elsewhere", it freed whatever those bytes pointed at.
-TEST(RowStore, RegressionANewTextFreedWhatItsBytesPointedAtBeforeTheyWereSet) {
+TEST(RowStore, ANewTextBuiltOverStaleBytesFreesNothing) {
     for (const std::string& value : {std::string("short"), std::string(40, 'x')}) {
         alignas(tk::CompactText) unsigned char storage[sizeof(tk::CompactText)];
         std::memset(storage, 0x7F, sizeof storage);

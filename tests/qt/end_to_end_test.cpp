@@ -502,7 +502,7 @@ TEST_F(EndToEnd, TheAboutBoxIsAKeyboardTrap) {
     }
 }
 
-TEST_F(EndToEnd, TheAboutBoxClippedItsLinksAndText) {
+TEST_F(EndToEnd, TheAboutBoxShowsItsLinksAndTextWhole) {
     auto host = Make({});
     WithAboutBox(*host, [&](QWidget& box) {
         host->desktop.ProcessEventsFor(100);
@@ -547,7 +547,7 @@ TEST_F(EndToEnd, TheAboutBoxClippedItsLinksAndText) {
 
 // The opener takes its time and fails: the application goes on meanwhile,
 // and the failure then reaches the user with the table's message.
-TEST_F(EndToEnd, ALinkFrozeTheApplicationAndItsFailureWasNeverShown) {
+TEST_F(EndToEnd, ALinkOpensWithoutHoldingTheApplicationAndAFailureIsShown) {
     FakeOpener opener(1.5, 3);  // no handler for the address, after a while
     auto host = Make({});
     QElapsedTimer clock;
