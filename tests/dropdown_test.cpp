@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
 #include "support.h"
 
@@ -47,6 +48,29 @@ TEST_P(DropDown, ChoosingARowWithTheMouseReachesTheHostAtTheNextTick) {
     EXPECT_EQ(host.recorder.Count("Click"), 1);
     Tick();
     EXPECT_EQ(host.recorder.Count("Click"), 1) << "handed over once";
+}
+
+// A host handler that fails inside the tick's hand-over reaches the
+// desktop's log, once for the same failure, and the watcher keeps working.
+TEST_P(DropDown, AnErrorInATickIsLoggedOnceAndTheWatcherGoesOn) {
+    host.recorder.onClick = [] { throw std::runtime_error("the host's handler failed"); };
+    for (int row : {3, 5}) {
+        PressButton();
+        host.desktop.ClickRow(list1(), row);
+        Tick();
+        EXPECT_EQ(ctl.ListIndex(), row) << "the row was handed over before the handler failed";
+    }
+    ASSERT_EQ(host.desktop.Logged().size(), 1U) << "the same failure is logged once";
+    EXPECT_NE(host.desktop.Logged()[0].find("the host's handler failed"), std::string::npos);
+    EXPECT_NE(host.desktop.Logged()[0].find("KorvaneBox1"), std::string::npos);
+
+    host.recorder.onClick = nullptr;
+    PressButton();
+    EXPECT_TRUE(window().Visible());
+    host.desktop.ClickRow(list1(), 7);
+    EXPECT_FALSE(window().Visible());
+    Tick();
+    EXPECT_EQ(ctl.ListIndex(), 7) << "the watcher goes on";
 }
 
 TEST_P(DropDown, ChoosingARowWithTheKeyboard) {

@@ -64,6 +64,7 @@ struct ucvKorvane::Private {
     // opened: a drop-down whose box has moved since is left behind.
     tk::Rect openedAt;
     tk::Rect openedFormAt;
+    std::string lastTickError;  // the focus watcher's last error, logged once
     tk::OleColor sysWindowColor = 0;
     tk::OleColor sysTextColor = 0;
     tk::FontRef font;
@@ -172,6 +173,7 @@ struct ucvKorvane::Private {
     std::string GetWindowClass(tk::Hwnd window);
     void TimerProc_Timer();
     bool MovedSinceOpening();
+    void LogTickError(std::string_view what);
     void RestoreLabelColours();
 
     // Widget event wiring (one function per concern).

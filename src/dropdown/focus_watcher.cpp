@@ -1,8 +1,14 @@
 // The focus watcher: every 100 ms it compares the window that has the focus
 // with the control's windows, closes an open drop-down as soon as the focus
 // is elsewhere or its box has moved (a window moved or resized by the
-// keyboard, which no click outside announces), keeps the Dropdown List highlight in step with the focus,
-// and hands a row chosen in the drop-down over to the control.
+// keyboard, which no click outside announces), keeps the Dropdown List
+// highlight in step with the focus, and hands a row chosen in the drop-down
+// over to the control. What fails in a tick is logged once.
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "control/guards.h"
 #include "control/ucvKorvane_p.h"
 
 namespace korvane {
@@ -63,6 +69,16 @@ bool ucvKorvane::Private::MovedSinceOpening() {
     return control != openedAt || form != openedFormAt;
 }
 
+// An error of a tick goes to the desktop's log, once: the next ticks that
+// fail the same way would only repeat it ten times a second.
+void ucvKorvane::Private::LogTickError(std::string_view what) {
+    if (what == lastTickError)
+        return;
+    lastTickError = what;
+    detail::ContinueOnError(
+        [&] { desktop.Log(container->Name() + ": a tick of the focus watcher failed: " + std::string(what)); });
+}
+
 void ucvKorvane::Private::WireFocusWatcher() {
     TimerProc->OnTimer = [this] {
         // Never in the designer. The tick runs in the desktop's event loop,
@@ -72,7 +88,10 @@ void ucvKorvane::Private::WireFocusWatcher() {
             return;
         try {
             TimerProc_Timer();
+        } catch (const std::exception& e) {
+            LogTickError(e.what());
         } catch (...) {
+            LogTickError("an error that is not a std::exception");
         }
     };
 }

@@ -1,12 +1,17 @@
 // What every desktop shares: the user's locale taken from the environment,
-// and opening a document through ShellExecuteA for the desktops whose
+// the log on the standard error stream, and opening a document through ShellExecuteA for the desktops whose
 // handler answers at once.
 #include "korvane/toolkit/desktop.h"
 
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 namespace korvane::tk {
+
+void Desktop::Log(std::string_view message) {
+    std::cerr << "korvane: " << message << '\n';
+}
 
 std::string Desktop::UserLocale() const {
     for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {

@@ -112,6 +112,10 @@ public:
     virtual int MsgBox(std::string_view prompt, int style = msgbox::OkOnly, std::string_view title = {}) = 0;
     /// Sounds the desktop's beep.
     virtual void Beep() = 0;
+    /// Writes a line to the desktop's log, for the developer: what failed
+    /// where nobody could be told (in a timer tick, say). By default the
+    /// line goes to the standard error stream.
+    virtual void Log(std::string_view message);
     /// Runs the events that are waiting, then returns.
     virtual void DoEvents() = 0;
     /// The user's locale (an ICU locale id such as "de_DE"), whose rules

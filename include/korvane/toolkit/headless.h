@@ -109,6 +109,7 @@ public:
     AppInfo App() const override;
     int MsgBox(std::string_view prompt, int style = msgbox::OkOnly, std::string_view title = {}) override;
     void Beep() override;
+    void Log(std::string_view message) override;
     void DoEvents() override;
     std::int64_t TickCount() const override;
     std::uint64_t PressCount() const override;
@@ -173,6 +174,8 @@ public:
     const std::vector<ShellRequest>& ShellRequests() const;
     /// Every SetWindowPos call.
     const std::vector<SetWindowPosRecord>& WindowPosCalls() const;
+    /// Every line written to the desktop's log.
+    const std::vector<std::string>& Logged() const;
     /// Empties the records above.
     void ClearRecords();
 

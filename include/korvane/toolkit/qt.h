@@ -77,6 +77,8 @@ public:
     AppInfo App() const override;
     int MsgBox(std::string_view prompt, int style = msgbox::OkOnly, std::string_view title = {}) override;
     void Beep() override;
+    /// Logs under the category "korvane.toolkit", as a warning.
+    void Log(std::string_view message) override;
     void DoEvents() override;
     std::int64_t TickCount() const override;
     std::uint64_t PressCount() const override;

@@ -327,6 +327,10 @@ std::int32_t HeadlessDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
     return 1;
 }
 
+void HeadlessDesktop::Log(std::string_view message) {
+    Record(impl_->logged, std::string(message));
+}
+
 std::int32_t HeadlessDesktop::MessageBeep(std::uint32_t type) {
     Record(impl_->messageBeeps, type);
     return 1;
@@ -412,6 +416,10 @@ const std::vector<MessageBoxRecord>& HeadlessDesktop::MessageBoxes() const {
 std::int32_t HeadlessDesktop::Beeps() const {
     return impl_->beeps;
 }
+const std::vector<std::string>& HeadlessDesktop::Logged() const {
+    return impl_->logged;
+}
+
 const std::vector<std::uint32_t>& HeadlessDesktop::MessageBeeps() const {
     return impl_->messageBeeps;
 }
@@ -435,6 +443,7 @@ void HeadlessDesktop::ClearRecords() {
     impl_->messageBoxes.clear();
     impl_->beeps = 0;
     impl_->messageBeeps.clear();
+    impl_->logged.clear();
     impl_->pointerHistory.clear();
     impl_->propertyChanges.clear();
     impl_->focusRects.clear();

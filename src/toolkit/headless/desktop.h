@@ -69,6 +69,7 @@ struct HeadlessDesktop::Impl : model::DesktopModel<HeadlessDesktop::Impl, Node> 
     std::int16_t screenPointer = 0;
 
     std::vector<std::uint32_t> messageBeeps;
+    std::vector<std::string> logged;
     std::vector<std::int16_t> pointerHistory;
     std::vector<PropertyChangeRecord> propertyChanges;
     std::vector<FocusRectRecord> focusRects;

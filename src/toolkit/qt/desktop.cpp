@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -404,6 +405,12 @@ int QtDesktop::MsgBox(std::string_view prompt, int style, std::string_view title
                     ToQ(shownTitle), ToQ(prompt), QMessageBox::Ok);
     box.exec();
     return 1;
+}
+
+Q_LOGGING_CATEGORY(lcToolkit, "korvane.toolkit")
+
+void QtDesktop::Log(std::string_view message) {
+    qCWarning(lcToolkit).noquote() << QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
 }
 
 void QtDesktop::Beep() {
