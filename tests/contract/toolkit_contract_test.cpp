@@ -424,6 +424,34 @@ TEST_P(ToolkitContract, SetFocusIsRefusedWhereNobodyCouldTypeAndWorksElsewhere) 
     EXPECT_EQ(desktop->GetFocus(), inner->hWnd());
 }
 
+// A LostFocus handler that sends the focus to a third widget has the last
+// word: the widget the focus was heading to hears nothing, the third gets
+// GotFocus, and each event comes once.
+TEST_P(ToolkitContract, ALostFocusHandlerThatMovesTheFocusElsewhereHasTheLastWord) {
+    auto first = desktop->CreateTextBox(*form, "txtFirst");
+    auto target = desktop->CreateTextBox(*form, "txtTarget");
+    auto third = desktop->CreateTextBox(*form, "txtThird");
+    form->Show();
+    first->SetFocus();
+    std::vector<std::string> heard;
+    for (TextBox* t : {first.get(), target.get(), third.get()}) {
+        t->OnGotFocus = [&heard, t] { heard.push_back("GotFocus " + t->Name()); };
+        t->OnLostFocus = [&heard, t] { heard.push_back("LostFocus " + t->Name()); };
+    }
+    bool redirected = false;
+    first->OnLostFocus = [&] {
+        heard.push_back("LostFocus txtFirst");
+        if (!redirected) {
+            redirected = true;
+            third->SetFocus();
+        }
+    };
+    target->SetFocus();
+    desktop->DoEvents();
+    EXPECT_EQ(desktop->GetFocus(), third->hWnd());
+    EXPECT_EQ(heard, (std::vector<std::string>{"LostFocus txtFirst", "GotFocus txtThird"}));
+}
+
 // A push button is a window that takes the focus like a field, and keeps
 // what it is told; a dialog form keeps its frame through show and hide.
 TEST_P(ToolkitContract, ButtonsTakeTheFocusAndDialogsKeepTheirFrame) {

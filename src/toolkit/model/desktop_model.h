@@ -66,6 +66,10 @@ public:
     // had the focus on when it was last active.
     Hwnd active = 0;
     std::uint64_t focus = 0;
+    // The widget the focus moved to whose GotFocus has not been raised yet
+    // (the old widget's LostFocus runs first): if that handler moves the
+    // focus on, this widget never had it and hears nothing.
+    std::uint64_t awaitingGotFocus = 0;
     std::map<Hwnd, std::uint64_t> lastFocus;
 
     // Button presses taken in, counted before anything a press causes runs.
@@ -380,20 +384,25 @@ public:
 
     // Moves the focus without touching the activation: LostFocus on the old
     // widget, then GotFocus on the new one unless a LostFocus handler has
-    // sent the focus elsewhere meanwhile.
+    // sent the focus elsewhere meanwhile; the widget passed over so hears
+    // neither.
     void SetFocusTo(NodeT* node) {
         const std::uint64_t newId = node != nullptr ? node->id : 0;
         if (newId == focus)
             return;
         const std::uint64_t oldId = focus;
+        const bool oldHadIt = oldId != awaitingGotFocus;
         focus = newId;
+        awaitingGotFocus = newId;
         if (node != nullptr)
             lastFocus[TopOf(*node)] = newId;
         Self().FocusMoved(node, Get(oldId));
-        if (NodeT* old = Get(oldId))
+        if (NodeT* old = Get(oldId); old != nullptr && oldHadIt)
             Fire(*old, old->self->OnLostFocus);
-        if (NodeT* now = Get(newId); now != nullptr && focus == newId)
+        if (NodeT* now = Get(newId); now != nullptr && focus == newId) {
+            awaitingGotFocus = 0;
             Fire(*now, now->self->OnGotFocus);
+        }
     }
 
     // SetFocus from code: refused for widgets a person could not reach; a
