@@ -85,6 +85,40 @@ TEST_F(EmbeddedList, LockedClicksAndDragsLeaveTheStoredRow) {
     EXPECT_EQ(host.recorder.Count("Click"), 0);
 }
 
+// A saved current row that names a row not added yet (the form restores
+// the index before the host fills the list): locked, the lists show no row
+// while the row does not exist, whether it lies past the end or is the one
+// just past the last row, and show it once it does.
+TEST(EmbeddedListRestored, ALockedListShowsAStoredRowOnlyOnceItExists) {
+    for (int rows : {3, 4}) {
+        SCOPED_TRACE(rows);
+        HeadlessDesktop desktop;
+        auto form = desktop.CreateForm("Form1");
+        form->Width(9000);
+        form->Height(6000);
+        ucvKorvane ctl(*form);
+        ctl.Container().Width(3970);
+        ctl.Container().Height(2130);
+        tk::MemoryPropertyBag bag;
+        bag.Set("Style", static_cast<std::int32_t>(StyleType::SimpleCombo));
+        bag.Set("ListIndex", std::int32_t{4});
+        ctl.ReadProperties(bag);
+        form->Show();
+        ctl.Locked(true);
+        for (int i = 0; i < rows; ++i)
+            ctl.AddItem("r" + std::to_string(i), "c" + std::to_string(i), i);
+        auto& list = *static_cast<tk::ListBox*>(desktop.Find("Form1.KorvaneBox1.lstCol1a"));
+        desktop.MoveToRow(list, 1);
+        desktop.ClickRow(list, 2);
+        EXPECT_EQ(list.ListIndex(), -1) << "no row 4 among " << rows << " rows";
+        ctl.AddItem("r4", "c4", 4);
+        if (rows == 4) {
+            desktop.ClickRow(list, 2);
+            EXPECT_EQ(list.ListIndex(), 4) << "row 4 exists now";
+        }
+    }
+}
+
 TEST_F(EmbeddedList, APressBelowTheLastRowChoosesNothing) {
     ctl.Clear();
     ctl.AddItem("only", "row");
