@@ -123,6 +123,7 @@ void KorvaneBox::Private::Build(const tk::PropertyBag* bag) {
     }
     control->OnHighlighted([this](std::int32_t row) { Highlighted(row); });
     WatchParts();
+    WatchScrolling();
     UpdateFocusProxy();
 }
 

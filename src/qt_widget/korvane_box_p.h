@@ -185,6 +185,7 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
     void Notify();
     void QueueNotify();
     void WatchParts();
+    void WatchScrolling();
     // Offers a key or mouse event of one of the box's parts to the box's
     // filters and handlers; true when they took it.
     bool Offer(QWidget& part, QEvent& event);

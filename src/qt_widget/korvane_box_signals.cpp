@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <exception>
 #include <functional>
@@ -253,6 +254,18 @@ void KorvaneBox::Private::WatchParts() {
     for (QObject* child : q.children()) {
         if (child->isWidgetType())
             filter.Watch(*child);
+    }
+}
+
+// A list the user scrolls (by its scroll bar or the wheel) moves the
+// control's top row with no event of the control: the change is read once
+// the scroll has settled, as after a key.
+void KorvaneBox::Private::WatchScrolling() {
+    for (QScrollBar* bar : q.findChildren<QScrollBar*>()) {
+        if (bar->property("korvaneWatched").toBool())
+            continue;
+        bar->setProperty("korvaneWatched", true);
+        QObject::connect(bar, &QAbstractSlider::valueChanged, &q, [this] { QueueNotify(); });
     }
 }
 

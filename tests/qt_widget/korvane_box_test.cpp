@@ -3,6 +3,7 @@
 // events as signals whose arguments a slot may change, Tab, clicks and a
 // buddy label driven from outside through xdotool, design mode, and the
 // widget going away at awkward moments.
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,10 +13,12 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <functional>
 #include <memory>
 #include <string>
@@ -223,6 +226,64 @@ TEST(KorvaneBoxProperties, EveryWriteTellsItsChangeAndRefusedValuesKeepTheOldOne
     box.setBackColor(QColor(255, 255, 200));
     EXPECT_EQ(box.backColor(), QColor(255, 255, 200));
     EXPECT_EQ(colour.count(), 1);
+}
+
+// The top row a Simple Combo shows changes by the program, the mouse on
+// the scroll bar, the wheel and a resize; each way emits topIndexChanged
+// once, with the new top row. (The keys move the current row; the top row
+// the control reports stays the one last scrolled to.)
+TEST(KorvaneBoxProperties, EveryWayOfScrollingTellsTheTopRowOnce) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* box = new KorvaneBox;
+    box->setBoxStyle(KorvaneBox::SimpleCombo);
+    for (int i = 0; i < 40; ++i)
+        box->addItem(QStringLiteral("r%1").arg(i), QStringLiteral("row %1").arg(i), i);
+    layout->addWidget(box);
+    layout->addStretch();
+    window.resize(400, 260);
+    window.show();
+    window.activateWindow();
+    Until([&] { return window.isActiveWindow(); });
+    Pump(30);
+    auto* list = qobject_cast<QAbstractScrollArea*>(Child(*box, "lstCol2a"));
+    ASSERT_NE(list, nullptr);
+    struct Way {
+        const char* name;
+        std::function<void()> scroll;
+    };
+    const Way ways[] = {
+        {"the program", [&] { box->setTopIndex(5); }},
+        {"the mouse on the scroll bar",
+         [&] { list->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd); }},
+        {"the wheel",
+         [&] {
+             QWidget* rows = list->viewport();
+             const QPointF at(rows->width() / 2.0, rows->height() / 2.0);
+             QWheelEvent wheel(at, rows->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                               Qt::NoScrollPhase, false);
+             QApplication::sendEvent(rows, &wheel);
+         }},
+        {"a resize that shows more rows at the end",
+         [&] {
+             box->setTopIndex(box->count() - 5);
+             Pump(20);
+             QSignalSpy settle(box, &KorvaneBox::topIndexChanged);
+             box->resize(box->width(), box->height() + 120);
+         }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        const int before = box->topIndex();
+        QSignalSpy top(box, &KorvaneBox::topIndexChanged);
+        way.scroll();
+        Pump(30);
+        ASSERT_NE(box->topIndex(), before) << "the top row moved";
+        EXPECT_EQ(top.count(), 1);
+        if (!top.isEmpty()) {
+            EXPECT_EQ(top.last().at(0).toInt(), box->topIndex());
+        }
+    }
 }
 
 // A new control's container starts narrower than its columns; made as a
