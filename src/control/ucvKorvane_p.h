@@ -93,12 +93,8 @@ struct ucvKorvane::Private {
     std::vector<std::string> sortCol1;
     std::vector<std::string> sortCol2;
     std::vector<std::int32_t> sortItemData;
-    double pairKeys[2] = {0, 0};
-    std::int32_t pivotPosition = 0;
     bool numericSort = false;
     bool plainNumbers = false;
-    std::string pivotText;
-    double pivotNumber = 0;
     bool buttonPressed = false;
     bool sorting = false;
     bool settingWidth = false;

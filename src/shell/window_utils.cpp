@@ -7,20 +7,15 @@
 namespace korvane::detail {
 
 namespace {
-// The last results, kept for a debugger; nothing reads them.
-thread_local std::int32_t lastZOrderResult = 0;
-thread_local std::int32_t lastTopMostResult = 0;
-thread_local std::intptr_t lastShellResult = 0;
-
 constexpr unsigned kNoSizeNoMove = tk::swp::NoSize | tk::swp::NoMove;
 }  // namespace
 
 void SetZOrder(tk::Desktop& desktop, tk::Hwnd window, tk::Hwnd insertAfter) {
-    lastZOrderResult = desktop.SetWindowPos(window, insertAfter, 0, 0, 0, 0, kNoSizeNoMove);
+    desktop.SetWindowPos(window, insertAfter, 0, 0, 0, 0, kNoSizeNoMove);
 }
 
 void MakeTopMost(tk::Desktop& desktop, tk::Hwnd window) {
-    lastTopMostResult = desktop.SetWindowPos(window, tk::hwnd::TopMost, 0, 0, 0, 0, kNoSizeNoMove);
+    desktop.SetWindowPos(window, tk::hwnd::TopMost, 0, 0, 0, 0, kNoSizeNoMove);
 }
 
 std::int32_t VScrollWidth(tk::Desktop& desktop) {
@@ -47,14 +42,11 @@ std::int16_t CountLines(std::string_view text) {
 
 std::string ShellOpen(tk::Desktop& desktop, std::string_view target) {
     constexpr std::int32_t kShowNormal = 1;
-    std::intptr_t r = desktop.ShellExecuteA(desktop.GetDesktopWindow(), "", target, "", "C:\\", kShowNormal);
-    lastShellResult = r;
-    return ShellMessage(r);
+    return ShellMessage(desktop.ShellExecuteA(desktop.GetDesktopWindow(), "", target, "", "C:\\", kShowNormal));
 }
 
 void ShellOpenLater(tk::Desktop& desktop, std::string_view target, std::function<void(const std::string&)> done) {
     desktop.ShellExecuteLater(target, [done = std::move(done)](std::intptr_t r) {
-        lastShellResult = r;
         if (done)
             done(ShellMessage(r));
     });
