@@ -146,6 +146,10 @@ set(KORVANE_TEST_SOURCES
   tests/text_entry_test.cpp
   tests/text_rules_test.cpp
   tests/contract_on_headless.cpp)
+# The test program's operator delete that scribbles over freed memory
+# (outside the sanitizer build).
+set(KORVANE_FREED_MEMORY_TEST_SOURCES
+  tests/freed_memory.cpp)
 # The toolkit contract suite, instantiated by each desktop's tests.
 set(KORVANE_CONTRACT_TEST_SOURCES
   tests/contract/toolkit_contract_test.cpp)

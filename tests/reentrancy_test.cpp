@@ -51,7 +51,7 @@ public:
     void MouseUp(std::int16_t&, std::int16_t&, float&, float&) override { On("MouseUp"); }
     void Filled() override { On("Filled"); }
 
-    void Now() { On(event_); }  // host work run from the desktop's queue
+    void Now() { On(event_); }  // host work run from the desktop's queue (the Queued... triggers)
 
 private:
     void On(const std::string& event) {
@@ -175,6 +175,16 @@ const Trigger kTriggers[] = {
          h.desktop.PressKey(tk::key::Down, tk::shift::Alt);
      }},
     {"QueuedDuringSort", "Queued", kAll, [](Host& h) { h.ctl().Sort(1); }},
+    // Host work that runs in the second pass of events: inside the opening
+    // itself (after the button's own pass), and in the sort's pass after its
+    // first (the clock moved on meanwhile).
+    {"QueuedInsideTheOpening", "QueuedLater", kDrop, [](Host& h) { h.PressButton(); }},
+    {"QueuedInsideTheSortsSecondPass", "QueuedAfterAMoment", kAll,
+     [](Host& h) {
+         for (int i = 0; i < 400; ++i)
+             h.ctl().AddItem("row " + std::to_string(1000 - i), std::to_string(i), i);
+         h.ctl().Sort(1);
+     }},
 };
 
 struct Case {
@@ -262,8 +272,17 @@ TEST_P(Reentrancy, TheRowsStayConsistentAndTheControlWorks) {
     h.Fill(kRows);
     Answering host(h, c.trigger->event, *c.action);
     h.ctl().Advise(&host);
-    if (std::string(c.trigger->event) == "Queued")
+    const std::string queued = c.trigger->event;
+    if (queued == "Queued")
         h.desktop.Post([&] { host.Now(); });
+    if (queued == "QueuedLater")
+        h.desktop.Post([&] { h.desktop.Post([&] { host.Now(); }); });
+    if (queued == "QueuedAfterAMoment") {
+        h.desktop.Post([&] {
+            h.desktop.Advance(50);
+            h.desktop.Post([&] { host.Now(); });
+        });
+    }
     bool threw = false;
     try {
         c.trigger->gesture(h);
