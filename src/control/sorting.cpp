@@ -193,6 +193,305 @@ void RowsOf(const std::vector<Item<Key>>& items, std::vector<std::int32_t>& rows
         rows.push_back(item.row);
 }
 
+// One sort, in its steps: read the rows (the host's events run now and
+// then), gather the texts keyed, order the rows, and put the lists in the
+// new order. Each step that lets events run reports whether the control is
+// still there.
+class SortRun {
+public:
+    SortRun(ucvKorvane::Private& p, std::int16_t col, std::int32_t n)
+        : p_(p),
+          desktop_(p.desktop),
+          alive_(p.alive),
+          col_(col),
+          n_(n),
+          col1_(p.sortCol1),
+          col2_(p.sortCol2),
+          itemData_(p.sortItemData),
+          scratch_(p.sortScratch),
+          column_(scratch_.column) {}
+
+    bool ReadRows();
+    bool GatherColumn();
+    bool OrderRows();
+    void Rebuild();
+
+private:
+    bool Pump();
+    void CheckFirst(std::string_view first, std::int32_t data);
+    void CheckSecond(std::string_view second);
+    void CopyRows();
+    void RewriteInPlace(const std::vector<std::int32_t>& sortedData);
+    void RefillFromCopies(const std::vector<std::int32_t>& sortedData);
+
+    ucvKorvane::Private& p_;
+    tk::Desktop& desktop_;
+    std::shared_ptr<bool> alive_;
+    const std::int16_t col_;
+    const std::int32_t n_;
+    std::vector<std::string>& col1_;
+    std::vector<std::string>& col2_;
+    std::vector<std::int32_t>& itemData_;
+    detail::SortScratch& scratch_;
+    std::vector<std::string_view>& column_;
+    ListPair pair_;
+    ListPair readFrom_;
+    bool samePair_ = true;
+    bool cellsChanged_ = false;
+    bool copied_ = false;
+    bool eventsRan_ = false;
+    std::int64_t lastPump_ = 0;
+};
+
+// The host's events run when the sort starts and then at most once in
+// kPumpIntervalMs, never once a row: running them costs far more than
+// moving a row, and a list that is redrawn on every step only flickers.
+bool SortRun::Pump() {
+    const std::int64_t now = desktop_.TickCount();
+    if (now - lastPump_ < kPumpIntervalMs)
+        return true;
+    lastPump_ = now;
+    desktop_.DoEvents();
+    return *alive_;
+}
+
+// A row reads as column 1, a tab, column 2, and splits again at its first
+// tab, so a tab inside column 1 moves the rest into column 2.
+void SortRun::CheckFirst(std::string_view first, std::int32_t data) {
+    cellsChanged_ =
+        cellsChanged_ || first.find('\t') != std::string_view::npos || detail::Trim(first).size() != first.size();
+    itemData_.push_back(data);
+    if (col_ == 1)
+        column_.push_back(first);
+}
+
+void SortRun::CheckSecond(std::string_view second) {
+    cellsChanged_ = cellsChanged_ || detail::Trim(second).size() != second.size();
+    if (col_ == 2)
+        column_.push_back(second);
+}
+
+// Mostly no cell needs trimming or splitting: then the keys are made from
+// the lists' own texts, and no row is copied unless the host's events could
+// change the lists before the rows are put back. The control's sort arrays
+// keep their memory from one sort to the next. The first row is read, then
+// runs of kRowsBetweenClockReads rows, each followed by the host's events
+// when they are due.
+bool SortRun::ReadRows() {
+    lastPump_ = desktop_.TickCount();
+    col1_.clear();
+    col2_.clear();
+    itemData_.clear();
+    itemData_.reserve(static_cast<std::size_t>(n_));
+    pair_ = p_.Pair();
+    readFrom_ = pair_;
+    column_.clear();
+    column_.reserve(static_cast<std::size_t>(n_));
+    const auto first = [this](std::string_view text, std::int32_t data) { CheckFirst(text, data); };
+    const auto second = [this](std::string_view text, std::int32_t) { CheckSecond(text); };
+    for (std::int32_t k = 0; k < n_ && pair_;) {
+        const std::int32_t count = k == 0 ? 1 : std::min(kRowsBetweenClockReads, n_ - k);
+        pair_.col1->VisitEntries(k, count, first);
+        pair_.col2->VisitEntries(k, count, second);
+        if (k + count == n_) {
+            p_.lastRowText.assign(pair_.col1->EntryText(n_ - 1));
+            p_.lastRowText += '\t';
+            p_.lastRowText += pair_.col2->EntryText(n_ - 1);
+            p_.lastItemData = itemData_.back();
+        }
+        k += count;
+        if (k == 1) {
+            desktop_.DoEvents();
+            if (!*alive_)
+                return false;
+        } else {
+            eventsRan_ = eventsRan_ || desktop_.TickCount() - lastPump_ >= kPumpIntervalMs;
+            if (!Pump())
+                return false;
+        }
+        pair_ = p_.Pair();
+        samePair_ = samePair_ && pair_.col1 == readFrom_.col1 && pair_.col2 == readFrom_.col2;
+    }
+    return static_cast<std::int32_t>(itemData_.size()) == n_;
+}
+
+// The rows as they stand after the events, trimmed and split at a tab.
+void SortRun::CopyRows() {
+    col1_.reserve(static_cast<std::size_t>(n_));
+    col2_.reserve(static_cast<std::size_t>(n_));
+    for (std::int32_t k = 0; k < n_; ++k) {
+        std::string first(pair_.col1->EntryText(k));
+        std::string second(pair_.col2->EntryText(k));
+        const std::size_t tab = first.find('\t');
+        if (tab != std::string::npos) {
+            second = first.substr(tab + 1) + '\t' + second;
+            first.erase(tab);
+        }
+        const std::string_view trimmed1 = detail::Trim(first);
+        const std::string_view trimmed2 = detail::Trim(second);
+        col1_.push_back(trimmed1.size() == first.size() ? std::move(first) : std::string(trimmed1));
+        col2_.push_back(trimmed2.size() == second.size() ? std::move(second) : std::string(trimmed2));
+    }
+    copied_ = true;
+}
+
+// The texts keyed: the copies when some cell changed or the list pair
+// changed while the rows were read; read again when events ran after they
+// were gathered; else the ones gathered.
+bool SortRun::GatherColumn() {
+    if (!pair_ || pair_.col1->ListCount() != n_ || pair_.col2->ListCount() != n_)
+        return false;
+    if (cellsChanged_ || !samePair_)
+        CopyRows();
+    if (copied_) {
+        column_.clear();
+        for (const std::string& text : col_ == 2 ? col2_ : col1_)
+            column_.emplace_back(text);
+    } else if (eventsRan_ && col_ != 3) {
+        column_.clear();
+        (col_ == 2 ? pair_.col2 : pair_.col1)->VisitEntries(0, n_, [&](std::string_view text, std::int32_t) {
+            column_.push_back(text);
+        });
+    } else if (col_ != 3) {
+        // The first row was read before the events that always run then.
+        column_[0] = (col_ == 2 ? pair_.col2 : pair_.col1)->EntryText(0);
+    }
+    return true;
+}
+
+// Keys made once, then the quicksort. Before the host's events run while
+// the rows are ordered, the rows are copied: the events may take the lists
+// away or change them.
+bool SortRun::OrderRows() {
+    const std::function<bool()> pumpDuringSort = [this] {
+        if (!copied_ && desktop_.TickCount() - lastPump_ >= kPumpIntervalMs)
+            CopyRows();
+        return Pump();
+    };
+    std::mt19937 random(static_cast<std::uint32_t>(desktop_.TickCount() / 1000 % 86400));
+    bool finished = true;
+    std::vector<std::int32_t>& order = scratch_.order;
+    if (col_ == 3) {
+        finished = Order<double>(
+            n_, [&](std::int32_t k) { return static_cast<double>(itemData_[static_cast<std::size_t>(k)]); },
+            scratch_.numberItems, random, pumpDuringSort);
+        RowsOf(scratch_.numberItems, order);
+    } else if (p_.numericSort) {
+        p_.plainNumbers = column_[0].find(',') == std::string_view::npos;
+        // Converting throws Type mismatch for a text the locale cannot read;
+        // the rows are still untouched then. A single row is never compared.
+        if (n_ > 1) {
+            detail::NumericKeys(column_, p_.plainNumbers, desktop_.UserLocale(), scratch_.numberKeys);
+        } else {
+            scratch_.numberKeys.assign(1, 0);
+        }
+        finished = Order<double>(
+            n_, [&](std::int32_t k) { return scratch_.numberKeys[static_cast<std::size_t>(k)]; }, scratch_.numberItems,
+            random, pumpDuringSort);
+        RowsOf(scratch_.numberItems, order);
+    } else {
+        detail::TextSortKeys(column_, desktop_.UserLocale(), scratch_.textKeys);
+        finished = Order<std::string_view>(
+            n_, [&](std::int32_t k) { return scratch_.textKeys.At(static_cast<std::size_t>(k)); }, scratch_.textItems,
+            random, pumpDuringSort);
+        RowsOf(scratch_.textItems, order);
+    }
+    column_.clear();
+    return finished && *alive_;
+}
+
+// The rows are written over the old ones in their new order, which leaves
+// the lists as emptying and refilling them would, without giving their
+// entries back and taking them again. A row chosen in the drop-down before
+// the sort is another row now.
+void SortRun::RewriteInPlace(const std::vector<std::int32_t>& sortedData) {
+    const std::vector<std::int32_t>& order = scratch_.order;
+    if (p_.HasDropDownStyle() && p_.window)
+        p_.window->RowsCleared();
+    pair_.col1->ListIndex(-1);
+    pair_.col2->ListIndex(-1);
+    p_.lblCol1->Caption("");
+    p_.lblCol2->Caption("");
+    p_.txtCol1->Text("");
+    p_.txtCol2->Text("");
+    p_.currentRow = -1;
+    p_.topRow = 0;
+    if (!cellsChanged_) {
+        // Only the order changed: the lists move their entries, numbers and
+        // all, without copying a text.
+        pair_.col1->Reorder(order);
+        pair_.col2->Reorder(order);
+    }
+    // The rows are read in sorted order, scattered over memory: ask for the
+    // ones a few steps ahead while moving this one.
+    constexpr std::size_t kAhead = 8;
+    for (std::int32_t k = 0; cellsChanged_ && k < n_; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        if (at + kAhead < order.size()) {
+            const auto ahead = static_cast<std::size_t>(order[at + kAhead]);
+            __builtin_prefetch(&col1_[ahead]);
+            __builtin_prefetch(&col2_[ahead]);
+        }
+        const auto row = static_cast<std::size_t>(order[at]);
+        pair_.col1->List(k, std::move(col1_[row]));
+        pair_.col2->List(k, std::move(col2_[row]));
+        pair_.col1->ItemData(k, sortedData[at]);
+    }
+    pair_.col1->TopIndex(0);
+    pair_.col2->TopIndex(0);
+}
+
+// The lists are gone or changed size: the rows go into the style's pair
+// anew. No event ran since the rows were read unless they were copied
+// first, so the lists read are still there to copy from.
+void SortRun::RefillFromCopies(const std::vector<std::int32_t>& sortedData) {
+    if (!copied_) {
+        pair_ = readFrom_;
+        CopyRows();
+    }
+    p_.ClearRows();
+    pair_ = p_.Pair();
+    if (!pair_)
+        return;
+    const std::vector<std::int32_t>& order = scratch_.order;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const auto row = static_cast<std::size_t>(order[k]);
+        pair_.col1->AddItem(std::move(col1_[row]), sortedData[k]);
+        pair_.col2->AddItem(std::move(col2_[row]));
+    }
+    cellsChanged_ = true;
+}
+
+// Rebuild the pair in the new order; no events run from here on. The rows
+// hold the same texts as before unless trimming or a tab changed some, so
+// the duplicate-rule index is kept or rebuilt accordingly. The texts move
+// into the lists.
+void SortRun::Rebuild() {
+    std::vector<std::int32_t>& sortedData = scratch_.sortedData;
+    sortedData.clear();
+    sortedData.reserve(scratch_.order.size());
+    for (std::int32_t k : scratch_.order)
+        sortedData.push_back(itemData_[static_cast<std::size_t>(k)]);
+    detail::RowIndex kept = std::move(p_.rowIndex);
+    // A list that fails half way must not leave the duplicate rule without
+    // its index: the index is then rebuilt from whatever the lists hold.
+    bool indexed = false;
+    detail::ScopeExit reindex([&] {
+        if (!indexed && *alive_)
+            detail::ContinueOnError([&] { p_.RebuildRowIndex(); });
+    });
+    pair_ = p_.Pair();
+    if (pair_ && pair_.col1->ListCount() == n_ && pair_.col2->ListCount() == n_) {
+        RewriteInPlace(sortedData);
+    } else {
+        RefillFromCopies(sortedData);
+    }
+    if (!cellsChanged_) {
+        p_.rowIndex = std::move(kept);
+        indexed = true;
+    }
+}
+
 }  // namespace
 
 void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
@@ -225,241 +524,9 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
     Enabled(false);
     p->numericSort = OnNumeric || Col == 3;
 
-    // The host's events run when the sort starts and then at most once in
-    // kPumpIntervalMs, never once a row: running them costs far more than
-    // moving a row, and a list that is redrawn on every step only flickers.
-    std::int64_t lastPump = desktop.TickCount();
-    const std::function<bool()> pump = [&] {
-        const std::int64_t now = desktop.TickCount();
-        if (now - lastPump < kPumpIntervalMs)
-            return true;
-        lastPump = now;
-        desktop.DoEvents();
-        return *alive;
-    };
-
-    // Read the rows, trimmed.
-    // A row reads as column 1, a tab, column 2, and splits again at its
-    // first tab, so a tab inside column 1 moves the rest into column 2.
-    // Mostly no cell needs trimming or splitting: then the keys are made
-    // from the lists' own texts, and no row is copied unless the host's
-    // events could change the lists before the rows are put back. The
-    // control's sort arrays keep their memory from one sort to the next.
-    std::vector<std::string>& col1 = p->sortCol1;
-    std::vector<std::string>& col2 = p->sortCol2;
-    std::vector<std::int32_t>& itemData = p->sortItemData;
-    col1.clear();
-    col2.clear();
-    itemData.clear();
-    itemData.reserve(static_cast<std::size_t>(n));
-    bool cellsChanged = false;
-    ListPair pair = p->Pair();
-    const ListPair readFrom = pair;
-    bool samePair = true;
-    // The texts keyed are gathered on the way; they serve unless events ran
-    // after they were read (then they are read again).
-    detail::SortScratch& scratch = p->sortScratch;
-    std::vector<std::string_view>& column = scratch.column;
-    column.clear();
-    column.reserve(static_cast<std::size_t>(n));
-    const auto checkFirst = [&](std::string_view first, std::int32_t data) {
-        cellsChanged =
-            cellsChanged || first.find('\t') != std::string_view::npos || detail::Trim(first).size() != first.size();
-        itemData.push_back(data);
-        if (Col == 1)
-            column.push_back(first);
-    };
-    const auto checkSecond = [&](std::string_view second, std::int32_t) {
-        cellsChanged = cellsChanged || detail::Trim(second).size() != second.size();
-        if (Col == 2)
-            column.push_back(second);
-    };
-    bool eventsRan = false;
-    // The first row, then runs of kRowsBetweenClockReads rows, each
-    // followed by the host's events when they are due.
-    for (std::int32_t k = 0; k < n && pair;) {
-        const std::int32_t count = k == 0 ? 1 : std::min(kRowsBetweenClockReads, n - k);
-        pair.col1->VisitEntries(k, count, checkFirst);
-        pair.col2->VisitEntries(k, count, checkSecond);
-        if (k + count == n) {
-            p->lastRowText.assign(pair.col1->EntryText(n - 1));
-            p->lastRowText += '\t';
-            p->lastRowText += pair.col2->EntryText(n - 1);
-            p->lastItemData = itemData.back();
-        }
-        k += count;
-        if (k == 1) {
-            desktop.DoEvents();
-            if (!*alive)
-                return;
-        } else {
-            eventsRan = eventsRan || desktop.TickCount() - lastPump >= kPumpIntervalMs;
-            if (!pump())
-                return;
-        }
-        pair = p->Pair();
-        samePair = samePair && pair.col1 == readFrom.col1 && pair.col2 == readFrom.col2;
-    }
-    if (static_cast<std::int32_t>(itemData.size()) != n)
-        return;
-    // The rows as they stand after the events; copied (and trimmed, and
-    // split at a tab) only when some cell changes or the list pair changed
-    // while they were read.
-    bool copied = false;
-    const auto copyRows = [&] {
-        col1.reserve(static_cast<std::size_t>(n));
-        col2.reserve(static_cast<std::size_t>(n));
-        for (std::int32_t k = 0; k < n; ++k) {
-            std::string first(pair.col1->EntryText(k));
-            std::string second(pair.col2->EntryText(k));
-            const std::size_t tab = first.find('\t');
-            if (tab != std::string::npos) {
-                second = first.substr(tab + 1) + '\t' + second;
-                first.erase(tab);
-            }
-            const std::string_view trimmed1 = detail::Trim(first);
-            const std::string_view trimmed2 = detail::Trim(second);
-            col1.push_back(trimmed1.size() == first.size() ? std::move(first) : std::string(trimmed1));
-            col2.push_back(trimmed2.size() == second.size() ? std::move(second) : std::string(trimmed2));
-        }
-        copied = true;
-    };
-    if (!pair || pair.col1->ListCount() != n || pair.col2->ListCount() != n)
-        return;
-    if (cellsChanged || !samePair)
-        copyRows();
-    if (copied) {
-        column.clear();
-        for (const std::string& text : Col == 2 ? col2 : col1)
-            column.emplace_back(text);
-    } else if (eventsRan && Col != 3) {
-        column.clear();
-        (Col == 2 ? pair.col2 : pair.col1)->VisitEntries(0, n, [&](std::string_view text, std::int32_t) {
-            column.push_back(text);
-        });
-    } else if (Col != 3) {
-        // The first row was read before the events that always run then.
-        column[0] = (Col == 2 ? pair.col2 : pair.col1)->EntryText(0);
-    }
-    // Before the host's events run while the rows are ordered, the rows are
-    // copied: the events may take the lists away or change them.
-    const std::function<bool()> pumpDuringSort = [&] {
-        if (!copied && desktop.TickCount() - lastPump >= kPumpIntervalMs)
-            copyRows();
-        return pump();
-    };
-
-    std::mt19937 random(static_cast<std::uint32_t>(desktop.TickCount() / 1000 % 86400));
-
-    bool finished = true;
-    std::vector<std::int32_t>& order = scratch.order;
-    if (Col == 3) {
-        finished = Order<double>(
-            n, [&](std::int32_t k) { return static_cast<double>(itemData[static_cast<std::size_t>(k)]); },
-            scratch.numberItems, random, pumpDuringSort);
-        RowsOf(scratch.numberItems, order);
-    } else if (p->numericSort) {
-        p->plainNumbers = column[0].find(',') == std::string_view::npos;
-        // Converting throws Type mismatch for a text the locale cannot read;
-        // the rows are still untouched then. A single row is never compared.
-        if (n > 1) {
-            detail::NumericKeys(column, p->plainNumbers, desktop.UserLocale(), scratch.numberKeys);
-        } else {
-            scratch.numberKeys.assign(1, 0);
-        }
-        finished = Order<double>(
-            n, [&](std::int32_t k) { return scratch.numberKeys[static_cast<std::size_t>(k)]; }, scratch.numberItems,
-            random, pumpDuringSort);
-        RowsOf(scratch.numberItems, order);
-    } else {
-        detail::TextSortKeys(column, desktop.UserLocale(), scratch.textKeys);
-        finished = Order<std::string_view>(
-            n, [&](std::int32_t k) { return scratch.textKeys.At(static_cast<std::size_t>(k)); }, scratch.textItems,
-            random, pumpDuringSort);
-        RowsOf(scratch.textItems, order);
-    }
-    column.clear();
-    if (!finished || !*alive)
-        return;
-
-    // Rebuild the pair in the new order; no events run from here on. The
-    // rows hold the same texts as before unless trimming or a tab changed
-    // some, so the duplicate-rule index is kept or rebuilt accordingly. The
-    // texts move into the lists.
-    std::vector<std::int32_t>& sortedData = scratch.sortedData;
-    sortedData.clear();
-    sortedData.reserve(order.size());
-    for (std::int32_t k : order)
-        sortedData.push_back(itemData[static_cast<std::size_t>(k)]);
-    detail::RowIndex kept = std::move(p->rowIndex);
-    // A list that fails half way must not leave the duplicate rule without
-    // its index: the index is then rebuilt from whatever the lists hold.
-    bool indexed = false;
-    detail::ScopeExit reindex([&] {
-        if (!indexed && *alive)
-            detail::ContinueOnError([&] { p->RebuildRowIndex(); });
-    });
-    pair = p->Pair();
-    if (pair && pair.col1->ListCount() == n && pair.col2->ListCount() == n) {
-        // The rows are written over the old ones in their new order, which
-        // leaves the lists as emptying and refilling them would, without
-        // giving their entries back and taking them again. A row chosen in
-        // the drop-down before the sort is another row now.
-        if (p->HasDropDownStyle() && p->window)
-            p->window->RowsCleared();
-        pair.col1->ListIndex(-1);
-        pair.col2->ListIndex(-1);
-        p->lblCol1->Caption("");
-        p->lblCol2->Caption("");
-        p->txtCol1->Text("");
-        p->txtCol2->Text("");
-        p->currentRow = -1;
-        p->topRow = 0;
-        if (!cellsChanged) {
-            // Only the order changed: the lists move their entries, numbers
-            // and all, without copying a text.
-            pair.col1->Reorder(order);
-            pair.col2->Reorder(order);
-        }
-        // The rows are read in sorted order, scattered over memory: ask for
-        // the ones a few steps ahead while moving this one.
-        constexpr std::size_t kAhead = 8;
-        for (std::int32_t k = 0; cellsChanged && k < n; ++k) {
-            const auto at = static_cast<std::size_t>(k);
-            if (at + kAhead < order.size()) {
-                const auto ahead = static_cast<std::size_t>(order[at + kAhead]);
-                __builtin_prefetch(&col1[ahead]);
-                __builtin_prefetch(&col2[ahead]);
-            }
-            const auto row = static_cast<std::size_t>(order[at]);
-            pair.col1->List(k, std::move(col1[row]));
-            pair.col2->List(k, std::move(col2[row]));
-            pair.col1->ItemData(k, sortedData[static_cast<std::size_t>(k)]);
-        }
-        pair.col1->TopIndex(0);
-        pair.col2->TopIndex(0);
-    } else {
-        // No event ran since the rows were read unless they were copied
-        // first, so the lists read are still there to copy from.
-        if (!copied) {
-            pair = readFrom;
-            copyRows();
-        }
-        p->ClearRows();
-        pair = p->Pair();
-        if (!pair)
-            return;
-        for (std::size_t k = 0; k < order.size(); ++k) {
-            const auto row = static_cast<std::size_t>(order[k]);
-            pair.col1->AddItem(std::move(col1[row]), sortedData[k]);
-            pair.col2->AddItem(std::move(col2[row]));
-        }
-        cellsChanged = true;
-    }
-    if (!cellsChanged) {
-        p->rowIndex = std::move(kept);
-        indexed = true;
-    }
+    SortRun run(*p, Col, n);
+    if (run.ReadRows() && run.GatherColumn() && run.OrderRows())
+        run.Rebuild();
 }
 
 }  // namespace korvane
