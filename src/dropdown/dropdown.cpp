@@ -101,33 +101,38 @@ std::string ucvKorvane::Private::GetWindowClass(tk::Hwnd hwnd) {
     return name.substr(0, static_cast<std::size_t>(systemCallResult));
 }
 
-void ucvKorvane::Private::OpenDropDown() {
-    // Every step goes on after a failing one; the failures are remembered,
-    // because a failed modeless show falls back to a modal one.
+namespace {
+
+// Every step of the opening goes on after a failing one; the failures are
+// remembered, because a failed modeless show falls back to a modal one.
+struct Steps {
     bool failed = false;
-    auto step = [&](auto&& f) {
+    template <class F>
+    void operator()(F&& f) {
         if (!detail::ContinueOnError(f))
             failed = true;
-    };
-    if (!window)
-        return;  // nothing to open: every step would fail
-    tk::Form& form = window->Form();
-    tk::ListBox& l1 = window->lstCol1();
-    tk::ListBox& l2 = window->lstCol2();
-    const double tppX = twipsPerPixelX;
-    const double tppY = twipsPerPixelY;
+    }
+};
 
-    step([&] { SizeDropDown(); });
+// Sized, then placed below the control, or above it when there is more
+// room there; a list that fits neither is cut to the room left and then to
+// whole rows. Where the control and its form are now is remembered: the
+// drop-down closes once they move.
+void PlaceDropDown(ucvKorvane::Private& d, Steps& step) {
+    tk::Form& form = d.window->Form();
+    tk::ListBox& l1 = d.window->lstCol1();
+    tk::ListBox& l2 = d.window->lstCol2();
+    const double tppX = d.twipsPerPixelX;
+    const double tppY = d.twipsPerPixelY;
+    step([&] { d.SizeDropDown(); });
     tk::Rect r;
-    step([&] { systemCallResult = desktop.GetWindowRect(container->hWnd(), r); });
-    openedAt = r;
-    step([&] { desktop.GetWindowRect(hostForm.hWnd(), openedFormAt); });
+    step([&] { d.systemCallResult = d.desktop.GetWindowRect(d.container->hWnd(), r); });
+    d.openedAt = r;
+    step([&] { d.desktop.GetWindowRect(d.hostForm.hWnd(), d.openedFormAt); });
     double y = tppY * r.Top + tppY * (r.Bottom - r.Top);
-    double h = listHeight;
-    const double screenH = desktop.ScreenHeight();
-    const double screenW = desktop.ScreenWidth();
-    // Below the control, or above it when there is more room there; a list
-    // that fits neither is cut to the room left and then to whole rows.
+    double h = d.listHeight;
+    const double screenH = d.desktop.ScreenHeight();
+    const double screenW = d.desktop.ScreenWidth();
     for (int guard = 0; guard < 64; ++guard) {
         if (y + h > screenH && screenH - y < y) {
             y = tppY * r.Top - h;
@@ -147,7 +152,7 @@ void ucvKorvane::Private::OpenDropDown() {
         }
         break;
     }
-    double x = widthCol1 > 0 ? tppX * r.Left : tppX * r.Left - kHiddenCol1Width;
+    double x = d.widthCol1 > 0 ? tppX * r.Left : tppX * r.Left - kHiddenCol1Width;
     if (x < 0)
         x = 0;
     if (x + form.Width() > screenW)
@@ -155,54 +160,62 @@ void ucvKorvane::Private::OpenDropDown() {
     step([&] { form.Top(static_cast<float>(y)); });
     step([&] { form.Left(static_cast<float>(x)); });
     step([&] { form.Height(static_cast<float>(h)); });
+}
 
-    bool foreign = true;
-    step([&] {
-        tk::Hwnd parent = desktop.GetParent(container->hWnd());
-        foreign = !ContainsNoCase(GetWindowClass(parent), "Thunder");
-    });
-
-    // The lists are moved with the busy flag held, so their own handlers
-    // ignore these moves. It is given back before the window shows: a modal
-    // window runs its own loop, and a held flag would make it ignore clicks.
-    std::optional<detail::FlagGuard> busy(std::in_place, Busy());
-    if (currentRow > -1) {
-        step([&] { l1.ListIndex(currentRow); });
-        step([&] { l2.ListIndex(currentRow); });
-        step([&] { l1.TopIndex(currentRow); });
-        step([&] { l2.TopIndex(currentRow); });
-        step([&] { q.TopIndex(l2.TopIndex()); });
+// The lists start on the current row and the window on the top row. They
+// are moved with the busy flag held, so their own handlers ignore these
+// moves; it is given back before the window shows: a modal window runs its
+// own loop, and a held flag would make it ignore clicks.
+void PrepareLists(ucvKorvane::Private& d, Steps& step) {
+    tk::ListBox& l1 = d.window->lstCol1();
+    tk::ListBox& l2 = d.window->lstCol2();
+    detail::FlagGuard busy(d.Busy());
+    if (d.currentRow > -1) {
+        step([&] { l1.ListIndex(d.currentRow); });
+        step([&] { l2.ListIndex(d.currentRow); });
+        step([&] { l1.TopIndex(d.currentRow); });
+        step([&] { l2.TopIndex(d.currentRow); });
+        step([&] { d.q.TopIndex(l2.TopIndex()); });
     }
-    step([&] { window->TopIndex(topRow); });
-    step([&] { window->ListIndex(currentRow); });
-    step([&] { window->FlagShowList(true); });
-    step([&] { window->Selected(false); });
-    step([&] { form.Load(); });
-    busy.reset();
+    step([&] { d.window->TopIndex(d.topRow); });
+    step([&] { d.window->ListIndex(d.currentRow); });
+    step([&] { d.window->FlagShowList(true); });
+    step([&] { d.window->Selected(false); });
+    step([&] { d.window->Form().Load(); });
+}
 
-    auto token = alive;
+// Modal in a host that is not one of our forms (its own loop runs until the
+// drop-down closes), modeless and top-most in ours. True when the opening
+// goes on to focus the list: the control is still there and the window was
+// shown modeless.
+bool ShowDropDown(ucvKorvane::Private& d, Steps& step, bool foreign) {
+    tk::Form& form = d.window->Form();
+    auto token = d.alive;
     if (foreign) {
-        step([&] { window->Modal(true); });
+        step([&] { d.window->Modal(true); });
         step([&] { form.Show(tk::Form::Modal); });
-        if (!*token)
-            return;
-    } else {
-        step([&] { form.Show(tk::Form::Modeless); });
-        step([&] { desktop.DoEvents(); });
-        if (!*token)
-            return;
-        if (failed) {
-            step([&] { window->Modal(true); });
-            step([&] { form.Show(tk::Form::Modal); });
-            return;
-        }
-        step([&] { window->Modal(false); });
-        step([&] { detail::SetZOrder(desktop, form.hWnd(), tk::hwnd::TopMost); });
+        return *token && d.window;
     }
-    if (!*token || !window)
-        return;
+    step([&] { form.Show(tk::Form::Modeless); });
+    step([&] { d.desktop.DoEvents(); });
+    if (!*token)
+        return false;
+    if (step.failed) {
+        step([&] { d.window->Modal(true); });
+        step([&] { form.Show(tk::Form::Modal); });
+        return false;
+    }
+    step([&] { d.window->Modal(false); });
+    step([&] { detail::SetZOrder(d.desktop, form.hWnd(), tk::hwnd::TopMost); });
+    return *token && d.window;
+}
 
-    detail::FlagGuard busyAgain(Busy());
+// The focus goes to the first list shown (column 2's when column 1 is
+// hidden).
+void FocusDropDownList(ucvKorvane::Private& d, Steps& step) {
+    tk::ListBox& l1 = d.window->lstCol1();
+    tk::ListBox& l2 = d.window->lstCol2();
+    detail::FlagGuard busy(d.Busy());
     auto focusFirstVisible = [&](tk::ListBox& first, tk::ListBox& second) {
         if (first.Visible()) {
             first.SetFocus();
@@ -211,14 +224,28 @@ void ucvKorvane::Private::OpenDropDown() {
         }
     };
     step([&] {
-        if (widthCol1 < 1) {
+        if (d.widthCol1 < 1) {
             focusFirstVisible(l2, l1);
         } else {
             focusFirstVisible(l1, l2);
         }
     });
-    if (style == StyleType::DropdownList)
-        step([&] { RestoreLabelColours(); });
+    if (d.style == StyleType::DropdownList)
+        step([&] { d.RestoreLabelColours(); });
+}
+
+}  // namespace
+
+void ucvKorvane::Private::OpenDropDown() {
+    if (!window)
+        return;  // nothing to open: every step would fail
+    Steps step;
+    PlaceDropDown(*this, step);
+    bool foreign = true;
+    step([&] { foreign = !ContainsNoCase(GetWindowClass(desktop.GetParent(container->hWnd())), "Thunder"); });
+    PrepareLists(*this, step);
+    if (ShowDropDown(*this, step, foreign))
+        FocusDropDownList(*this, step);
 }
 
 void ucvKorvane::Private::RestoreLabelColours() {
