@@ -94,8 +94,11 @@ void ucvKorvane::InitProperties() {
     d->holdsStartupBusy = false;
 }
 
-void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
-    auto& p = *d;
+namespace {
+
+// The saved values, each read on its own: a value that cannot be read
+// leaves the member as it was.
+void ReadSavedValues(ucvKorvane::Private& p, const tk::PropertyBag& bag) {
     auto read = [&](const char* key, const tk::Variant& def) { return bag.ReadProperty(key, def); };
     detail::ContinueOnError([&] { p.font = AsFont(read("Font", p.defaultFont), p.defaultFont); });
     detail::ContinueOnError([&] {
@@ -120,7 +123,11 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
     detail::ContinueOnError([&] { p.listHeight = AsInt32(read("ListHeight", 1800), 1800); });
     detail::ContinueOnError([&] { p.toolTipText = AsString(read("ToolTipText", std::string()), ""); });
     detail::ContinueOnError([&] { p.container->Enabled(AsBool(read("Enabled", true), true)); });
+}
 
+// The drop-down window for the drop-down styles, then the locked state and
+// the colours on the fields, labels and lists, and the row's height.
+void ApplyColoursAndLock(ucvKorvane::Private& p) {
     if (p.HasDropDownStyle())
         detail::ContinueOnError([&] { p.EnsureWindow(); });
     detail::ContinueOnError([&] { p.txtCol1->Locked(p.locked); });
@@ -134,7 +141,10 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
                           static_cast<tk::Widget*>(p.lstCol1a.get()), static_cast<tk::Widget*>(p.lstCol2a.get())})
         detail::ContinueOnError([&] { w->ForeColor(p.foreColor); });
     detail::ContinueOnError([&] { p.Arrange(); });
+}
 
+// Which pieces the style shows; Simple Combo's lists go under the fields.
+void ShowStyleWidgets(ucvKorvane::Private& p) {
     const float border = 2.0f * static_cast<float>(p.twipsPerPixelX);
     switch (p.style) {
         case StyleType::DropdownCombo:
@@ -160,8 +170,11 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
             detail::ContinueOnError([&] { p.lstCol2a->Visible(true); });
             break;
     }
+}
 
-    // The column widgets by width: labels in Dropdown List, fields otherwise.
+// The column widgets by width: labels in Dropdown List, fields otherwise.
+void PlaceColumnsByWidth(ucvKorvane::Private& p) {
+    const float border = 2.0f * static_cast<float>(p.twipsPerPixelX);
     const bool labels = p.style == StyleType::DropdownList;
     tk::Widget& col1 = labels ? static_cast<tk::Widget&>(*p.lblCol1) : *p.txtCol1;
     tk::Widget& col2 = labels ? static_cast<tk::Widget&>(*p.lblCol2) : *p.txtCol2;
@@ -197,7 +210,11 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
         detail::ContinueOnError([&] { p.txtCol1->Width(W1); });
         placeCol2();
     }
+}
 
+// The saved text in the fields, and the drop-down window loaded with the
+// control's font, colours and locked state.
+void FillFieldsAndWindow(ucvKorvane::Private& p) {
     if (p.style == StyleType::DropdownCombo || p.style == StyleType::SimpleCombo) {
         const auto parts = detail::SplitRowText(p.lastText);
         detail::ContinueOnError([&] { p.txtCol1->Text(parts.first); });
@@ -217,6 +234,17 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
         detail::ContinueOnError([&] { p.PushForeColor(); });
         detail::ContinueOnError([&] { p.PushLocked(); });
     }
+}
+
+}  // namespace
+
+void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
+    auto& p = *d;
+    ReadSavedValues(p, bag);
+    ApplyColoursAndLock(p);
+    ShowStyleWidgets(p);
+    PlaceColumnsByWidth(p);
+    FillFieldsAndWindow(p);
     p.Busy() = false;
     p.holdsStartupBusy = false;
     detail::ContinueOnError([&] { p.Resize(); });
