@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "korvane/version.h"
 #include "shell/window_utils.h"
 #include "support.h"
@@ -132,8 +134,10 @@ TEST_F(AboutBox, TheAboutMethodShowsItModallyAndOkClosesIt) {
     host.desktop.OnModal([&](tk::Form& box) {
         shown = true;
         EXPECT_EQ(box.Caption(), "About");
-        const auto parts = detail::SplitAboutText(ComposeAboutText(host.desktop, ""));
-        EXPECT_EQ(Label("lblAbout").Caption(), parts.Above);
+        const std::string composed = ComposeAboutText(host.desktop, "");
+        const auto parts = detail::SplitAboutText(composed);
+        EXPECT_EQ(Label("lblAbout").Caption(), composed) << "the caption is the composed text, runs of spaces and all";
+        EXPECT_EQ(std::count(composed.begin(), composed.end(), '\r'), 8) << "nine lines";
         EXPECT_EQ(parts.Above.substr(parts.Above.rfind('\r') + 1), "for comments or bugs send e-mail to address:");
         EXPECT_EQ(Label("lblwebtext").Caption(), "or check for updates on the web:");
         EXPECT_EQ(Button("lblmailto").Caption(), "maintainers@korvane.example");
@@ -300,8 +304,10 @@ TEST_F(AboutBox, TheAboutBoxShowsItsLinksAndTextWhole) {
                 std::string text;
             };
             const std::vector<Shown> parts = {
-                {"lblAbout", Label("lblAbout").Caption()},     {"lblmailto", Button("lblmailto").Caption()},
-                {"lblwebtext", Label("lblwebtext").Caption()}, {"lblweb", Button("lblweb").Caption()},
+                {"lblAbout", detail::SplitAboutText(Label("lblAbout").Caption()).Above},
+                {"lblmailto", Button("lblmailto").Caption()},
+                {"lblwebtext", Label("lblwebtext").Caption()},
+                {"lblweb", Button("lblweb").Caption()},
                 {"btnOK", Button("btnOK").Caption()},
             };
             for (const Shown& part : parts) {

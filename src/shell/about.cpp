@@ -181,7 +181,10 @@ void AboutForm::Layout() {
     const auto px = static_cast<float>(desktop_.TwipsPerPixelX());
     const auto py = static_cast<float>(desktop_.TwipsPerPixelY());
     const float line = form_->TextHeight("X");
-    const std::string& above = lblAbout->Caption();
+    // The caption is the composed text; the label shows the part above the
+    // links, whose two lines of spaces (kept for the links) the links and
+    // the text between them cover.
+    const std::string above = SplitAboutText(lblAbout->Caption()).Above;
     const std::size_t lines = static_cast<std::size_t>(std::count(above.begin(), above.end(), kCR)) + 1;
     constexpr float kMargin = 120;  // around the frame, and the frame around its content
     constexpr float kTextLeft = 900;
@@ -286,9 +289,9 @@ void AboutForm::Interval(std::int32_t value) {
 }
 
 void AboutForm::About(const std::string& comment, const tk::PictureRef& icon) {
-    const AboutParts parts = SplitAboutText(ComposeAboutText(desktop_, comment));
-    lblAbout->Caption(parts.Above);
-    lblwebtext->Caption(parts.BetweenLinks);
+    const std::string composed = ComposeAboutText(desktop_, comment);
+    lblAbout->Caption(composed);
+    lblwebtext->Caption(SplitAboutText(composed).BetweenLinks);
     Layout();
     imgIcon->Picture(icon ? icon : LoadResPicture(364));
     if (interval_ > 0)
