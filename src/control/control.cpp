@@ -57,6 +57,9 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
     imgCombo->AccessibleRole(tk::Role::DropDownButton);
     imgCboUp->AccessibleRole(tk::Role::Decoration);
     imgCboDown->AccessibleRole(tk::Role::Decoration);
+    txtCol1->AccessibleName("Column 1");
+    txtCol2->AccessibleName("Column 2");
+    imgCombo->AccessibleName("Open the list");
 
     // The design-time arrangement: the fields side by side, the lists under
     // them, the button at the right; the picture holders never show.

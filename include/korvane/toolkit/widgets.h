@@ -125,6 +125,9 @@ public:
     /// is the combo box a drop-down belongs to, and null for the other roles,
     /// which belong to their parent.
     virtual void AccessibleRole(Role role, Widget* whole = nullptr) = 0;
+    /// The name a screen reader reads for the widget ("Column 1"); empty,
+    /// the widget's own name.
+    virtual void AccessibleName(std::string name) = 0;
 
     MouseHandler OnMouseDown;    ///< a mouse button went down over the widget
     MouseHandler OnMouseMove;    ///< the pointer moved over the widget

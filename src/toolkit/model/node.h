@@ -75,6 +75,8 @@ struct NodeBase {
     bool Windowed() const { return hwnd != 0; }
     // The control said what the widget is to a screen reader (role).
     virtual void RoleChanged() {}
+    std::string accessibleName;  // what a screen reader reads for it; empty: its name
+    virtual void AccessibleNameChanged() {}
 
     // Parent and children may go in either order: whoever goes first
     // unhooks itself, and the survivors are left pointing at nothing
@@ -241,6 +243,10 @@ public:
         auto* node = dynamic_cast<NodeT*>(whole);
         this->roleWhole = node != nullptr ? node->id : 0;
         this->RoleChanged();
+    }
+    void AccessibleName(std::string value) override {
+        this->accessibleName = std::move(value);
+        this->AccessibleNameChanged();
     }
 
 private:

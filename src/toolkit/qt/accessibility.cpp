@@ -699,11 +699,9 @@ QAccessibleInterface* PlainFace(QWidget* w, const Node& node) {
 
 }  // namespace
 
-QString AccessibleName(const std::string& name) {
-    static const std::map<std::string, const char*> names = {
-        {"txtCol1", "Column 1"}, {"txtCol2", "Column 2"}, {"imgCombo", "Open the list"}};
-    auto it = names.find(name);
-    return it != names.end() ? QString::fromLatin1(it->second) : ToQ(name);
+void Node::AccessibleNameChanged() {
+    if (QWidget* w = Q())
+        w->setAccessibleName(ToQ(accessibleName.empty() ? name : accessibleName));
 }
 
 QAccessibleInterface* AccessibleFactory(const QString&, QObject* object) {

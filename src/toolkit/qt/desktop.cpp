@@ -326,7 +326,7 @@ namespace {
 template <class T>
 std::unique_ptr<T> Named(std::unique_ptr<T> widget) {
     if (QWidget* w = widget->Q())
-        w->setAccessibleName(AccessibleName(widget->Name()));
+        w->setAccessibleName(ToQ(widget->Name()));
     return widget;
 }
 }  // namespace

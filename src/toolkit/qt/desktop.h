@@ -83,6 +83,7 @@ struct Node : model::NodeBase<Node, QtDesktop::Impl> {
     void ApplyGeometry() override;
     // A screen reader's face follows the role (accessibility.cpp).
     void RoleChanged() override;
+    void AccessibleNameChanged() override;
     void ApplyPalette();
     void ApplyFont();
     void ApplyCursor();

@@ -64,7 +64,6 @@ void FocusIn(QWidget& w);
 // faces, the news that a list's current row moved, that a drop-down opened
 // or closed and that the value changed, and how many of our faces are
 // alive (for tests).
-QString AccessibleName(const std::string& name);
 QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object);
 void AccessibleRowChanged(Node& list);
 void AccessibleDropDownShown(Node& form);
