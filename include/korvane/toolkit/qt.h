@@ -35,8 +35,9 @@ public:
     /// How the desktop treats the forms it makes.
     struct Options {
         /// Forms with these names open as borderless, top-most tool windows
-        /// without a taskbar entry: the control's drop-down list window.
-        std::vector<std::string> ToolWindowForms = {"Window"};
+        /// without a taskbar entry. A form given the role Role::DropDown
+        /// (the control's drop-down list window) becomes one too.
+        std::vector<std::string> ToolWindowForms;
     };
 
     /// The one desktop of the running QApplication, with the default

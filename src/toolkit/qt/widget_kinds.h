@@ -224,6 +224,8 @@ public:
 private:
     void CaptionChanged() override;
     void DialogChanged() override;
+    void RoleChanged() override;
+    void BecomeToolWindow();
 };
 
 class QtUserControl final : public model::UserControlBase<Node> {

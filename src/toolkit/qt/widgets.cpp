@@ -383,16 +383,32 @@ void PassiveWidget::mouseReleaseEvent(QMouseEvent* e) {
 // --- Form ----------------------------------------------------------------------------
 
 QtForm::QtForm(QtDesktop::Impl& d, std::string n) : FormBase(d, std::move(n)) {
-    toolWindow = d.IsToolWindow(name);
-    // A tool window (the drop-down list) does not take the X server's
-    // focus: the form under it keeps it, as under a combo box's list, and
-    // the desktop routes the keys to the list that has the focus.
-    Qt::WindowFlags flags = Qt::Window;
-    if (toolWindow)
-        flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
-    auto* w = new FormWindow(flags);
+    auto* w = new FormWindow(Qt::Window);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     Attach(w);
+    if (d.IsToolWindow(name))
+        BecomeToolWindow();
+}
+
+// A tool window (a combo box's drop-down, which the control marks by its
+// role) is borderless and top-most, and does not take the X server's focus:
+// the form under it keeps it, as under a combo box's list, and the desktop
+// routes the keys to the list that has the focus.
+void QtForm::BecomeToolWindow() {
+    toolWindow = true;
+    QWidget* w = Q();
+    if (w == nullptr)
+        return;
+    const bool shown = w->isVisible();
+    w->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    if (shown)
+        w->show();
+}
+
+void QtForm::RoleChanged() {
+    Node::RoleChanged();
+    if (role == Role::DropDown && !toolWindow)
+        BecomeToolWindow();
 }
 
 void QtForm::ApplyGeometry() {
