@@ -215,6 +215,33 @@ void ucvKorvane::Private::OpenDropDown() {
         step([&] { RestoreLabelColours(); });
 }
 
+void ucvKorvane::Private::OpenForSearch(tk::TextBox& field) {
+    // On a foreign host form the drop-down would open modal and take the
+    // keys: the view then shows when the user opens it.
+    bool foreign = true;
+    detail::ContinueOnError(
+        [&] { foreign = !ContainsNoCase(GetWindowClass(desktop.GetParent(container->hWnd())), "Thunder"); });
+    if (!window || foreign || !field.Visible() || !field.Enabled())
+        return;
+    const std::int32_t caret = field.SelStart();
+    searchStaysOpen = true;
+    window->StayOpen(true);
+    auto token = alive;
+    OpenDropDown();
+    if (!*token || !window)
+        return;
+    if (!window->FlagShowList()) {
+        searchStaysOpen = false;
+        window->StayOpen(false);
+        return;
+    }
+    detail::ContinueOnError([&] {
+        field.SetFocus();
+        field.SelStart(caret);
+        field.SelLength(0);
+    });
+}
+
 void ucvKorvane::Private::RestoreLabelColours() {
     lblCol1->BackColor(locked ? kLockedGrey : backColor);
     lblCol2->BackColor(locked ? kLockedGrey : backColor);

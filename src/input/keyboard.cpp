@@ -30,6 +30,10 @@ void FieldKeyDown(ucvKorvane::Private& d, std::int16_t column, std::int16_t& key
     }
     if (d.locked)
         return;
+    if (d.SearchNavigate(keyCode)) {
+        keyCode = 0;
+        return;
+    }
     ListPair pair = d.Pair();
     if (!pair)
         return;
