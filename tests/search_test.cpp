@@ -421,6 +421,43 @@ INSTANTIATE_TEST_SUITE_P(Modes, SearchTyping,
                                     "_Mode" + std::to_string(std::get<1>(info.param));
                          });
 
+// Dropdown List has no field: the letters typed while it has the focus are
+// the query.
+TEST(SearchDropdownList, TypedLettersSearchAndTheKeysChoose) {
+    Host host(StyleType::DropdownList);
+    host.Fill(kCities);
+    host.ctl().SearchMode(2);
+    std::vector<std::int32_t> counts;
+    host.recorder.onSearchChanged = [&](std::int32_t& n) { counts.push_back(n); };
+    host.ctl().Container().SetFocus();
+    host.desktop.Type("alt");
+    EXPECT_EQ(Shown(host.RowList(1)), (std::vector<std::int32_t>{1, 3, 4, 6, 8}));
+    EXPECT_EQ(counts, (std::vector<std::int32_t>{9, 5, 5}));  // "a", "al", "alt"
+    EXPECT_TRUE(host.DropDownWindow()->Visible());
+    EXPECT_EQ(host.desktop.GetFocus(), host.ctl().Container().hWnd());
+    host.desktop.PressKey(tk::key::Back);
+    EXPECT_EQ(counts.size(), 4u);  // "al" again
+    EXPECT_EQ(host.ctl().ListCount(), 10);
+    host.desktop.Type("t");
+    host.desktop.PressKey(tk::key::Down);
+    host.desktop.PressKey(tk::key::Down);
+    host.recorder.Clear();
+    host.desktop.PressKey(tk::key::Return);
+    EXPECT_EQ(host.ctl().ListIndex(), 3);
+    EXPECT_EQ(host.recorder.Count("Click"), 1);
+    EXPECT_EQ(host.ctl().Text(), "DE-80331\tMünchen Altstadt");
+    EXPECT_FALSE(host.RowList(1).Filtered());
+    EXPECT_FALSE(host.DropDownWindow()->Visible());
+
+    host.desktop.Type("zz");
+    EXPECT_TRUE(host.RowList(1).Filtered());
+    EXPECT_EQ(counts.back(), 0);
+    host.desktop.PressKey(tk::key::Escape);
+    EXPECT_FALSE(host.RowList(1).Filtered());
+    EXPECT_FALSE(host.DropDownWindow()->Visible());
+    EXPECT_EQ(host.ctl().ListIndex(), 3);  // Escape keeps the row chosen before
+}
+
 TEST(SearchOff, TypingDropsTheCurrentRowAsBefore) {
     Host host;
     host.Fill(kCities);

@@ -52,6 +52,7 @@ void ucvKorvane::Private::ApplySearchView() {
 
 void ucvKorvane::Private::EndSearch() {
     searchQuery.clear();
+    listQuery.clear();
     searchMatches.clear();
     if (!searchShown)
         return;
@@ -171,6 +172,26 @@ bool ucvKorvane::Private::SearchNavigate(std::int16_t keyCode) {
         auto tell = onHighlighted;
         tell(row);
     }
+    return true;
+}
+
+bool ucvKorvane::Private::SearchEnterOrEscape(std::int16_t& keyAscii) {
+    if (!searchShown)
+        return false;
+    if (keyAscii == tk::key::Escape) {
+        keyAscii = 0;
+        if (window && window->FlagShowList())
+            window->HideChildForm();
+        EndSearch();
+        return true;
+    }
+    const std::int32_t row = SearchHighlighted();
+    if (keyAscii != tk::key::Return || row < 0)
+        return false;
+    keyAscii = 0;
+    if (window && window->FlagShowList())
+        window->HideChildForm();
+    q.ListIndex(row);
     return true;
 }
 

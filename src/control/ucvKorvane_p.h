@@ -116,6 +116,7 @@ struct ucvKorvane::Private {
     bool searchShown = false;                   // the lists show only the matches
     bool searchStaysOpen = false;               // the drop-down opened by typing
     const tk::TextBox* searchSource = nullptr;  // the field the query was typed in
+    std::string listQuery;                      // the letters typed in Dropdown List
     std::vector<std::int32_t> searchMatches;    // the rows shown, ascending
 
     // --- shared procedures ----------------------------------------------------
@@ -175,6 +176,9 @@ struct ucvKorvane::Private {
     void SearchRowReplaced(std::int32_t row);
     // Up, Down, Page Up, Page Down among the matches; true when it took the key.
     bool SearchNavigate(std::int16_t keyCode);
+    // Enter on a highlighted match chooses it; Escape ends the search. True
+    // when it took the key (then set to 0).
+    bool SearchEnterOrEscape(std::int16_t& keyAscii);
     // The highlighted match, -1 for none.
     std::int32_t SearchHighlighted() const;
     void ApplySearchView();
@@ -197,7 +201,7 @@ struct ucvKorvane::Private {
     void SizeDropDown();
     void OpenDropDown();
     // Opens the drop-down for a search and gives the focus back to `field`.
-    void OpenForSearch(tk::TextBox& field);
+    void OpenForSearch(tk::Widget& keys);
     std::string GetWindowClass(tk::Hwnd window);
     void TimerProc_Timer();
     void RestoreLabelColours();

@@ -215,15 +215,16 @@ void ucvKorvane::Private::OpenDropDown() {
         step([&] { RestoreLabelColours(); });
 }
 
-void ucvKorvane::Private::OpenForSearch(tk::TextBox& field) {
+void ucvKorvane::Private::OpenForSearch(tk::Widget& keys) {
     // On a foreign host form the drop-down would open modal and take the
     // keys: the view then shows when the user opens it.
     bool foreign = true;
     detail::ContinueOnError(
         [&] { foreign = !ContainsNoCase(GetWindowClass(desktop.GetParent(container->hWnd())), "Thunder"); });
-    if (!window || foreign || !field.Visible() || !field.Enabled())
+    if (!window || foreign || !keys.Visible() || !keys.Enabled())
         return;
-    const std::int32_t caret = field.SelStart();
+    auto* field = dynamic_cast<tk::TextBox*>(&keys);
+    const std::int32_t caret = field != nullptr ? field->SelStart() : 0;
     searchStaysOpen = true;
     window->StayOpen(true);
     auto token = alive;
@@ -236,9 +237,11 @@ void ucvKorvane::Private::OpenForSearch(tk::TextBox& field) {
         return;
     }
     detail::ContinueOnError([&] {
-        field.SetFocus();
-        field.SelStart(caret);
-        field.SelLength(0);
+        keys.SetFocus();
+        if (field != nullptr) {
+            field->SelStart(caret);
+            field->SelLength(0);
+        }
     });
 }
 

@@ -73,28 +73,6 @@ void SearchField(ucvKorvane::Private& d, tk::TextBox& field) {
         d.window->HideChildForm();
 }
 
-// Enter on a highlighted match chooses it; Escape ends the search. True
-// when the key was taken.
-bool SearchKey(ucvKorvane::Private& d, std::int16_t& keyAscii) {
-    if (!d.searchShown)
-        return false;
-    if (keyAscii == tk::key::Escape) {
-        keyAscii = 0;
-        if (d.window && d.window->FlagShowList())
-            d.window->HideChildForm();
-        d.EndSearch();
-        return true;
-    }
-    const std::int32_t row = d.SearchHighlighted();
-    if (keyAscii != tk::key::Return || row < 0)
-        return false;
-    keyAscii = 0;
-    if (d.window && d.window->FlagShowList())
-        d.window->HideChildForm();
-    d.q.ListIndex(row);
-    return true;
-}
-
 void FieldGotFocus(ucvKorvane::Private& d, tk::TextBox& field) {
     // The drop-down a search opened stays open while the user types.
     if (d.searchStaysOpen)
@@ -160,7 +138,7 @@ void FillRow(ucvKorvane::Private& d, std::int16_t& keyAscii) {
 }
 
 void FieldKeyPress(ucvKorvane::Private& d, std::int16_t column, std::int16_t& keyAscii) {
-    if (!d.locked && SearchKey(d, keyAscii))
+    if (!d.locked && d.SearchEnterOrEscape(keyAscii))
         return;
     if (keyAscii == tk::key::Return) {
         if (column == 1) {
