@@ -5,6 +5,7 @@
 // rows or destroy the box inside the signals.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QPointer>
 #include <QSignalSpy>
@@ -72,6 +73,39 @@ TEST(KorvaneBoxSearch, PropertiesRefuseWhatTheControlRefusesWithoutThrowing) {
 }
 
 class KorvaneBoxSearchTyping : public testing::TestWithParam<KorvaneBox::Style> {};
+
+// The box's face for a screen reader: the one combo box among its parts.
+QAccessibleInterface* ComboFace(KorvaneBox& box) {
+    for (QWidget* w : box.findChildren<QWidget*>()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(w);
+        if (face != nullptr && face->role() == QAccessible::ComboBox)
+            return face;
+    }
+    return nullptr;
+}
+
+// A reader hears how many rows match and meets only them in the list.
+TEST_P(KorvaneBoxSearchTyping, AReaderHearsTheMatchCountAndMeetsOnlyTheMatches) {
+    SearchForm f(GetParam());
+    f.box->setSearchMode(2);
+    f.Type(QStringLiteral("alt"));
+    QAccessibleInterface* combo = ComboFace(*f.box);
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->text(QAccessible::Description).contains(QStringLiteral("3 matches")))
+        << combo->text(QAccessible::Description).toStdString();
+    QAccessibleInterface* rows = nullptr;
+    for (int i = 0; i < combo->childCount(); ++i) {
+        if (QAccessibleInterface* child = combo->child(i); child != nullptr && child->role() == QAccessible::List)
+            rows = child;
+    }
+    ASSERT_NE(rows, nullptr);
+    ASSERT_EQ(rows->childCount(), 3);
+    EXPECT_TRUE(rows->child(0)->text(QAccessible::Name).contains(QStringLiteral("Hamburg")));
+    EXPECT_TRUE(rows->child(2)->text(QAccessible::Name).contains(QStringLiteral("Dresden")));
+    SendKey(f.field, Qt::Key_Escape, QStringLiteral("\x1b"));
+    Pump(20);
+    EXPECT_FALSE(combo->text(QAccessible::Description).contains(QStringLiteral("matches")));
+}
 
 TEST_P(KorvaneBoxSearchTyping, TypingShowsTheMatchesAndTheKeysChooseOne) {
     SearchForm f(GetParam());
