@@ -5,8 +5,10 @@
 // rows or destroy the box inside the signals.
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -73,6 +75,31 @@ TEST(KorvaneBoxSearch, PropertiesRefuseWhatTheControlRefusesWithoutThrowing) {
 }
 
 class KorvaneBoxSearchTyping : public testing::TestWithParam<KorvaneBox::Style> {};
+
+// A click on the second row shown chooses the second match; every row
+// shows again.
+TEST_P(KorvaneBoxSearchTyping, AClickOnAMatchChoosesItsRow) {
+    SearchForm f(GetParam());
+    f.box->setSearchMode(2);
+    QSignalSpy activated(f.box.data(), &KorvaneBox::activated);
+    f.Type(QStringLiteral("alt"));
+    QWidget* list = GetParam() == KorvaneBox::SimpleCombo ? Child(*f.box, "lstCol1a") : DropDownList();
+    ASSERT_NE(list, nullptr);
+    auto* area = qobject_cast<QAbstractScrollArea*>(list);
+    ASSERT_NE(area, nullptr);
+    QWidget* rows = area->viewport();
+    const int rowPx = QFontMetrics(f.box->font()).height();
+    const QPointF at(10, rowPx * 1.5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, rows->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(rows, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, rows->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(rows, &release);
+    EXPECT_TRUE(Until([&] { return f.box->currentIndex() == 3; })) << f.box->currentIndex();
+    EXPECT_GE(activated.count(), 1);
+    EXPECT_EQ(f.box->count(), 6);
+}
 
 // The box's face for a screen reader: the one combo box among its parts.
 QAccessibleInterface* ComboFace(KorvaneBox& box) {
