@@ -152,6 +152,7 @@ public:
         if (const std::int32_t at = listIndex >= 0 ? ShownPosition(listIndex) : -1; at >= 0)
             topIndex = std::min(at, MaxTop());
         RowsChanged();
+        ViewChanged();
     }
 
     // Every entry again; the entry on top stays on top.
@@ -167,6 +168,7 @@ public:
             topIndex = std::clamp(listIndex, topIndex - std::max(1, VisibleRows()) + 1, topIndex);
         topIndex = std::clamp(topIndex, 0, MaxTop());
         RowsChanged();
+        ViewChanged();
     }
 
     bool Filtered() const override { return filtered; }
@@ -370,6 +372,8 @@ protected:
     virtual void SelectionChanged() { RowsChanged(); }
     // The height or the font changed: place the widget again and redraw.
     virtual void GeometryChanged() {}
+    // A view was shown or ended (after RowsChanged).
+    virtual void ViewChanged() {}
 
     // Remembers the height last asked for; the list settles on it.
     void RequestHeight(float twips) { requestedHeight = twips; }

@@ -769,11 +769,12 @@ void AccessibleRowChanged(Node& list) {
         AccessibleValueChanged(*again);
 }
 
-// The value a reader hears is the one the control ends with: both fields,
-// or both labels, are written one after the other, so the news goes out
-// once, after the current turn of the event loop.
-void AccessibleValueChanged(Node& part) {
-    static std::set<QAccessible::Id> pending;
+namespace {
+// Tells the reader of a change of the combo box that holds `part` once,
+// after the current turn of the event loop, whatever number of changes
+// the turn made: its value (DescriptionChanged false) or its description.
+void TellComboLater(Node& part, bool description) {
+    static std::set<std::pair<QAccessible::Id, bool>> pending;
     if (!QAccessible::isActive())
         return;
     Node* combo = ComboOf(part);
@@ -782,19 +783,37 @@ void AccessibleValueChanged(Node& part) {
     if (face == nullptr || face->role() != QAccessible::ComboBox)
         return;
     const QAccessible::Id id = QAccessible::uniqueId(face);
-    if (!pending.insert(id).second)
+    if (!pending.insert({id, description}).second)
         return;
     QMetaObject::invokeMethod(
         w,
-        [id] {
-            pending.erase(id);
+        [id, description] {
+            pending.erase({id, description});
             QAccessibleInterface* again = QAccessible::accessibleInterface(id);
             if (again == nullptr || !again->isValid() || !QAccessible::isActive())
                 return;
-            QAccessibleValueChangeEvent value(again, again->text(QAccessible::Value));
-            QAccessible::updateAccessibility(&value);
+            if (description) {
+                QAccessibleEvent changed(again, QAccessible::DescriptionChanged);
+                QAccessible::updateAccessibility(&changed);
+            } else {
+                QAccessibleValueChangeEvent value(again, again->text(QAccessible::Value));
+                QAccessible::updateAccessibility(&value);
+            }
         },
         Qt::QueuedConnection);
+}
+}  // namespace
+
+// The value a reader hears is the one the control ends with: both fields,
+// or both labels, are written one after the other, so the news goes out
+// once, after the current turn of the event loop.
+void AccessibleValueChanged(Node& part) {
+    TellComboLater(part, false);
+}
+
+// A search's match count is in the description.
+void AccessibleDescriptionChanged(Node& part) {
+    TellComboLater(part, true);
 }
 
 // Qt tells a reader of its own focus moves; a move into a drop-down, which
