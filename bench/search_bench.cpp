@@ -94,6 +94,32 @@ BENCHMARK(BM_SearchStartsWithSixKeys)->Apply(SearchSizes);
 BENCHMARK(BM_SearchContainsSixKeys)->Apply(SearchSizes);
 BENCHMARK(BM_SearchWordsSixKeys)->Apply(SearchSizes);
 
+// One keystroke at a time: the key that makes the query `length` letters
+// long (the letters before it typed untimed), at 32767 rows in each mode,
+// so the slowest key shows, not only the mean.
+void OneKey(benchmark::State& state) {
+    const auto mode = static_cast<std::int16_t>(state.range(0));
+    const auto length = static_cast<std::size_t>(state.range(1));
+    SearchBox box(korvane::tk::ListBox::MaxEntries);
+    box.ctl->SearchMode(mode);
+    const std::string& query = SearchQueries()[length - 1];
+    const std::string& before = length > 1 ? SearchQueries()[length - 2] : std::string();
+    const std::string last = query.substr(before.size());
+    for (auto _ : state) {
+        state.PauseTiming();
+        box.field->Text("");
+        box.desktop.Type(before);
+        state.ResumeTiming();
+        box.desktop.Type(last);
+    }
+    state.counters["matches"] = static_cast<double>(box.ctl->SearchMatches());
+}
+BENCHMARK(OneKey)
+    ->ArgNames({"mode", "letters"})
+    ->ArgsProduct({{1, 2, 3}, {1, 2, 3, 4, 5, 6}})
+    ->Unit(benchmark::kMicrosecond)
+    ->Name("BM_SearchOneKeyAt32767");
+
 // Mode 0 costs nothing: typing the same keys with no search, the baseline.
 void BM_SearchOffSixKeys(benchmark::State& state) {
     Keystrokes(state, 0);

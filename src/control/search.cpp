@@ -208,6 +208,9 @@ void ucvKorvane::SearchMode(std::int16_t NewValue) {
     }
     d->searchMode = NewValue;
     if (NewValue == 0) {
+        // The drop-down a search opened closes with it.
+        if (d->window && d->window->StaysOpen())
+            d->window->HideChildForm();
         d->EndSearch();
         d->searchIndex.Drop();
     } else if (d->searchShown) {

@@ -68,6 +68,7 @@ void SplitWords(std::string_view query, std::vector<std::string_view>& words) {
 void SearchIndex::Build(const tk::ListBox& col1, const tk::ListBox& col2) {
     text_.clear();
     rows_.clear();
+    byteCounts_.fill(0);
     dead_ = 0;
     const std::int32_t n = std::min(col1.ListCount(), col2.ListCount());
     rows_.reserve(static_cast<std::size_t>(n));
@@ -104,6 +105,8 @@ void SearchIndex::AppendFolded(std::string_view col1, std::string_view col2, std
     text_ += number;
     row.lenNum = static_cast<std::uint32_t>(number.size());
     rows_.push_back(row);
+    for (std::size_t i = row.start; i < text_.size(); ++i)
+        ++byteCounts_[static_cast<unsigned char>(text_[i])];
 }
 
 void SearchIndex::Append(std::string_view col1, std::string_view col2, std::int32_t itemData) {
@@ -221,21 +224,38 @@ void SearchIndex::FindStartsWith(std::string_view q, std::int16_t columns, std::
     }
 }
 
-// One memmem pass over the whole buffer: each hit is placed in its row by
-// walking forward through the rows (hits only move forward), and a row that
-// matched is skipped to its end.
+std::size_t SearchIndex::Anchor(std::string_view q) const {
+    std::size_t anchor = 0;
+    for (std::size_t i = 1; i < q.size(); ++i) {
+        if (byteCounts_[static_cast<unsigned char>(q[i])] < byteCounts_[static_cast<unsigned char>(q[anchor])])
+            anchor = i;
+    }
+    return anchor;
+}
+
+// One pass over the whole buffer: memchr finds the query's rarest byte
+// (memchr reads many bytes a cycle, where a general substring search
+// reads about one), memcmp checks the query around it; each hit is placed
+// in its row by walking forward through the rows (hits only move forward),
+// and a row that matched is skipped to its end.
 void SearchIndex::FindContains(std::string_view q, std::int16_t columns, bool wordStart,
                                std::vector<std::int32_t>& out) const {
     const char* base = text_.data();
     const std::size_t size = text_.size();
     const auto n = rows_.size();
+    const std::size_t anchor = Anchor(q);
+    const char anchorByte = q[anchor];
     std::size_t pos = 0;
     std::size_t r = 0;
-    while (pos < size && r < n) {
-        const void* found = memmem(base + pos, size - pos, q.data(), q.size());
+    while (pos + q.size() <= size && r < n) {
+        const void* found = std::memchr(base + pos + anchor, anchorByte, size - q.size() + 1 - pos);
         if (found == nullptr)
             break;
-        const auto hit = static_cast<std::size_t>(static_cast<const char*>(found) - base);
+        const auto hit = static_cast<std::size_t>(static_cast<const char*>(found) - base) - anchor;
+        if (std::memcmp(base + hit, q.data(), q.size()) != 0) {
+            pos = hit + 1;
+            continue;
+        }
         // Rows are in buffer order; dead bytes lie between them.
         while (r + 1 < n && rows_[r + 1].start <= hit)
             ++r;

@@ -2,14 +2,15 @@
 // and the matcher that picks the rows a typed query finds (starts with,
 // contains, or every typed word starting a word of the row), in row order.
 //
-// The control builds the index the first time a search mode is set, so a
-// control that never searches pays nothing, and keeps it in step with its
-// rows from then on. A keystroke scans the one buffer with memmem (no
-// allocation, no per-row call), which at 32767 rows of two columns is well
-// under a millisecond; see docs/architecture.md for why a scan and not an
-// n-gram index.
+// The control builds the index on the first search after a mode is set,
+// so a control that never searches pays nothing, and keeps it in step with
+// its rows from then on. A keystroke scans the one buffer for the query's
+// rarest byte with memchr (no allocation, no call a row), which at 32767
+// rows of two columns is well under a millisecond; see
+// docs/architecture.md for why a scan and not an n-gram index.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -90,7 +91,13 @@ private:
     bool RowHasWord(const Row& row, std::string_view word, std::int16_t columns) const;
     bool HitInColumn(const Row& row, std::size_t hit, std::size_t length, std::int16_t columns, bool wordStart) const;
 
+    // The byte of `q` the buffer holds least often, where a scan starts.
+    std::size_t Anchor(std::string_view q) const;
+
     std::string text_;  // the folded texts of every row, in row order
+    // How often each byte value was appended (removals are not taken back:
+    // it only picks the byte a scan looks for).
+    std::array<std::uint32_t, 256> byteCounts_{};
     std::vector<Row> rows_;
     std::size_t dead_ = 0;  // bytes of removed or rewritten rows still in text_
     bool built_ = false;
