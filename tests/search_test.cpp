@@ -99,6 +99,9 @@ TEST(SearchMatcher, FindsTheRowsOfEachModeAndColumnChoice) {
         {"ALTSTADT", SearchKind::Contains, 1, {}},
         {"MÜNCHEN", SearchKind::Contains, 2, {3}},
         {"zürich", SearchKind::Contains, 3, {4}},
+        {"munchen", SearchKind::Contains, 2, {3}},  // accents are ignored
+        {"KOLN ALT", SearchKind::Words, 3, {6}},
+        {"wíen", SearchKind::StartsWith, 2, {2}},
         {"0", SearchKind::Contains, 4, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
         {"100", SearchKind::StartsWith, 4, {9}},
         {"nord alt", SearchKind::Words, 3, {6}},
@@ -157,7 +160,9 @@ TEST(SearchMatcher, MarksTheMatchedPartsOfACell) {
         {"Hamburg Altstadt", "alt", SearchKind::StartsWith, {}},
         {"München Altstadt", "ünch", SearchKind::Contains, {{1, 6}}},  // ü is two bytes
         {"Köln Altstadt-Nord", "nord alt", SearchKind::Words, {{6, 9}, {15, 19}}},
-        {"Straße", "SS", SearchKind::Contains, {{4, 6}}},  // ß folds to ss: the whole ß is marked
+        {"Straße", "SS", SearchKind::Contains, {{4, 6}}},                // ß folds to ss: the whole ß is marked
+        {"Zürich", "ZUR", SearchKind::StartsWith, {{0, 4}}},             // accents ignored, ü marked whole
+        {"Cafe\xcc\x81 Paris", "café", SearchKind::Contains, {{0, 6}}},  // a decomposed é is marked with its accent
         {"a\xff"
          "b",
          "b",

@@ -246,7 +246,7 @@ public:
     /// How typing finds rows: 0 not at all (typed text drops the current
     /// row), 1 rows whose text starts with what was typed, 2 rows that
     /// contain it, 3 rows where every typed word starts a word. Case is
-    /// ignored as the duplicate rule ignores it.
+    /// ignored as the duplicate rule ignores it, and so are accents.
     std::int16_t SearchMode() const;
     /// Sets how typing finds rows (see SearchMode()). The first mode other
     /// than 0 builds the control's search index; 0 frees it and shows

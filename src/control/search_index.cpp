@@ -1,6 +1,6 @@
-// The search index and its matcher: folded row texts in one buffer, scanned
-// with memmem for every keystroke, and the matched spans of one cell for
-// drawing.
+// The search index and its matcher: the rows' search keys (case folded,
+// accents removed) in one buffer, scanned for every keystroke, and the
+// matched spans of one cell for drawing.
 #include "control/search_index.h"
 
 #include <algorithm>
@@ -94,10 +94,10 @@ void SearchIndex::Drop() {
 void SearchIndex::AppendFolded(std::string_view col1, std::string_view col2, std::int32_t itemData) {
     Row row;
     row.start = static_cast<std::uint32_t>(text_.size());
-    FoldKeyInto(col1, scratch_);
+    SearchKeyInto(col1, scratch_);
     text_ += scratch_;
     row.len1 = static_cast<std::uint32_t>(scratch_.size());
-    FoldKeyInto(col2, scratch_);
+    SearchKeyInto(col2, scratch_);
     text_ += scratch_;
     row.len2 = static_cast<std::uint32_t>(scratch_.size());
     char digits[12];
@@ -145,8 +145,8 @@ void SearchIndex::Replace(std::int32_t row, std::string_view col1, std::string_v
     Row& r = rows_[static_cast<std::size_t>(row)];
     // The new folded texts go where the old ones were when they fit, so the
     // buffer stays in row order; otherwise the next search rebuilds.
-    FoldKeyInto(col1, fold_);
-    FoldKeyInto(col2, scratch_);
+    SearchKeyInto(col1, fold_);
+    SearchKeyInto(col2, scratch_);
     char digits[12];
     const std::string_view number = NumberText(itemData, digits);
     const std::size_t old = std::size_t{r.len1} + r.len2 + r.lenNum;
@@ -291,7 +291,9 @@ bool SearchIndex::Find(std::string_view query, SearchKind kind, std::int16_t col
         return false;
     if (!built_ || stale_ || Rows() != std::min(col1.ListCount(), col2.ListCount()))
         Build(col1, col2);
-    FoldKeyInto(query, fold_);
+    SearchKeyInto(query, fold_);
+    if (OnlyBlanks(fold_))
+        return false;  // marks alone: nothing to look for, every row shows
     switch (kind) {
         case SearchKind::StartsWith:
             FindStartsWith(fold_, columns, out);
@@ -332,7 +334,9 @@ bool SearchIndex::RowMatches(std::int32_t row, std::string_view query, SearchKin
         Build(col1, col2);
     if (row < 0 || row >= Rows())
         return false;
-    FoldKeyInto(query, fold_);
+    SearchKeyInto(query, fold_);
+    if (OnlyBlanks(fold_))
+        return false;
     const Row& r = rows_[static_cast<std::size_t>(row)];
     if (kind == SearchKind::StartsWith) {
         const char* cell = text_.data() + r.start;
@@ -371,13 +375,16 @@ std::vector<std::pair<std::int32_t, std::int32_t>> MatchedSpans(std::string_view
     std::vector<std::int32_t> from;
     for (std::size_t pos = 0; pos < text.size();) {
         const utf8::Unit unit = utf8::DecodeUnit(text, pos);
-        FoldKeyInto(text.substr(pos, unit.Bytes), unitKey);
+        SearchKeyInto(text.substr(pos, unit.Bytes), unitKey);
         folded += unitKey;
         from.insert(from.end(), unitKey.size(), static_cast<std::int32_t>(pos));
         pos += unit.Bytes;
     }
     from.push_back(static_cast<std::int32_t>(text.size()));
-    const std::string q = FoldKey(query);
+    std::string q;
+    SearchKeyInto(query, q);
+    if (OnlyBlanks(q))
+        return spans;
     std::vector<std::string_view> words;
     if (kind == SearchKind::Words) {
         SplitWords(q, words);
