@@ -335,7 +335,12 @@ TEST_P(SearchTyping, BadQueriesNeitherCrashNorLoseRows) {
         SCOPED_TRACE(q.substr(0, 10));
         field.SetFocus();  // Enter without a match moved the focus to column 2
         field.Text("");
-        host.desktop.Type(q);
+        if (q.size() > 1024) {
+            field.Text(q);  // pasted while the field has the focus, then a key typed on
+            host.desktop.Type("a");
+        } else {
+            host.desktop.Type(q);
+        }
         ExpectViewConsistent(host, field.Text(), kind);
         EXPECT_EQ(ctl.ListCount(), static_cast<std::int32_t>(kCities.size()));
         host.desktop.PressKey(tk::key::Down);
