@@ -120,6 +120,52 @@ BENCHMARK(OneKey)
     ->Unit(benchmark::kMicrosecond)
     ->Name("BM_SearchOneKeyAt32767");
 
+// Keeping the index in step: every row removed from the front, one by one,
+// after a search built the index (mode 2), beside the same with no search
+// (mode 0). A removal near the top makes the index stale (it is made again
+// at the next search), one near the end takes the row out in place.
+void RemoveAllFromFront(benchmark::State& state) {
+    const auto mode = static_cast<std::int16_t>(state.range(0));
+    const auto n = static_cast<std::int32_t>(state.range(1));
+    for (auto _ : state) {
+        state.PauseTiming();
+        SearchBox box(n);
+        box.ctl->SearchMode(mode);
+        box.desktop.Type("m");
+        box.field->Text("");
+        state.ResumeTiming();
+        for (std::int32_t left = n; left > 0; --left)
+            box.ctl->RemoveItem(0);
+        state.PauseTiming();
+        box.ctl.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(RemoveAllFromFront)
+    ->ArgNames({"mode", "rows"})
+    ->ArgsProduct({{0, 2}, {1000, 32767}})
+    ->Unit(benchmark::kMillisecond)
+    ->Name("BM_SearchRemoveAllFromFront");
+
+// The first key after the host removed a row near the top: the index is
+// made again from the lists, then searched (mode 2).
+void KeyAfterRemoval(benchmark::State& state) {
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    SearchBox box(n - 1);
+    box.ctl->SearchMode(2);
+    box.desktop.Type("m");
+    std::int32_t added = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        box.field->Text("");
+        box.ctl->AddItem("X-" + std::to_string(++added), "Anna Müller, Köln", -1);
+        box.ctl->RemoveItem(0);
+        state.ResumeTiming();
+        box.desktop.Type("m");
+    }
+}
+BENCHMARK(KeyAfterRemoval)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond)->Name("BM_SearchKeyAfterRemoval");
+
 // Mode 0 costs nothing: typing the same keys with no search, the baseline.
 void BM_SearchOffSixKeys(benchmark::State& state) {
     Keystrokes(state, 0);

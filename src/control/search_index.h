@@ -84,6 +84,11 @@ private:
         std::uint32_t lenNum = 0;
     };
 
+    // Rows this close to the end are taken out in place (at most 16 KiB of
+    // the row table moves); of the others, this many between two searches.
+    static constexpr std::int32_t kRemoveInPlace = 1024;
+    static constexpr std::int32_t kFarRemovals = 256;
+
     void AppendFolded(std::string_view col1, std::string_view col2, std::int32_t itemData);
     void Compact();
     void FindStartsWith(std::string_view q, std::int16_t columns, std::vector<std::int32_t>& out) const;
@@ -99,7 +104,8 @@ private:
     // it only picks the byte a scan looks for).
     std::array<std::uint32_t, 256> byteCounts_{};
     std::vector<Row> rows_;
-    std::size_t dead_ = 0;  // bytes of removed or rewritten rows still in text_
+    std::int32_t farRemovals_ = 0;  // removals far from the end since the last search
+    std::size_t dead_ = 0;          // bytes of removed or rewritten rows still in text_
     bool built_ = false;
     bool stale_ = false;
     // Scratch reused from keystroke to keystroke.
