@@ -79,6 +79,34 @@ inline const SortRows& RandomSortRows() {
     return rows;
 }
 
+// The search rows: realistic two-column rows, a customer number and a
+// name with its town, some with accents, distinct from row to row.
+inline const Texts& SearchRows() {
+    static const Texts rows = [] {
+        static const char* const first[] = {"Anna",  "Jürgen", "Marie", "Lukas", "Sofía", "Peter", "Émile", "Ingrid",
+                                            "Tomás", "Hanna",  "Olaf",  "Zoë",   "Karl",  "Lena",  "Björn"};
+        static const char* const last[] = {"Müller", "Schmidt", "Berger", "Dubois",    "García", "Novak",   "Jensen",
+                                           "Rossi",  "Keller",  "Weiß",   "Lindqvist", "Moreau", "Fischer", "Kovač"};
+        static const char* const towns[] = {"Berlin", "Hamburg", "München", "Köln",  "Zürich", "Wien",   "Paris",
+                                            "Lyon",   "Malmö",   "Kraków",  "Porto", "Graz",   "Bremen", "Genève"};
+        Texts t;
+        std::mt19937 random(1207);
+        for (int i = 0; i < tk::ListBox::MaxEntries; ++i) {
+            t.col1.push_back("K-" + std::to_string(100000 + i * 37 % 900000));
+            t.col2.push_back(std::string(first[random() % 15]) + " " + last[random() % 14] + ", " +
+                             towns[random() % 14]);
+        }
+        return t;
+    }();
+    return rows;
+}
+
+// The queries typed key by key in the search benchmarks: 1 to 6 letters.
+inline const std::vector<std::string>& SearchQueries() {
+    static const std::vector<std::string> queries = {"m", "mü", "mül", "müll", "mülle", "müller"};
+    return queries;
+}
+
 // Where a removal benchmark takes each row from.
 enum class Where { Front, Back, Random };
 

@@ -20,7 +20,8 @@ if(KORVANE_BUILD_TESTS)
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/korvane_box_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/combo_box_api_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/in_a_dialog_test.cpp
-    ${PROJECT_SOURCE_DIR}/tests/qt_widget/shared_desktop_test.cpp)
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/shared_desktop_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/search_test.cpp)
   target_include_directories(korvane_qt_widget_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt ${PROJECT_SOURCE_DIR}/tests)
   find_package(Qt6 COMPONENTS Test REQUIRED)
   target_link_libraries(korvane_qt_widget_tests PRIVATE korvane_qt_widget Qt6::Test GTest::gtest GTest::gmock)

@@ -11,6 +11,8 @@ set(KORVANE_CONTROL_SOURCES
   src/control/guards.cpp
   src/control/item_store.cpp
   src/control/row_index.cpp
+  src/control/search.cpp
+  src/control/search_index.cpp
   src/control/sort_keys.cpp
   src/control/sorting.cpp
   src/control/text.cpp)
@@ -145,6 +147,7 @@ set(KORVANE_TEST_SOURCES
   tests/styles_test.cpp
   tests/text_entry_test.cpp
   tests/text_rules_test.cpp
+  tests/search_test.cpp
   tests/contract_on_headless.cpp)
 # The test program's operator delete that scribbles over freed memory
 # (outside the sanitizer build).
@@ -181,6 +184,7 @@ set(KORVANE_QT_WIDGET_TEST_SOURCES
   tests/qt_widget/combo_box_api_test.cpp
   tests/qt_widget/in_a_dialog_test.cpp
   tests/qt_widget/korvane_box_test.cpp
+  tests/qt_widget/search_test.cpp
   tests/qt_widget/shared_desktop_test.cpp
   tests/qt_widget/ui_form_test.cpp)
 set(KORVANE_DESIGNER_SOURCES
@@ -188,10 +192,12 @@ set(KORVANE_DESIGNER_SOURCES
 set(KORVANE_BENCH_SOURCES
   bench/fill_bench.cpp
   bench/rows_bench.cpp
+  bench/search_bench.cpp
   bench/sort_bench.cpp)
 set(KORVANE_QT_BENCH_SOURCES
   bench/qt/qt_form_bench.cpp
-  bench/qt/qt_rows_bench.cpp)
+  bench/qt/qt_rows_bench.cpp
+  bench/qt/qt_search_bench.cpp)
 # Built by scripts/fuzz.sh with clang, not by CMake (each target with the
 # sources its fuzz/*.sources file names).
 set(KORVANE_FUZZ_SOURCES

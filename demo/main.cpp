@@ -36,6 +36,9 @@ public:
     void MouseMove(std::int16_t&, std::int16_t&, float&, float&) override { ++moves_; }
     void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseUp", b, s, x, y); }
     void Filled() override { Print("Filled"); }
+    void SearchChanged(std::int32_t& matches) override {
+        Print("SearchChanged(Matches=" + std::to_string(matches) + ")");
+    }
 
 private:
     void Print(const std::string& line) {

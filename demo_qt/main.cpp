@@ -5,7 +5,8 @@
 //
 //   korvane-demo-qt                    opens the window
 //   korvane-demo-qt --screenshots DIR  writes PNGs of each style closed and
-//                                      open into DIR, then exits
+//                                      open, and of a search, into DIR, then
+//                                      exits
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -66,6 +67,9 @@ public:
     void MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseMove", b, s, x, y); }
     void MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override { Mouse("MouseUp", b, s, x, y); }
     void Filled() override { Log("Filled"); }
+    void SearchChanged(std::int32_t& matches) override {
+        Log("SearchChanged(Matches=" + std::to_string(matches) + ")");
+    }
 
     void Note(const std::string& line) { Log(line); }
 
@@ -270,6 +274,37 @@ korvane::tk::Rect Union(korvane::tk::Rect a, const korvane::tk::Rect& b) {
     return a;
 }
 
+// Find as you type: the Simple Combo searching by "contains", with "an"
+// typed into its first field as a person types it; the rows that match
+// show, their matched parts drawn bold and underlined. The search is then
+// switched off again.
+bool SearchScreenshot(Demo& demo, const std::string& file) {
+    QtDesktop& desktop = demo.desktop;
+    ucvKorvane* simple = nullptr;
+    for (auto& c : demo.controls)
+        if (c->Style() == StyleType::SimpleCombo)
+            simple = c.get();
+    if (simple == nullptr)
+        return false;
+    simple->SearchMode(2);
+    auto* field = desktop.Find("Form1." + simple->Container().Name() + ".txtCol1");
+    if (field == nullptr)
+        return false;
+    field->SetFocus();
+    simple->Text("");
+    desktop.ProcessEventsFor(100);
+    for (const char c : std::string("an")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (c - 'a'), Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(desktop.WidgetOf(*field), &press);
+    }
+    desktop.ProcessEventsFor(300);
+    const bool saved = desktop.SaveScreenPng(desktop.ScreenRectPx(*demo.form), file);
+    simple->SearchMode(0);
+    simple->Text("");
+    desktop.ProcessEventsFor(100);
+    return saved;
+}
+
 // Each style closed, then open (the drop-down styles by their button, the
 // Simple Combo with a row chosen in its list), as PNGs of the screen.
 int WriteScreenshots(Demo& demo, const std::string& dir) {
@@ -312,6 +347,8 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
             desktop.ProcessEventsFor(300);
         }
     }
+    if (!SearchScreenshot(demo, dir + "/simple-combo-search.png"))
+        ++failures;
     // The About box is modal: it is photographed from inside its loop, then
     // closed with Escape as a person would.
     QTimer::singleShot(400, [&] {

@@ -105,6 +105,7 @@ enum class Op {
     Wheel,
     ScrollList,
     TabKey,
+    Search,  // SearchMode and SearchColumns
     kCount
 };
 
@@ -118,7 +119,7 @@ const char* OpName(Op op) {
         "AddItem",     "RemoveItem", "Clear",        "List=",     "ItemData=",   "ListIndex=", "TopIndex=",
         "Sort",        "Text=",      "Locked=",      "AutoFill=", "WidthCol1=",  "WidthCol2=", "Font.Size=",
         "ListHeight=", "Style=",     "press button", "click row", "hover row",   "key",        "type",
-        "click field", "click away", "tick",         "wheel",     "scroll list", "tab"};
+        "click field", "click away", "tick",         "wheel",     "scroll list", "tab",        "search="};
     return names[static_cast<int>(op)];
 }
 
@@ -375,6 +376,12 @@ private:
             case Op::AutoFill:
                 error = Call([&] { ctl().AutoFill(s.a % 2 != 0); });
                 break;
+            case Op::Search:
+                error = Call([&] {
+                    ctl().SearchMode(static_cast<std::int16_t>(s.a % 4));
+                    ctl().SearchColumns(static_cast<std::int16_t>(s.b % 7 + 1));
+                });
+                break;
             case Op::WidthCol1:
                 error = Call([&] { ctl().WidthCol1(s.a % 3 * 700); });
                 break;
@@ -495,6 +502,8 @@ private:
             return "TopIndex " + std::to_string(c.TopIndex()) + " out of range";
         if (c.ListIndex() >= 0 && Call([&] { c.List(c.ListIndex()); }) != 0)
             return std::string("the current row cannot be read");
+        if (auto what = CheckView())
+            return what;
         if (detail::g_Busy(host_.desktop))
             return std::string("the busy flag was left set");
         if (host_.desktop.MousePointer() != tk::pointer::Default)
@@ -503,6 +512,27 @@ private:
             if (box.Prompt == "Sorting in progress, wait please")
                 return std::string("the sorting flag was left set");
         host_.desktop.ClearRecords();
+        return std::nullopt;
+    }
+
+    // A search's view names rows the lists have, in order, the same in both
+    // lists; with no search mode there is no view.
+    std::optional<std::string> CheckView() {
+        if (!host_.DropDownWindow() && !simpleRows())
+            return std::nullopt;
+        tk::ListBox& l1 = host_.RowList(1);
+        tk::ListBox& l2 = host_.RowList(2);
+        if (l1.Filtered() != l2.Filtered() || l1.ShownCount() != l2.ShownCount())
+            return std::string("the two lists show different views");
+        if (l1.Filtered() && ctl().SearchMode() == 0)
+            return std::string("a view outlived SearchMode 0");
+        std::int32_t last = -1;
+        for (std::int32_t p = 0; p < l1.ShownCount(); ++p) {
+            const std::int32_t e = l1.ShownEntry(p);
+            if (e <= last || e >= l1.ListCount() || e != l2.ShownEntry(p))
+                return "the view's entry " + std::to_string(p) + " is " + std::to_string(e);
+            last = e;
+        }
         return std::nullopt;
     }
 
@@ -521,7 +551,7 @@ Step Draw(std::mt19937& random, bool userMode) {
         {Op::AutoFill, 2},       {Op::WidthCol1, 1},     {Op::WidthCol2, 1}, {Op::FontSize, 1},  {Op::ListHeight, 1},
         {Op::Style, 1},          {Op::PressButton, 5},   {Op::ClickRow, 5},  {Op::HoverRow, 3},  {Op::Key, 12},
         {Op::Type, 5},           {Op::ClickField, 4},    {Op::ClickAway, 2}, {Op::Tick, 6},      {Op::Wheel, 1},
-        {Op::ScrollList, 2},     {Op::TabKey, 2},
+        {Op::ScrollList, 2},     {Op::TabKey, 2},        {Op::Search, 2},
     };
     int total = 0;
     for (const auto& [op, w] : weights)

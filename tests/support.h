@@ -27,6 +27,7 @@ public:
     std::function<void(std::int16_t&, std::int16_t&)> onKeyDown;
     std::function<void(std::int16_t&, std::int16_t&)> onKeyPress;
     std::function<void()> onFilled;
+    std::function<void(std::int32_t&)> onSearchChanged;
 
     void Click() override {
         events.push_back("Click");
@@ -53,6 +54,12 @@ public:
         events.push_back("Filled");
         if (onFilled)
             onFilled();
+    }
+
+    void SearchChanged(std::int32_t& matches) override {
+        events.push_back("SearchChanged " + std::to_string(matches));
+        if (onSearchChanged)
+            onSearchChanged(matches);
     }
 
     int Count(const std::string& name) const {

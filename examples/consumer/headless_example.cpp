@@ -31,6 +31,13 @@ int main() {
     std::int32_t code = box.ItemData(box.ListIndex()); // 840
     // clang-format on
 
+    // Find as you type, as the README turns it on.
+    // clang-format off
+    box.SearchMode(2);     // 1 starts with, 2 contains, 3 every typed word starts a word
+    box.SearchColumns(3);  // 1 column 1, 2 column 2, 4 the item number; added together
+    // clang-format on
+    const bool searching = box.SearchMode() == 2 && box.SearchColumns() == 3;
+
     std::cout << "chose \"" << chosen << "\", item number " << code << "\n";
-    return chosen == "USD\tUS dollar" && code == 840 ? 0 : 1;
+    return chosen == "USD\tUS dollar" && code == 840 && searching ? 0 : 1;
 }

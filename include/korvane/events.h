@@ -68,18 +68,25 @@ public:
     /// A pair the list refuses (the duplicate rule) stays in the fields,
     /// beeps and raises no Filled.
     virtual void Filled() {}
+    /// With a SearchMode set, what the user typed changed the rows shown:
+    /// only the rows the query finds show in the drop-down or in Simple
+    /// Combo's lists (every row again when the field was emptied). The
+    /// rows themselves and their indexes do not change.
+    /// @param Matches how many rows show; the control ignores a changed value.
+    virtual void SearchChanged([[maybe_unused]] std::int32_t& Matches) {}
 };
 
 /// Event numbers, as late-bound hosts see them (korvane::component::EventSink).
 namespace event_id {
-constexpr int Click = 1;      ///< ucvKorvaneEvents::Click
-constexpr int KeyDown = 2;    ///< ucvKorvaneEvents::KeyDown
-constexpr int KeyPress = 3;   ///< ucvKorvaneEvents::KeyPress
-constexpr int KeyUp = 4;      ///< ucvKorvaneEvents::KeyUp
-constexpr int MouseDown = 5;  ///< ucvKorvaneEvents::MouseDown
-constexpr int MouseMove = 6;  ///< ucvKorvaneEvents::MouseMove
-constexpr int MouseUp = 7;    ///< ucvKorvaneEvents::MouseUp
-constexpr int Filled = 8;     ///< ucvKorvaneEvents::Filled
+constexpr int Click = 1;          ///< ucvKorvaneEvents::Click
+constexpr int KeyDown = 2;        ///< ucvKorvaneEvents::KeyDown
+constexpr int KeyPress = 3;       ///< ucvKorvaneEvents::KeyPress
+constexpr int KeyUp = 4;          ///< ucvKorvaneEvents::KeyUp
+constexpr int MouseDown = 5;      ///< ucvKorvaneEvents::MouseDown
+constexpr int MouseMove = 6;      ///< ucvKorvaneEvents::MouseMove
+constexpr int MouseUp = 7;        ///< ucvKorvaneEvents::MouseUp
+constexpr int Filled = 8;         ///< ucvKorvaneEvents::Filled
+constexpr int SearchChanged = 9;  ///< ucvKorvaneEvents::SearchChanged
 }  // namespace event_id
 
 }  // namespace korvane

@@ -243,6 +243,28 @@ public:
     /// Sets the tool tip of the fields and lists; "" removes it.
     void ToolTipText(const std::string& NewValue);
 
+    /// How typing finds rows: 0 not at all (typed text drops the current
+    /// row), 1 rows whose text starts with what was typed, 2 rows that
+    /// contain it, 3 rows where every typed word starts a word. Case is
+    /// ignored as the duplicate rule ignores it, and so are accents.
+    std::int16_t SearchMode() const;
+    /// Sets how typing finds rows (see SearchMode()). The first mode other
+    /// than 0 builds the control's search index; 0 frees it and shows
+    /// every row again.
+    /// @throws RuntimeError 380 (ToolkitInvalidPropertyValue) for a value
+    ///         other than 0 to 3; at design time a message box says so.
+    void SearchMode(std::int16_t NewValue);
+    /// What a search compares: 1 column 1, 2 column 2, 4 the item number's
+    /// decimal text, added together (default 3, both columns).
+    std::int16_t SearchColumns() const;
+    /// Sets what a search compares (see SearchColumns()).
+    /// @throws RuntimeError 380 (ToolkitInvalidPropertyValue) for 0 or a
+    ///         value outside 1 to 7; at design time a message box says so.
+    void SearchColumns(std::int16_t NewValue);
+    /// How many rows the present search shows; ListCount when no search
+    /// is shown.
+    std::int32_t SearchMatches();
+
     /// The control's own window on the host form (the user-control
     /// container): move and size the control through it.
     tk::UserControl& Container() const;

@@ -198,6 +198,10 @@ private:
     void Filled() override {
         Raise(event_id::Filled, {}, [] {});
     }
+    void SearchChanged(std::int32_t& matches) override {
+        Variant args[] = {matches};
+        Raise(event_id::SearchChanged, args, [&] { Unpack(args[0], VarType::Int32, matches); });
+    }
     void KeyDown(std::int16_t& keyCode, std::int16_t& shift) override { Key(event_id::KeyDown, keyCode, shift); }
     void KeyUp(std::int16_t& keyCode, std::int16_t& shift) override { Key(event_id::KeyUp, keyCode, shift); }
     void KeyPress(std::int16_t& keyAscii, std::int16_t& col) override { Key(event_id::KeyPress, keyAscii, col); }

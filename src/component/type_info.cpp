@@ -379,6 +379,40 @@ constexpr MemberInfo kMembers[] = {
      false,
      [](ucvKorvane& c, A) -> Variant { return c.ToolTipText(); },
      [](ucvKorvane& c, A a) -> Variant { return c.ToolTipText(S(a[0])), Variant{}; }},
+    {"SearchMode",
+     0x68030020,
+     kGetLet,
+     {P("NewValue", VarType::Int16)},
+     1,
+     VarType::Int16,
+     ";Behavior",
+     "Returns/sets how typing finds rows: 0 not at all, 1 rows starting with the typed text, 2 rows containing it, "
+     "3 rows where every typed word starts a word.",
+     false,
+     [](ucvKorvane& c, A) -> Variant { return c.SearchMode(); },
+     [](ucvKorvane& c, A a) -> Variant { return c.SearchMode(I2(a[0])), Variant{}; }},
+    {"SearchColumns",
+     0x68030021,
+     kGetLet,
+     {P("NewValue", VarType::Int16)},
+     1,
+     VarType::Int16,
+     ";Behavior",
+     "Returns/sets what a search compares: 1 the first column, 2 the second, 4 the item number, added together.",
+     false,
+     [](ucvKorvane& c, A) -> Variant { return c.SearchColumns(); },
+     [](ucvKorvane& c, A a) -> Variant { return c.SearchColumns(I2(a[0])), Variant{}; }},
+    {"SearchMatches",
+     0x68030022,
+     kPropertyGet,
+     {},
+     0,
+     VarType::Int32,
+     "",
+     "Returns how many rows the present search shows (every row when none is shown).",
+     true,
+     [](ucvKorvane& c, A) -> Variant { return c.SearchMatches(); },
+     nullptr},
 };
 
 constexpr EventInfo kEvents[] = {
@@ -419,6 +453,11 @@ constexpr EventInfo kEvents[] = {
      0,
      "Occurs when a row of KorvaneBox control is filled with the values of fields on Enter key if 'AutoFill' is "
      "True. "},
+    {"SearchChanged",
+     9,
+     {P("Matches", VarType::Int32)},
+     1,
+     "Occurs when what the user typed changes the rows a search shows, with how many rows show."},
 };
 
 constexpr EnumMember kStyles[] = {

@@ -152,6 +152,8 @@ ucvKorvane::Private::~Private() {
     // destroyed before its properties were applied gives back the busy flag
     // it took, or every other control on the desktop would stop arranging.
     detail::ContinueOnError([&] { TimerProc->Enabled(false); });
+    if (window)
+        window->OnHidden(nullptr);
     window.reset();
     if (holdsStartupBusy)
         Busy() = false;
@@ -219,6 +221,12 @@ void ucvKorvane::Private::EnsureWindow() {
             auto tell = onHighlighted;
             tell(row);
         }
+    });
+    // A drop-down that hides ends a search's view (Escape, a chosen row,
+    // the focus gone elsewhere).
+    window->OnHidden([this] {
+        searchStaysOpen = false;
+        EndSearch();
     });
     RebuildRowIndex();
 }
@@ -290,6 +298,13 @@ bool ucvKorvane::Private::RaiseFilled() {
     auto token = alive;
     if (sink)
         sink->Filled();
+    return *token;
+}
+
+bool ucvKorvane::Private::RaiseSearchChanged(std::int32_t matches) {
+    auto token = alive;
+    if (sink)
+        sink->SearchChanged(matches);
     return *token;
 }
 

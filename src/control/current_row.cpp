@@ -65,6 +65,8 @@ void ucvKorvane::ListIndex(std::int32_t New_ListIndex) {
     if (pair && New_ListIndex != -1)
         d->CheckIndexInPair(pair, New_ListIndex);
     d->currentRow = New_ListIndex;
+    // Choosing a row ends a search: every row shows again.
+    d->EndSearch();
     if (pair) {
         // Each list selects the row, scrolls it into view and reports the
         // change through its own Click.

@@ -20,6 +20,7 @@ void ucvKorvane::Private::AppendRow(const std::string& col1, const std::string& 
     pair.col1->AddItem(col1, itemData);
     pair.col2->AddItem(col2);
     rowIndex.Add(col1, col2);
+    searchIndex.MarkStale();
 }
 
 void ucvKorvane::Private::ClearRows() {
@@ -35,6 +36,8 @@ void ucvKorvane::Private::ClearRows() {
     lstCol1a->Clear();
     lstCol2a->Clear();
     rowIndex.Clear();
+    searchIndex.Clear();
+    searchMatches.clear();
     currentRow = -1;
     topRow = 0;
 }
@@ -56,6 +59,9 @@ std::int32_t ucvKorvane::Private::RowItemData(std::int32_t index) {
 }
 
 void ucvKorvane::Private::RebuildRowIndex() {
+    // Another pair holds the rows: the search index is made again from it
+    // when next asked.
+    searchIndex.MarkStale();
     rowIndex.Clear();
     ListPair pair = Pair();
     if (!pair)
@@ -94,6 +100,7 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
     }
     d->rowIndex.Add();
     d->newestRow = pair.col2->NewIndex();
+    d->SearchRowAdded(d->newestRow, Col1, Col2, ID);
 }
 
 void ucvKorvane::RemoveItem(std::int32_t Index) {
@@ -114,6 +121,7 @@ void ucvKorvane::RemoveItem(std::int32_t Index) {
     d->rowIndex.PrefetchEntries();
     pair.col2->RemoveItem(Index);
     d->rowIndex.Remove();
+    d->SearchRowRemoved(Index);
     if (d->HasDropDownStyle() && d->window)
         d->window->RowRemoved(Index);
 
@@ -165,6 +173,7 @@ void ucvKorvane::List(std::int32_t Index, const std::string& NewValue) {
     pair.col2->List(Index, col2);
     d->rowIndex.Remove(old1, old2);
     d->rowIndex.Add(col1, col2);
+    d->SearchRowReplaced(Index);
 }
 
 std::string ucvKorvane::ListCol(std::int16_t Col, std::int32_t Index) {
@@ -215,6 +224,7 @@ void ucvKorvane::ItemData(std::int32_t Index, std::int32_t New_ItemData) {
         d->CheckIndexInPair(pair, Index);
         d->lastItemData = New_ItemData;
         pair.col1->ItemData(Index, New_ItemData);
+        d->SearchRowReplaced(Index);
     }
     d->container->PropertyChanged("ItemData");
 }

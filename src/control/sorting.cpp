@@ -518,6 +518,8 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
             } catch (...) {
             }
             p->sorting = false;
+            // The rows moved: a search on view is found again.
+            detail::ContinueOnError([&] { p->SearchRowsChanged(); });
         }
         desktop.MousePointer(tk::pointer::Default);
     });

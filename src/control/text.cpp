@@ -1,8 +1,12 @@
-// Case folding through ICU, and the small string rules of row texts.
+// Case folding through ICU (and the search key, case folded without accents),
+// and the small string rules of row texts.
 #include "control/text.h"
 
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+
+#include <algorithm>
 
 #include "text/utf8.h"
 
@@ -20,7 +24,51 @@ void FoldValidInto(std::string_view text, std::string& key) {
     u.toUTF8String(key);
 }
 
+// Appends valid UTF-8 `text` to `key` without its accents: decomposed,
+// with the nonspacing marks left out.
+void StripAccentsInto(std::string_view text, std::string& key) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    const icu::UnicodeString u =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    const icu::UnicodeString decomposed = U_SUCCESS(status) ? nfd->normalize(u, status) : u;
+    if (U_FAILURE(status)) {
+        key.append(text);
+        return;
+    }
+    icu::UnicodeString kept;
+    for (int32_t i = 0; i < decomposed.length();) {
+        const UChar32 c = decomposed.char32At(i);
+        if (u_charType(c) != U_NON_SPACING_MARK)
+            kept.append(c);
+        i += U16_LENGTH(c);
+    }
+    kept.toUTF8String(key);
+}
+
 }  // namespace
+
+void SearchKeyInto(std::string_view text, std::string& key) {
+    FoldKeyInto(text, key);
+    if (std::all_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return;
+    // The folded key's valid stretches lose their accents; its invalid
+    // bytes (and their 0xFF marks) are kept as they are.
+    const std::string folded = std::move(key);
+    key.clear();
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos < folded.size();) {
+        const utf8::Unit unit = utf8::DecodeUnit(folded, pos);
+        if (unit.Valid) {
+            pos += unit.Bytes;
+            continue;
+        }
+        StripAccentsInto(std::string_view(folded).substr(start, pos - start), key);
+        key.push_back(folded[pos]);
+        start = ++pos;
+    }
+    StripAccentsInto(std::string_view(folded).substr(start), key);
+}
 
 void FoldKeyInto(std::string_view text, std::string& key) {
     // Full case folding maps ASCII letters exactly as tolower does, so pure

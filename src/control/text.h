@@ -1,5 +1,6 @@
 // Text helpers shared by the control: case-insensitive keys and comparison
-// (Unicode case folding and collation), blank trimming and the row-text split.
+// (Unicode case folding and collation), the search key (case and accents
+// ignored), blank trimming and the row-text split.
 #pragma once
 
 #include <string>
@@ -15,6 +16,12 @@ namespace korvane::detail {
 std::string FoldKey(std::string_view text);
 // The same into `key`, reusing its storage.
 void FoldKeyInto(std::string_view text, std::string& key);
+
+// The key a search compares: FoldKeyInto's case folding, then accents
+// removed (the canonical decomposition without its nonspacing marks), so
+// "munchen" finds "München". Bytes that are not valid UTF-8 stay as
+// FoldKeyInto keeps them; a text of marks alone gives "".
+void SearchKeyInto(std::string_view text, std::string& key);
 
 // Equality ignoring case.
 bool EqualsNoCase(std::string_view a, std::string_view b);

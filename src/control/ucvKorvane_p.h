@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "control/row_index.h"
+#include "control/search_index.h"
 #include "control/sort_scratch.h"
 #include "dropdown/window.h"
 #include "korvane/ucvKorvane.h"
@@ -107,6 +108,17 @@ struct ucvKorvane::Private {
     bool holdsStartupBusy = false;  // Initialize set the busy flag; the properties clear it
     detail::RowIndex rowIndex;      // kept in step with the style's list pair
     detail::SortScratch sortScratch;
+    // Find as you type (search.cpp): the index is built when a mode is
+    // first set; the view shows while a query is typed.
+    std::int16_t searchMode = 0;
+    std::int16_t searchColumns = detail::search_columns::Default;
+    detail::SearchIndex searchIndex;
+    std::string searchQuery;                    // the query the view shows; "" none
+    bool searchShown = false;                   // the lists show only the matches
+    bool searchStaysOpen = false;               // the drop-down opened by typing
+    const tk::TextBox* searchSource = nullptr;  // the field the query was typed in
+    std::string listQuery;                      // the letters typed in Dropdown List
+    std::vector<std::int32_t> searchMatches;    // the rows shown, ascending
 
     // --- shared procedures ----------------------------------------------------
     bool UserMode() const;
@@ -148,6 +160,29 @@ struct ucvKorvane::Private {
     bool RaiseMouseMove(std::int16_t& button, std::int16_t& shift, float& x, float& y);
     bool RaiseMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y);
     bool RaiseFilled();
+    bool RaiseSearchChanged(std::int32_t matches);
+
+    // Find as you type (search.cpp).
+    bool Searching() const { return searchMode != 0; }
+    // The user's query changed in a field (or the Dropdown List's typed
+    // letters): show the rows it finds and raise SearchChanged. False when
+    // the host destroyed the control.
+    bool SearchTyped(const std::string& query);
+    // The view ends: every row shows again (no event).
+    void EndSearch();
+    // The rows changed under a shown view: find again, quietly.
+    void SearchRowsChanged();
+    void SearchRowAdded(std::int32_t row, std::string_view col1, std::string_view col2, std::int32_t itemData);
+    void SearchRowRemoved(std::int32_t row);
+    void SearchRowReplaced(std::int32_t row);
+    // Up, Down, Page Up, Page Down among the matches; true when it took the key.
+    bool SearchNavigate(std::int16_t keyCode);
+    // Enter on a highlighted match chooses it; Escape ends the search. True
+    // when it took the key (then set to 0).
+    bool SearchEnterOrEscape(std::int16_t& keyAscii);
+    // The highlighted match, -1 for none.
+    std::int32_t SearchHighlighted() const;
+    void ApplySearchView();
 
     // Appearance and layout (appearance.cpp, layout.cpp).
     void PushFont();
@@ -166,6 +201,8 @@ struct ucvKorvane::Private {
     float FitScreen(tk::ListBox& l1, tk::ListBox& l2);
     void SizeDropDown();
     void OpenDropDown();
+    // Opens the drop-down for a search and gives the focus back to `field`.
+    void OpenForSearch(tk::Widget& keys);
     std::string GetWindowClass(tk::Hwnd window);
     void TimerProc_Timer();
     bool MovedSinceOpening();

@@ -248,6 +248,36 @@ void ucvKorvane::Private::OpenDropDown() {
         FocusDropDownList(*this, step);
 }
 
+void ucvKorvane::Private::OpenForSearch(tk::Widget& keys) {
+    // On a foreign host form the drop-down would open modal and take the
+    // keys: the view then shows when the user opens it.
+    bool foreign = true;
+    detail::ContinueOnError(
+        [&] { foreign = !ContainsNoCase(GetWindowClass(desktop.GetParent(container->hWnd())), "Thunder"); });
+    if (!window || foreign || !keys.Visible() || !keys.Enabled())
+        return;
+    auto* field = dynamic_cast<tk::TextBox*>(&keys);
+    const std::int32_t caret = field != nullptr ? field->SelStart() : 0;
+    searchStaysOpen = true;
+    window->StayOpen(true);
+    auto token = alive;
+    OpenDropDown();
+    if (!*token || !window)
+        return;
+    if (!window->FlagShowList()) {
+        searchStaysOpen = false;
+        window->StayOpen(false);
+        return;
+    }
+    detail::ContinueOnError([&] {
+        keys.SetFocus();
+        if (field != nullptr) {
+            field->SelStart(caret);
+            field->SelLength(0);
+        }
+    });
+}
+
 void ucvKorvane::Private::RestoreLabelColours() {
     lblCol1->BackColor(locked ? kLockedGrey : backColor);
     lblCol2->BackColor(locked ? kLockedGrey : backColor);

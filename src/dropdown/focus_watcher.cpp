@@ -26,7 +26,9 @@ void ucvKorvane::Private::TimerProc_Timer() {
             window->HideChildForm();
             return;
         }
-        if (f == window->lstCol1().hWnd() || f == window->lstCol2().hWnd() || f == window->Form().hWnd()) {
+        const bool typing =
+            window->StaysOpen() && (f == txtCol1->hWnd() || f == txtCol2->hWnd() || f == container->hWnd());
+        if (typing || f == window->lstCol1().hWnd() || f == window->lstCol2().hWnd() || f == window->Form().hWnd()) {
             // The user is working in the drop-down.
             highlightRenewed = false;
             return;

@@ -49,6 +49,8 @@ void Window::Wire() {
         // Only another window taking the activation from the open drop-down
         // counts, not the window hiding itself after Escape, Enter or a
         // chosen row.
+        if (stayOpen_)
+            return;
         if (flagShowList_ && !hiding_)
             deactivatedBy_ = desktop_.PressCount();
         HideChildForm();
@@ -137,10 +139,15 @@ void Window::HideChildForm() {
         form_->Hide();
     }
     flagShowList_ = false;
+    stayOpen_ = false;
     if (!selected_) {
         // What the user only hovered over is dropped.
         lstCol1_->ListIndex(RowInLists());
         lstCol2_->ListIndex(RowInLists());
+    }
+    if (onHidden_) {
+        auto tell = onHidden_;
+        tell();
     }
 }
 
@@ -160,9 +167,16 @@ void Window::ListMouseMove(tk::ListBox& self, tk::ListBox& other, float y) {
         if (rowHeight_ <= 0)
             return;
         auto row = static_cast<std::int32_t>(std::floor(y / static_cast<float>(rowHeight_))) + self.TopIndex();
+        if (self.Filtered()) {
+            // A search's view: the row drawn there, or none past the last.
+            const std::int32_t below = static_cast<std::int32_t>(std::floor(y / static_cast<float>(rowHeight_)));
+            row = self.ShownEntry(self.ShownPosition(self.TopIndex()) + below);
+            if (row < 0)
+                return;
+        }
         moved = MoveLists(self, other, row);
         focusHandle_ = desktop_.GetFocus();
-        if (focusHandle_ != self.hWnd())
+        if (focusHandle_ != self.hWnd() && !stayOpen_)
             self.SetFocus();
     } catch (const std::exception&) {
         // A row past the last one, or a list that refuses the focus: the
@@ -234,8 +248,9 @@ void Window::MoveByKey(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyC
         keyCode = 0;
         return;
     }
-    const std::int32_t cur = self.ListIndex();
-    const std::int32_t n = self.ListCount();
+    // In a search's view the keys walk the rows shown.
+    const std::int32_t cur = self.ShownPosition(self.ListIndex());
+    const std::int32_t n = self.ShownCount();
     auto next = NavigateListRow(keyCode, cur, n);
     // Every key is consumed, so the list box's own handling never moves it.
     keyCode = 0;
@@ -243,7 +258,7 @@ void Window::MoveByKey(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyC
     {
         FlagGuard busy(g_Busy(desktop_));
         if (next)
-            moved = MoveLists(self, other, *next);
+            moved = MoveLists(self, other, self.ShownEntry(*next));
     }
     if (moved)
         TellHighlighted(self.ListIndex());

@@ -38,6 +38,14 @@ public:
     bool TakeClosedByDeactivation();
     void lstCol1_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift);
 
+    // While set (a search opened the window as the user types), another
+    // window taking the activation does not close it, and the pointer over
+    // it does not take the focus from the field; hiding clears it.
+    void StayOpen(bool value) { stayOpen_ = value; }
+    bool StaysOpen() const { return stayOpen_; }
+    // Told when the window hides, as the last step of hiding.
+    void OnHidden(std::function<void()> handler) { onHidden_ = std::move(handler); }
+
     bool FlagShowList() const { return flagShowList_; }
     void FlagShowList(bool value) { flagShowList_ = value; }
     bool Modal() const { return modal_; }
@@ -94,6 +102,8 @@ private:
     bool hiding_ = false;              // the window is hiding itself
     std::uint64_t deactivatedBy_ = 0;  // the press whose deactivation closed it; 0 none
     std::function<void(std::int32_t)> onHighlighted_;
+    bool stayOpen_ = false;
+    std::function<void()> onHidden_;
 };
 
 }  // namespace korvane::detail

@@ -87,10 +87,11 @@ struct EmbeddedList {
         if (detail::IsListNavigationKey(keyCode)) {
             const std::int16_t key = keyCode;
             keyCode = 0;
-            auto moved = detail::NavigateListRow(key, cur, n);
+            // In a search's view the keys walk the rows shown.
+            auto moved = detail::NavigateListRow(key, self.ShownPosition(cur), self.ShownCount());
             if (!moved)
                 return;
-            next = *moved;
+            next = self.ShownEntry(*moved);
         } else if (keyCode == tk::key::Delete) {
             if (cur == -1 || n == 0) {
                 keyCode = 0;

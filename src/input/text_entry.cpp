@@ -1,5 +1,5 @@
-// Typing into the two fields: free text drops the current row (the fields
-// do not search the list), Enter walks from column 1 to column 2, and with
+// Typing into the two fields: free text drops the current row (with a
+// SearchMode set it also shows only the rows it finds), Enter walks from column 1 to column 2, and with
 // AutoFill Enter in column 2 appends the typed pair as a new row and raises
 // Filled; a pair that the list refuses stays in the fields for the user to
 // change. The fields' key and mouse events reach the host as the control's.
@@ -44,7 +44,39 @@ void EmptinessRule(ucvKorvane::Private& d) {
         d.ClearCurrentRow();
 }
 
+// The user changed a field's text: with a SearchMode set, the rows it finds
+// show, in the drop-down (opened without taking the focus from the field)
+// or in Simple Combo's lists. Text written by code, or shown for a chosen
+// row, searches nothing.
+void SearchField(ucvKorvane::Private& d, tk::TextBox& field) {
+    if (!d.Searching() || d.showingRow || !EditStyle(d))
+        return;
+    if (d.locked || !d.UserMode() || d.desktop.GetFocus() != field.hWnd()) {
+        // The program rewrote the field the query came from (the host's
+        // Text, a sort emptying the fields): the view ends with it.
+        if (d.searchShown && d.searchSource == &field) {
+            if (d.window && d.window->StaysOpen())
+                d.window->HideChildForm();
+            d.EndSearch();
+        }
+        return;
+    }
+    d.searchSource = &field;
+    auto token = d.alive;
+    if (!d.SearchTyped(field.Text()) || !*token)
+        return;
+    if (d.style != StyleType::DropdownCombo || !d.window)
+        return;
+    if (d.searchShown && !d.window->FlagShowList())
+        d.OpenForSearch(field);
+    else if (!d.searchShown && d.window->FlagShowList() && d.window->StaysOpen())
+        d.window->HideChildForm();
+}
+
 void FieldGotFocus(ucvKorvane::Private& d, tk::TextBox& field) {
+    // The drop-down a search opened stays open while the user types.
+    if (d.searchStaysOpen)
+        return;
     if (d.style == StyleType::DropdownCombo && d.window && d.window->FlagShowList() && !d.buttonPressed)
         d.window->HideChildForm();
     field.SelStart(0);
@@ -106,6 +138,8 @@ void FillRow(ucvKorvane::Private& d, std::int16_t& keyAscii) {
 }
 
 void FieldKeyPress(ucvKorvane::Private& d, std::int16_t column, std::int16_t& keyAscii) {
+    if (!d.locked && d.SearchEnterOrEscape(keyAscii))
+        return;
     if (keyAscii == tk::key::Return) {
         if (column == 1) {
             keyAscii = 0;
@@ -130,7 +164,12 @@ void FieldKeyPress(ucvKorvane::Private& d, std::int16_t column, std::int16_t& ke
 }
 
 void WireField(ucvKorvane::Private& d, tk::TextBox& field, std::int16_t column) {
-    field.OnChange = [&d] { EmptinessRule(d); };
+    field.OnChange = [&d, &field] {
+        auto token = d.alive;
+        EmptinessRule(d);
+        if (*token)
+            SearchField(d, field);
+    };
     field.OnGotFocus = [&d, &field] { FieldGotFocus(d, field); };
     field.OnKeyPress = [&d, column](std::int16_t& keyAscii) { FieldKeyPress(d, column, keyAscii); };
     field.OnKeyUp = [&d](std::int16_t& keyCode, std::int16_t& shift) {

@@ -466,6 +466,10 @@ private:
         }
         if (key == "Style")
             return Int32(who, key, v, 0, 2);
+        if (key == "SearchMode")
+            return Int32(who, key, v, 0, 3);
+        if (key == "SearchColumns")
+            return Int32(who, key, v, 1, 7);
         if (key == "ListHeight")
             return Int32(who, key, v, 0, twips);
         return AnyValue(who, key, v);

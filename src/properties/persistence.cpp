@@ -79,6 +79,8 @@ void ucvKorvane::InitProperties() {
     d->locked = false;
     d->newestRow = -1;
     d->toolTipText.clear();
+    d->searchMode = 0;
+    d->searchColumns = detail::search_columns::Default;
     // A new control in a drop-down style needs its drop-down window at
     // once: it holds the rows, and without it every row added is lost.
     d->EnsureWindow();
@@ -122,6 +124,17 @@ void ReadSavedValues(ucvKorvane::Private& p, const tk::PropertyBag& bag) {
     detail::ContinueOnError([&] { p.newestRow = AsInt32(read("NewIndex", -1), -1); });
     detail::ContinueOnError([&] { p.listHeight = AsInt32(read("ListHeight", 1800), 1800); });
     detail::ContinueOnError([&] { p.toolTipText = AsString(read("ToolTipText", std::string()), ""); });
+    // A search value the control cannot hold leaves the default (no search).
+    detail::ContinueOnError([&] {
+        const std::int32_t mode = AsInt32(read("SearchMode", std::int16_t{0}), 0);
+        p.searchMode = static_cast<std::int16_t>(detail::ValidSearchMode(mode) ? mode : 0);
+    });
+    detail::ContinueOnError([&] {
+        const std::int32_t columns =
+            AsInt32(read("SearchColumns", detail::search_columns::Default), detail::search_columns::Default);
+        p.searchColumns =
+            static_cast<std::int16_t>(detail::ValidSearchColumns(columns) ? columns : detail::search_columns::Default);
+    });
     detail::ContinueOnError([&] { p.container->Enabled(AsBool(read("Enabled", true), true)); });
 }
 
@@ -268,6 +281,13 @@ void ucvKorvane::WriteProperties(tk::PropertyBag& bag) {
     bag.WriteProperty("NewIndex", p.newestRow, -1);
     bag.WriteProperty("ListHeight", p.listHeight, 1800);
     bag.WriteProperty("ToolTipText", p.toolTipText, std::string());
+    // The search keys are newer than every form saved so far: written only
+    // when set, a form that does not search is saved exactly as before.
+    if (p.searchMode != 0)
+        bag.WriteProperty("SearchMode", static_cast<std::int32_t>(p.searchMode), std::int32_t{0});
+    if (p.searchColumns != detail::search_columns::Default)
+        bag.WriteProperty("SearchColumns", static_cast<std::int32_t>(p.searchColumns),
+                          static_cast<std::int32_t>(detail::search_columns::Default));
 }
 
 }  // namespace korvane

@@ -177,6 +177,22 @@ void KorvaneBox::setLocked(bool locked) {
 bool KorvaneBox::autoFill() const {
     return d->control->AutoFill();
 }
+int KorvaneBox::searchMode() const {
+    return d->control->SearchMode();
+}
+void KorvaneBox::setSearchMode(int mode) {
+    d->Write("searchMode", [&] {
+        // A value beyond 16 bits is as invalid as any other out of range.
+        d->control->SearchMode(static_cast<std::int16_t>(mode < -1 || mode > 3 ? -1 : mode));
+    });
+}
+int KorvaneBox::searchColumns() const {
+    return d->control->SearchColumns();
+}
+void KorvaneBox::setSearchColumns(int columns) {
+    d->Write("searchColumns",
+             [&] { d->control->SearchColumns(static_cast<std::int16_t>(columns < 0 || columns > 7 ? 0 : columns)); });
+}
 void KorvaneBox::setAutoFill(bool on) {
     d->Write("autoFill", [&] { d->control->AutoFill(on); });
 }

@@ -49,6 +49,8 @@ struct Snapshot {
     std::string text2;
     bool locked = false;
     bool autoFill = false;
+    int searchMode = 0;
+    int searchColumns = 3;
     int widthCol1 = 0;
     int widthCol2 = 0;
     int listHeight = 0;
@@ -199,6 +201,7 @@ struct KorvaneBox::Private final : ucvKorvaneEvents {
 
     void Click() override;
     void Filled() override;
+    void SearchChanged(std::int32_t& matches) override;
     void KeyDown(std::int16_t& code, std::int16_t& shift) override;
     void KeyUp(std::int16_t& code, std::int16_t& shift) override;
     void KeyPress(std::int16_t& ascii, std::int16_t& col) override;

@@ -87,6 +87,8 @@ Snapshot KorvaneBox::Private::Take() const {
     s.text2 = control->TextCol(2);
     s.locked = control->Locked();
     s.autoFill = control->AutoFill();
+    s.searchMode = control->SearchMode();
+    s.searchColumns = control->SearchColumns();
     s.widthCol1 = control->WidthCol1();
     s.widthCol2 = control->WidthCol2();
     s.listHeight = control->ListHeight();
@@ -136,6 +138,8 @@ void KorvaneBox::Private::Notify() {
     go(now.text != before.text, [&] { emit box->textChanged(FromUtf8(now.text)); });
     go(now.locked != before.locked, [&] { emit box->lockedChanged(now.locked); });
     go(now.autoFill != before.autoFill, [&] { emit box->autoFillChanged(now.autoFill); });
+    go(now.searchMode != before.searchMode, [&] { emit box->searchModeChanged(now.searchMode); });
+    go(now.searchColumns != before.searchColumns, [&] { emit box->searchColumnsChanged(now.searchColumns); });
     go(w1Px != w1PxBefore, [&] { emit box->column1WidthChanged(w1Px); });
     go(now.widthCol1 != before.widthCol1, [&] { emit box->widthCol1Changed(now.widthCol1); });
     go(w2Px != w2PxBefore, [&] { emit box->column2WidthChanged(w2Px); });
@@ -205,6 +209,19 @@ void KorvaneBox::Private::Filled() {
         emit q.filled(control->NewIndex());
         if (alive && hostSink != nullptr)
             hostSink->Filled();
+    });
+}
+
+void KorvaneBox::Private::SearchChanged(std::int32_t& matches) {
+    const std::int32_t shown = matches;
+    Raise("SearchChanged", [&](const QPointer<KorvaneBox>& alive) {
+        emit q.searchChanged(shown);
+        if (alive && hostSink != nullptr) {
+            std::int32_t copy = shown;
+            hostSink->SearchChanged(copy);
+        }
+        if (alive)
+            QueueNotify();
     });
 }
 

@@ -208,6 +208,10 @@ TEST(LateBound, EveryMemberBehavesAsThroughCpp) {
         direct.Forecolor(0xFFFFFFFFu);
         lb.Let("WidthCol2", {std::int32_t{2000}});
         direct.WidthCol2(2000);
+        lb.Let("SearchMode", {std::int16_t{3}});
+        direct.SearchMode(3);
+        lb.Let("SearchColumns", {std::int16_t{5}});
+        direct.SearchColumns(5);
         lb.Let("Text", {std::string("free;text")});
         if (style != StyleType::DropdownList)
             direct.Text("free;text");
@@ -258,6 +262,9 @@ TEST(LateBound, EveryMemberBehavesAsThroughCpp) {
         EXPECT_EQ(lb.Get("AutoFill"), Variant(direct.AutoFill()));
         EXPECT_EQ(lb.Get("Enabled"), Variant(direct.Enabled()));
         EXPECT_EQ(lb.Get("ToolTipText"), Variant(direct.ToolTipText()));
+        EXPECT_EQ(lb.Get("SearchMode"), Variant(direct.SearchMode()));
+        EXPECT_EQ(lb.Get("SearchColumns"), Variant(direct.SearchColumns()));
+        EXPECT_EQ(lb.Get("SearchMatches"), Variant(direct.SearchMatches()));
         EXPECT_EQ(std::get<tk::FontRef>(lb.Get("Font"))->Name, direct.Font()->Name);
         EXPECT_TRUE(std::holds_alternative<std::int32_t>(lb.Get("hWnd")));
         EXPECT_TRUE(std::holds_alternative<std::int32_t>(lb.Get("hDC")));

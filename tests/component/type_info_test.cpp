@@ -256,11 +256,36 @@ const std::vector<ExpectedMember> kExpected = {
      "",
      "Returns/sets the text displayed when the mouse is paused over the control.",
      false},
+    {"SearchMode",
+     0x68030020,
+     GL,
+     {{"NewValue", V::Int16}},
+     V::Int16,
+     ";Behavior",
+     "Returns/sets how typing finds rows: 0 not at all, 1 rows starting with the typed text, 2 rows containing it, "
+     "3 rows where every typed word starts a word.",
+     false},
+    {"SearchColumns",
+     0x68030021,
+     GL,
+     {{"NewValue", V::Int16}},
+     V::Int16,
+     ";Behavior",
+     "Returns/sets what a search compares: 1 the first column, 2 the second, 4 the item number, added together.",
+     false},
+    {"SearchMatches",
+     0x68030022,
+     G,
+     {},
+     V::Int32,
+     "",
+     "Returns how many rows the present search shows (every row when none is shown).",
+     true},
 };
 
 TEST(TypeInfo, ListsEveryMemberInOrderWithItsDescription) {
     const auto members = Library().Members;
-    ASSERT_EQ(members.size(), 30u);
+    ASSERT_EQ(members.size(), 33u);
     for (std::size_t i = 0; i < kExpected.size(); ++i) {
         const auto& want = kExpected[i];
         const auto& got = members[i];
@@ -355,9 +380,12 @@ TEST(TypeInfo, ListsTheEightEventsByNumber) {
          {},
          "Occurs when a row of KorvaneBox control is filled with the values of fields on Enter key if 'AutoFill' is "
          "True. "},
+        {"SearchChanged",
+         {{"Matches", V::Int32}},
+         "Occurs when what the user typed changes the rows a search shows, with how many rows show."},
     };
     const auto events = Library().Events;
-    ASSERT_EQ(events.size(), 8u);
+    ASSERT_EQ(events.size(), 9u);
     for (std::size_t i = 0; i < events.size(); ++i) {
         SCOPED_TRACE(expected[i].name);
         EXPECT_EQ(events[i].Number, static_cast<DispId>(i + 1));
@@ -371,7 +399,7 @@ TEST(TypeInfo, ListsTheEightEventsByNumber) {
         EXPECT_EQ(FindEvent(static_cast<DispId>(i + 1)), &events[i]);
     }
     EXPECT_EQ(FindEvent(0), nullptr);
-    EXPECT_EQ(FindEvent(9), nullptr);
+    EXPECT_EQ(FindEvent(10), nullptr);
 }
 
 TEST(TypeInfo, StyleTypeNamesItsThreeStyles) {

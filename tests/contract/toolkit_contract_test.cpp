@@ -52,6 +52,49 @@ TEST_P(ToolkitContract, RemovingEntriesMovesTheSelectionWithoutClick) {
     EXPECT_EQ(list->TopIndex(), 0);
 }
 
+// A view (a search's matches) shows some entries; the indexes stay entry
+// numbers while the top row and the rows drawn walk the entries shown,
+// and the view follows removals and reorders.
+TEST_P(ToolkitContract, AViewShowsSomeEntriesAndTheIndexesKeepTheirNumbers) {
+    Fill(40);
+    std::vector<std::int32_t> view;
+    for (std::int32_t e = 1; e < 40; e += 3)
+        view.push_back(e);  // 1, 4, ..., 37: 13 entries
+    list->ShowOnly(view);
+    EXPECT_TRUE(list->Filtered());
+    EXPECT_EQ(list->ListCount(), 40);
+    EXPECT_EQ(list->ShownCount(), 13);
+    EXPECT_EQ(list->ShownEntry(2), 7);
+    EXPECT_EQ(list->ShownPosition(7), 2);
+    EXPECT_EQ(list->ShownPosition(8), -1);
+    EXPECT_EQ(list->ShownEntry(13), -1);
+    EXPECT_EQ(list->TopIndex(), 1);
+    list->TopIndex(30);  // the last page stays full: 9 of the 13 rows
+    EXPECT_EQ(list->TopIndex(), 13);
+    list->ListIndex(37);
+    EXPECT_EQ(list->ListIndex(), 37);
+    EXPECT_EQ(list->TopIndex(), 13);
+    list->ListIndex(1);  // scrolled into view
+    EXPECT_EQ(list->TopIndex(), 1);
+    list->RemoveItem(4);  // a shown entry: the later ones move up
+    EXPECT_EQ(list->ShownCount(), 12);
+    EXPECT_EQ(list->ShownEntry(1), 6);
+    EXPECT_EQ(list->ListIndex(), 1);
+    std::vector<std::int32_t> reversed(39);
+    for (std::int32_t k = 0; k < 39; ++k)
+        reversed[static_cast<std::size_t>(k)] = 38 - k;
+    list->Reorder(reversed);              // entry e is now 38 - e
+    EXPECT_EQ(list->ShownEntry(0), 2);    // was 36
+    EXPECT_EQ(list->ShownEntry(11), 37);  // was 1
+    EXPECT_EQ(list->EntryText(37), "row 1");
+    list->ShowAll();
+    EXPECT_FALSE(list->Filtered());
+    EXPECT_EQ(list->ShownCount(), 39);
+    EXPECT_EQ(list->ShownEntry(5), 5);
+    EXPECT_EQ(list->ListIndex(), 1);  // Reorder keeps the selection's number
+    EXPECT_EQ(clicks, 2) << "writes select, the view does not";
+}
+
 TEST_P(ToolkitContract, TopIndexKeepsTheLastPageFull) {
     Fill(20);
     ASSERT_FLOAT_EQ(list->Height(), 1785);  // 9 rows

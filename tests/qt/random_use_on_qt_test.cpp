@@ -139,7 +139,7 @@ private:
                 ctl().TopIndex(Upto(n));
                 return "TopIndex=";
             case 7: {
-                const int what = Upto(6);
+                const int what = Upto(7);
                 if (what == 0)
                     ctl().Sort(static_cast<std::int16_t>(Upto(2) + 1), Upto(1) == 1);
                 else if (what == 1)
@@ -152,6 +152,8 @@ private:
                     ctl().WidthCol1(Upto(2) * 700);
                 else if (what == 5)
                     ctl().ListHeight(Upto(10) * 300);
+                else if (what == 6)
+                    ctl().SearchMode(static_cast<std::int16_t>(Upto(3)));
                 else {
                     auto font = std::make_shared<tk::Font>();
                     font->Size = static_cast<float>(Upto(3) * 6 + 6);
@@ -217,6 +219,15 @@ private:
         if (one.ListCount() != count || two.ListCount() != count)
             return "the lists hold " + std::to_string(one.ListCount()) + " and " + std::to_string(two.ListCount()) +
                    " rows, the control " + std::to_string(count);
+        // A search's view names rows the lists have, in order, alike in both.
+        if (one.Filtered() != two.Filtered() || one.ShownCount() != two.ShownCount())
+            return "the two lists show different views";
+        for (std::int32_t p = 0, last = -1; p < one.ShownCount(); ++p) {
+            const std::int32_t e = one.ShownEntry(p);
+            if (e <= last || e >= count || e != two.ShownEntry(p))
+                return "the view's entry " + std::to_string(p) + " is " + std::to_string(e);
+            last = e;
+        }
         if (detail::g_Busy(host_.desktop))
             return "the busy flag was left set";
         const auto& boxes = host_.desktop.MessageBoxes();

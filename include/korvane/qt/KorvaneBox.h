@@ -70,6 +70,12 @@ class KORVANE_QT_EXPORT KorvaneBox : public QWidget {
     Q_PROPERTY(bool locked READ locked WRITE setLocked NOTIFY lockedChanged)
     /// Whether Enter in column 2 adds the typed pair as a new row.
     Q_PROPERTY(bool autoFill READ autoFill WRITE setAutoFill NOTIFY autoFillChanged)
+    /// How typing finds rows: 0 not at all, 1 starts with, 2 contains, 3
+    /// every typed word starts a word of the row.
+    Q_PROPERTY(int searchMode READ searchMode WRITE setSearchMode NOTIFY searchModeChanged)
+    /// What a search compares: 1 column 1, 2 column 2, 4 the item number,
+    /// added together (default 3).
+    Q_PROPERTY(int searchColumns READ searchColumns WRITE setSearchColumns NOTIFY searchColumnsChanged)
     /// Width of column 1 in pixels; 0 hides it.
     Q_PROPERTY(int column1Width READ column1Width WRITE setColumn1Width NOTIFY column1WidthChanged)
     /// Width of column 2 in pixels; 0 hides it.
@@ -166,6 +172,10 @@ public:
     bool locked() const;
     /// Whether Enter in column 2 adds the typed pair as a new row.
     bool autoFill() const;
+    /// How typing finds rows (see the searchMode property).
+    int searchMode() const;
+    /// What a search compares (see the searchColumns property).
+    int searchColumns() const;
     /// Width of column 1 in pixels; 0 when it is hidden.
     int column1Width() const;
     /// Width of column 2 in pixels; 0 when it is hidden.
@@ -231,6 +241,10 @@ public slots:
     /// follows). A Dropdown List has no fields to fill from: there it stays
     /// false.
     void setAutoFill(bool on);
+    /// Sets how typing finds rows: 0 to 3; another value is refused (380).
+    void setSearchMode(int mode);
+    /// Sets what a search compares: 1 to 7; another value is refused (380).
+    void setSearchColumns(int columns);
     /// Sets column 1's width in pixels: 0 hides it, a width from 1 up to
     /// the smallest one (18 pixels at 96 dpi) becomes the smallest. Refused
     /// (8) below 0, below the smallest width while column 2 is hidden, or
@@ -304,6 +318,9 @@ signals:
     void editTextChanged(int column, const QString& text);
     /// The user added row `row` by Enter in column 2 with autoFill on.
     void filled(int row);
+    /// With a searchMode set, what the user typed changed the rows shown:
+    /// `matches` rows show (every row again when the field was emptied).
+    void searchChanged(int matches);
     /// The control's Click: a row was chosen by the user or the program
     /// (also the row already chosen).
     void clicked();
@@ -317,6 +334,10 @@ signals:
     void lockedChanged(bool locked);
     /// AutoFill changed.
     void autoFillChanged(bool on);
+    /// The search mode changed.
+    void searchModeChanged(int mode);
+    /// The columns a search compares changed.
+    void searchColumnsChanged(int columns);
     /// Column 1's width changed, in pixels (also when a resize rescaled it).
     void column1WidthChanged(int pixels);
     /// Column 2's width changed, in pixels (also when a resize rescaled it).

@@ -10,8 +10,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "korvane/korvane_export.h"
@@ -285,6 +287,31 @@ public:
     /// The selection, the top entry and NewIndex keep their numbers; the
     /// list is redrawn once.
     virtual void Reorder(const std::vector<std::int32_t>& order) = 0;
+
+    /// Shows only the entries named in `view` (ascending entry numbers; the
+    /// others stay in the list, unseen). Indexes (ListIndex, TopIndex, the
+    /// entries) keep their numbers; the top row, scrolling, the navigation
+    /// keys, the row under the pointer and the rows drawn walk the entries
+    /// shown. Removing an entry takes it out of the view; an entry added
+    /// while a view is shown is not in it; Reorder keeps the view's entries.
+    virtual void ShowOnly(const std::vector<std::int32_t>& view) = 0;
+    /// Shows every entry again.
+    virtual void ShowAll() = 0;
+    /// Whether only some entries are shown (ShowOnly since the last ShowAll).
+    virtual bool Filtered() const = 0;
+    /// How many entries are shown (ListCount without a view).
+    virtual std::int32_t ShownCount() const = 0;
+    /// The entry shown at `position` (0: the first shown); -1 outside.
+    virtual std::int32_t ShownEntry(std::int32_t position) const = 0;
+    /// The position of entry `index` among those shown; -1 when it is not
+    /// shown.
+    virtual std::int32_t ShownPosition(std::int32_t index) const = 0;
+    /// Gives an entry's text the byte ranges [first, second) of it to draw
+    /// highlighted (the parts a search matched).
+    using SpanMarker = std::function<std::vector<std::pair<std::int32_t, std::int32_t>>(std::string_view text)>;
+    /// Draws the parts `marker` names highlighted in every entry shown; an
+    /// empty marker draws entries plain again.
+    virtual void MarkMatches(SpanMarker marker) = 0;
 
     Handler OnClick;   ///< the selected entry changed
     Handler OnScroll;  ///< the top row changed

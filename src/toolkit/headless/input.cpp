@@ -272,9 +272,10 @@ std::optional<float> RowCentre(const HeadlessDesktop::Impl& d, const ListBox& li
     auto* node = dynamic_cast<const HeadlessListBox*>(&list);
     if (node == nullptr)
         Raise(ErrorCode::InvalidProcedureCall, "not a headless list box");
-    if (row < 0 || row >= node->ListCount())
+    const std::int32_t at = node->ShownPosition(row);
+    if (at < 0)
         return std::nullopt;
-    const float offset = static_cast<float>(std::int64_t{row} - node->TopIndex()) + 0.5f;
+    const float offset = static_cast<float>(std::int64_t{at} - node->FirstShown()) + 0.5f;
     return (offset * node->RowPx() + 1.0f) * d.Tpy();
 }
 }  // namespace
@@ -296,7 +297,7 @@ void HeadlessDesktop::ScrollTo(ListBox& list, std::int32_t topIndex) {
         return;
     if (!impl_->EffectivelyVisible(*node) || !impl_->EffectivelyEnabled(*node))
         return;
-    node->UserScroll(topIndex);
+    node->UserScroll(node->Filtered() ? std::max(0, node->ShownPosition(topIndex)) : topIndex);
 }
 
 void HeadlessDesktop::MouseWheel(std::int32_t notches) {
@@ -308,7 +309,7 @@ void HeadlessDesktop::MouseWheel(std::int32_t notches) {
         return;
     }
     auto* list = static_cast<HeadlessListBox*>(hit.Target);
-    list->UserScroll(list->TopIndex() - notches * kRowsPerNotch);
+    list->UserScroll(list->FirstShown() - notches * kRowsPerNotch);
 }
 
 // --- keys ------------------------------------------------------------------------------

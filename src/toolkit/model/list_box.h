@@ -2,7 +2,9 @@
 // order added, one selected entry, a top row limited so the last page stays
 // full, a height that settles on whole rows of its font plus a one-pixel
 // frame, the navigation keys, the first-letter jump, and the row a press
-// lands on. A desktop derives its list box from ListBoxModel<its widget
+// lands on. A list may show only some of its entries (a search's view):
+// indexes stay entry numbers, while the top row, scrolling, the keys and
+// the rows drawn walk the entries shown. A desktop derives its list box from ListBoxModel<its widget
 // base>; the row height is its font's line height, and the desktop redraws
 // when the rows change.
 #pragma once
@@ -53,6 +55,8 @@ public:
     void RemoveItem(std::int32_t index) override {
         CheckIndex(index);
         entries.Erase(static_cast<std::size_t>(index));
+        if (filtered)
+            DropFromView(index);
         if (listIndex == index) {
             listIndex = -1;
         } else if (listIndex > index) {
@@ -70,6 +74,7 @@ public:
 
     void Clear() override {
         entries.Clear();
+        shown.clear();
         listIndex = -1;
         newIndex = -1;
         topIndex = 0;
@@ -102,13 +107,14 @@ public:
         if (value == listIndex)
             return;
         listIndex = value;
-        if (value >= 0) {
+        const std::int32_t at = value >= 0 ? ShownPosition(value) : -1;
+        if (at >= 0) {
             Settle();
             const std::int32_t rows = std::max(1, VisibleRows());
-            if (value < topIndex) {
-                topIndex = value;
-            } else if (value >= topIndex + rows) {
-                topIndex = value - rows + 1;
+            if (at < topIndex) {
+                topIndex = at;
+            } else if (at >= topIndex + rows) {
+                topIndex = at - rows + 1;
             }
             topIndex = std::clamp(topIndex, 0, MaxTop());
         }
@@ -118,17 +124,79 @@ public:
 
     std::int32_t TopIndex() const override {
         Settle();
-        return topIndex;
+        if (!filtered)
+            return topIndex;
+        return topIndex < ShownCount() ? shown[static_cast<std::size_t>(topIndex)] : 0;
     }
 
     // Code may scroll without a Scroll event; an empty list stays at the top.
+    // In a view the first entry shown from `value` on goes to the top.
     void TopIndex(std::int32_t value) override {
         if (ListCount() == 0)
             return;
         CheckIndex(value);
         Settle();
-        topIndex = std::min(value, MaxTop());
+        topIndex = std::min(FirstShownFrom(value), MaxTop());
         RowsChanged();
+    }
+
+    // The view: only `view`'s entries (ascending entry numbers) are shown.
+    void ShowOnly(const std::vector<std::int32_t>& view) override {
+        shown.assign(view.begin(), view.end());
+        shown.erase(
+            std::remove_if(shown.begin(), shown.end(), [&](std::int32_t e) { return e < 0 || e >= ListCount(); }),
+            shown.end());
+        filtered = true;
+        Settle();
+        topIndex = 0;
+        if (const std::int32_t at = listIndex >= 0 ? ShownPosition(listIndex) : -1; at >= 0)
+            topIndex = std::min(at, MaxTop());
+        RowsChanged();
+        ViewChanged();
+    }
+
+    // Every entry again; the entry on top stays on top.
+    void ShowAll() override {
+        if (!filtered)
+            return;
+        const std::int32_t top = TopIndex();
+        filtered = false;
+        shown.clear();
+        Settle();
+        topIndex = std::clamp(top, 0, MaxTop());
+        if (listIndex >= 0)
+            topIndex = std::clamp(listIndex, topIndex - std::max(1, VisibleRows()) + 1, topIndex);
+        topIndex = std::clamp(topIndex, 0, MaxTop());
+        RowsChanged();
+        ViewChanged();
+    }
+
+    bool Filtered() const override { return filtered; }
+    std::int32_t ShownCount() const override {
+        return filtered ? static_cast<std::int32_t>(shown.size()) : ListCount();
+    }
+    std::int32_t ShownEntry(std::int32_t position) const override {
+        if (position < 0 || position >= ShownCount())
+            return -1;
+        return filtered ? shown[static_cast<std::size_t>(position)] : position;
+    }
+    std::int32_t ShownPosition(std::int32_t index) const override {
+        if (index < 0 || index >= ListCount())
+            return -1;
+        if (!filtered)
+            return index;
+        auto it = std::lower_bound(shown.begin(), shown.end(), index);
+        return it != shown.end() && *it == index ? static_cast<std::int32_t>(it - shown.begin()) : -1;
+    }
+    void MarkMatches(ListBox::SpanMarker marker) override {
+        spanMarker = std::move(marker);
+        RowsChanged();
+    }
+    // The parts of entry `index` drawn highlighted (none without a marker).
+    std::vector<std::pair<std::int32_t, std::int32_t>> MatchedSpans(std::int32_t index) const {
+        if (!spanMarker || index < 0 || index >= ListCount())
+            return {};
+        return spanMarker(entries.Text(static_cast<std::size_t>(index)));
     }
 
     std::int32_t ItemData(std::int32_t index) const override {
@@ -144,6 +212,8 @@ public:
     void Reorder(const std::vector<std::int32_t>& order) override {
         if (!entries.Reorder(order))
             Raise(ErrorCode::ToolkitInvalidArrayIndex, std::to_string(order.size()));
+        if (filtered)
+            ReorderView(order);
         RowsChanged();
     }
 
@@ -168,8 +238,9 @@ public:
 
     // The user dragged the scroll bar or turned the wheel: Scroll when the
     // top row really moves.
+    // `top` counts rows shown (in a view, positions in it).
     void UserScroll(std::int32_t top) {
-        if (ListCount() == 0)
+        if (ShownCount() == 0)
             return;
         Settle();
         const std::int32_t value = std::clamp(top, 0, MaxTop());
@@ -186,10 +257,10 @@ public:
     // first entry (End at the last). A page is one row less than the list
     // shows.
     void DefaultKeyDown(std::int16_t keyCode, std::int16_t /*shift*/) override {
-        const std::int32_t count = ListCount();
+        const std::int32_t count = ShownCount();
         if (count == 0)
             return;
-        const std::int32_t cur = listIndex;
+        const std::int32_t cur = listIndex >= 0 ? ShownPosition(listIndex) : -1;
         const std::int32_t page = std::max(1, VisibleRows() - 1);
         std::int32_t next = cur;
         switch (keyCode) {
@@ -214,7 +285,7 @@ public:
             default:
                 return;
         }
-        ListIndex(next);
+        ListIndex(ShownEntry(std::max(next, 0)));
     }
 
     // A character jumps to the next entry starting with it, caselessly,
@@ -223,9 +294,10 @@ public:
         if ((keyAscii >= 0 && keyAscii < 32) || typed.empty())
             return;
         const char32_t wanted = FoldedFirst(typed);
-        const std::int32_t count = ListCount();
+        const std::int32_t count = ShownCount();
+        const std::int32_t from = listIndex >= 0 ? ShownPosition(listIndex) : -1;
         for (std::int32_t step = 1; step <= count; ++step) {
-            const std::int32_t i = (std::max(listIndex, -1) + step) % count;
+            const std::int32_t i = ShownEntry((std::max(from, -1) + step) % count);
             if (FoldedFirst(entries.Text(static_cast<std::size_t>(i))) == wanted) {
                 ListIndex(i);
                 return;
@@ -254,8 +326,7 @@ public:
         const auto row = static_cast<std::int32_t>(std::floor(yPx / settledRowPx));
         if (row >= VisibleRows())
             return -1;
-        const std::int32_t index = topIndex + row;
-        return index < ListCount() ? index : -1;
+        return ShownEntry(topIndex + row);
     }
 
     // The rows the list shows whole.
@@ -271,7 +342,7 @@ public:
         const float tpp = TwipsPerPixelY();
         if (tpp <= 0 || settledRowPx <= 0)
             return 0;
-        return std::max(0, ListCount() - std::max(1, WholeRows(roundedHeight / tpp)));
+        return std::max(0, ShownCount() - std::max(1, WholeRows(roundedHeight / tpp)));
     }
 
     std::string_view EntryText(std::int32_t index) const override {
@@ -285,6 +356,7 @@ public:
         entries.ForEach(static_cast<std::size_t>(first), static_cast<std::size_t>(count), visit);
     }
     std::int32_t SelectedIndex() const { return listIndex; }
+    // The position of the top row among the rows shown.
     std::int32_t FirstShown() const { return topIndex; }
 
     // The height of one row in pixels of the list's font.
@@ -300,6 +372,8 @@ protected:
     virtual void SelectionChanged() { RowsChanged(); }
     // The height or the font changed: place the widget again and redraw.
     virtual void GeometryChanged() {}
+    // A view was shown or ended (after RowsChanged).
+    virtual void ViewChanged() {}
 
     // Remembers the height last asked for; the list settles on it.
     void RequestHeight(float twips) { requestedHeight = twips; }
@@ -308,6 +382,36 @@ private:
     std::int32_t WholeRows(float heightPx) const {
         const float rows = std::floor((heightPx - list_geometry::kFramePx) / settledRowPx + list_geometry::kSlack);
         return rows < 1 ? 0 : static_cast<std::int32_t>(rows);
+    }
+
+    // The position of the first entry shown at or after `index`.
+    std::int32_t FirstShownFrom(std::int32_t index) const {
+        if (!filtered)
+            return index;
+        return static_cast<std::int32_t>(std::lower_bound(shown.begin(), shown.end(), index) - shown.begin());
+    }
+
+    // Entry `index` was removed: it leaves the view, later entries move up.
+    void DropFromView(std::int32_t index) {
+        auto it = std::lower_bound(shown.begin(), shown.end(), index);
+        const auto at = it - shown.begin();
+        if (it != shown.end() && *it == index)
+            it = shown.erase(it);
+        for (; it != shown.end(); ++it)
+            --*it;
+        if (topIndex > at)
+            --topIndex;
+    }
+
+    // The entries moved (entry k is the one that was at order[k]); the view
+    // names the same entries at their new numbers.
+    void ReorderView(const std::vector<std::int32_t>& order) {
+        std::vector<std::int32_t> now(order.size());
+        for (std::size_t k = 0; k < order.size(); ++k)
+            now[static_cast<std::size_t>(order[k])] = static_cast<std::int32_t>(k);
+        for (std::int32_t& e : shown)
+            e = now[static_cast<std::size_t>(e)];
+        std::sort(shown.begin(), shown.end());
     }
 
     void CheckIndex(std::int32_t index) const {
@@ -334,6 +438,9 @@ private:
     }
 
     RowStore entries;
+    std::vector<std::int32_t> shown;  // the entries a view shows, ascending
+    bool filtered = false;
+    ListBox::SpanMarker spanMarker;
     std::int32_t listIndex = -1;
     std::int32_t newIndex = -1;
     float requestedHeight = 0;

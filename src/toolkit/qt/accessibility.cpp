@@ -162,7 +162,9 @@ class RowItem final : public QAccessibleInterface, Counted {
 public:
     RowItem(RowList* list, std::int32_t row) : list_(list), row_(row) {}
 
-    bool isValid() const override { return List() != nullptr && row_ < List()->ListCount(); }
+    // row_ is the row's place among the rows shown (a search shows only
+    // its matches, and only they are exposed).
+    bool isValid() const override { return List() != nullptr && row_ < List()->ShownCount(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
@@ -176,9 +178,9 @@ public:
         if (list == nullptr)
             return {};
         if (t == QAccessible::Name || t == QAccessible::Value)
-            return RowText(*list, row_);
+            return RowText(*list, list->ShownEntry(row_));
         if (t == QAccessible::Description)
-            return Position(row_, list->ListCount());
+            return Position(row_, list->ShownCount());
         return {};
     }
     void setText(QAccessible::Text, const QString&) override {}
@@ -189,7 +191,7 @@ public:
         if (window == nullptr)
             return {};
         const int rowPx = static_cast<int>(list->RowPx());
-        const QPoint at = w->mapToGlobal(QPoint(0, (row_ - list->TopIndex()) * rowPx));
+        const QPoint at = w->mapToGlobal(QPoint(0, (row_ - list->FirstShown()) * rowPx));
         return {at.x(), at.y(),
                 list->parent != nullptr && list->parent->role == Role::DropDown ? window->width() : w->width(), rowPx};
     }
@@ -200,7 +202,7 @@ public:
         QtListBox* list = List();
         if (list == nullptr)
             return s;
-        if (list->ListIndex() == row_) {
+        if (list->ListIndex() == list->ShownEntry(row_)) {
             s.selected = true;
             s.active = true;
             s.focused = list->desk != nullptr && list->desk->focus == list->id;
@@ -243,7 +245,7 @@ public:
     }
     int childCount() const override {
         QtListBox* box = Box();
-        return box != nullptr && OnScreen(*box) ? box->ListCount() : 0;
+        return box != nullptr && OnScreen(*box) ? box->ShownCount() : 0;
     }
     QAccessibleInterface* child(int index) const override {
         if (index < 0 || index >= childCount())
@@ -497,6 +499,9 @@ private:
         }
         if (QtListBox* rows = RowsOf(node); rows != nullptr && rows->ListIndex() >= 0)
             parts << Position(rows->ListIndex(), rows->ListCount());
+        // A search's view: how many rows match.
+        if (QtListBox* rows = RowsOf(node); rows != nullptr && rows->Filtered())
+            parts << QStringLiteral("%1 matches").arg(rows->ShownCount());
         return parts.join(QStringLiteral(", "));
     }
 };
@@ -747,7 +752,7 @@ void AccessibleRowChanged(Node& list) {
         return;
     }
     auto& box = static_cast<QtListBox&>(list);
-    const std::int32_t row = box.ListIndex();
+    const std::int32_t row = box.ShownPosition(box.ListIndex());
     auto* face = dynamic_cast<RowList*>(FaceOf(&list));
     if (face != nullptr && row >= 0 && row < face->childCount()) {
         if (desk != nullptr && desk->focus == id) {
@@ -762,11 +767,12 @@ void AccessibleRowChanged(Node& list) {
         AccessibleValueChanged(*again);
 }
 
-// The value a reader hears is the one the control ends with: both fields,
-// or both labels, are written one after the other, so the news goes out
-// once, after the current turn of the event loop.
-void AccessibleValueChanged(Node& part) {
-    static std::set<QAccessible::Id> pending;
+namespace {
+// Tells the reader of a change of the combo box that holds `part` once,
+// after the current turn of the event loop, whatever number of changes
+// the turn made: its value (DescriptionChanged false) or its description.
+void TellComboLater(Node& part, bool description) {
+    static std::set<std::pair<QAccessible::Id, bool>> pending;
     if (!QAccessible::isActive())
         return;
     Node* combo = ComboOf(part);
@@ -775,19 +781,37 @@ void AccessibleValueChanged(Node& part) {
     if (face == nullptr || face->role() != QAccessible::ComboBox)
         return;
     const QAccessible::Id id = QAccessible::uniqueId(face);
-    if (!pending.insert(id).second)
+    if (!pending.insert({id, description}).second)
         return;
     QMetaObject::invokeMethod(
         w,
-        [id] {
-            pending.erase(id);
+        [id, description] {
+            pending.erase({id, description});
             QAccessibleInterface* again = QAccessible::accessibleInterface(id);
             if (again == nullptr || !again->isValid() || !QAccessible::isActive())
                 return;
-            QAccessibleValueChangeEvent value(again, again->text(QAccessible::Value));
-            QAccessible::updateAccessibility(&value);
+            if (description) {
+                QAccessibleEvent changed(again, QAccessible::DescriptionChanged);
+                QAccessible::updateAccessibility(&changed);
+            } else {
+                QAccessibleValueChangeEvent value(again, again->text(QAccessible::Value));
+                QAccessible::updateAccessibility(&value);
+            }
         },
         Qt::QueuedConnection);
+}
+}  // namespace
+
+// The value a reader hears is the one the control ends with: both fields,
+// or both labels, are written one after the other, so the news goes out
+// once, after the current turn of the event loop.
+void AccessibleValueChanged(Node& part) {
+    TellComboLater(part, false);
+}
+
+// A search's match count is in the description.
+void AccessibleDescriptionChanged(Node& part) {
+    TellComboLater(part, true);
 }
 
 // Qt tells a reader of its own focus moves; a move into a drop-down, which
@@ -804,7 +828,8 @@ void AccessibleFocusMoved(Impl& desk, std::uint64_t id, std::uint64_t old) {
         return;
     QAccessibleInterface* face = FaceOf(now);
     if (auto* list = dynamic_cast<RowList*>(face)) {
-        const std::int32_t row = static_cast<QtListBox*>(now)->ListIndex();
+        auto* rows = static_cast<QtListBox*>(now);
+        const std::int32_t row = rows->ShownPosition(rows->ListIndex());
         if (row >= 0 && row < list->childCount())
             face = list->child(row);
     }

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -57,7 +58,7 @@ void ListWidget::SyncScrollBar() {
     bar->setRange(0, list->MaxTop());
     bar->setPageStep(rows);
     bar->setSingleStep(1);
-    bar->setValue(list->TopIndex());
+    bar->setValue(list->FirstShown());
     --syncing_;
 }
 
@@ -74,6 +75,41 @@ void ListWidget::RowsChanged() {
         },
         Qt::QueuedConnection);
 }
+
+namespace {
+// One entry's text; the parts a search matched are drawn bold and
+// underlined, so they show on the selected row's colours as well.
+void DrawEntry(QPainter& p, const QRect& r, const QtListBox& list, std::int32_t index) {
+    const std::string_view text = list.EntryText(index);
+    const auto spans = list.MatchedSpans(index);
+    if (spans.empty()) {
+        p.drawText(r, Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, ToQ(text));
+        return;
+    }
+    const QString shown = ToQ(text);
+    QList<QTextLayout::FormatRange> formats;
+    for (const auto& [first, last] : spans) {
+        QTextLayout::FormatRange range;
+        range.start = static_cast<int>(ToQ(text.substr(0, static_cast<std::size_t>(first))).size());
+        range.length = static_cast<int>(ToQ(text.substr(0, static_cast<std::size_t>(last))).size()) - range.start;
+        range.format.setFontWeight(QFont::Bold);
+        range.format.setFontUnderline(true);
+        formats.append(range);
+    }
+    QTextLayout layout(shown, p.font());
+    QTextOption option(Qt::AlignAbsolute | Qt::AlignLeft);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.setFormats(formats);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    const qreal y = r.top() + (r.height() - line.height()) / 2;
+    layout.draw(&p, QPointF(r.left(), y));
+}
+}  // namespace
 
 void ListWidget::paintEvent(QPaintEvent*) {
     auto* list = ListBoxOf(node);
@@ -97,18 +133,18 @@ void ListWidget::paintEvent(QPaintEvent*) {
     // row shown when there is none, as the desktop's account has it (Qt's
     // own focus may lag behind, or stay with the form under a drop-down).
     const bool focused = list->desk->focus == list->id || hasFocus();
-    const std::int32_t caret = list->SelectedIndex() >= 0 ? list->SelectedIndex() : list->FirstShown();
+    const std::int32_t caret =
+        list->SelectedIndex() >= 0 ? list->SelectedIndex() : list->ShownEntry(list->FirstShown());
     for (int i = 0; i < rows; ++i) {
-        const std::int32_t index = list->FirstShown() + i;
-        if (index >= list->ListCount())
+        const std::int32_t index = list->ShownEntry(list->FirstShown() + i);
+        if (index < 0)
             break;
         const QRect r(0, i * row, viewport()->width(), row);
         const bool selected = index == list->SelectedIndex();
         if (selected)
             p.fillRect(r, highlight);
         p.setPen(selected ? highlightText : text);
-        p.drawText(r.adjusted(2, 0, -1, 0), Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   ToQ(list->EntryText(index)));
+        DrawEntry(p, r.adjusted(2, 0, -1, 0), *list, index);
         if (focused && index == caret) {
             QPen pen(selected ? highlightText : text);
             pen.setStyle(Qt::DotLine);
@@ -201,7 +237,7 @@ void ListWidget::wheelEvent(QWheelEvent* e) {
                 }
             }
         }
-        target->UserScroll(target->TopIndex() - notches * kRowsPerNotch);
+        target->UserScroll(target->FirstShown() - notches * kRowsPerNotch);
     });
 }
 

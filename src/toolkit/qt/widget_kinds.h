@@ -69,6 +69,7 @@ void AccessibleRowChanged(Node& list);
 void AccessibleDropDownShown(Node& form);
 // A part that shows the combo box's value was written by code.
 void AccessibleValueChanged(Node& part);
+void AccessibleDescriptionChanged(Node& part);
 // The desktop moved the focus from widget `old` to widget `id`, where Qt
 // may not follow (a drop-down takes no X focus).
 void AccessibleFocusMoved(QtDesktop::Impl& desk, std::uint64_t id, std::uint64_t old);
@@ -307,6 +308,9 @@ private:
     void RowsChanged() override { Changed(); }
     void SelectionChanged() override;
     void GeometryChanged() override;
+    // A search's view changed how many rows show: the reader hears the
+    // combo box's description ("N matches") again.
+    void ViewChanged() override { AccessibleDescriptionChanged(*this); }
 };
 
 ListWidget* ListOf(const QtListBox& list);
