@@ -466,6 +466,7 @@ TEST(SearchDropdownList, TypedLettersSearchAndTheKeysChoose) {
     EXPECT_FALSE(host.RowList(1).Filtered());
     EXPECT_FALSE(host.DropDownWindow()->Visible());
     EXPECT_EQ(host.ctl().ListIndex(), 3);  // Escape keeps the row chosen before
+    EXPECT_EQ(counts.back(), 10) << "every row shows again, and the host's count hears of it";
 }
 
 // Space opens a Dropdown List's drop-down, as on a desktop combo box; once

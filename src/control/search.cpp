@@ -179,10 +179,13 @@ bool ucvKorvane::Private::SearchEnterOrEscape(std::int16_t& keyAscii) {
     if (!searchShown)
         return false;
     if (keyAscii == tk::key::Escape) {
+        // Every row shows again: the host's count hears of it. The callers
+        // return at once, so the control may be gone afterwards.
         keyAscii = 0;
         if (window && window->FlagShowList())
             window->HideChildForm();
         EndSearch();
+        RaiseSearchChanged(q.ListCount());
         return true;
     }
     const std::int32_t row = SearchHighlighted();
