@@ -309,6 +309,25 @@ TEST_P(SearchTyping, EscapeAndAnEmptiedFieldShowEveryRowAgain) {
     EXPECT_EQ(counts.back(), static_cast<std::int32_t>(kCities.size()));
 }
 
+// A sort between two searches moves the rows: the next search finds them
+// at their new places, whether or not a search showed while it sorted.
+TEST_P(SearchTyping, ASortBetweenTwoSearchesFindsTheRowsAtTheirNewPlaces) {
+    for (bool showing : {false, true}) {
+        SCOPED_TRACE(showing ? "sorted while the matches show" : "sorted with every row shown");
+        host.desktop.Type(Query());
+        if (!showing)
+            host.desktop.PressKey(tk::key::Escape);
+        ctl.Sort(2);
+        host.Widget<tk::TextBox>("txtCol1").SetFocus();
+        ctl.Text("");
+        host.desktop.Type(Query());
+        ExpectViewConsistent(host, Query(), kind);
+        EXPECT_TRUE(host.RowList(1).Filtered());
+        host.desktop.PressKey(tk::key::Escape);
+        ctl.Sort(1);
+    }
+}
+
 TEST_P(SearchTyping, AClickOnAMatchChoosesItsRow) {
     host.desktop.Type(Query());
     const auto expected = Expected(ctl, Query(), kind, 3);

@@ -64,6 +64,14 @@ void ucvKorvane::Private::SearchRowsChanged() {
     if (!searchShown)
         return;
     searchIndex.MarkStale();
+    SearchRowsMoved();
+}
+
+// The index moved with the rows (a sort): a search on view is found again
+// without folding anything anew.
+void ucvKorvane::Private::SearchRowsMoved() {
+    if (!searchShown)
+        return;
     ListPair pair = Pair();
     if (!pair)
         return;

@@ -184,6 +184,34 @@ void SearchIndex::Clear() {
 }
 
 // Moves the live texts together, in place and in row order.
+void SearchIndex::Reorder(const std::vector<std::int32_t>& order) {
+    if (!built_ || stale_)
+        return;
+    if (order.size() != rows_.size()) {
+        stale_ = true;
+        return;
+    }
+    std::string text;
+    text.reserve(text_.size() - dead_);
+    std::vector<Row> rows;
+    rows.reserve(rows_.size());
+    for (std::int32_t k : order) {
+        if (k < 0 || static_cast<std::size_t>(k) >= rows_.size()) {
+            stale_ = true;
+            return;
+        }
+        Row r = rows_[static_cast<std::size_t>(k)];
+        const std::size_t length = std::size_t{r.len1} + r.len2 + r.lenNum;
+        const std::size_t from = r.start;
+        r.start = static_cast<std::uint32_t>(text.size());
+        text.append(text_, from, length);
+        rows.push_back(r);
+    }
+    text_ = std::move(text);
+    rows_ = std::move(rows);
+    dead_ = 0;
+}
+
 void SearchIndex::Compact() {
     std::size_t to = 0;
     for (Row& r : rows_) {

@@ -58,6 +58,10 @@ public:
     void Replace(std::int32_t row, std::string_view col1, std::string_view col2, std::int32_t itemData);
     void Clear();
     void MarkStale() { stale_ = true; }
+    // The rows put in a new order by a sort that changed no text: row k is
+    // the old row order[k]. The folded texts move with them; nothing is
+    // folded again.
+    void Reorder(const std::vector<std::int32_t>& order);
 
     // The rows `query` finds, in row order, into `out` (its storage is
     // reused). A query with no character other than blanks finds every row.

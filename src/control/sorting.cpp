@@ -489,6 +489,11 @@ void SortRun::Rebuild() {
     if (!cellsChanged_) {
         p_.rowIndex = std::move(kept);
         indexed = true;
+        // The search index moves its rows the same way; new texts are
+        // folded again at the next search.
+        p_.searchIndex.Reorder(scratch_.order);
+    } else {
+        p_.searchIndex.MarkStale();
     }
 }
 
@@ -518,8 +523,9 @@ void ucvKorvane::Sort(std::int16_t Col, bool OnNumeric) {
             } catch (...) {
             }
             p->sorting = false;
-            // The rows moved: a search on view is found again.
-            detail::ContinueOnError([&] { p->SearchRowsChanged(); });
+            // The rows moved, and the search index with them: a search on
+            // view is found again.
+            detail::ContinueOnError([&] { p->SearchRowsMoved(); });
         }
         desktop.MousePointer(tk::pointer::Default);
     });

@@ -172,6 +172,7 @@ struct ucvKorvane::Private {
     void EndSearch();
     // The rows changed under a shown view: find again, quietly.
     void SearchRowsChanged();
+    void SearchRowsMoved();
     void SearchRowAdded(std::int32_t row, std::string_view col1, std::string_view col2, std::int32_t itemData);
     void SearchRowRemoved(std::int32_t row);
     void SearchRowReplaced(std::int32_t row);
