@@ -185,7 +185,6 @@ void AboutForm::Layout() {
     // links, whose two lines of spaces (kept for the links) the links and
     // the text between them cover.
     const std::string above = SplitAboutText(lblAbout->Caption()).Above;
-    const std::size_t lines = static_cast<std::size_t>(std::count(above.begin(), above.end(), kCR)) + 1;
     constexpr float kMargin = 120;  // around the frame, and the frame around its content
     constexpr float kTextLeft = 900;
     constexpr float kTop = 240;
@@ -193,8 +192,9 @@ void AboutForm::Layout() {
     lblAbout->Left(kTextLeft);
     lblAbout->Top(kTop);
     lblAbout->Width(form_->TextWidth(above) + 12 * px);
-    // A desktop may space the lines of a label a little wider than one line's height.
-    lblAbout->Height(form_->TextHeight(above) + static_cast<float>(lines + 2) * py);
+    // Exactly the lines above the links: the caption's last two lines (the
+    // runs of spaces) lie under the links and must not peek out below.
+    lblAbout->Height(form_->TextHeight(above) + py);
 
     const float linkHeight = line + 6 * py;
     const float mailTop = lblAbout->Top() + lblAbout->Height();
