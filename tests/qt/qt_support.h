@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
@@ -72,6 +73,27 @@ inline double ShownAsDrawn(QWidget* w) {
         }
     }
     return static_cast<double>(same) / (static_cast<double>(seen.width()) * seen.height());
+}
+
+// What the X server shows of a rectangle of the screen (what a person
+// sees), saved as a PNG into the folder KORVANE_SCREENSHOTS names, when the
+// test run names one.
+inline QImage ScreenShot(const QRect& onScreen, const QString& name) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    const QImage shot =
+        screen->grabWindow(0, onScreen.x(), onScreen.y(), onScreen.width(), onScreen.height()).toImage();
+    const QByteArray dir = qgetenv("KORVANE_SCREENSHOTS");
+    if (!dir.isEmpty()) {
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    }
+    return shot;
+}
+
+inline QRect OnScreen(const QWidget* w) {
+    return {w->mapToGlobal(QPoint(0, 0)), w->size()};
 }
 
 inline bool HaveXdotool() {

@@ -2,7 +2,6 @@
 // (its main renamed), on the X server: a person sees the whole control,
 // both fields and the button inside the window, and the drop-down its
 // button opens lines up with the box and shows its rows on the screen.
-#include <QDir>
 #include <QEventLoop>
 #include <QTimer>
 #include <functional>
@@ -39,19 +38,6 @@ QWidget* ShownTopLevel(const char* name) {
     return nullptr;
 }
 
-QRect OnScreen(const QWidget* w) {
-    return {w->mapToGlobal(QPoint(0, 0)), w->size()};
-}
-
-void SaveScreen(const QRect& r, const char* name) {
-    const char* dir = std::getenv("KORVANE_SCREENSHOTS");
-    if (dir == nullptr || *dir == '\0')
-        return;
-    QDir().mkpath(QString::fromUtf8(dir));
-    QScreen* screen = QGuiApplication::primaryScreen();
-    screen->grabWindow(0, r.x(), r.y(), r.width(), r.height()).save(QString::fromUtf8(dir) + "/" + name + ".png");
-}
-
 void CheckTheProgramsWindow() {
     QWidget* form = nullptr;
     ASSERT_TRUE(Soon([&] { return (form = ShownTopLevel("Form1")) != nullptr && form->isActiveWindow(); }));
@@ -68,7 +54,7 @@ void CheckTheProgramsWindow() {
     }
     auto* button = box->findChild<QWidget*>(QStringLiteral("imgCombo"));
     EXPECT_EQ(button->geometry().right(), box->rect().right()) << "the button ends the control";
-    SaveScreen(OnScreen(form).adjusted(0, 0, 0, 160), "readme-real-desktop-closed");
+    ScreenShot(OnScreen(form).adjusted(0, 0, 0, 160), QStringLiteral("readme-real-desktop-closed"));
 
     const QPoint at = OnScreen(button).center() * button->devicePixelRatioF();  // the screen's pixels
     Xdo("mousemove " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1");
@@ -78,7 +64,7 @@ void CheckTheProgramsWindow() {
     EXPECT_GT(ShownAsDrawn(drop), 0.95) << "the X server shows the drop-down as it drew itself";
     EXPECT_EQ(OnScreen(drop).left(), OnScreen(box).left()) << "the drop-down lines up with the box";
     EXPECT_EQ(OnScreen(drop).right(), OnScreen(box).right()) << "the drop-down lines up with the box";
-    SaveScreen(OnScreen(form).united(OnScreen(drop)), "readme-real-desktop-open");
+    ScreenShot(OnScreen(form).united(OnScreen(drop)), QStringLiteral("readme-real-desktop-open"));
     Xdo("key Escape");
     Soon([&] { return ShownTopLevel("Window") == nullptr; });
 }

@@ -1,17 +1,12 @@
 // What the KorvaneBox widget's tests share: running Qt's events for a while
 // or until a condition holds, finding the box's parts and its open
-// drop-down, typing a key as a person does, and screenshots taken from the
-// X server.
+// drop-down, and typing a key as a person does.
 #pragma once
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QImage>
 #include <QKeyEvent>
-#include <QPixmap>
 #include <QPointer>
-#include <QScreen>
 #include <QWidget>
 #include <functional>
 
@@ -72,27 +67,6 @@ inline void SendKey(QWidget* to, int key, const QString& text = {}, Qt::Keyboard
         return;
     QKeyEvent release(QEvent::KeyRelease, key, m, text);
     QApplication::sendEvent(to, &release);
-}
-
-// What the X server shows of a rectangle of the screen (what a person
-// sees), saved as a PNG into the folder KORVANE_SCREENSHOTS names, when the
-// test run names one.
-inline QImage ScreenShot(const QRect& onScreen, const QString& name) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return {};
-    const QImage shot =
-        screen->grabWindow(0, onScreen.x(), onScreen.y(), onScreen.width(), onScreen.height()).toImage();
-    const QByteArray dir = qgetenv("KORVANE_SCREENSHOTS");
-    if (!dir.isEmpty()) {
-        QDir().mkpath(QString::fromLocal8Bit(dir));
-        shot.save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
-    }
-    return shot;
-}
-
-inline QRect OnScreen(const QWidget* w) {
-    return {w->mapToGlobal(QPoint(0, 0)), w->size()};
 }
 
 }  // namespace korvane::test
