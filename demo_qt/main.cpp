@@ -274,33 +274,46 @@ korvane::tk::Rect Union(korvane::tk::Rect a, const korvane::tk::Rect& b) {
     return a;
 }
 
-// Find as you type: the Simple Combo searching by "contains", with "an"
-// typed into its first field as a person types it; the rows that match
-// show, their matched parts drawn bold and underlined. The search is then
-// switched off again.
-bool SearchScreenshot(Demo& demo, const std::string& file) {
+// The screen rectangle of the form and of every window shown above it (an
+// open drop-down is a window of its own, wherever it was placed).
+korvane::tk::Rect FormAndWindows(Demo& demo) {
+    korvane::tk::Rect shot = demo.desktop.ScreenRectPx(*demo.form);
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->isVisible()) {
+            const QRect g = top->frameGeometry();
+            shot = Union(shot, {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+        }
+    }
+    return shot;
+}
+
+// Find as you type: the control of `style` searching by "contains", with
+// "an" typed into its first field as a person types it; the rows that match
+// show (in the Dropdown Combo the drop-down opens for them), their matched
+// parts drawn bold and underlined. The search is then switched off again.
+bool SearchScreenshot(Demo& demo, StyleType style, const std::string& file) {
     QtDesktop& desktop = demo.desktop;
-    ucvKorvane* simple = nullptr;
+    ucvKorvane* control = nullptr;
     for (auto& c : demo.controls)
-        if (c->Style() == StyleType::SimpleCombo)
-            simple = c.get();
-    if (simple == nullptr)
+        if (c->Style() == style)
+            control = c.get();
+    if (control == nullptr)
         return false;
-    simple->SearchMode(2);
-    auto* field = desktop.Find("Form1." + simple->Container().Name() + ".txtCol1");
+    control->SearchMode(2);
+    auto* field = desktop.Find("Form1." + control->Container().Name() + ".txtCol1");
     if (field == nullptr)
         return false;
     field->SetFocus();
-    simple->Text("");
+    control->Text("");
     desktop.ProcessEventsFor(100);
     for (const char c : std::string("an")) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (c - 'a'), Qt::NoModifier, QString(QChar(c)));
         QApplication::sendEvent(desktop.WidgetOf(*field), &press);
     }
     desktop.ProcessEventsFor(300);
-    const bool saved = desktop.SaveScreenPng(desktop.ScreenRectPx(*demo.form), file);
-    simple->SearchMode(0);
-    simple->Text("");
+    const bool saved = desktop.SaveScreenPng(FormAndWindows(demo), file);
+    control->SearchMode(0);
+    control->Text("");
     desktop.ProcessEventsFor(100);
     return saved;
 }
@@ -322,7 +335,6 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
         const std::string base = dir + "/" + files[i];
         if (!desktop.SaveScreenPng(formRect, base + "-closed.png"))
             ++failures;
-        korvane::tk::Rect shot = formRect;
         if (c.Style() == StyleType::SimpleCombo) {
             c.ListIndex(5);
         } else {
@@ -331,14 +343,7 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
                 ClickWidget(desktop.WidgetOf(*button));
         }
         desktop.ProcessEventsFor(400);
-        // The open list is a window of its own, wherever it was placed.
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->isVisible()) {
-                const QRect g = top->frameGeometry();
-                shot = Union(shot, {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
-            }
-        }
-        if (!desktop.SaveScreenPng(shot, base + "-open.png"))
+        if (!desktop.SaveScreenPng(FormAndWindows(demo), base + "-open.png"))
             ++failures;
         if (c.Style() != StyleType::SimpleCombo) {
             auto* button = desktop.Find("Form1." + c.Container().Name() + ".imgCombo");
@@ -347,7 +352,9 @@ int WriteScreenshots(Demo& demo, const std::string& dir) {
             desktop.ProcessEventsFor(300);
         }
     }
-    if (!SearchScreenshot(demo, dir + "/simple-combo-search.png"))
+    if (!SearchScreenshot(demo, StyleType::SimpleCombo, dir + "/simple-combo-search.png"))
+        ++failures;
+    if (!SearchScreenshot(demo, StyleType::DropdownCombo, dir + "/dropdown-combo-search.png"))
         ++failures;
     // The About box is modal: it is photographed from inside its loop, then
     // closed with Escape as a person would.

@@ -3,7 +3,8 @@
 # runs: each fenced block's lines must appear, in their order, in one of the
 # files under examples/ (leading and trailing spaces aside; a file may add
 # lines between them, such as a main around statements). A block found
-# nowhere fails the test, naming the block and its first missing line.
+# nowhere fails the test, naming the block and its first missing line, as
+# does a picture the README links to that the checkout lacks.
 import pathlib
 import re
 import sys
@@ -39,4 +40,10 @@ for number, (language, body) in enumerate(blocks, 1):
     print(f"block {number} ({language}) is in no example; closest {best.relative_to(root)} lacks: "
           f"{first_missing(lines, texts[best])!r}")
 print(f"{len(blocks)} blocks, {failures} not in an example")
+
+# Every picture the README shows is a file of the checkout.
+for target in re.findall(r"!\[[^\]]*\]\(([^)\s]+)\)", readme):
+    if not (root / target).is_file():
+        failures += 1
+        print(f"picture {target} is not in the checkout")
 sys.exit(1 if failures or not blocks else 0)

@@ -105,6 +105,23 @@ TEST_F(EndToEnd, TheXServerShowsTheOpenDropDownAsItDrewItself) {
     }
 }
 
+// Typing a search opens the drop-down for the matches and gives the field
+// the keys back, which makes the form the active window again: raised, the
+// form must stay below the drop-down on the X server, not cover it.
+TEST_F(EndToEnd, TypingASearchShowsTheDropDownAboveTheForm) {
+    auto host = Make({});
+    host->control->SearchMode(2);
+    host->Widget("txtCol1").SetFocus();
+    Xdo("type an");
+    ASSERT_TRUE(WaitUntil(host->desktop, [&] { return host->DropDownOpen(); }));
+    EXPECT_EQ(host->desktop.GetFocus(), host->Widget("txtCol1").hWnd()) << "the field keeps the keys";
+    QWidget* drop = host->desktop.WidgetOf(host->DropDown());
+    WaitUntil(
+        host->desktop, [&] { return ShownAsDrawn(drop) > 0.95; }, 1500);
+    EXPECT_GT(ShownAsDrawn(drop), 0.95) << "the X server shows the drop-down above the form";
+    host->Shot("x-server-combo-search");
+}
+
 // The window manager moves or resizes the window without a click (its
 // keyboard move, or a program such as xdotool): the open drop-down closes
 // instead of staying behind, detached and still taking the keys.

@@ -306,6 +306,33 @@ TEST(KorvaneBoxInADialog, TheScreenShowsTheDisabledLookADarkPaletteAndTheAligned
     }
 }
 
+// Typing a search into a Dropdown Combo opens the drop-down for the
+// matches while the field keeps the focus: the dialog, raised as the field
+// takes the focus back, must not cover the drop-down on the screen.
+TEST(KorvaneBoxInADialog, TypingASearchShowsTheDropDownAboveTheDialog) {
+    QDialog dialog;
+    auto* form = new QFormLayout(&dialog);
+    auto* box = new KorvaneBox;
+    box->setSearchMode(2);
+    Fill(*box);
+    form->addRow(QStringLiteral("&Currency"), box);
+    for (int i = 0; i < 4; ++i)
+        form->addRow(QStringLiteral("Other"), new QLineEdit);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(Until([&] { return dialog.isActiveWindow(); }));
+    QWidget* field = FocusIn(*box);
+    SendKey(field, Qt::Key_R, QStringLiteral("r"));
+    SendKey(QApplication::focusWidget(), Qt::Key_A, QStringLiteral("a"));
+    ASSERT_TRUE(Until(DropDownShown)) << "the matches open the drop-down";
+    EXPECT_TRUE(Child(*box, "txtCol1")->hasFocus()) << "the field keeps the keys";
+    QWidget* drop = DropDownWindow();
+    ASSERT_TRUE(OnScreen(drop).intersects(dialog.frameGeometry())) << "the drop-down lies over the dialog";
+    Until([&] { return ShownAsDrawn(drop) > 0.95; }, 1500);
+    EXPECT_GT(ShownAsDrawn(drop), 0.95) << "the X server shows the drop-down above the dialog";
+    ScreenShot(dialog.frameGeometry().united(OnScreen(drop)), QStringLiteral("korvane-box-search"));
+}
+
 // --- Simple Combo -----------------------------------------------------------------------------
 
 TEST(KorvaneBoxInADialog, ANewSimpleComboMadeInCodeShowsSeveralRows) {

@@ -180,6 +180,7 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     std::string ForeignClass(Hwnd window) const;
     Rect ScreenRect() const;
     void ShowActivation(Hwnd window, bool fromSystem);
+    void KeepTopMostAbove(QWidget* raised);
     void FocusMoved(Node* now, Node* old);
     // Qt's side: the user moved the focus or the activation.
     void QtFocusIn(QWidget* widget);

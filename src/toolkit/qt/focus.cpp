@@ -104,9 +104,21 @@ void Impl::ShowActivation(Hwnd window, bool fromSystem) {
     if (w != nullptr && w->isVisible()) {
         ++settingFocus;
         w->raise();
+        KeepTopMostAbove(w);
         if ((w->windowFlags() & Qt::WindowDoesNotAcceptFocus) == 0)
             w->activateWindow();
         --settingFocus;
+    }
+}
+
+// A raised window goes above the others, but not above the top-most ones
+// (an open drop-down among them): those are raised again after it, as a
+// window manager keeps its top-most band. Without one, X stacks the raised
+// window over the drop-down the user is typing into.
+void Impl::KeepTopMostAbove(QWidget* raised) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top != raised && top->isVisible() && (top->windowFlags() & Qt::WindowStaysOnTopHint) != 0)
+            top->raise();
     }
 }
 
