@@ -130,13 +130,18 @@ public:
     }
 
     // Code may scroll without a Scroll event; an empty list stays at the top.
-    // In a view the first entry shown from `value` on goes to the top.
+    // In a view the first entry shown from `value` on goes to the top. A
+    // list already there is not drawn again (the control puts its lists at
+    // the top on every key that drops the current row).
     void TopIndex(std::int32_t value) override {
         if (ListCount() == 0)
             return;
         CheckIndex(value);
         Settle();
-        topIndex = std::min(FirstShownFrom(value), MaxTop());
+        const std::int32_t top = std::min(FirstShownFrom(value), MaxTop());
+        if (top == topIndex)
+            return;
+        topIndex = top;
         RowsChanged();
     }
 
