@@ -199,7 +199,8 @@ struct ucvKorvane::Private {
     void Resize();
     void Paint();
     void DrawHighlight();
-    void ApplyStyleWidgets(StyleType value);
+    void ApplyStyleWidgets();
+    void PlaceColumns();
     void WriteListHeight(std::int32_t value);
 
     // The drop-down (dropdown.cpp) and the focus watcher (focus_watcher.cpp).
