@@ -78,6 +78,10 @@ set(KORVANE_FORM_FILE_HEADERS
 # --- Korvane::Qt: the desktop over Qt 6 Widgets ----------------------------
 set(KORVANE_QT_SOURCES
   src/toolkit/qt/accessibility.cpp
+  src/toolkit/qt/accessible_combo_box.cpp
+  src/toolkit/qt/accessible_events.cpp
+  src/toolkit/qt/accessible_parts.cpp
+  src/toolkit/qt/accessible_rows.cpp
   src/toolkit/qt/button.cpp
   src/toolkit/qt/clock.cpp
   src/toolkit/qt/desktop.cpp
