@@ -255,67 +255,44 @@ void ucvKorvane::Private::ReleaseWindow() {
 // The token outlives the control: a handler that destroys the control leaves
 // it false, and the raising code stops touching members that are gone.
 
+namespace {
+// Calls `event` of the control's sink, if any; false when a handler
+// destroyed the control.
+template <class Event, class... Args>
+bool RaiseOn(ucvKorvane::Private& d, Event event, Args&... args) {
+    auto token = d.alive;
+    if (d.sink)
+        (d.sink->*event)(args...);
+    return *token;
+}
+}  // namespace
+
 bool ucvKorvane::Private::RaiseClick() {
-    auto token = alive;
-    if (sink)
-        sink->Click();
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::Click);
 }
-
 bool ucvKorvane::Private::RaiseKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
-    auto token = alive;
-    if (sink)
-        sink->KeyDown(keyCode, shift);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::KeyDown, keyCode, shift);
 }
-
 bool ucvKorvane::Private::RaiseKeyPress(std::int16_t& keyAscii, std::int16_t& col) {
-    auto token = alive;
-    if (sink)
-        sink->KeyPress(keyAscii, col);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::KeyPress, keyAscii, col);
 }
-
 bool ucvKorvane::Private::RaiseKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
-    auto token = alive;
-    if (sink)
-        sink->KeyUp(keyCode, shift);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::KeyUp, keyCode, shift);
 }
-
 bool ucvKorvane::Private::RaiseMouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    auto token = alive;
-    if (sink)
-        sink->MouseDown(button, shift, x, y);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::MouseDown, button, shift, x, y);
 }
-
 bool ucvKorvane::Private::RaiseMouseMove(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    auto token = alive;
-    if (sink)
-        sink->MouseMove(button, shift, x, y);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::MouseMove, button, shift, x, y);
 }
-
 bool ucvKorvane::Private::RaiseMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    auto token = alive;
-    if (sink)
-        sink->MouseUp(button, shift, x, y);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::MouseUp, button, shift, x, y);
 }
-
 bool ucvKorvane::Private::RaiseFilled() {
-    auto token = alive;
-    if (sink)
-        sink->Filled();
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::Filled);
 }
-
 bool ucvKorvane::Private::RaiseSearchChanged(std::int32_t matches) {
-    auto token = alive;
-    if (sink)
-        sink->SearchChanged(matches);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::SearchChanged, matches);
 }
 
 // --- public ---------------------------------------------------------------------
