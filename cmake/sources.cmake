@@ -161,6 +161,7 @@ set(KORVANE_FREED_MEMORY_TEST_SOURCES
 set(KORVANE_CONTRACT_TEST_SOURCES
   tests/contract/toolkit_contract_test.cpp)
 set(KORVANE_COMPONENT_TEST_SOURCES
+  tests/component/api_doc_test.cpp
   tests/component/dispatch_test.cpp
   tests/component/registry_test.cpp
   tests/component/type_info_test.cpp)

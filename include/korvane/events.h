@@ -26,9 +26,10 @@ class KORVANE_EXPORT ucvKorvaneEvents {
 public:
     virtual ~ucvKorvaneEvents() = default;
 
-    /// A row was chosen: the user picked one (a click on a row, Enter or an
-    /// arrow key in the lists) or the host wrote ucvKorvane::ListIndex (also
-    /// with the row already current). Raised after the fields show the row,
+    /// A row was chosen: the user picked one (a click on a row, Enter in the
+    /// open list, an arrow key in a field or on the closed Dropdown List;
+    /// an arrow key in Simple Combo's lists moves the row without it) or the
+    /// host wrote ucvKorvane::ListIndex (also with the row already current). Raised after the fields show the row,
     /// so ucvKorvane::ListIndex and ucvKorvane::Text already give it; not
     /// raised while the control is Locked.
     virtual void Click() {}
