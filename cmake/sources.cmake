@@ -186,6 +186,7 @@ set(KORVANE_QT_WIDGET_SOURCES
   src/qt_widget/korvane_box_p.h
   src/qt_widget/korvane_box_signals.cpp)
 set(KORVANE_QT_WIDGET_TEST_SOURCES
+  tests/qt_widget/change_signals_test.cpp
   tests/qt_widget/combo_box_api_test.cpp
   tests/qt_widget/in_a_dialog_test.cpp
   tests/qt_widget/korvane_box_test.cpp
