@@ -47,6 +47,7 @@ Variant OfColor(tk::OleColor c) {
 
 constexpr std::uint8_t kGetLet = kPropertyGet | kPropertyLet;
 
+// Long as the interface is: one row a member, its description beside its binding.
 constexpr MemberInfo kMembers[] = {
     {"Backcolor",
      0x68030013,
