@@ -52,7 +52,8 @@ if(KORVANE_BUILD_TESTS)
   target_link_libraries(korvane_component_tests PRIVATE korvane_component nlohmann_json::nlohmann_json
     GTest::gtest GTest::gtest_main GTest::gmock ${CMAKE_DL_LIBS})
   target_compile_definitions(korvane_component_tests PRIVATE
-    KORVANE_SHARED_LIBRARY="$<TARGET_FILE:korvane_shared>")
+    KORVANE_SHARED_LIBRARY="$<TARGET_FILE:korvane_shared>"
+    KORVANE_API_PAGE="${PROJECT_SOURCE_DIR}/docs/api.md")
   add_dependencies(korvane_component_tests korvane_shared)
   gtest_discover_tests(korvane_component_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "KORVANE_REGISTRY=${CMAKE_CURRENT_BINARY_DIR}/component-test-registry.json")

@@ -18,6 +18,7 @@ if(KORVANE_BUILD_TESTS)
   add_executable(korvane_qt_widget_tests
     ${PROJECT_SOURCE_DIR}/tests/qt/main.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/korvane_box_test.cpp
+    ${PROJECT_SOURCE_DIR}/tests/qt_widget/change_signals_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/combo_box_api_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/in_a_dialog_test.cpp
     ${PROJECT_SOURCE_DIR}/tests/qt_widget/shared_desktop_test.cpp

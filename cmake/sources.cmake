@@ -78,6 +78,10 @@ set(KORVANE_FORM_FILE_HEADERS
 # --- Korvane::Qt: the desktop over Qt 6 Widgets ----------------------------
 set(KORVANE_QT_SOURCES
   src/toolkit/qt/accessibility.cpp
+  src/toolkit/qt/accessible_combo_box.cpp
+  src/toolkit/qt/accessible_events.cpp
+  src/toolkit/qt/accessible_parts.cpp
+  src/toolkit/qt/accessible_rows.cpp
   src/toolkit/qt/button.cpp
   src/toolkit/qt/clock.cpp
   src/toolkit/qt/desktop.cpp
@@ -157,6 +161,7 @@ set(KORVANE_FREED_MEMORY_TEST_SOURCES
 set(KORVANE_CONTRACT_TEST_SOURCES
   tests/contract/toolkit_contract_test.cpp)
 set(KORVANE_COMPONENT_TEST_SOURCES
+  tests/component/api_doc_test.cpp
   tests/component/dispatch_test.cpp
   tests/component/registry_test.cpp
   tests/component/type_info_test.cpp)
@@ -181,6 +186,7 @@ set(KORVANE_QT_WIDGET_SOURCES
   src/qt_widget/korvane_box_p.h
   src/qt_widget/korvane_box_signals.cpp)
 set(KORVANE_QT_WIDGET_TEST_SOURCES
+  tests/qt_widget/change_signals_test.cpp
   tests/qt_widget/combo_box_api_test.cpp
   tests/qt_widget/in_a_dialog_test.cpp
   tests/qt_widget/korvane_box_test.cpp

@@ -114,13 +114,82 @@ void DesignForm(const std::filesystem::path& file) {
     korvane::WriteFormFile(file, saved);
 }
 
+// Run time: the form is loaded and each control reads its saved properties.
+std::vector<std::unique_ptr<ucvKorvane>> LoadControls(korvane::tk::Form& form, const korvane::FormFile& loaded) {
+    std::vector<std::unique_ptr<ucvKorvane>> controls;
+    for (const auto& saved : loaded.Controls) {
+        korvane::Site site{saved.Name, /*UserMode=*/true, saved.Left, saved.Top};
+        auto ctl = std::make_unique<ucvKorvane>(form, site);
+        ctl->Container().Width(saved.Width);
+        ctl->Container().Height(saved.Height);
+        ctl->ReadProperties(saved.Properties);
+        std::cout << "Loaded " << saved.Name << ": " << korvane::StyleName(ctl->Style()) << "\n";
+        controls.push_back(std::move(ctl));
+    }
+    return controls;
+}
+
+// The user's session on the Dropdown Combo; false when its widgets are
+// missing.
+bool PlayTheUser(HeadlessDesktop& desktop, ucvKorvane& ctl) {
+    auto* button = desktop.Find("Form1.Currency.imgCombo");
+    auto* list = dynamic_cast<korvane::tk::ListBox*>(desktop.Find("Window.lstCol1"));
+    auto* field1 = desktop.Find("Form1.Currency.txtCol1");
+    if (!button || !list || !field1) {
+        std::cerr << "the control's widgets are missing\n";
+        return false;
+    }
+    std::cout << "The user presses the drop-down button\n";
+    desktop.ClickAt(*button, button->Width() / 2, button->Height() / 2);
+    std::cout << "    drop-down open=" << (list->Visible() ? "yes" : "no") << "\n";
+
+    std::cout << "The user moves the pointer over the fourth row\n";
+    desktop.MoveToRow(*list, 3);
+    std::cout << "    highlighted row=" << list->ListIndex() << "\n";
+
+    std::cout << "The user clicks it; the next tick hands it to the control\n";
+    desktop.ClickRow(*list, 3);
+    desktop.Advance(100);
+    Report(ctl);
+
+    std::cout << "The user opens the list with Alt+Down, goes down two rows and presses Enter\n";
+    desktop.ClickAt(*field1, 100, 100);
+    desktop.PressKey(korvane::tk::key::Down, korvane::tk::shift::Alt);
+    desktop.PressKey(korvane::tk::key::Down);
+    desktop.PressKey(korvane::tk::key::Down);
+    desktop.PressKey(korvane::tk::key::Return);
+    desktop.Advance(100);
+    Report(ctl);
+
+    std::cout << "The user tabs to column 2, which selects its text, and types over it\n";
+    desktop.Tab();
+    desktop.Type("Krone");
+    Report(ctl);
+
+    std::cout << "The host sorts by the numeric code and picks the first row\n";
+    ctl.Sort(3);
+    ctl.ListIndex(0);
+    Report(ctl);
+
+    std::cout << "The user types a new row and presses Enter twice (AutoFill)\n";
+    desktop.ClickAt(*field1, 100, 100);
+    desktop.Type("XAU");
+    desktop.PressKey(korvane::tk::key::Return);
+    desktop.Type("Gold (troy ounce)");
+    desktop.PressKey(korvane::tk::key::Return);
+    std::cout << "    ListCount=" << ctl.ListCount() << " NewIndex=" << ctl.NewIndex() << " row=\"";
+    for (char c : ctl.List(ctl.NewIndex()))
+        std::cout << (c == '\t' ? std::string("\\t") : std::string(1, c));
+    std::cout << "\"\n";
+    return true;
+}
+
 int main(int argc, char** argv) {
     const std::filesystem::path formFile =
         argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "korvane-demo-form.json";
     DesignForm(formFile);
     std::cout << "Designed and saved " << formFile.string() << "\n";
 
-    // Run time: the form is loaded and each control reads its saved properties.
     const korvane::FormFile loaded = korvane::ReadFormFile(formFile);
     HeadlessDesktop desktop;
     auto form = desktop.CreateForm(loaded.Name);
@@ -130,16 +199,7 @@ int main(int argc, char** argv) {
     form->Height(loaded.Height);
 
     PrintingHost host;
-    std::vector<std::unique_ptr<ucvKorvane>> controls;
-    for (const auto& saved : loaded.Controls) {
-        korvane::Site site{saved.Name, /*UserMode=*/true, saved.Left, saved.Top};
-        auto ctl = std::make_unique<ucvKorvane>(*form, site);
-        ctl->Container().Width(saved.Width);
-        ctl->Container().Height(saved.Height);
-        ctl->ReadProperties(saved.Properties);
-        std::cout << "Loaded " << saved.Name << ": " << korvane::StyleName(ctl->Style()) << "\n";
-        controls.push_back(std::move(ctl));
-    }
+    std::vector<std::unique_ptr<ucvKorvane>> controls = LoadControls(*form, loaded);
     form->Show();
     // The session plays on the Dropdown Combo, loaded last, so that its
     // drop-down window is the newest one on the desktop.
@@ -153,55 +213,5 @@ int main(int argc, char** argv) {
     }
     ctl->AddItem("eur", "EURO");  // a duplicate: refused with a beep
     std::cout << "    ListCount=" << ctl->ListCount() << " beeps=" << desktop.Beeps() << "\n";
-
-    auto* button = desktop.Find("Form1.Currency.imgCombo");
-    auto* list = dynamic_cast<korvane::tk::ListBox*>(desktop.Find("Window.lstCol1"));
-    auto* field1 = desktop.Find("Form1.Currency.txtCol1");
-    if (!button || !list || !field1) {
-        std::cerr << "the control's widgets are missing\n";
-        return 1;
-    }
-    std::cout << "The user presses the drop-down button\n";
-    desktop.ClickAt(*button, button->Width() / 2, button->Height() / 2);
-    std::cout << "    drop-down open=" << (list->Visible() ? "yes" : "no") << "\n";
-
-    std::cout << "The user moves the pointer over the fourth row\n";
-    desktop.MoveToRow(*list, 3);
-    std::cout << "    highlighted row=" << list->ListIndex() << "\n";
-
-    std::cout << "The user clicks it; the next tick hands it to the control\n";
-    desktop.ClickRow(*list, 3);
-    desktop.Advance(100);
-    Report(*ctl);
-
-    std::cout << "The user opens the list with Alt+Down, goes down two rows and presses Enter\n";
-    desktop.ClickAt(*field1, 100, 100);
-    desktop.PressKey(korvane::tk::key::Down, korvane::tk::shift::Alt);
-    desktop.PressKey(korvane::tk::key::Down);
-    desktop.PressKey(korvane::tk::key::Down);
-    desktop.PressKey(korvane::tk::key::Return);
-    desktop.Advance(100);
-    Report(*ctl);
-
-    std::cout << "The user tabs to column 2, which selects its text, and types over it\n";
-    desktop.Tab();
-    desktop.Type("Krone");
-    Report(*ctl);
-
-    std::cout << "The host sorts by the numeric code and picks the first row\n";
-    ctl->Sort(3);
-    ctl->ListIndex(0);
-    Report(*ctl);
-
-    std::cout << "The user types a new row and presses Enter twice (AutoFill)\n";
-    desktop.ClickAt(*field1, 100, 100);
-    desktop.Type("XAU");
-    desktop.PressKey(korvane::tk::key::Return);
-    desktop.Type("Gold (troy ounce)");
-    desktop.PressKey(korvane::tk::key::Return);
-    std::cout << "    ListCount=" << ctl->ListCount() << " NewIndex=" << ctl->NewIndex() << " row=\"";
-    for (char c : ctl->List(ctl->NewIndex()))
-        std::cout << (c == '\t' ? std::string("\\t") : std::string(1, c));
-    std::cout << "\"\n";
-    return 0;
+    return PlayTheUser(desktop, *ctl) ? 0 : 1;
 }

@@ -149,24 +149,11 @@ QPushButton* Button(QWidget* parent, const char* text, int x, int y, int w, cons
     return b;
 }
 
-void Build(Demo& demo, bool echo) {
-    QtDesktop& desktop = demo.desktop;
-    const float tpp = desktop.TwipsPerPixelX();
-    demo.form = desktop.CreateForm("Form1");
+// One control of each style, each with its title and its logging host,
+// filled with the currencies.
+void PlaceControls(Demo& demo, QWidget* surface, bool echo) {
+    const float tpp = demo.desktop.TwipsPerPixelX();
     auto& form = *demo.form;
-    form.Caption("Korvane demo");
-    form.Left(120 * tpp);
-    form.Top(80 * tpp);
-    form.Width(kFormWidthPx * tpp);
-    form.Height(kFormHeightPx * tpp);
-    QWidget* surface = desktop.WidgetOf(form);
-
-    auto* logTitle = new QLabel(QStringLiteral("Events the host receives"), surface);
-    logTitle->setGeometry(340, 8, 400, 20);
-    demo.log = new QListWidget(surface);
-    demo.log->setGeometry(340, 30, 405, 330);
-    demo.log->setFocusPolicy(Qt::NoFocus);
-
     struct Placement {
         StyleType style;
         const char* title;
@@ -203,8 +190,10 @@ void Build(Demo& demo, bool echo) {
             control->AddItem(c.code, c.name, c.number);
         demo.controls.push_back(std::move(control));
     }
+}
 
-    // The host's calls, on the control chosen here.
+// The host's calls, on the control chosen here.
+void AddHostCalls(Demo& demo, QWidget* surface) {
     const int y0 = 372;
     auto* actsOn = new QLabel(QStringLiteral("Calls go to:"), surface);
     actsOn->setGeometry(20, y0, 90, 24);
@@ -249,6 +238,27 @@ void Build(Demo& demo, bool echo) {
     demo.numeric->setGeometry(400, y2, 120, 26);
     demo.numeric->setFocusPolicy(Qt::NoFocus);
     Button(surface, "Clear log", 640, y2, 105, [d] { d->log->clear(); });
+}
+
+void Build(Demo& demo, bool echo) {
+    QtDesktop& desktop = demo.desktop;
+    const float tpp = desktop.TwipsPerPixelX();
+    demo.form = desktop.CreateForm("Form1");
+    auto& form = *demo.form;
+    form.Caption("Korvane demo");
+    form.Left(120 * tpp);
+    form.Top(80 * tpp);
+    form.Width(kFormWidthPx * tpp);
+    form.Height(kFormHeightPx * tpp);
+    QWidget* surface = desktop.WidgetOf(form);
+
+    auto* logTitle = new QLabel(QStringLiteral("Events the host receives"), surface);
+    logTitle->setGeometry(340, 8, 400, 20);
+    demo.log = new QListWidget(surface);
+    demo.log->setGeometry(340, 30, 405, 330);
+    demo.log->setFocusPolicy(Qt::NoFocus);
+    PlaceControls(demo, surface, echo);
+    AddHostCalls(demo, surface);
     for (QObject* child : surface->children()) {
         if (auto* w = qobject_cast<QWidget*>(child))
             w->show();

@@ -26,9 +26,10 @@ class KORVANE_EXPORT ucvKorvaneEvents {
 public:
     virtual ~ucvKorvaneEvents() = default;
 
-    /// A row was chosen: the user picked one (a click on a row, Enter or an
-    /// arrow key in the lists) or the host wrote ucvKorvane::ListIndex (also
-    /// with the row already current). Raised after the fields show the row,
+    /// A row was chosen: the user picked one (a click on a row, Enter in the
+    /// open list, an arrow key in a field or on the closed Dropdown List;
+    /// an arrow key in Simple Combo's lists moves the row without it) or the
+    /// host wrote ucvKorvane::ListIndex (also with the row already current). Raised after the fields show the row,
     /// so ucvKorvane::ListIndex and ucvKorvane::Text already give it; not
     /// raised while the control is Locked.
     virtual void Click() {}
@@ -39,9 +40,10 @@ public:
     virtual void KeyDown([[maybe_unused]] std::int16_t& KeyCode, [[maybe_unused]] std::int16_t& Shift) {}
     /// A character was typed into one of the control's fields (Dropdown
     /// Combo and Simple Combo; Enter is not reported here).
-    /// @param KeyAscii the character (a byte; 8 is Backspace, 13 is Enter);
-    ///                 set it to 0 to drop it, or to another character to
-    ///                 type that one instead.
+    /// @param KeyAscii the character's code point (one past U+7FFF arrives
+    ///                 as '?'; 8 is Backspace, 13 is Enter); set it to 0 to
+    ///                 drop it, or to another character to type that one
+    ///                 instead.
     /// @param Col      the column the character goes to, 1 or 2; the control
     ///                 ignores a changed value.
     virtual void KeyPress([[maybe_unused]] std::int16_t& KeyAscii, [[maybe_unused]] std::int16_t& Col) {}

@@ -7,21 +7,13 @@
 #include <cstdio>
 #include <limits>
 
+#include "component/names.h"
 #include "korvane/component/dispatch.h"
 #include "korvane/errors.h"
 
 namespace korvane::component {
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // A decimal number with optional sign, fraction and exponent, surrounded by
 // blanks at most. Words such as "nan" or "inf" are not numbers here.
@@ -55,9 +47,9 @@ double NumberOf(const Variant& v) {
         double operator()(float f) const { return f; }
         double operator()(double d) const { return d; }
         double operator()(const std::string& s) const {
-            if (EqualsIgnoringCase(s, "True"))
+            if (SameName(s, "True"))
                 return -1;
-            if (EqualsIgnoringCase(s, "False"))
+            if (SameName(s, "False"))
                 return 0;
             return ParseNumber(s);
         }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "component/names.h"
 #include "korvane/component/dispatch.h"
 #include "korvane/component/ids.h"
 #include "korvane/errors.h"
@@ -48,7 +49,24 @@ void Unpack(const Variant& v, VarType type, T& target) {
     }
 }
 
-class ControlObject final : public Control, private ucvKorvaneEvents {
+// The reference count of every object the layer hands out: the object
+// deletes itself when its last reference goes.
+template <class Derived, class Interface>
+class RefCounted : public Interface {
+public:
+    std::uint32_t AddRef() override { return ++refs_; }
+    std::uint32_t Release() override {
+        const std::uint32_t left = --refs_;
+        if (left == 0)
+            delete static_cast<Derived*>(this);
+        return left;
+    }
+
+private:
+    std::atomic<std::uint32_t> refs_{1};
+};
+
+class ControlObject final : public RefCounted<ControlObject, Control>, private ucvKorvaneEvents {
 public:
     ControlObject(tk::Form& form, const CreateOptions& options) {
         Site site;
@@ -72,14 +90,6 @@ public:
         control_->Advise(nullptr);
         control_.reset();
         --g_liveObjects;
-    }
-
-    std::uint32_t AddRef() override { return ++refs_; }
-    std::uint32_t Release() override {
-        const std::uint32_t left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     const LibraryInfo& TypeInfo() const override { return Library(); }
@@ -232,23 +242,15 @@ private:
         });
     }
 
-    std::atomic<std::uint32_t> refs_{1};
     std::unique_ptr<ucvKorvane> control_;
     EventSink* sink_ = nullptr;
 };
 
-class Factory final : public ClassFactory {
+class Factory final : public RefCounted<Factory, ClassFactory> {
 public:
     Factory() { ++g_liveObjects; }
     ~Factory() { --g_liveObjects; }
 
-    std::uint32_t AddRef() override { return ++refs_; }
-    std::uint32_t Release() override {
-        const std::uint32_t left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     Result CreateInstance(tk::Form& hostForm, const CreateOptions& options, Control** out) override {
         return CreateControl(hostForm, options, out);
     }
@@ -256,19 +258,7 @@ public:
         g_liveObjects += lock ? 1 : -1;
         return result::Ok;
     }
-
-private:
-    std::atomic<std::uint32_t> refs_{1};
 };
-
-bool SameId(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -292,7 +282,7 @@ Result GetClassFactory(std::string_view classId, std::string_view interfaceName,
     if (!out)
         return result::InvalidPointer;
     *out = nullptr;
-    if (!SameId(classId, ids::kClass))
+    if (!SameName(classId, ids::kClass))
         return result::ClassNotAvailable;
     if (interfaceName != kClassFactoryInterface)
         return result::NoInterface;

@@ -138,6 +138,28 @@ std::size_t SkipBlanks(std::string_view text, std::size_t pos) {
     return pos;
 }
 
+namespace {
+
+// A string, number or literal at `i`: the place after it, or npos with
+// `why` set (and `beyondLimits` for a number no double holds).
+std::size_t ScanScalar(std::string_view text, std::size_t i, std::string& why, bool& beyondLimits) {
+    const char c = text[i];
+    if (c == '"')
+        return ScanString(text, i, why);
+    if (c == '-' || IsDigit(c)) {
+        const std::size_t end = ScanNumber(text, i, why);
+        beyondLimits = end == std::string_view::npos && why.find("beyond") != std::string::npos;
+        return end;
+    }
+    for (std::string_view word : {"true", "false", "null"})
+        if (text.substr(i, word.size()) == word)
+            return i + word.size();
+    why = "a value is expected" + Where(text, i);
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 bool Check(std::string_view text, std::string& why, bool& beyondLimits) {
     beyondLimits = false;
     enum class Want { Value, ValueOrClose, Key, KeyOrClose, Colon, CommaOrClose };
@@ -155,15 +177,15 @@ bool Check(std::string_view text, std::string& why, bool& beyondLimits) {
         if (i >= text.size())
             return fail("the text ends before the value does");
         const char c = text[i];
+        // An object or array closed where its first key or value may stand.
+        if ((want == Want::KeyOrClose && c == '}') || (want == Want::ValueOrClose && c == ']')) {
+            open.pop_back();
+            ++i;
+            want = Want::CommaOrClose;
+            continue;
+        }
         switch (want) {
             case Want::KeyOrClose:
-                if (c == '}') {
-                    open.pop_back();
-                    ++i;
-                    want = Want::CommaOrClose;
-                    continue;
-                }
-                [[fallthrough]];
             case Want::Key:
                 if (c != '"')
                     return fail("a key (a string in double quotes) is expected");
@@ -179,13 +201,6 @@ bool Check(std::string_view text, std::string& why, bool& beyondLimits) {
                 want = Want::Value;
                 continue;
             case Want::ValueOrClose:
-                if (c == ']') {
-                    open.pop_back();
-                    ++i;
-                    want = Want::CommaOrClose;
-                    continue;
-                }
-                [[fallthrough]];
             case Want::Value:
                 if (c == '{' || c == '[') {
                     if (open.size() >= kMaxDepth) {
@@ -197,22 +212,7 @@ bool Check(std::string_view text, std::string& why, bool& beyondLimits) {
                     want = c == '{' ? Want::KeyOrClose : Want::ValueOrClose;
                     continue;
                 }
-                if (c == '"') {
-                    i = ScanString(text, i, why);
-                } else if (c == '-' || IsDigit(c)) {
-                    i = ScanNumber(text, i, why);
-                    beyondLimits = i == std::string_view::npos && why.find("beyond") != std::string::npos;
-                } else {
-                    bool literal = false;
-                    for (std::string_view word : {"true", "false", "null"})
-                        if (text.substr(i, word.size()) == word) {
-                            i += word.size();
-                            literal = true;
-                            break;
-                        }
-                    if (!literal)
-                        return fail("a value is expected");
-                }
+                i = ScanScalar(text, i, why, beyondLimits);
                 if (i == std::string_view::npos)
                     return false;
                 want = Want::CommaOrClose;

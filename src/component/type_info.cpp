@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "component/names.h"
 #include "korvane/component/ids.h"
 #include "korvane/ucvKorvane.h"
 #include "korvane/version.h"
@@ -46,6 +47,7 @@ Variant OfColor(tk::OleColor c) {
 
 constexpr std::uint8_t kGetLet = kPropertyGet | kPropertyLet;
 
+// Long as the interface is: one row a member, its description beside its binding.
 constexpr MemberInfo kMembers[] = {
     {"Backcolor",
      0x68030013,
@@ -482,12 +484,6 @@ const LibraryInfo kLibrary{
     kEvents,
     {"StyleType", kStyles},
 };
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 }  // namespace
 

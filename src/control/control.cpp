@@ -31,73 +31,116 @@ const char* StyleName(StyleType style) {
     return "";
 }
 
+namespace {
+
+void CreateParts(ucvKorvane::Private& d) {
+    tk::Desktop& desktop = d.desktop;
+    tk::UserControl& container = *d.container;
+    d.txtCol1 = desktop.CreateTextBox(container, "txtCol1");
+    d.txtCol2 = desktop.CreateTextBox(container, "txtCol2");
+    d.lblCol1 = desktop.CreateLabel(container, "lblCol1");
+    d.lblCol2 = desktop.CreateLabel(container, "lblCol2");
+    d.lstCol1a = desktop.CreateListBox(container, "lstCol1a");
+    d.lstCol2a = desktop.CreateListBox(container, "lstCol2a");
+    d.imgCombo = desktop.CreateImage(container, "imgCombo");
+    d.imgCboUp = desktop.CreateImage(container, "imgCboUp");
+    d.imgCboDown = desktop.CreateImage(container, "imgCboDown");
+    d.TimerProc = desktop.CreateTimer(container, "TimerProc");
+}
+
+// What each part is to a screen reader: the container is the combo box.
+void GiveRoles(ucvKorvane::Private& d) {
+    d.container->AccessibleRole(tk::Role::ComboBox);
+    d.txtCol1->AccessibleRole(tk::Role::Editor);
+    d.txtCol2->AccessibleRole(tk::Role::Editor);
+    d.lblCol1->AccessibleRole(tk::Role::ShownValue);
+    d.lblCol2->AccessibleRole(tk::Role::ShownValue);
+    d.lstCol1a->AccessibleRole(tk::Role::RowList);
+    d.lstCol2a->AccessibleRole(tk::Role::RowListColumn);
+    d.imgCombo->AccessibleRole(tk::Role::DropDownButton);
+    d.imgCboUp->AccessibleRole(tk::Role::Decoration);
+    d.imgCboDown->AccessibleRole(tk::Role::Decoration);
+    d.txtCol1->AccessibleName("Column 1");
+    d.txtCol2->AccessibleName("Column 2");
+    d.imgCombo->AccessibleName("Open the list");
+}
+
+// The design-time arrangement: the fields side by side, the lists under
+// them, the button at the right; the picture holders never show.
+void ArrangeForDesign(ucvKorvane::Private& d) {
+    d.imgCboUp->Picture(ButtonPicture("ComboUp"));
+    d.imgCboDown->Picture(ButtonPicture("ComboDown"));
+    d.imgCboUp->Visible(false);
+    d.imgCboDown->Visible(false);
+    d.imgCombo->Picture(d.imgCboUp->Picture());
+    detail::Place(*d.txtCol1, 0, 0, 1100, 315);
+    detail::Place(*d.txtCol2, 1100, 0, 2870, 315);
+    detail::Place(*d.lblCol1, 0, 0, 1100, 315);
+    d.lblCol1->Visible(false);
+    detail::Place(*d.lblCol2, 1100, 0, 2900, 315);
+    d.lblCol2->Visible(false);
+    d.lstCol1a->Left(0);
+    d.lstCol1a->Top(315);
+    d.lstCol1a->Width(1100);
+    d.lstCol2a->Left(1100);
+    d.lstCol2a->Top(315);
+    d.lstCol2a->Width(2870);
+    d.lstCol1a->Visible(false);
+    d.lstCol2a->Visible(false);
+    d.TimerProc->Interval(100);
+    d.TimerProc->Enabled(false);
+}
+
+// The desktop's measures, colours and the default font: every step is
+// skipped on failure and the next one runs.
+void Initialize(ucvKorvane::Private& d) {
+    detail::ContinueOnError([&] {
+        d.Busy() = true;
+        d.holdsStartupBusy = true;
+    });
+    detail::ContinueOnError([&] { d.twipsPerPixelX = d.desktop.TwipsPerPixelX(); });
+    detail::ContinueOnError([&] { d.twipsPerPixelY = d.desktop.TwipsPerPixelY(); });
+    detail::ContinueOnError([&] { d.sysWindowColor = detail::SysWindowColor(d.desktop); });
+    detail::ContinueOnError([&] { d.sysTextColor = detail::SysWindowTextColor(d.desktop); });
+    detail::ContinueOnError([&] {
+        d.defaultFont = std::make_shared<tk::Font>();
+        d.defaultFont->Name = "MS Sans Serif";
+        d.defaultFont->Size = 8;
+        d.defaultFont->Bold = false;
+        d.defaultFont->Underline = false;
+        d.defaultFont->Italic = false;
+        d.defaultFont->Strikethrough = false;
+        d.font = d.defaultFont;
+    });
+    detail::ContinueOnError([&] { d.closedHeight = 330; });
+    detail::ContinueOnError([&] { d.buttonWidth = d.twipsPerPixelX * (detail::VScrollWidth(d.desktop) + 2); });
+    detail::ContinueOnError([&] { d.fieldHeight = 315; });
+    detail::ContinueOnError([&] { d.listHeight = 1800; });
+}
+
+// A control the host places without giving it a size starts at its own:
+// both columns at their first widths and the button beside them, one row
+// high. The busy flag keeps this from raising the layout work; the host's
+// resizes scale the columns from here.
+void TakeFirstSize(ucvKorvane::Private& d) {
+    const auto buttonLeft = static_cast<float>(1100 + 2900 - 2 * d.twipsPerPixelX);
+    d.imgCombo->Left(buttonLeft);
+    d.imgCombo->Width(static_cast<float>(d.buttonWidth));
+    d.imgCombo->Height(static_cast<float>(d.fieldHeight));
+    d.container->Width(buttonLeft + static_cast<float>(d.buttonWidth));
+    d.container->Height(static_cast<float>(d.closedHeight));
+}
+
+}  // namespace
+
 ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site)
     : q(owner), desktop(form.Owner()), hostForm(form) {
     container = desktop.CreateUserControl(hostForm, site.Name, tk::Ambient{site.UserMode});
     container->Left(site.Left);
     container->Top(site.Top);
-    txtCol1 = desktop.CreateTextBox(*container, "txtCol1");
-    txtCol2 = desktop.CreateTextBox(*container, "txtCol2");
-    lblCol1 = desktop.CreateLabel(*container, "lblCol1");
-    lblCol2 = desktop.CreateLabel(*container, "lblCol2");
-    lstCol1a = desktop.CreateListBox(*container, "lstCol1a");
-    lstCol2a = desktop.CreateListBox(*container, "lstCol2a");
-    imgCombo = desktop.CreateImage(*container, "imgCombo");
-    imgCboUp = desktop.CreateImage(*container, "imgCboUp");
-    imgCboDown = desktop.CreateImage(*container, "imgCboDown");
-    TimerProc = desktop.CreateTimer(*container, "TimerProc");
-    // What each part is to a screen reader: the container is the combo box.
-    container->AccessibleRole(tk::Role::ComboBox);
-    txtCol1->AccessibleRole(tk::Role::Editor);
-    txtCol2->AccessibleRole(tk::Role::Editor);
-    lblCol1->AccessibleRole(tk::Role::ShownValue);
-    lblCol2->AccessibleRole(tk::Role::ShownValue);
-    lstCol1a->AccessibleRole(tk::Role::RowList);
-    lstCol2a->AccessibleRole(tk::Role::RowListColumn);
-    imgCombo->AccessibleRole(tk::Role::DropDownButton);
-    imgCboUp->AccessibleRole(tk::Role::Decoration);
-    imgCboDown->AccessibleRole(tk::Role::Decoration);
-    txtCol1->AccessibleName("Column 1");
-    txtCol2->AccessibleName("Column 2");
-    imgCombo->AccessibleName("Open the list");
-
-    // The design-time arrangement: the fields side by side, the lists under
-    // them, the button at the right; the picture holders never show.
-    detail::ContinueOnError([&] {
-        imgCboUp->Picture(ButtonPicture("ComboUp"));
-        imgCboDown->Picture(ButtonPicture("ComboDown"));
-        imgCboUp->Visible(false);
-        imgCboDown->Visible(false);
-        imgCombo->Picture(imgCboUp->Picture());
-        txtCol1->Left(0);
-        txtCol1->Top(0);
-        txtCol1->Width(1100);
-        txtCol1->Height(315);
-        txtCol2->Left(1100);
-        txtCol2->Top(0);
-        txtCol2->Width(2870);
-        txtCol2->Height(315);
-        lblCol1->Left(0);
-        lblCol1->Top(0);
-        lblCol1->Width(1100);
-        lblCol1->Height(315);
-        lblCol1->Visible(false);
-        lblCol2->Left(1100);
-        lblCol2->Top(0);
-        lblCol2->Width(2900);
-        lblCol2->Height(315);
-        lblCol2->Visible(false);
-        lstCol1a->Left(0);
-        lstCol1a->Top(315);
-        lstCol1a->Width(1100);
-        lstCol2a->Left(1100);
-        lstCol2a->Top(315);
-        lstCol2a->Width(2870);
-        lstCol1a->Visible(false);
-        lstCol2a->Visible(false);
-        TimerProc->Interval(100);
-        TimerProc->Enabled(false);
-    });
+    CreateParts(*this);
+    GiveRoles(*this);
+    detail::ContinueOnError([&] { ArrangeForDesign(*this); });
 
     WireLayout();
     WireTextEntry();
@@ -106,41 +149,8 @@ ucvKorvane::Private::Private(ucvKorvane& owner, tk::Form& form, const Site& site
     WireDropDownButton();
     WireFocusWatcher();
 
-    // Initialize: every step is skipped on failure and the next one runs.
-    detail::ContinueOnError([&] {
-        Busy() = true;
-        holdsStartupBusy = true;
-    });
-    detail::ContinueOnError([&] { twipsPerPixelX = desktop.TwipsPerPixelX(); });
-    detail::ContinueOnError([&] { twipsPerPixelY = desktop.TwipsPerPixelY(); });
-    detail::ContinueOnError([&] { sysWindowColor = detail::SysWindowColor(desktop); });
-    detail::ContinueOnError([&] { sysTextColor = detail::SysWindowTextColor(desktop); });
-    detail::ContinueOnError([&] {
-        defaultFont = std::make_shared<tk::Font>();
-        defaultFont->Name = "MS Sans Serif";
-        defaultFont->Size = 8;
-        defaultFont->Bold = false;
-        defaultFont->Underline = false;
-        defaultFont->Italic = false;
-        defaultFont->Strikethrough = false;
-        font = defaultFont;
-    });
-    detail::ContinueOnError([&] { closedHeight = 330; });
-    detail::ContinueOnError([&] { buttonWidth = twipsPerPixelX * (detail::VScrollWidth(desktop) + 2); });
-    detail::ContinueOnError([&] { fieldHeight = 315; });
-    detail::ContinueOnError([&] { listHeight = 1800; });
-    // A control the host places without giving it a size starts at its own:
-    // both columns at their first widths and the button beside them, one row
-    // high. The busy flag keeps this from raising the layout work; the
-    // host's resizes scale the columns from here.
-    detail::ContinueOnError([&] {
-        const auto buttonLeft = static_cast<float>(1100 + 2900 - 2 * twipsPerPixelX);
-        imgCombo->Left(buttonLeft);
-        imgCombo->Width(static_cast<float>(buttonWidth));
-        imgCombo->Height(static_cast<float>(fieldHeight));
-        container->Width(buttonLeft + static_cast<float>(buttonWidth));
-        container->Height(static_cast<float>(closedHeight));
-    });
+    Initialize(*this);
+    detail::ContinueOnError([&] { TakeFirstSize(*this); });
     backColor = sysWindowColor;
     foreColor = sysTextColor;
 }
@@ -245,67 +255,44 @@ void ucvKorvane::Private::ReleaseWindow() {
 // The token outlives the control: a handler that destroys the control leaves
 // it false, and the raising code stops touching members that are gone.
 
+namespace {
+// Calls `event` of the control's sink, if any; false when a handler
+// destroyed the control.
+template <class Event, class... Args>
+bool RaiseOn(ucvKorvane::Private& d, Event event, Args&... args) {
+    auto token = d.alive;
+    if (d.sink)
+        (d.sink->*event)(args...);
+    return *token;
+}
+}  // namespace
+
 bool ucvKorvane::Private::RaiseClick() {
-    auto token = alive;
-    if (sink)
-        sink->Click();
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::Click);
 }
-
 bool ucvKorvane::Private::RaiseKeyDown(std::int16_t& keyCode, std::int16_t& shift) {
-    auto token = alive;
-    if (sink)
-        sink->KeyDown(keyCode, shift);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::KeyDown, keyCode, shift);
 }
-
 bool ucvKorvane::Private::RaiseKeyPress(std::int16_t& keyAscii, std::int16_t& col) {
-    auto token = alive;
-    if (sink)
-        sink->KeyPress(keyAscii, col);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::KeyPress, keyAscii, col);
 }
-
 bool ucvKorvane::Private::RaiseKeyUp(std::int16_t& keyCode, std::int16_t& shift) {
-    auto token = alive;
-    if (sink)
-        sink->KeyUp(keyCode, shift);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::KeyUp, keyCode, shift);
 }
-
 bool ucvKorvane::Private::RaiseMouseDown(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    auto token = alive;
-    if (sink)
-        sink->MouseDown(button, shift, x, y);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::MouseDown, button, shift, x, y);
 }
-
 bool ucvKorvane::Private::RaiseMouseMove(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    auto token = alive;
-    if (sink)
-        sink->MouseMove(button, shift, x, y);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::MouseMove, button, shift, x, y);
 }
-
 bool ucvKorvane::Private::RaiseMouseUp(std::int16_t& button, std::int16_t& shift, float& x, float& y) {
-    auto token = alive;
-    if (sink)
-        sink->MouseUp(button, shift, x, y);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::MouseUp, button, shift, x, y);
 }
-
 bool ucvKorvane::Private::RaiseFilled() {
-    auto token = alive;
-    if (sink)
-        sink->Filled();
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::Filled);
 }
-
 bool ucvKorvane::Private::RaiseSearchChanged(std::int32_t matches) {
-    auto token = alive;
-    if (sink)
-        sink->SearchChanged(matches);
-    return *token;
+    return RaiseOn(*this, &ucvKorvaneEvents::SearchChanged, matches);
 }
 
 // --- public ---------------------------------------------------------------------

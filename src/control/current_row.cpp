@@ -52,6 +52,13 @@ void ucvKorvane::Private::ShowCurrentRow() {
     }
 }
 
+void ucvKorvane::Private::MoveCurrentRowByKey(const ListPair& pair, std::int32_t row) {
+    currentRow = row;
+    pair.col1->ListIndex(row);
+    pair.col2->ListIndex(row);
+    ShowCurrentRow();
+}
+
 std::int32_t ucvKorvane::ListIndex() const {
     return d->currentRow;
 }

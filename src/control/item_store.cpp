@@ -103,14 +103,29 @@ void ucvKorvane::AddItem(const std::string& Col1, const std::string& Col2, std::
     d->SearchRowAdded(d->newestRow, Col1, Col2, ID);
 }
 
-void ucvKorvane::RemoveItem(std::int32_t Index) {
-    if (d->RefusedWhileSorting())
-        return;
-    d->CheckIndexNotNegative(Index);
-    ListPair pair = d->Pair();
+namespace {
+
+// What a member that names row `index` meets: a sort in progress (the
+// member is refused), no lists yet (what a saved form holds stands in), or
+// the row in `pair`. Error 5 for an index below 0, 6 past the last row.
+enum class RowAccess { Refused, NoList, Row };
+RowAccess AccessRow(ucvKorvane::Private& d, std::int32_t index, ListPair& pair) {
+    if (d.RefusedWhileSorting())
+        return RowAccess::Refused;
+    d.CheckIndexNotNegative(index);
+    pair = d.Pair();
     if (!pair)
+        return RowAccess::NoList;
+    d.CheckIndexInPair(pair, index);
+    return RowAccess::Row;
+}
+
+}  // namespace
+
+void ucvKorvane::RemoveItem(std::int32_t Index) {
+    ListPair pair;
+    if (AccessRow(*d, Index, pair) != RowAccess::Row)
         return;
-    d->CheckIndexInPair(pair, Index);
 
     // The index folds the row's texts (read in place) and loads its counts
     // (the slots, then the entries they name) while the lists remove the
@@ -148,24 +163,22 @@ void ucvKorvane::Clear() {
 }
 
 std::string ucvKorvane::List(std::int32_t Index) {
-    if (d->RefusedWhileSorting())
-        return "";
-    d->CheckIndexNotNegative(Index);
-    ListPair pair = d->Pair();
-    if (!pair)
-        return d->lastRowText;
-    d->CheckIndexInPair(pair, Index);
+    ListPair pair;
+    switch (AccessRow(*d, Index, pair)) {
+        case RowAccess::Refused:
+            return "";
+        case RowAccess::NoList:
+            return d->lastRowText;
+        case RowAccess::Row:
+            break;
+    }
     return d->RowText(Index);
 }
 
 void ucvKorvane::List(std::int32_t Index, const std::string& NewValue) {
-    if (d->RefusedWhileSorting())
+    ListPair pair;
+    if (AccessRow(*d, Index, pair) != RowAccess::Row)
         return;
-    d->CheckIndexNotNegative(Index);
-    ListPair pair = d->Pair();
-    if (!pair)
-        return;
-    d->CheckIndexInPair(pair, Index);
     auto [col1, col2] = SplitRowText(NewValue);
     std::string old1 = pair.col1->List(Index);
     std::string old2 = pair.col2->List(Index);
@@ -205,13 +218,15 @@ std::int32_t ucvKorvane::NewIndex() const {
 }
 
 std::int32_t ucvKorvane::ItemData(std::int32_t Index) {
-    if (d->RefusedWhileSorting())
-        return 0;
-    d->CheckIndexNotNegative(Index);
-    ListPair pair = d->Pair();
-    if (!pair)
-        return d->lastItemData;
-    d->CheckIndexInPair(pair, Index);
+    ListPair pair;
+    switch (AccessRow(*d, Index, pair)) {
+        case RowAccess::Refused:
+            return 0;
+        case RowAccess::NoList:
+            return d->lastItemData;
+        case RowAccess::Row:
+            break;
+    }
     return d->RowItemData(Index);
 }
 

@@ -3,12 +3,14 @@
 // never past the first or last row. The lists, and the Dropdown List's
 // closed box (which has no caret), also take Home and End to the first and
 // last row, as a list view does; in a field those keys move the caret.
+// Every place that moves a row by a key asks RowAfterKey where to.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
 #include "korvane/toolkit/types.h"
+#include "korvane/toolkit/widgets.h"
 
 namespace korvane::detail {
 
@@ -55,6 +57,22 @@ inline std::optional<std::int32_t> NavigateListRow(std::int16_t keyCode, std::in
     if (keyCode == tk::key::End)
         return n <= 0 || cur == n - 1 ? std::nullopt : std::optional<std::int32_t>(n - 1);
     return NavigateRow(keyCode, cur, n);
+}
+
+// Who took the key: a field keeps Home and End for its caret, a list takes
+// them to its first and last row.
+enum class KeysOf { Field, List };
+
+// The row a key moves `list`'s current row to, counted among the rows the
+// list shows (in a search's view, its matches), or nothing when the key
+// leaves the row where it is.
+inline std::optional<std::int32_t> RowAfterKey(const tk::ListBox& list, std::int16_t keyCode, KeysOf keys) {
+    const std::int32_t at = list.ShownPosition(list.ListIndex());
+    const std::int32_t shown = list.ShownCount();
+    const auto next = keys == KeysOf::List ? NavigateListRow(keyCode, at, shown) : NavigateRow(keyCode, at, shown);
+    if (!next)
+        return std::nullopt;
+    return list.ShownEntry(*next);
 }
 
 // The keys that open a closed drop-down and close an open one, besides the

@@ -162,12 +162,11 @@ bool ucvKorvane::Private::SearchNavigate(std::int16_t keyCode) {
     ListPair pair = Pair();
     if (!searchShown || !pair || !detail::IsNavigationKey(keyCode))
         return false;
-    tk::ListBox& list = *pair.col1;
-    const std::int32_t at = list.ShownPosition(list.ListIndex());
-    const auto next = detail::NavigateRow(keyCode, at, list.ShownCount());
+    const auto next = detail::RowAfterKey(*pair.col1, keyCode, detail::KeysOf::Field);
     if (!next)
         return true;
-    const std::int32_t row = list.ShownEntry(*next);
+    // A search's keys only highlight a match; Enter chooses it.
+    const std::int32_t row = *next;
     {
         detail::FlagGuard busy(Busy());
         pair.col1->ListIndex(row);

@@ -144,6 +144,10 @@ struct ucvKorvane::Private {
     void RebuildRowIndex();
 
     void ShowCurrentRow();
+    // A key moved the current row to `row`: both lists of `pair` select it
+    // and the fields or labels show it. Whether Click follows is the
+    // caller's rule.
+    void MoveCurrentRowByKey(const ListPair& pair, std::int32_t row);
     void ClearCurrentRow();  // typing drops the current row
 
     // Window creation and release follow the style.
@@ -195,7 +199,8 @@ struct ucvKorvane::Private {
     void Resize();
     void Paint();
     void DrawHighlight();
-    void ApplyStyleWidgets(StyleType value);
+    void ApplyStyleWidgets();
+    void PlaceColumns();
     void WriteListHeight(std::int32_t value);
 
     // The drop-down (dropdown.cpp) and the focus watcher (focus_watcher.cpp).

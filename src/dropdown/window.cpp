@@ -248,17 +248,15 @@ void Window::MoveByKey(tk::ListBox& self, tk::ListBox& other, std::int16_t& keyC
         keyCode = 0;
         return;
     }
-    // In a search's view the keys walk the rows shown.
-    const std::int32_t cur = self.ShownPosition(self.ListIndex());
-    const std::int32_t n = self.ShownCount();
-    auto next = NavigateListRow(keyCode, cur, n);
+    // The open list only highlights the row; closing it chooses the row.
+    auto next = RowAfterKey(self, keyCode, KeysOf::List);
     // Every key is consumed, so the list box's own handling never moves it.
     keyCode = 0;
     bool moved = false;
     {
         FlagGuard busy(g_Busy(desktop_));
         if (next)
-            moved = MoveLists(self, other, self.ShownEntry(*next));
+            moved = MoveLists(self, other, *next);
     }
     if (moved)
         TellHighlighted(self.ListIndex());

@@ -82,18 +82,16 @@ struct EmbeddedList {
             return;
         }
         const std::int32_t cur = self.ListIndex();
-        const std::int32_t n = self.ListCount();
         std::int32_t next = cur;
         if (detail::IsListNavigationKey(keyCode)) {
             const std::int16_t key = keyCode;
             keyCode = 0;
-            // In a search's view the keys walk the rows shown.
-            auto moved = detail::NavigateListRow(key, self.ShownPosition(cur), self.ShownCount());
+            auto moved = detail::RowAfterKey(self, key, detail::KeysOf::List);
             if (!moved)
                 return;
-            next = self.ShownEntry(*moved);
+            next = *moved;
         } else if (keyCode == tk::key::Delete) {
-            if (cur == -1 || n == 0) {
+            if (cur == -1 || self.ListCount() == 0) {
                 keyCode = 0;
                 return;
             }
@@ -102,10 +100,8 @@ struct EmbeddedList {
             keyCode = 0;
             return;
         }
-        d.currentRow = next;
-        d.lstCol1a->ListIndex(next);
-        d.lstCol2a->ListIndex(next);
-        d.ShowCurrentRow();
+        // Unlike a field's key, a key in the lists moves the row without Click.
+        d.MoveCurrentRowByKey({d.lstCol1a.get(), d.lstCol2a.get()}, next);
         if (simple)
             d.RaiseKeyDown(keyCode, shift);
     }

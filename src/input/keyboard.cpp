@@ -16,7 +16,8 @@ namespace korvane {
 
 using detail::IsListNavigationKey;
 using detail::IsNavigationKey;
-using detail::NavigateRow;
+using detail::KeysOf;
+using detail::RowAfterKey;
 
 namespace {
 
@@ -50,18 +51,13 @@ void FieldKeyDown(ucvKorvane::Private& d, std::int16_t column, std::int16_t& key
     ListPair pair = d.Pair();
     if (!pair)
         return;
-    tk::ListBox& list = column == 1 ? *pair.col1 : *pair.col2;
-    const std::int32_t cur = list.ListIndex();
-    const std::int32_t n = list.ListCount();
     if (IsNavigationKey(keyCode)) {
-        auto next = NavigateRow(keyCode, cur, n);
+        auto next = RowAfterKey(column == 1 ? *pair.col1 : *pair.col2, keyCode, KeysOf::Field);
         if (!next)
             return;
-        d.currentRow = *next;
         keyCode = 0;
-        pair.col1->ListIndex(*next);
-        pair.col2->ListIndex(*next);
-        d.ShowCurrentRow();
+        d.MoveCurrentRowByKey(pair, *next);
+        // A field's key chooses the row at once: Click, as the host's own choice raises it.
         d.RaiseClick();
     } else if (keyCode == tk::key::Delete) {
         // The field still deletes the character: the key is left as it is.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include "control/guards.h"
 #include "control/ucvKorvane_p.h"
@@ -38,105 +39,6 @@ float ControlWidth(const ucvKorvane::Private& d) {
     return w;
 }
 
-void PlaceColumn(ucvKorvane::Private& d, Column column) {
-    const float b = 2.0f * static_cast<float>(d.twipsPerPixelX);
-    const auto W1 = static_cast<float>(d.widthCol1);
-    const auto W2 = static_cast<float>(d.widthCol2);
-    const bool list = d.style == StyleType::DropdownList;
-    const std::int32_t v = column == Column::One ? d.widthCol1 : d.widthCol2;
-
-    if (d.style == StyleType::SimpleCombo) {
-        if (column == Column::One) {
-            if (v == 0) {
-                d.txtCol1->Visible(false);
-                d.lstCol1a->Visible(false);
-                d.txtCol2->Visible(true);
-                d.lstCol2a->Visible(true);
-                d.txtCol2->Left(0);
-                d.lstCol2a->Left(0);
-                d.txtCol2->Width(W2 - b);
-                d.lstCol2a->Width(W2 - b);
-            } else {
-                d.txtCol1->Visible(true);
-                d.lstCol1a->Visible(true);
-                if (d.widthCol2 == 0) {
-                    d.txtCol1->Width(W1 - b);
-                    d.lstCol1a->Width(W1 - b);
-                } else {
-                    d.txtCol1->Width(W1);
-                    d.txtCol2->Left(W1);
-                    d.lstCol2a->Left(W1);
-                    d.lstCol1a->Width(W1);
-                }
-            }
-        } else if (v == 0) {
-            d.txtCol2->Visible(false);
-            d.lstCol2a->Visible(false);
-            d.txtCol1->Visible(true);
-            d.lstCol1a->Visible(true);
-            d.txtCol1->Width(W1 - b);
-            d.lstCol1a->Width(W1 - b);
-        } else {
-            d.txtCol2->Visible(true);
-            d.lstCol2a->Visible(true);
-            d.txtCol2->Width(W2 - b);
-            d.lstCol2a->Width(W2 - b);
-            d.txtCol2->Left(W1);
-            d.lstCol2a->Left(W1);
-        }
-        d.container->Width(ControlWidth(d));
-        return;
-    }
-    if (!d.HasDropDownStyle())
-        return;
-
-    // Dropdown Combo shows a column in its field, Dropdown List in its label.
-    tk::Widget& shown1 = list ? static_cast<tk::Widget&>(*d.lblCol1) : *d.txtCol1;
-    tk::Widget& other1 = list ? static_cast<tk::Widget&>(*d.txtCol1) : *d.lblCol1;
-    tk::Widget& shown2 = list ? static_cast<tk::Widget&>(*d.lblCol2) : *d.txtCol2;
-    tk::Widget& other2 = list ? static_cast<tk::Widget&>(*d.txtCol2) : *d.lblCol2;
-    if (column == Column::One) {
-        if (v == 0) {
-            shown2.Visible(true);
-            other2.Visible(false);
-            d.txtCol1->Visible(false);
-            d.lblCol1->Visible(false);
-            d.lblCol2->Left(0);
-            d.txtCol2->Left(0);
-        } else {
-            shown1.Visible(true);
-            other1.Visible(false);
-            if (d.widthCol2 == 0) {
-                d.txtCol1->Width(W1 - b);
-                d.lblCol1->Width(W1);
-            } else {
-                d.txtCol1->Width(W1);
-                d.lblCol1->Width(W1);
-                d.txtCol2->Left(W1);
-                d.lblCol2->Left(W1);
-            }
-        }
-        d.imgCombo->Left(W1 + W2 - b);
-    } else if (v == 0) {
-        shown1.Visible(true);
-        other1.Visible(false);
-        d.txtCol2->Visible(false);
-        d.lblCol2->Visible(false);
-        // Column 1 now ends at the button: its field loses the border.
-        d.txtCol1->Width(W1 - b);
-        d.imgCombo->Left(W1 - b);
-    } else {
-        shown2.Visible(true);
-        other2.Visible(false);
-        d.lblCol2->Width(W2);
-        d.txtCol2->Width(W2 - b);
-        if (d.widthCol1 > 0)
-            d.txtCol1->Width(W1);
-        d.imgCombo->Left(W1 + W2 - b);
-    }
-    d.container->Width(ControlWidth(d));
-}
-
 void WriteWidth(ucvKorvane::Private& d, Column column, std::int32_t value) {
     std::int32_t& mine = column == Column::One ? d.widthCol1 : d.widthCol2;
     const std::int32_t other = column == Column::One ? d.widthCol2 : d.widthCol1;
@@ -161,11 +63,61 @@ void WriteWidth(ucvKorvane::Private& d, Column column, std::int32_t value) {
     if (value >= 1 && value <= 269)
         value = 270;
     mine = value;
-    PlaceColumn(d, column);
+    // A style read from a damaged saved form is no style: nothing to place.
+    if (d.style == StyleType::SimpleCombo || d.HasDropDownStyle()) {
+        d.PlaceColumns();
+        d.container->Width(ControlWidth(d));
+    }
     d.container->PropertyChanged(column == Column::One ? "WidthCol1" : "WidthCol2");
 }
 
 }  // namespace
+
+// The one placement of the columns' widgets, for every change of style or
+// width and for a saved form: a column shows in its field (edit styles) or
+// label (Dropdown List), and in Simple Combo also in its list under the
+// field; a column of width 0 is hidden. Widgets show before others hide,
+// so the focus never falls out of the control on the way.
+void ucvKorvane::Private::PlaceColumns() {
+    const float border = 2.0f * static_cast<float>(twipsPerPixelX);
+    const auto W1 = static_cast<float>(widthCol1);
+    const auto W2 = static_cast<float>(widthCol2);
+    const bool shown1 = widthCol1 >= 1;
+    const bool shown2 = widthCol2 >= 1;
+    const bool labels = style == StyleType::DropdownList;
+    const bool lists = style == StyleType::SimpleCombo;
+    const std::pair<tk::Widget*, bool> visible[] = {{txtCol1.get(), shown1 && !labels},
+                                                    {txtCol2.get(), shown2 && !labels},
+                                                    {lblCol1.get(), shown1 && labels},
+                                                    {lblCol2.get(), shown2 && labels},
+                                                    {lstCol1a.get(), shown1 && lists},
+                                                    {lstCol2a.get(), shown2 && lists},
+                                                    {imgCombo.get(), !lists}};
+    for (bool show : {true, false})
+        for (const auto& [widget, wanted] : visible)
+            if (wanted == show)
+                widget->Visible(show);
+    // Where the rules part: the rightmost field (and list) ends a border
+    // short, where its frame is; a label has no frame and keeps its width.
+    const float fieldWidth1 = shown2 ? W1 : W1 - border;
+    if (shown1) {
+        txtCol1->Width(fieldWidth1);
+        lblCol1->Width(W1);
+        if (lists)
+            lstCol1a->Width(fieldWidth1);
+    }
+    if (shown2) {
+        txtCol2->Width(W2 - border);
+        lblCol2->Width(W2);
+        if (lists)
+            lstCol2a->Width(W2 - border);
+    }
+    txtCol2->Left(W1);
+    lblCol2->Left(W1);
+    if (lists)
+        lstCol2a->Left(W1);
+    imgCombo->Left(W1 + W2 - border);
+}
 
 std::int32_t ucvKorvane::WidthCol1() const {
     return d->widthCol1;

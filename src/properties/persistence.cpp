@@ -156,73 +156,12 @@ void ApplyColoursAndLock(ucvKorvane::Private& p) {
     detail::ContinueOnError([&] { p.Arrange(); });
 }
 
-// Which pieces the style shows; Simple Combo's lists go under the fields.
-void ShowStyleWidgets(ucvKorvane::Private& p) {
-    const float border = 2.0f * static_cast<float>(p.twipsPerPixelX);
-    switch (p.style) {
-        case StyleType::DropdownCombo:
-            detail::ContinueOnError([&] { p.lblCol1->Visible(false); });
-            detail::ContinueOnError([&] { p.lblCol2->Visible(false); });
-            detail::ContinueOnError([&] { p.txtCol1->Visible(true); });
-            detail::ContinueOnError([&] { p.txtCol2->Visible(true); });
-            break;
-        case StyleType::DropdownList:
-            detail::ContinueOnError([&] { p.txtCol1->Visible(false); });
-            detail::ContinueOnError([&] { p.txtCol2->Visible(false); });
-            detail::ContinueOnError([&] { p.lblCol1->Visible(true); });
-            detail::ContinueOnError([&] { p.lblCol2->Visible(true); });
-            break;
-        case StyleType::SimpleCombo:
-            detail::ContinueOnError([&] { p.imgCombo->Visible(false); });
-            detail::ContinueOnError([&] { p.lstCol1a->Width(static_cast<float>(p.widthCol1)); });
-            detail::ContinueOnError([&] { p.lstCol2a->Width(static_cast<float>(p.widthCol2) - border); });
-            detail::ContinueOnError([&] { p.lstCol2a->Left(static_cast<float>(p.widthCol1)); });
-            detail::ContinueOnError([&] { p.lstCol1a->Top(static_cast<float>(p.fieldHeight)); });
-            detail::ContinueOnError([&] { p.lstCol2a->Top(static_cast<float>(p.fieldHeight)); });
-            detail::ContinueOnError([&] { p.lstCol1a->Visible(true); });
-            detail::ContinueOnError([&] { p.lstCol2a->Visible(true); });
-            break;
-    }
-}
-
-// The column widgets by width: labels in Dropdown List, fields otherwise.
-void PlaceColumnsByWidth(ucvKorvane::Private& p) {
-    const float border = 2.0f * static_cast<float>(p.twipsPerPixelX);
-    const bool labels = p.style == StyleType::DropdownList;
-    tk::Widget& col1 = labels ? static_cast<tk::Widget&>(*p.lblCol1) : *p.txtCol1;
-    tk::Widget& col2 = labels ? static_cast<tk::Widget&>(*p.lblCol2) : *p.txtCol2;
-    const auto W1 = static_cast<float>(p.widthCol1);
-    const auto W2 = static_cast<float>(p.widthCol2);
-    auto placeCol2 = [&] {
-        detail::ContinueOnError([&] { p.lblCol2->Left(W1); });
-        detail::ContinueOnError([&] { p.txtCol2->Left(W1); });
-        detail::ContinueOnError([&] { p.imgCombo->Left(W1 + W2 - border); });
-    };
-    if (p.widthCol1 >= 1 && p.widthCol2 >= 1) {
-        tk::Widget& hidden1 = labels ? static_cast<tk::Widget&>(*p.txtCol1) : *p.lblCol1;
-        tk::Widget& hidden2 = labels ? static_cast<tk::Widget&>(*p.txtCol2) : *p.lblCol2;
-        detail::ContinueOnError([&] { col1.Visible(true); });
-        detail::ContinueOnError([&] { col2.Visible(true); });
-        detail::ContinueOnError([&] { hidden1.Visible(false); });
-        detail::ContinueOnError([&] { hidden2.Visible(false); });
-        detail::ContinueOnError([&] { p.lblCol1->Width(W1); });
-        detail::ContinueOnError([&] { p.txtCol1->Width(W1); });
-        detail::ContinueOnError([&] { p.lblCol2->Width(W2); });
-        detail::ContinueOnError([&] { p.txtCol2->Width(W2 - border); });
-        placeCol2();
-    } else if (p.widthCol1 == 0 && p.widthCol2 >= 1) {
-        detail::ContinueOnError([&] { col1.Visible(false); });
-        detail::ContinueOnError([&] { col2.Visible(true); });
-        detail::ContinueOnError([&] { p.lblCol2->Width(W2); });
-        detail::ContinueOnError([&] { p.txtCol2->Width(W2 - border); });
-        placeCol2();
-    } else if (p.widthCol1 >= 1 && p.widthCol2 == 0) {
-        detail::ContinueOnError([&] { col2.Visible(false); });
-        detail::ContinueOnError([&] { col1.Visible(true); });
-        detail::ContinueOnError([&] { p.lblCol1->Width(W1); });
-        detail::ContinueOnError([&] { p.txtCol1->Width(W1); });
-        placeCol2();
-    }
+// The columns placed by the layout's one rule, Simple Combo's lists under
+// the fields.
+void PlaceStyleWidgets(ucvKorvane::Private& p) {
+    detail::ContinueOnError([&] { p.PlaceColumns(); });
+    detail::ContinueOnError([&] { p.lstCol1a->Top(static_cast<float>(p.fieldHeight)); });
+    detail::ContinueOnError([&] { p.lstCol2a->Top(static_cast<float>(p.fieldHeight)); });
 }
 
 // The saved text in the fields, and the drop-down window loaded with the
@@ -255,8 +194,7 @@ void ucvKorvane::ReadProperties(const tk::PropertyBag& bag) {
     auto& p = *d;
     ReadSavedValues(p, bag);
     ApplyColoursAndLock(p);
-    ShowStyleWidgets(p);
-    PlaceColumnsByWidth(p);
+    PlaceStyleWidgets(p);
     FillFieldsAndWindow(p);
     p.Busy() = false;
     p.holdsStartupBusy = false;

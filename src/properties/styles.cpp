@@ -1,6 +1,8 @@
 // The three styles: which widgets show the current row and the rows, the
 // drop-down window that the two drop-down styles own, and the Style
 // property, which only the form designer may change.
+#include <initializer_list>
+
 #include "control/ucvKorvane_p.h"
 
 namespace korvane {
@@ -12,95 +14,24 @@ bool IsKnownStyle(StyleType value) {
 }
 }  // namespace
 
-void ucvKorvane::Private::ApplyStyleWidgets(StyleType value) {
-    const auto border = static_cast<float>(2 * twipsPerPixelX);
-    const auto w1 = static_cast<float>(widthCol1);
-    const auto w2 = static_cast<float>(widthCol2);
+// The widgets of a new style: the columns placed by the layout's one rule,
+// every part of the row one field high with Simple Combo's lists below them,
+// and the drop-down styles' list back at its first height.
+void ucvKorvane::Private::ApplyStyleWidgets() {
+    PlaceColumns();
     const auto field = static_cast<float>(fieldHeight);
-    switch (value) {
-        case StyleType::DropdownCombo:
-            lblCol1->Visible(false);
-            lblCol2->Visible(false);
-            lstCol1a->Visible(false);
-            lstCol2a->Visible(false);
-            txtCol1->Height(field);
-            txtCol2->Height(field);
-            imgCombo->Height(field);
-            imgCombo->Width(static_cast<float>(buttonWidth));
-            if (widthCol1 < 1) {
-                txtCol1->Visible(false);
-            } else {
-                txtCol1->Visible(true);
-                txtCol1->Width(w1);
-            }
-            if (widthCol2 < 1) {
-                txtCol2->Visible(false);
-            } else {
-                txtCol2->Visible(true);
-                txtCol2->Width(w2 - border);
-            }
-            imgCombo->Visible(true);
-            q.ListHeight(1800);
-            break;
-        case StyleType::SimpleCombo:
-            imgCombo->Visible(false);
-            lblCol1->Visible(false);
-            lblCol2->Visible(false);
-            if (widthCol1 < 1) {
-                txtCol1->Visible(false);
-                lstCol1a->Visible(false);
-            } else {
-                txtCol1->Visible(true);
-                lstCol1a->Visible(true);
-                txtCol1->Width(w1);
-                lstCol1a->Width(w1);
-            }
-            lstCol2a->Left(w1);
-            if (widthCol2 < 1) {
-                txtCol2->Visible(false);
-                lstCol2a->Visible(false);
-                // Column 1 is now the rightmost column and loses the border.
-                txtCol1->Width(w1 - border);
-                lstCol1a->Width(w1 - border);
-            } else {
-                txtCol2->Visible(true);
-                lstCol2a->Visible(true);
-                txtCol2->Width(w2 - border);
-                lstCol2a->Width(w2 - border);
-            }
-            txtCol1->Height(field);
-            txtCol2->Height(field);
-            lstCol1a->Top(field);
-            lstCol2a->Top(field);
-            break;
-        case StyleType::DropdownList:
-            txtCol1->Visible(false);
-            txtCol2->Visible(false);
-            lstCol1a->Visible(false);
-            lstCol2a->Visible(false);
-            lblCol1->Height(field);
-            lblCol2->Height(field);
-            imgCombo->Height(field);
-            imgCombo->Width(static_cast<float>(buttonWidth));
-            if (widthCol1 < 1) {
-                lblCol1->Visible(false);
-            } else {
-                lblCol1->Visible(true);
-                lblCol1->Width(w1);
-            }
-            if (widthCol2 < 1) {
-                lblCol2->Visible(false);
-            } else {
-                lblCol2->Visible(true);
-                lblCol2->Width(w2);
-            }
-            imgCombo->Visible(true);
-            q.ListHeight(1800);
-            if (autoFill) {
-                autoFill = false;
-                container->PropertyChanged("AutoFill");
-            }
-            break;
+    for (tk::Widget* part :
+         std::initializer_list<tk::Widget*>{txtCol1.get(), txtCol2.get(), lblCol1.get(), lblCol2.get(), imgCombo.get()})
+        part->Height(field);
+    imgCombo->Width(static_cast<float>(buttonWidth));
+    lstCol1a->Top(field);
+    lstCol2a->Top(field);
+    if (HasDropDownStyle())
+        q.ListHeight(1800);
+    // Dropdown List has no fields to fill a row from.
+    if (style == StyleType::DropdownList && autoFill) {
+        autoFill = false;
+        container->PropertyChanged("AutoFill");
     }
 }
 
@@ -130,7 +61,7 @@ void ucvKorvane::Style(StyleType NewValue) {
         d->currentRow = -1;
         d->topRow = pair ? pair.col2->TopIndex() : 0;
     }
-    d->ApplyStyleWidgets(NewValue);
+    d->ApplyStyleWidgets();
     d->Resize();
     d->container->PropertyChanged("Style");
 }

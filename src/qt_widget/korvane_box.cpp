@@ -148,8 +148,14 @@ void KorvaneBox::Private::UpdateFocusProxy() {
 void KorvaneBox::Private::Rebuild(std::optional<StyleType> style) {
     tk::MemoryPropertyBag bag;
     control->WriteProperties(bag);
-    if (style)
+    if (style) {
         bag.Set("Style", static_cast<std::int32_t>(*style));
+        // A new style is a change of style, not a form read back: as the
+        // control's own Style does, Dropdown List takes AutoFill away, having
+        // no fields to fill a row from.
+        if (*style == StyleType::DropdownList)
+            bag.Remove("AutoFill");
+    }
     // The chosen row and its text belong to the rows; they are chosen anew
     // below rather than read back without them.
     bag.Remove("ListIndex");

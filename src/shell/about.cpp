@@ -198,23 +198,11 @@ void AboutForm::Layout() {
 
     const float linkHeight = line + 6 * py;
     const float mailTop = lblAbout->Top() + lblAbout->Height();
-    lblmailto->Left(kTextLeft);
-    lblmailto->Top(mailTop);
-    lblmailto->Width(form_->TextWidth(lblmailto->Caption()) + 10 * px);
-    lblmailto->Height(linkHeight);
-    lblwebtext->Left(lblmailto->Left() + lblmailto->Width() + form_->TextWidth("  "));
-    lblwebtext->Top(mailTop);
-    lblwebtext->Width(form_->TextWidth(lblwebtext->Caption()) + 10 * px);
-    lblwebtext->Height(linkHeight);
-    lblweb->Left(kTextLeft);
-    lblweb->Top(mailTop + linkHeight);
-    lblweb->Width(form_->TextWidth(lblweb->Caption()) + 10 * px);
-    lblweb->Height(linkHeight);
-
-    imgIcon->Left(2 * kMargin);
-    imgIcon->Top(kTop);
-    imgIcon->Width(480);
-    imgIcon->Height(480);
+    Place(*lblmailto, kTextLeft, mailTop, form_->TextWidth(lblmailto->Caption()) + 10 * px, linkHeight);
+    Place(*lblwebtext, lblmailto->Left() + lblmailto->Width() + form_->TextWidth("  "), mailTop,
+          form_->TextWidth(lblwebtext->Caption()) + 10 * px, linkHeight);
+    Place(*lblweb, kTextLeft, mailTop + linkHeight, form_->TextWidth(lblweb->Caption()) + 10 * px, linkHeight);
+    Place(*imgIcon, 2 * kMargin, kTop, 480, 480);
 
     const float right = std::max({lblAbout->Left() + lblAbout->Width(), lblwebtext->Left() + lblwebtext->Width(),
                                   lblweb->Left() + lblweb->Width()});

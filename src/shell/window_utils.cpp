@@ -71,6 +71,13 @@ std::string ShellMessage(std::intptr_t r) {
     }
 }
 
+void Place(tk::Widget& widget, float left, float top, float width, float height) {
+    widget.Left(left);
+    widget.Top(top);
+    widget.Width(width);
+    widget.Height(height);
+}
+
 void SetHandCursor(tk::Widget& label) {
     label.MousePointer(tk::pointer::Custom);
     static const auto hand = std::make_shared<const tk::Picture>(tk::Picture{"HandCursor", 32, 32});

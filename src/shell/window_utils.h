@@ -29,6 +29,9 @@ void ShellOpenLater(tk::Desktop& desktop, std::string_view target, std::function
 // The message for a ShellExecuteA result code; "" for success.
 std::string ShellMessage(std::intptr_t code);
 void SetHandCursor(tk::Widget& widget);
+// Sets a widget's rectangle, in twips of its container: left, top, width,
+// then height.
+void Place(tk::Widget& widget, float left, float top, float width, float height);
 void ResetCursor(tk::Widget& widget);
 
 }  // namespace korvane::detail

@@ -30,29 +30,103 @@ namespace korvane::host {
 
 using namespace detail;
 
+namespace {
+
+// An event's name and its parameters' names, as the type information gives
+// them (made-up ones for an event it does not know).
+struct EventNames {
+    const component::EventInfo* info = nullptr;
+    std::string name;
+
+    std::string Param(std::size_t i) const {
+        return info && i < info->Parameters().size() ? std::string(info->Parameters()[i].Name)
+                                                     : "arg" + std::to_string(i + 1);
+    }
+};
+
+EventNames NamesOf(const Control& control, DispId event) {
+    EventNames names;
+    for (const auto& e : control.TypeInfo().Events)
+        if (e.Number == event)
+            names.info = &e;
+    names.name = names.info ? std::string(names.info->Name) : "Event" + std::to_string(event);
+    return names;
+}
+
+void PrintEvent(const EventNames& names, std::span<const Variant> args) {
+    std::string line = "event " + names.name;
+    if (!args.empty()) {
+        line += "(";
+        for (std::size_t i = 0; i < args.size(); ++i)
+            line += (i ? ", " : "") + names.Param(i) + "=" + component::ToDisplay(args[i]);
+        line += ")";
+    }
+    std::printf("%s\n", line.c_str());
+}
+
+// Pushes `table[key]` read raw, or nil when `table` (at the top) is no
+// table, in the table's place.
+void ReplaceByRawField(lua_State* T, const std::string& key) {
+    if (lua_istable(T, -1)) {
+        lua_pushlstring(T, key.data(), key.size());
+        lua_rawget(T, -2);
+    } else {
+        lua_pushnil(T);
+    }
+    lua_remove(T, -2);
+}
+
+// Pushes the event's handler (or what stands where it would be) and gives
+// its name for messages: ctl.on.Name, else the first global function of
+// ctl_Name and <control name>_Name. Only raw reads: no metamethod a script
+// set runs here, with the control's frames below this one.
+std::string PushHandler(lua_State* T, const ScriptOptions& options, const std::string& name) {
+    std::string handlerName = "ctl.on." + name;
+    PushRegistryValue(T, &kHandlersKey);
+    ReplaceByRawField(T, name);
+    for (const std::string& global : {"ctl_" + name, options.ControlName + "_" + name}) {
+        if (lua_isfunction(T, -1))
+            break;
+        lua_pop(T, 1);
+        lua_rawgeti(T, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
+        ReplaceByRawField(T, global);
+        handlerName = global;
+    }
+    return handlerName;
+}
+
+// The values a handler returned (from `base` + 1 on) replace the event's
+// arguments, nil keeping one; the first that is no argument's type stops
+// the script.
+void TakeHandlerResults(ScriptHost::State& state, lua_State* T, int base, const EventNames& names,
+                        const std::string& handlerName, std::span<Variant> args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const int index = base + 1 + static_cast<int>(i);
+        if (lua_isnil(T, index))
+            continue;
+        Variant v;
+        std::string why;
+        if (!ToVariant(T, index, v, why)) {
+            state.pendingError = "error in event handler " + handlerName + ": " + names.Param(i) + ": " + why;
+            break;
+        }
+        if (v != args[i]) {
+            std::printf("  %s set %s=%s\n", handlerName.c_str(), names.Param(i).c_str(),
+                        component::ToDisplay(v).c_str());
+            args[i] = std::move(v);
+        }
+    }
+}
+
+}  // namespace
+
 // Prints the event, then runs its handler: ctl.on.Name, else a global
 // function ctl_Name, else <control name>_Name. A handler gets the arguments
 // as values and may return new values for them, in order (nil keeps one).
 void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
-    const component::EventInfo* info = nullptr;
-    for (const auto& e : control.TypeInfo().Events)
-        if (e.Number == event)
-            info = &e;
-    const std::string name = info ? std::string(info->Name) : "Event" + std::to_string(event);
-    auto paramName = [&](std::size_t i) {
-        return info && i < info->Parameters().size() ? std::string(info->Parameters()[i].Name)
-                                                     : "arg" + std::to_string(i + 1);
-    };
-    if (options.PrintMouseMoves || event != event_id::MouseMove) {
-        std::string line = "event " + name;
-        if (!args.empty()) {
-            line += "(";
-            for (std::size_t i = 0; i < args.size(); ++i)
-                line += (i ? ", " : "") + paramName(i) + "=" + component::ToDisplay(args[i]);
-            line += ")";
-        }
-        std::printf("%s\n", line.c_str());
-    }
+    const EventNames names = NamesOf(control, event);
+    if (options.PrintMouseMoves || event != event_id::MouseMove)
+        PrintEvent(names, args);
     if (pendingError)
         return;  // the script is stopping; no more handlers run
     if (handlerDepth >= kMaxHandlerDepth) {
@@ -60,38 +134,13 @@ void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
                        " deep (a handler that causes its own event again and again)";
         return;
     }
-
-    // Only raw reads and the protected call below: no metamethod a script
-    // set runs here, with the control's frames below this one.
     lua_State* T = current ? current : L;
     if (!lua_checkstack(T, static_cast<int>(args.size()) + 8)) {
-        pendingError = "no room on the Lua stack for event " + name;
+        pendingError = "no room on the Lua stack for event " + names.name;
         return;
     }
     const int base = lua_gettop(T);
-    std::string handlerName = "ctl.on." + name;
-    PushRegistryValue(T, &kHandlersKey);
-    if (lua_istable(T, -1)) {
-        lua_pushlstring(T, name.data(), name.size());
-        lua_rawget(T, -2);
-    } else {
-        lua_pushnil(T);
-    }
-    lua_remove(T, -2);
-    for (const std::string& global : {"ctl_" + name, options.ControlName + "_" + name}) {
-        if (lua_isfunction(T, -1))
-            break;
-        lua_pop(T, 1);
-        lua_rawgeti(T, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
-        if (lua_istable(T, -1)) {
-            lua_pushlstring(T, global.data(), global.size());
-            lua_rawget(T, -2);
-        } else {
-            lua_pushnil(T);
-        }
-        lua_remove(T, -2);
-        handlerName = global;
-    }
+    const std::string handlerName = PushHandler(T, options, names.name);
     if (!lua_isfunction(T, -1)) {
         lua_settop(T, base);
         return;
@@ -112,23 +161,8 @@ void ScriptHost::State::Invoke(DispId event, std::span<Variant> args) {
         const std::size_t nested = message.find("error in event handler ");
         pendingError = nested != std::string::npos ? message.substr(nested)
                                                    : "error in event handler " + handlerName + ": " + message;
-        lua_settop(T, base);
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        const int index = base + 1 + i;
-        if (lua_isnil(T, index))
-            continue;
-        Variant v;
-        std::string why;
-        if (!ToVariant(T, index, v, why)) {
-            pendingError = "error in event handler " + handlerName + ": " + paramName(i) + ": " + why;
-            break;
-        }
-        if (v != args[i]) {
-            std::printf("  %s set %s=%s\n", handlerName.c_str(), paramName(i).c_str(), component::ToDisplay(v).c_str());
-            args[i] = std::move(v);
-        }
+    } else {
+        TakeHandlerResults(*this, T, base, names, handlerName, args);
     }
     lua_settop(T, base);
 }

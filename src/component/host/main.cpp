@@ -132,79 +132,85 @@ private:
     void* handle_ = nullptr;
 };
 
+// --instruction-limit and --memory-limit: a whole number, the memory at
+// most 1 TiB.
+bool ParseLimit(const std::string& a, const std::string& v, Options& o, std::string& why) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+    if (v.empty() || v[0] == '-' || *end || errno == ERANGE || (a == "--memory-limit" && n > (1ull << 40))) {
+        why = a + " is a whole number" + (a == "--memory-limit" ? " of MiB" : "");
+        return false;
+    }
+    if (a == "--instruction-limit")
+        o.instructionLimit = n;
+    else
+        o.memoryLimitMiB = static_cast<std::size_t>(n);
+    return true;
+}
+
+bool TakesValue(const std::string& a) {
+    for (const char* option : {"--style", "--form", "--control", "--save-dir", "--instruction-limit", "--memory-limit",
+                               "--time-limit", "--registry", "--register"})
+        if (a == option)
+            return true;
+    return false;
+}
+
+// An option that takes a value, with its value `v`.
+bool ParseValueOption(const std::string& a, const std::string& v, Options& o, std::string& why) {
+    if (a == "--style") {
+        if (v != "0" && v != "1" && v != "2") {
+            why = "--style is 0, 1 or 2";
+            return false;
+        }
+        o.style = v[0] - '0';
+    } else if (a == "--form") {
+        o.formFile = v;
+    } else if (a == "--control") {
+        o.controlName = v;
+    } else if (a == "--save-dir") {
+        o.saveDir = v;
+        if (o.saveDir.empty()) {
+            why = "--save-dir is a folder";
+            return false;
+        }
+    } else if (a == "--instruction-limit" || a == "--memory-limit") {
+        return ParseLimit(a, v, o, why);
+    } else if (a == "--time-limit") {
+        char* end = nullptr;
+        const double seconds = std::strtod(v.c_str(), &end);
+        if (v.empty() || *end || !(seconds > 0) || seconds > 1e9) {
+            why = "--time-limit is a number of seconds above 0";
+            return false;
+        }
+        o.timeLimitMs = static_cast<std::uint64_t>(std::ceil(seconds * 1000));
+    } else if (a == "--registry") {
+        ::setenv("KORVANE_REGISTRY", v.c_str(), 1);  // the library reads the same file
+    } else if (a == "--register") {
+        o.registerLibrary = v;
+    }
+    return true;
+}
+
 bool ParseArgs(int argc, char** argv, Options& o, std::string& why) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](std::string& out) {
+        if (!o.script.empty()) {
+            o.scriptArgs.push_back(a);
+        } else if (TakesValue(a)) {
             if (i + 1 >= argc) {
                 why = a + " needs a value";
                 return false;
             }
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (!o.script.empty()) {
-            o.scriptArgs.push_back(a);
+            if (!ParseValueOption(a, argv[++i], o, why))
+                return false;
         } else if (a == "--design") {
             o.design = true;
-        } else if (a == "--style") {
-            if (!value(v))
-                return false;
-            if (v != "0" && v != "1" && v != "2") {
-                why = "--style is 0, 1 or 2";
-                return false;
-            }
-            o.style = v[0] - '0';
-        } else if (a == "--form") {
-            if (!value(o.formFile))
-                return false;
-        } else if (a == "--control") {
-            if (!value(o.controlName))
-                return false;
         } else if (a == "--no-mouse-moves") {
             o.printMoves = false;
         } else if (a == "--sandbox") {
             o.sandbox = true;
-        } else if (a == "--save-dir") {
-            if (!value(o.saveDir))
-                return false;
-            if (o.saveDir.empty()) {
-                why = "--save-dir is a folder";
-                return false;
-            }
-        } else if (a == "--instruction-limit" || a == "--memory-limit") {
-            if (!value(v))
-                return false;
-            char* end = nullptr;
-            errno = 0;
-            const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
-            if (v.empty() || v[0] == '-' || *end || errno == ERANGE || (a == "--memory-limit" && n > (1ull << 40))) {
-                why = a + " is a whole number" + (a == "--memory-limit" ? " of MiB" : "");
-                return false;
-            }
-            if (a == "--instruction-limit")
-                o.instructionLimit = n;
-            else
-                o.memoryLimitMiB = static_cast<std::size_t>(n);
-        } else if (a == "--time-limit") {
-            if (!value(v))
-                return false;
-            char* end = nullptr;
-            const double seconds = std::strtod(v.c_str(), &end);
-            if (v.empty() || *end || !(seconds > 0) || seconds > 1e9) {
-                why = "--time-limit is a number of seconds above 0";
-                return false;
-            }
-            o.timeLimitMs = static_cast<std::uint64_t>(std::ceil(seconds * 1000));
-        } else if (a == "--registry") {
-            if (!value(v))
-                return false;
-            ::setenv("KORVANE_REGISTRY", v.c_str(), 1);  // the library reads the same file
-        } else if (a == "--register") {
-            if (!value(v))
-                return false;
-            o.registerLibrary = v;
         } else if (a == "--unregister") {
             o.unregisterLibrary = (i + 1 < argc && argv[i + 1][0] != '-') ? std::string(argv[++i]) : std::string();
         } else if (a == "--help" || a == "-h") {
@@ -259,55 +265,180 @@ int RunRegistration(const Options& o) {
     return 0;
 }
 
-const char* StyleName(int style) {
-    switch (style) {
-        case 0:
-            return "Dropdown Combo";
-        case 1:
-            return "Simple Combo";
-        case 2:
-            return "Dropdown List";
-    }
+// The style's name as the control's own type information gives it.
+std::string StyleNameOf(const Control& ctl, const Variant& style) {
+    if (!std::holds_alternative<std::int32_t>(style))
+        return "?";
+    for (const EnumMember& m : ctl.TypeInfo().Style.Members)
+        if (m.Value == std::get<std::int32_t>(style))
+            return std::string(m.Name);
     return "?";
 }
 
-int RunScript(const Options& o) {
+// The class factory of the registered library, loaded into `lib`; null
+// after telling why not.
+ClassFactory* LoadFactory(LoadedLibrary& lib, int& failed) {
     registry::ClassEntry entry;
     const auto found = registry::Lookup(registry::DefaultPath(), ids::kProgId, entry);
-    if (found.Code != result::Ok)
-        return Fail(found.Message);
-    LoadedLibrary lib;
+    if (found.Code != result::Ok) {
+        failed = Fail(found.Message);
+        return nullptr;
+    }
     std::string why;
-    if (!lib.Load(entry.Library, why))
-        return Fail(why);
+    if (!lib.Load(entry.Library, why)) {
+        failed = Fail(why);
+        return nullptr;
+    }
     void* raw = nullptr;
-    Result r = lib.GetClassObject(entry.ClassId.c_str(), kClassFactoryInterface, &raw);
-    if (!Succeeded(r))
-        return Fail("the library at " + entry.Library + " does not serve " + entry.ClassId + " (result " +
-                    std::to_string(r) + ")");
-    auto* factory = static_cast<ClassFactory*>(raw);
+    const Result r = lib.GetClassObject(entry.ClassId.c_str(), kClassFactoryInterface, &raw);
+    if (!Succeeded(r)) {
+        failed = Fail("the library at " + entry.Library + " does not serve " + entry.ClassId + " (result " +
+                      std::to_string(r) + ")");
+        return nullptr;
+    }
+    return static_cast<ClassFactory*>(raw);
+}
+
+// The form file named by --form and its KorvaneBox (the one --control
+// names); an empty message when there is none to read or all went well.
+std::string ReadSaved(const Options& o, std::optional<FormFile>& saved, const FormControl*& savedControl) {
+    if (o.formFile.empty())
+        return {};
+    try {
+        saved = ReadFormFile(o.formFile);
+    } catch (const RuntimeError& e) {
+        return e.Description();
+    }
+    for (const auto& c : saved->Controls)
+        if (c.Class == ids::kProgId && (o.controlName.empty() || c.Name == o.controlName)) {
+            savedControl = &c;
+            break;
+        }
+    if (!savedControl)
+        return o.formFile + " holds no KorvaneBox" +
+               (o.controlName.empty() ? std::string() : " named " + o.controlName);
+    for (const auto& w : saved->Warnings)
+        std::printf("form file: %s\n", w.c_str());
+    return {};
+}
+
+// Where and how the control is placed: as saved, or new in the style
+// --style names.
+CreateOptions PlacementOf(const Options& o, const FormControl* savedControl, tk::MemoryPropertyBag& fresh) {
+    CreateOptions create;
+    create.UserMode = !o.design;
+    if (savedControl) {
+        create.Name = savedControl->Name;
+        create.Left = savedControl->Left;
+        create.Top = savedControl->Top;
+        create.Width = savedControl->Width;
+        create.Height = savedControl->Height;
+        create.Saved = &savedControl->Properties;
+        return create;
+    }
+    create.Left = 300;
+    create.Top = 300;
+    create.Width = o.style == 1 ? 3970 : 4240;
+    create.Height = o.style == 1 ? 2130 : 330;
+    if (!o.design) {
+        // A control placed at run time comes from its designed
+        // properties, of which only the style is not a default here.
+        fresh.Set("Style", static_cast<std::int32_t>(o.style));
+        create.Saved = &fresh;
+    }
+    return create;
+}
+
+// host.save: the form with the control as it is now, written to `path`;
+// the reason it was not, or empty.
+std::string SaveForm(const Options& o, tk::headless::HeadlessDesktop& desktop, tk::Form& form,
+                     const std::optional<FormFile>& saved, const std::string& controlName, Control& ctl,
+                     const std::string& path) {
+    FormFile out;
+    out.Name = form.Name();
+    out.Caption = saved ? saved->Caption : std::string();
+    out.Width = form.Width();
+    out.Height = form.Height();
+    FormControl c;
+    c.Name = controlName;
+    // The control's site on the form is the host's own widget; its
+    // extent now is what the form keeps.
+    if (const tk::Widget* site = desktop.Find(form.Name() + "." + controlName)) {
+        c.Left = site->Left();
+        c.Top = site->Top();
+        c.Width = site->Width();
+        c.Height = site->Height();
+    }
+    ExceptionInfo info;
+    if (!Succeeded(ctl.Save(c.Properties, &info)))
+        return "the control could not save its properties: " + info.Description;
+    out.Controls.push_back(std::move(c));
+    try {
+        // A sandboxed script saves only where the user said it may.
+        if (o.sandbox && o.saveDir.empty())
+            Raise(ErrorCode::FormFileAccess,
+                  "'" + path + "' can't be written: a sandboxed script saves only below --save-dir");
+        WriteFormFile(path, out, o.saveDir);
+    } catch (const RuntimeError& e) {
+        return e.Description();
+    }
+    return {};
+}
+
+// At design time the style is a property like any other.
+void SetDesignStyle(Control& ctl, int style) {
+    std::vector<Variant> args{static_cast<std::int32_t>(style)};
+    DispId id = 0;
+    ctl.GetIDsOfNames("Style", id, nullptr);
+    ExceptionInfo info;
+    if (!Succeeded(ctl.Invoke(id, kPropertyLet, args, nullptr, &info)))
+        std::printf("Style could not be set: %s\n", info.Description.c_str());
+}
+
+void PrintPlaced(Control& ctl, const Options& o, const std::string& controlName, const tk::Form& form) {
+    Variant style;
+    DispId styleId = 0;
+    ctl.GetIDsOfNames("Style", styleId, nullptr);
+    ctl.Invoke(styleId, kPropertyGet, {}, &style, nullptr);
+    std::printf("placed %s (%s) on %s at %s, %s\n", controlName.c_str(), ids::kProgId, form.Name().c_str(),
+                o.design ? "design time" : "run time", StyleNameOf(ctl, style).c_str());
+}
+
+// Runs the script against the control placed on `form`; false when it failed.
+bool RunOn(Control& ctl, const Options& o, tk::headless::HeadlessDesktop& desktop, tk::Form& form,
+           const CreateOptions& create, const std::optional<FormFile>& saved, bool fromSaved) {
+    host::ScriptOptions options;
+    options.ControlName = create.Name;
+    options.FormName = form.Name();
+    options.PrintMouseMoves = o.printMoves;
+    options.UserMode = !o.design;
+    options.Sandbox = o.sandbox;
+    options.InstructionLimit = o.instructionLimit;
+    options.TimeLimitMs = o.timeLimitMs;
+    options.MemoryLimitBytes = o.memoryLimitMiB << 20;
+    options.SaveForm = [&](const std::string& path) {
+        return SaveForm(o, desktop, form, saved, create.Name, ctl, path);
+    };
+    host::ScriptHost script(ctl, desktop, options);
+    if (o.design && !fromSaved && o.style != 0)
+        SetDesignStyle(ctl, o.style);
+    form.Show();
+    PrintPlaced(ctl, o, create.Name, form);
+    return script.Run(o.script, o.scriptArgs);
+}
+
+int RunScript(const Options& o) {
+    LoadedLibrary lib;
+    int failed = 0;
+    ClassFactory* factory = LoadFactory(lib, failed);
+    if (!factory)
+        return failed;
 
     std::optional<FormFile> saved;
     const FormControl* savedControl = nullptr;
-    if (!o.formFile.empty()) {
-        try {
-            saved = ReadFormFile(o.formFile);
-        } catch (const RuntimeError& e) {
-            factory->Release();
-            return Fail(e.Description());
-        }
-        for (const auto& c : saved->Controls)
-            if (c.Class == ids::kProgId && (o.controlName.empty() || c.Name == o.controlName)) {
-                savedControl = &c;
-                break;
-            }
-        if (!savedControl) {
-            factory->Release();
-            return Fail(o.formFile + " holds no KorvaneBox" +
-                        (o.controlName.empty() ? std::string() : " named " + o.controlName));
-        }
-        for (const auto& w : saved->Warnings)
-            std::printf("form file: %s\n", w.c_str());
+    if (const std::string why = ReadSaved(o, saved, savedControl); !why.empty()) {
+        factory->Release();
+        return Fail(why);
     }
 
     tk::headless::HeadlessDesktop desktop;
@@ -317,96 +448,15 @@ int RunScript(const Options& o) {
     form->Width(saved ? saved->Width : 9000);
     form->Height(saved ? saved->Height : 6000);
 
-    CreateOptions create;
-    create.UserMode = !o.design;
     tk::MemoryPropertyBag fresh;
-    if (savedControl) {
-        create.Name = savedControl->Name;
-        create.Left = savedControl->Left;
-        create.Top = savedControl->Top;
-        create.Width = savedControl->Width;
-        create.Height = savedControl->Height;
-        create.Saved = &savedControl->Properties;
-    } else {
-        create.Left = 300;
-        create.Top = 300;
-        create.Width = o.style == 1 ? 3970 : 4240;
-        create.Height = o.style == 1 ? 2130 : 330;
-        if (!o.design) {
-            // A control placed at run time comes from its designed
-            // properties, of which only the style is not a default here.
-            fresh.Set("Style", static_cast<std::int32_t>(o.style));
-            create.Saved = &fresh;
-        }
-    }
+    const CreateOptions create = PlacementOf(o, savedControl, fresh);
     Control* ctl = nullptr;
-    r = factory->CreateInstance(*form, create, &ctl);
+    const Result r = factory->CreateInstance(*form, create, &ctl);
     factory->Release();
     if (!Succeeded(r))
         return Fail("the factory could not create the control (result " + std::to_string(r) + ")");
 
-    bool ok = true;
-    {
-        host::ScriptOptions options;
-        options.ControlName = create.Name;
-        options.FormName = form->Name();
-        options.PrintMouseMoves = o.printMoves;
-        options.UserMode = !o.design;
-        options.Sandbox = o.sandbox;
-        options.InstructionLimit = o.instructionLimit;
-        options.TimeLimitMs = o.timeLimitMs;
-        options.MemoryLimitBytes = o.memoryLimitMiB << 20;
-        options.SaveForm = [&](const std::string& path) -> std::string {
-            FormFile out;
-            out.Name = form->Name();
-            out.Caption = saved ? saved->Caption : std::string();
-            out.Width = form->Width();
-            out.Height = form->Height();
-            FormControl c;
-            c.Name = create.Name;
-            // The control's site on the form is the host's own widget; its
-            // extent now is what the form keeps.
-            if (const tk::Widget* site = desktop.Find(form->Name() + "." + create.Name)) {
-                c.Left = site->Left();
-                c.Top = site->Top();
-                c.Width = site->Width();
-                c.Height = site->Height();
-            }
-            ExceptionInfo info;
-            if (!Succeeded(ctl->Save(c.Properties, &info)))
-                return "the control could not save its properties: " + info.Description;
-            out.Controls.push_back(std::move(c));
-            try {
-                // A sandboxed script saves only where the user said it may.
-                if (o.sandbox && o.saveDir.empty())
-                    Raise(ErrorCode::FormFileAccess,
-                          "'" + path + "' can't be written: a sandboxed script saves only below --save-dir");
-                WriteFormFile(path, out, o.saveDir);
-            } catch (const RuntimeError& e) {
-                return e.Description();
-            }
-            return {};
-        };
-        host::ScriptHost script(*ctl, desktop, options);
-        if (o.design && !savedControl && o.style != 0) {
-            // At design time the style is a property like any other.
-            std::vector<Variant> args{static_cast<std::int32_t>(o.style)};
-            DispId id = 0;
-            ctl->GetIDsOfNames("Style", id, nullptr);
-            ExceptionInfo info;
-            if (!Succeeded(ctl->Invoke(id, kPropertyLet, args, nullptr, &info)))
-                std::printf("Style could not be set: %s\n", info.Description.c_str());
-        }
-        form->Show();
-        Variant style;
-        DispId styleId = 0;
-        ctl->GetIDsOfNames("Style", styleId, nullptr);
-        ctl->Invoke(styleId, kPropertyGet, {}, &style, nullptr);
-        std::printf("placed %s (%s) on %s at %s, %s\n", create.Name.c_str(), ids::kProgId, form->Name().c_str(),
-                    o.design ? "design time" : "run time",
-                    std::holds_alternative<std::int32_t>(style) ? StyleName(std::get<std::int32_t>(style)) : "?");
-        ok = script.Run(o.script, o.scriptArgs);
-    }
+    const bool ok = RunOn(*ctl, o, desktop, *form, create, saved, savedControl != nullptr);
     ctl->Release();
     form.reset();
     std::printf("released; the library %s be unloaded\n", lib.CanUnloadNow() == result::Ok ? "can" : "cannot");
