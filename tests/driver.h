@@ -97,6 +97,7 @@ public:
     virtual const std::vector<std::uint32_t>& MessageBeeps() const = 0;
     virtual const std::vector<std::int16_t>& PointerHistory() const = 0;
     virtual const std::vector<tk::PropertyChangeRecord>& PropertyChanges() const = 0;
+    // Every focus rectangle drawn since the records were last cleared.
     virtual std::vector<tk::FocusRectRecord> FocusRects() const = 0;
     virtual const std::vector<tk::ShellRequest>& ShellRequests() const = 0;
     virtual const std::vector<std::string>& Logged() const = 0;

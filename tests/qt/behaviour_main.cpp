@@ -1,15 +1,33 @@
 // The entry of the control-level suites on the Qt desktop: one QApplication
 // on Qt's offscreen platform, whose one screen is set up as the headless
-// desktop's default (1024 x 768 pixels at 96 dpi), so the suites' figures
-// hold on both. No window system and no real time are involved.
+// desktop's default (1024 x 768 pixels at 96 dpi, windows without frames
+// drawn around them), so the suites' figures hold on both, and in a style whose scroll bars are 16 pixels wide, as
+// the headless desktop's are. No window system and no real time are
+// involved.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProxyStyle>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Fusion with scroll bars of the headless desktop's default width.
+class TestStyle final : public QProxyStyle {
+public:
+    TestStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_ScrollBarExtent)
+            return 16;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
@@ -19,7 +37,8 @@ int main(int argc, char** argv) {
         QFile file(config);
         if (!file.open(QIODevice::WriteOnly))
             return 1;
-        file.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1024, "height": 768,)"
+        file.write(R"({"windowFrameMargins": false,)"
+                   R"( "screens": [{"name": "screen", "x": 0, "y": 0, "width": 1024, "height": 768,)"
                    R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     }
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
@@ -27,6 +46,6 @@ int main(int argc, char** argv) {
     qputenv("QT_SCALE_FACTOR", "1");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new TestStyle);  // the application takes it
     return RUN_ALL_TESTS();
 }

@@ -26,6 +26,15 @@ Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* window, const QPointF& local, con
                                       Qt::KeyboardModifiers mods, int timestamp);
 Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* w, QEvent::Type t, int k, Qt::KeyboardModifiers mods, const QString& text,
                                     bool autorep, ushort count);
+// The window system's report that the activation moved (to no window of
+// the program: a press on the bare screen). QtGui exports it for platform
+// plugins without a public header; this is its declaration there.
+class QWindowSystemInterface {
+public:
+    struct SynchronousDelivery {};
+    template <typename Delivery>
+    static void handleWindowActivated(QWindow* window, Qt::FocusReason reason);
+};
 QT_END_NAMESPACE
 
 namespace korvane::test {
@@ -149,14 +158,13 @@ public:
     explicit QtDriver(const Options&) : desktop_(Manual()) {
         desktop_.RecordMessageBoxes(true, 1);
         desktop_.AnswerShellRequests(42);
-        // Forms are shown through the event loop on a real screen.
-        Settle();
+        ParkPointer();
     }
 
     ~QtDriver() override {
         Release();
         foreign_.clear();
-        QCoreApplication::processEvents();
+        ParkPointer();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -186,7 +194,9 @@ public:
     const std::vector<std::uint32_t>& MessageBeeps() const override { return desktop_.MessageBeeps(); }
     const std::vector<std::int16_t>& PointerHistory() const override { return desktop_.PointerHistory(); }
     const std::vector<tk::PropertyChangeRecord>& PropertyChanges() const override { return desktop_.PropertyChanges(); }
-    std::vector<tk::FocusRectRecord> FocusRects() const override { return desktop_.FocusRects(); }
+    // Every rectangle drawn since the records were cleared, as the
+    // headless desktop keeps them.
+    std::vector<tk::FocusRectRecord> FocusRects() const override { return desktop_.FocusRectCalls(); }
     const std::vector<tk::ShellRequest>& ShellRequests() const override { return desktop_.ShellRequests(); }
     const std::vector<std::string>& Logged() const override { return desktop_.Logged(); }
     void ClearRecords() override { desktop_.ClearRecords(); }
@@ -219,7 +229,8 @@ public:
             QWindow* window = WindowAt(x_, y_);
             if (window == nullptr) {
                 // A press on the bare screen takes the activation from the program.
-                QApplication::setActiveWindow(nullptr);
+                QWindowSystemInterface::handleWindowActivated<QWindowSystemInterface::SynchronousDelivery>(
+                    nullptr, Qt::ActiveWindowFocusReason);
                 return;
             }
             if (!pressed_)
@@ -364,6 +375,27 @@ private:
         return options;
     }
 
+    // Qt delivers no move to where its pointer already is, and keeps the
+    // window under it: each test starts with the pointer in the screen's
+    // corner, where no test puts a window, as if the person had moved it
+    // away between two sessions.
+    void ParkPointer() {
+        QWidget corner(nullptr, Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        corner.setAttribute(Qt::WA_ShowWithoutActivating);
+        corner.setGeometry(1023, 767, 1, 1);
+        corner.show();
+        Settle();
+        if (QWindow* window = corner.windowHandle()) {
+            timestamp_ += 20;
+            qt_handleMouseEvent(window, QPointF(0, 0), QPointF(1023, 767), Qt::NoButton, Qt::NoButton,
+                                QEvent::MouseMove, Qt::NoModifier, timestamp_);
+        }
+        x_ = 1023;
+        y_ = 767;
+        corner.hide();
+        Settle();
+    }
+
     // Runs what Qt has queued (the window system's answers among it), as
     // the event loop does between a person's gestures.
     static void Settle() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
@@ -486,7 +518,9 @@ private:
     std::int16_t held_ = 0;
     std::int16_t pressShift_ = 0;
     int depth_ = 0;
-    int timestamp_ = 1000;
+    // The window system's event time runs on through the whole program:
+    // Qt keeps the last one it saw.
+    static inline int timestamp_ = 1000;
 };
 
 }  // namespace

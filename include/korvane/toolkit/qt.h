@@ -127,6 +127,9 @@ public:
     std::vector<Rect> FocusRects(Hdc dc) const;
     /// The focus rectangles drawn on any device context and not yet erased.
     std::vector<FocusRectRecord> FocusRects() const;
+    /// Every DrawFocusRect call, in order, as the headless desktop records
+    /// them: a rectangle drawn again (which erases it) is in it twice.
+    const std::vector<FocusRectRecord>& FocusRectCalls() const;
     /// Every write of the application's MousePointer, in order.
     const std::vector<std::int16_t>& PointerHistory() const;
     /// Every saved property a user control announced as changed. The host
@@ -136,7 +139,8 @@ public:
     const std::vector<ShellRequest>& ShellRequests() const;
     /// Every line written to the desktop's log (it goes to the category as well).
     const std::vector<std::string>& Logged() const;
-    /// Empties the records above and the message boxes (the beep count stays).
+    /// Empties the records above, the message boxes and the beep count
+    /// (the focus rectangles on the screen stay where they are).
     void ClearRecords();
     /// From now on documents are not opened: ShellExecuteA and
     /// ShellExecuteLater record the request and answer with `code` at once

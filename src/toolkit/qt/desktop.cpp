@@ -537,6 +537,7 @@ std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
     auto* control = owner != impl_->byDc.end() ? dynamic_cast<QtUserControl*>(impl_->Get(owner->second)) : nullptr;
     if (control == nullptr)
         return 0;
+    model::Record(impl_->focusRectCalls, {dc, rect});
     auto& rects = impl_->focusRects[dc];
     auto same = std::find(rects.begin(), rects.end(), rect);
     if (same != rects.end()) {
@@ -615,6 +616,10 @@ std::vector<FocusRectRecord> QtDesktop::FocusRects() const {
     return all;
 }
 
+const std::vector<FocusRectRecord>& QtDesktop::FocusRectCalls() const {
+    return impl_->focusRectCalls;
+}
+
 const std::vector<std::int16_t>& QtDesktop::PointerHistory() const {
     return impl_->pointerHistory;
 }
@@ -637,6 +642,7 @@ void QtDesktop::ClearRecords() {
     impl_->messageBoxes.clear();
     impl_->beeps = 0;
     impl_->messageBeeps.clear();
+    impl_->focusRectCalls.clear();
     impl_->logged.clear();
     impl_->pointerHistory.clear();
     impl_->propertyChanges.clear();

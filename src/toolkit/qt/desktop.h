@@ -127,6 +127,7 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     // What a person saw and heard, kept for hosts and tests as the
     // headless desktop keeps it.
     std::vector<std::uint32_t> messageBeeps;
+    std::vector<FocusRectRecord> focusRectCalls;
     std::vector<std::int16_t> pointerHistory;
     std::vector<PropertyChangeRecord> propertyChanges;
     std::vector<ShellRequest> shellRequests;
