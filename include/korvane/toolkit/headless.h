@@ -149,7 +149,8 @@ public:
     const std::vector<std::int16_t>& PointerHistory() const;
     /// Every saved property a user control announced as changed.
     const std::vector<PropertyChangeRecord>& PropertyChanges() const;
-    /// The focus rectangles drawn and not yet erased.
+    /// Every DrawFocusRect call since the records were last cleared. On a
+    /// screen drawing a rectangle again erases it; here both calls are kept.
     const std::vector<FocusRectRecord>& FocusRects() const;
     /// Every ShellExecuteA call.
     const std::vector<ShellRequest>& ShellRequests() const;
