@@ -11,9 +11,11 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 
 #include "clock.h"
 #include "korvane/errors.h"
@@ -552,8 +554,30 @@ void QtDesktop::Impl::RunModal(std::uint64_t formId) {
         Node* form = Get(formId);
         return form != nullptr && form->visible;
     };
-    while (waiting())
+    // A script given to OnModal and the posted work run from inside the
+    // loop, once it turns; what they throw ends the loop and comes out of
+    // the modal Show, as it would from a scripted loop.
+    std::exception_ptr failed;
+    while (waiting()) {
+        auto script = std::move(modalScripts.empty() ? std::function<void(Form&)>{} : modalScripts.front());
+        if (!modalScripts.empty())
+            modalScripts.pop_front();
+        QTimer::singleShot(0, &loop, [this, formId, &loop, &failed, script = std::move(script)] {
+            try {
+                Node* form = Get(formId);
+                if (script && form != nullptr && form->visible)
+                    script(static_cast<Form&>(*form->self));
+                RunPosted();
+            } catch (...) {
+                failed = std::current_exception();
+                HideForm(formId);
+                loop.quit();
+            }
+        });
         loop.exec();
+        if (failed)
+            std::rethrow_exception(failed);
+    }
 }
 
 // Each turn runs Qt's pending events, the next script (given to OnModal)
