@@ -27,6 +27,16 @@ function(korvane_qt_behaviour_tests)
   target_include_directories(korvane_qt_behaviour_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_qt_behaviour_tests PRIVATE korvane_qt korvane_behaviour_suite GTest::gtest GTest::gmock)
   add_test(NAME qt_behaviour_offscreen COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>)
+  # The cases about a screen too small for the drop-down, each in a program
+  # whose screen has the size the case asks for.
+  add_test(NAME qt_behaviour_offscreen_200_high
+           COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>
+                   --gtest_filter=DropDownPlacement.AboveButTallerThanTheRoomTheWindowStartsAtTheTop)
+  add_test(NAME qt_behaviour_offscreen_100_high
+           COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>
+                   --gtest_filter=DropDownPlacement.AListThatFitsNeitherWayOpensBelowCutToWholeRows)
+  set_tests_properties(qt_behaviour_offscreen_200_high PROPERTIES ENVIRONMENT "KORVANE_QT_SCREEN=1024x200")
+  set_tests_properties(qt_behaviour_offscreen_100_high PROPERTIES ENVIRONMENT "KORVANE_QT_SCREEN=1024x100")
 endfunction()
 
 # Under the sanitizers: the Qt desktop's tests on the offscreen platform,

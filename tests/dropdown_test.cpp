@@ -402,7 +402,7 @@ TEST(DropDownPlacement, AboveButTallerThanTheRoomTheWindowStartsAtTheTop) {
     options.ScreenHeightPx = 200;  // 3000 twips
     Host host(StyleType::DropdownCombo, true, options);
     if (!host.desktop.ScreenIs(options))
-        GTEST_SKIP() << "a real screen keeps its size for the whole run";
+        GTEST_SKIP() << "a screen keeps its size while a program runs; a program of its own runs this case";
     host.ctl().Container().Top(0);  // upper edge at 100 px, lower at 122 px
     host.Fill(kRows);
     host.desktop.ClickAt(host.Widget("imgCombo"), 60, 60);
@@ -417,7 +417,7 @@ TEST(DropDownPlacement, AListThatFitsNeitherWayOpensBelowCutToWholeRows) {
     options.ScreenHeightPx = 100;  // 1500 twips
     Host host(StyleType::DropdownCombo, true, options);
     if (!host.desktop.ScreenIs(options))
-        GTEST_SKIP() << "a real screen keeps its size for the whole run";
+        GTEST_SKIP() << "a screen keeps its size while a program runs; a program of its own runs this case";
     host.form->Left(0);
     host.form->Top(0);
     host.ctl().Container().Top(0);  // lower edge at 330 twips: more room below than above
