@@ -18,6 +18,27 @@ target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets PRIVATE xcb)
 add_executable(korvane-demo-qt ${KORVANE_DEMO_QT_SOURCES})
 target_link_libraries(korvane-demo-qt PRIVATE korvane_qt)
 
+# The control-level suites (the ones korvane_tests runs on the headless
+# desktop) once more on the Qt desktop, on Qt's offscreen platform with a
+# manual clock: no X server, no real time. The program sets its platform
+# up itself (tests/qt/behaviour_main.cpp).
+function(korvane_qt_behaviour_tests)
+  add_executable(korvane_qt_behaviour_tests ${KORVANE_QT_BEHAVIOUR_TEST_SOURCES})
+  target_include_directories(korvane_qt_behaviour_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(korvane_qt_behaviour_tests PRIVATE korvane_qt korvane_behaviour_suite GTest::gtest GTest::gmock)
+  add_test(NAME qt_behaviour_offscreen COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>)
+  # The cases about a screen too small for the drop-down, each in a program
+  # whose screen has the size the case asks for.
+  add_test(NAME qt_behaviour_offscreen_200_high
+           COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>
+                   --gtest_filter=DropDownPlacement.AboveButTallerThanTheRoomTheWindowStartsAtTheTop)
+  add_test(NAME qt_behaviour_offscreen_100_high
+           COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>
+                   --gtest_filter=DropDownPlacement.AListThatFitsNeitherWayOpensBelowCutToWholeRows)
+  set_tests_properties(qt_behaviour_offscreen_200_high PROPERTIES ENVIRONMENT "KORVANE_QT_SCREEN=1024x200")
+  set_tests_properties(qt_behaviour_offscreen_100_high PROPERTIES ENVIRONMENT "KORVANE_QT_SCREEN=1024x100")
+endfunction()
+
 # Under the sanitizers: the Qt desktop's tests on the offscreen platform,
 # leaving out what needs a real X server (input from outside, a screen
 # reader's bus, restacking windows). Leaks that are Qt's or the X
@@ -34,11 +55,13 @@ if(KORVANE_SANITIZE)
                      --gtest_filter=-EndToEnd*:AtSpi*:QtAccessibility*:*SetWindowPosWithNoMoveNoSizeOnlyRestacks*)
     set_tests_properties(qt_desktop_offscreen PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_FONT_DPI=96;QT_SCALE_FACTOR=1;QT_ENABLE_HIGHDPI_SCALING=0")
+    korvane_qt_behaviour_tests()
   endif()
   return()
 endif()
 
 if(KORVANE_BUILD_TESTS)
+  korvane_qt_behaviour_tests()
   # The toolkit contract suite runs here once more, against the Qt desktop
   # (tests/qt/contract_on_qt.cpp instantiates it).
   add_executable(korvane_qt_tests ${KORVANE_QT_TEST_SOURCES})

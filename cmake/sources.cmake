@@ -130,28 +130,35 @@ set(KORVANE_DEMO_SOURCES demo/main.cpp)
 set(KORVANE_DEMO_QT_SOURCES demo_qt/main.cpp)
 
 # --- tests and benchmarks --------------------------------------------------
-set(KORVANE_TEST_SOURCES
+# The control-level suites, written against the test driver (tests/driver.h)
+# and compiled once: korvane_tests runs them on the headless desktop,
+# korvane_qt_behaviour_tests on the Qt desktop.
+set(KORVANE_BEHAVIOUR_TEST_SOURCES
   tests/about_test.cpp
   tests/appearance_test.cpp
   tests/boundaries_test.cpp
   tests/current_row_test.cpp
-  tests/desktop_opener_test.cpp
   tests/dropdown_test.cpp
   tests/embedded_list_test.cpp
   tests/form_file_test.cpp
-  tests/headless_desktop_test.cpp
   tests/hostile_use_test.cpp
   tests/keyboard_test.cpp
   tests/layout_test.cpp
   tests/persistence_test.cpp
-  tests/random_use_test.cpp
   tests/reentrancy_test.cpp
   tests/rows_test.cpp
+  tests/search_test.cpp
   tests/sorting_test.cpp
   tests/styles_test.cpp
-  tests/text_entry_test.cpp
+  tests/text_entry_test.cpp)
+# The headless test program: the driver over the headless desktop, and the
+# suites that are about the headless desktop itself or need no desktop.
+set(KORVANE_TEST_SOURCES
+  tests/desktop_opener_test.cpp
+  tests/headless_desktop_test.cpp
+  tests/headless_driver.cpp
+  tests/random_use_test.cpp
   tests/text_rules_test.cpp
-  tests/search_test.cpp
   tests/contract_on_headless.cpp)
 # The test program's operator delete that scribbles over freed memory
 # (outside the sanitizer build).
@@ -180,6 +187,11 @@ set(KORVANE_QT_TEST_SOURCES
   tests/qt/right_to_left_test.cpp)
 # KorvaneBox, the Qt widget, its tests and its Designer plugin (built by
 # cmake/qt_widget.cmake when Qt is found; listed here in every build).
+# The control-level suites on the Qt desktop, offscreen: the driver over
+# the Qt desktop and the program's entry.
+set(KORVANE_QT_BEHAVIOUR_TEST_SOURCES
+  tests/qt/behaviour_main.cpp
+  tests/qt/qt_driver.cpp)
 set(KORVANE_QT_WIDGET_SOURCES
   src/qt_widget/korvane_box.cpp
   src/qt_widget/korvane_box_members.cpp

@@ -92,7 +92,8 @@ TEST_F(EmbeddedList, LockedClicksAndDragsLeaveTheStoredRow) {
 TEST(EmbeddedListRestored, ALockedListShowsAStoredRowOnlyOnceItExists) {
     for (int rows : {3, 4}) {
         SCOPED_TRACE(rows);
-        HeadlessDesktop desktop;
+        const auto driver = MakeTestDesktop();
+        TestDesktop& desktop = *driver;
         auto form = desktop.CreateForm("Form1");
         form->Width(9000);
         form->Height(6000);

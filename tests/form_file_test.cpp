@@ -62,7 +62,8 @@ protected:
 // A host: one desktop, one form, and the control placed on it either at
 // design time (new, with its defaults) or at run time (from a saved bag).
 struct FormHost {
-    HeadlessDesktop desktop;
+    const std::unique_ptr<TestDesktop> driver = MakeTestDesktop();
+    TestDesktop& desktop = *driver;
     std::unique_ptr<tk::Form> form = desktop.CreateForm("Form1");
     std::unique_ptr<ucvKorvane> ctl;
 

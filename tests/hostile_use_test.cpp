@@ -269,7 +269,8 @@ TEST(FontSizes, AFontTheControlCannotLayOutIsRefused) {
 
 TEST(FontSizes, ASavedFontTheControlCannotLayOutGivesTheDefaultFont) {
     for (StyleType style : kAllStyles) {
-        HeadlessDesktop desktop;
+        const auto driver = MakeTestDesktop();
+        TestDesktop& desktop = *driver;
         auto form = desktop.CreateForm("Form1");
         ucvKorvane ctl(*form);
         tk::MemoryPropertyBag bag;

@@ -14,7 +14,8 @@ const std::vector<std::string> kKeys = {"Font",     "BackColor", "ForeColor",  "
 
 // Creates a control the way a form does: extent first, then the saved bag.
 struct Loaded {
-    HeadlessDesktop desktop;
+    const std::unique_ptr<TestDesktop> driver = MakeTestDesktop();
+    TestDesktop& desktop = *driver;
     std::unique_ptr<tk::Form> form = desktop.CreateForm("Form1");
     std::unique_ptr<ucvKorvane> ctl;
     Loaded(const tk::PropertyBag& bag, bool userMode, float width = 4240, float height = 330) {
@@ -218,7 +219,8 @@ TEST(Persistence, AControlDestroyedBeforeItsPropertiesLeavesTheOthersLayoutWorki
 }
 
 TEST(Persistence, ANewControlKeepsItsDesignLookUntilItsPropertiesAreApplied) {
-    HeadlessDesktop desktop;
+    const auto driver = MakeTestDesktop();
+    TestDesktop& desktop = *driver;
     auto form = desktop.CreateForm("Form1");
     ucvKorvane ctl(*form, Site{"KorvaneBox1", false});
     ctl.Container().Width(1234);

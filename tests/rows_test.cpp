@@ -298,7 +298,8 @@ TEST(RowsAtDesignTime, IndexErrorsAreRaisedAtDesignTimeToo) {
 }
 
 TEST(RowsOfANewControl, RowsAddedToANewDropdownComboAreKept) {
-    HeadlessDesktop desktop;
+    const auto driver = MakeTestDesktop();
+    TestDesktop& desktop = *driver;
     auto form = desktop.CreateForm("Form1");
     ucvKorvane ctl(*form);
     ctl.InitProperties();

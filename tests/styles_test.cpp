@@ -9,7 +9,7 @@
 namespace korvane::test {
 namespace {
 
-std::vector<std::string> Announced(const HeadlessDesktop& desktop) {
+std::vector<std::string> Announced(const TestDesktop& desktop) {
     std::vector<std::string> names;
     for (const auto& change : desktop.PropertyChanges())
         names.push_back(change.Property);
@@ -149,7 +149,7 @@ TEST(Styles, TheRightmostFieldLosesTheBorderButLabelsDoNot) {
 
 TEST(Styles, AStoredStyleOutsideTheEnumerationIsHarmless) {
     Host host(StyleType::DropdownCombo, /*userMode=*/true);
-    HeadlessDesktop& desktop = host.desktop;
+    TestDesktop& desktop = host.desktop;
     auto form = desktop.CreateForm("Form2");
     ucvKorvane odd(*form, Site{"Odd"});
     tk::MemoryPropertyBag bag;

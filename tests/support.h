@@ -1,6 +1,6 @@
-// Test support: a host with a headless desktop, a form and one KorvaneBox
-// on it, and an event recorder that keeps every event the host receives,
-// in order, with its arguments.
+// Test support: a host with a desktop (the test program's driver, see
+// driver.h), a form and one KorvaneBox on it, and an event recorder that
+// keeps every event the host receives, in order, with its arguments.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "driver.h"
 #include "korvane/toolkit/headless.h"
 #include "korvane/ucvKorvane.h"
 
@@ -92,8 +93,8 @@ private:
 class Host {
 public:
     explicit Host(StyleType style = StyleType::DropdownCombo, bool userMode = true,
-                  HeadlessDesktop::Options options = {})
-        : desktop(options) {
+                  const TestDesktop::Options& options = {})
+        : driver(MakeTestDesktop(options)), desktop(*driver) {
         form = desktop.CreateForm("Form1");
         form->Width(9000);
         form->Height(6000);
@@ -164,7 +165,8 @@ public:
         return rows;
     }
 
-    HeadlessDesktop desktop;
+    std::unique_ptr<TestDesktop> driver;
+    TestDesktop& desktop;
     std::unique_ptr<tk::Form> form;
     EventRecorder recorder;
     std::unique_ptr<ucvKorvane> control;

@@ -25,29 +25,10 @@
 /// The desktop without a screen.
 namespace korvane::tk::headless {
 
+using tk::FocusRectRecord;
 using tk::MessageBoxRecord;
-
-/// A focus rectangle drawn and not yet erased.
-struct FocusRectRecord {
-    Hdc Dc = 0;   ///< the device context it was drawn on
-    Rect Bounds;  ///< pixels of the device context's window
-};
-
-/// A ShellExecuteA call, with its arguments.
-struct ShellRequest {
-    Hwnd Owner = 0;            ///< the owner window
-    std::string Operation;     ///< "open", ...
-    std::string File;          ///< the document or address
-    std::string Parameters;    ///< the parameters
-    std::string Directory;     ///< the working folder
-    std::int32_t ShowCmd = 0;  ///< how the window was to be shown
-};
-
-/// A saved property a user control announced as changed.
-struct PropertyChangeRecord {
-    std::string Control;   ///< the user control's name
-    std::string Property;  ///< the key it announced
-};
+using tk::PropertyChangeRecord;
+using tk::ShellRequest;
 
 /// A SetWindowPos call, with its arguments.
 struct SetWindowPosRecord {
@@ -168,7 +149,8 @@ public:
     const std::vector<std::int16_t>& PointerHistory() const;
     /// Every saved property a user control announced as changed.
     const std::vector<PropertyChangeRecord>& PropertyChanges() const;
-    /// The focus rectangles drawn and not yet erased.
+    /// Every DrawFocusRect call since the records were last cleared. On a
+    /// screen drawing a rectangle again erases it; here both calls are kept.
     const std::vector<FocusRectRecord>& FocusRects() const;
     /// Every ShellExecuteA call.
     const std::vector<ShellRequest>& ShellRequests() const;

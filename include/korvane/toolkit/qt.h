@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,7 +27,10 @@ class QWidget;
 /// The desktop over Qt 6 Widgets.
 namespace korvane::tk::qt {
 
+using tk::FocusRectRecord;
 using tk::MessageBoxRecord;
+using tk::PropertyChangeRecord;
+using tk::ShellRequest;
 
 /// The toolkit interface over Qt 6 Widgets: the control on a real screen.
 /// Use it from the thread that runs the QApplication.
@@ -38,6 +42,12 @@ public:
         /// without a taskbar entry. A form given the role Role::DropDown
         /// (the control's drop-down list window) becomes one too.
         std::vector<std::string> ToolWindowForms;
+        /// With a manual clock the desktop's timers run on a clock that only
+        /// Advance moves, and TickCount counts from 0 on that clock: a test
+        /// or a scripted session never waits on real time, and every tick
+        /// comes at a moment it chooses. Without it (the default) the
+        /// timers run on real time in Qt's event loop.
+        bool ManualClock = false;
     };
 
     /// The one desktop of the running QApplication, with the default
@@ -111,8 +121,58 @@ public:
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
     /// How many Beep and MessageBeep calls there were.
     std::int32_t Beeps() const;
+    /// The type of every MessageBeep call.
+    const std::vector<std::uint32_t>& MessageBeeps() const;
     /// The focus rectangles drawn on a device context and not yet erased.
     std::vector<Rect> FocusRects(Hdc dc) const;
+    /// The focus rectangles drawn on any device context and not yet erased.
+    std::vector<FocusRectRecord> FocusRects() const;
+    /// Every DrawFocusRect call, in order, as the headless desktop records
+    /// them: a rectangle drawn again (which erases it) is in it twice.
+    const std::vector<FocusRectRecord>& FocusRectCalls() const;
+    /// Every write of the application's MousePointer, in order.
+    const std::vector<std::int16_t>& PointerHistory() const;
+    /// Every saved property a user control announced as changed. The host
+    /// saves its forms itself, so nothing else is done with them.
+    const std::vector<PropertyChangeRecord>& PropertyChanges() const;
+    /// Every ShellExecuteA call and every document opened later.
+    const std::vector<ShellRequest>& ShellRequests() const;
+    /// Every line written to the desktop's log (it goes to the category as well).
+    const std::vector<std::string>& Logged() const;
+    /// Empties the records above, the message boxes and the beep count
+    /// (the focus rectangles on the screen stay where they are).
+    void ClearRecords();
+    /// From now on documents are not opened: ShellExecuteA and
+    /// ShellExecuteLater record the request and answer with `code` at once
+    /// (42 is success), for unattended runs that must start nothing.
+    void AnswerShellRequests(std::intptr_t code);
+    /// The user's locale; empty (the default) takes it from the environment.
+    void SetUserLocale(std::string locale);
+    std::string UserLocale() const override;
+
+    /// Moves the manual clock (Options::ManualClock) on by `ms`: Qt's
+    /// pending events and the posted work run first, then every timer
+    /// ticks at each of its due times in time order, with the clock
+    /// standing at the tick and the pending events and posted work run
+    /// after each tick. Raises InvalidProcedureCall without a manual clock
+    /// or for a negative step.
+    void Advance(std::int64_t ms);
+    /// Queues work that runs at the next DoEvents, turn of a modal loop or
+    /// Advance, outside Qt's event dispatch: what it throws comes out of
+    /// that call. Work posted by posted work waits for the next round.
+    void Post(std::function<void()> work);
+    /// Each modal Show takes the next script and runs it inside its loop;
+    /// the script plays the user (and may Advance the clock). With a
+    /// manual clock a modal loop with no script, no posted work and no Qt
+    /// event left fails with ToolkitModalStalled, naming the form, after
+    /// hiding it: nobody would ever end it. Without a manual clock a loop
+    /// with no script waits for the person at the screen.
+    void OnModal(std::function<void(Form& modal)> script);
+    /// The widget that has the keyboard focus in the desktop's account;
+    /// nullptr for none.
+    Widget* FocusWidget() const;
+    /// Rows a list box shows at its present height.
+    std::int32_t VisibleRows(const ListBox& list) const;
     /// Whether the top-level window `window` is top-most.
     bool IsTopMost(Hwnd window) const;
 

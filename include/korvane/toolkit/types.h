@@ -146,4 +146,26 @@ struct MessageBoxRecord {
     std::string Title;   ///< the title shown: the application title when none was given
 };
 
+/// A focus rectangle drawn and not yet erased.
+struct FocusRectRecord {
+    Hdc Dc = 0;   ///< the device context it was drawn on
+    Rect Bounds;  ///< pixels of the device context's window
+};
+
+/// A ShellExecuteA call (or a document opened later), with its arguments.
+struct ShellRequest {
+    Hwnd Owner = 0;            ///< the owner window
+    std::string Operation;     ///< "open", ...
+    std::string File;          ///< the document or address
+    std::string Parameters;    ///< the parameters
+    std::string Directory;     ///< the working folder
+    std::int32_t ShowCmd = 0;  ///< how the window was to be shown
+};
+
+/// A saved property a user control announced as changed.
+struct PropertyChangeRecord {
+    std::string Control;   ///< the user control's name
+    std::string Property;  ///< the key it announced
+};
+
 }  // namespace korvane::tk

@@ -2,7 +2,8 @@
 // one Qt timer that wakes for the earliest of them. A tick that comes due
 // runs the timer's handler and puts the timer back one interval later
 // (after its last due time, as a precise Qt timer keeps its pace; ticks
-// missed while the event loop was busy are dropped, not made up).
+// missed while the event loop was busy are dropped, not made up). A manual
+// clock has no Qt timer: Advance moves it and runs the ticks in order.
 #include "clock.h"
 
 #include <QTimerEvent>
@@ -12,7 +13,19 @@
 
 namespace korvane::tk::qt {
 
-Clock::Clock(std::function<void(std::uint64_t)> fire) : fire_(std::move(fire)) {
+namespace {
+// A tick (or a manual step) in progress, counted while it is on the stack,
+// also when a handler throws.
+struct Ticking {
+    int& depth;
+    explicit Ticking(int& d) : depth(d) { ++depth; }
+    ~Ticking() { --depth; }
+    Ticking(const Ticking&) = delete;
+    Ticking& operator=(const Ticking&) = delete;
+};
+}  // namespace
+
+Clock::Clock(std::function<void(std::uint64_t)> fire, bool manual) : fire_(std::move(fire)), manual_(manual) {
     since_.start();
 }
 
@@ -53,6 +66,8 @@ void Clock::Stop() {
 
 // Wakes for the earliest due timer; an earlier wake already set is kept.
 void Clock::Rearm() {
+    if (manual_)
+        return;
     if (byDue_.empty()) {
         wake_.stop();
         wakeAt_ = -1;
@@ -64,6 +79,22 @@ void Clock::Rearm() {
     const std::int64_t wait = std::max<std::int64_t>(first - Now(), 0);
     wake_.start(static_cast<int>(std::min<std::int64_t>(wait, 1 << 30)), Qt::PreciseTimer, this);
     wakeAt_ = first;
+}
+
+// The whole step counts as a tick in progress, so a Stop on the way
+// leaves the deletion until the step is over.
+void Clock::Advance(std::int64_t ms, const std::function<void()>& afterTick) {
+    const std::int64_t end = manualNow_ + ms;
+    const Ticking stepping(ticking_);
+    while (!stopped_ && !byDue_.empty() && byDue_.begin()->first <= end) {
+        manualNow_ = std::max(manualNow_, byDue_.begin()->first);
+        RunDue();
+        if (stopped_)
+            return;
+        afterTick();
+    }
+    if (!stopped_)
+        manualNow_ = end;
 }
 
 void Clock::timerEvent(QTimerEvent* event) {
@@ -82,13 +113,7 @@ void Clock::timerEvent(QTimerEvent* event) {
 // loop); each takes only the timers due when it began. Nothing a handler
 // throws leaves the tick.
 void Clock::RunDue() {
-    struct Ticking {
-        int& depth;
-        explicit Ticking(int& d) : depth(d) { ++depth; }
-        ~Ticking() { --depth; }
-        Ticking(const Ticking&) = delete;
-        Ticking& operator=(const Ticking&) = delete;
-    } ticking(ticking_);
+    const Ticking ticking(ticking_);
     const std::int64_t now = Now();
     std::vector<std::pair<std::uint64_t, std::int64_t>> ready;  // id, the due time it ticks for
     while (!byDue_.empty() && byDue_.begin()->first <= now) {

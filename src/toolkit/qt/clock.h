@@ -1,7 +1,9 @@
 // The desktop's one clock (see clock.cpp): every timer widget of a desktop
 // is an entry in one schedule, ordered by when it is due, and one Qt timer
 // wakes the desktop for the earliest. However many controls run their
-// focus watchers, the event loop waits on one timer of ours.
+// focus watchers, the event loop waits on one timer of ours. A manual
+// clock (for tests and scripted sessions) never looks at real time: it
+// stands still until Advance moves it.
 #pragma once
 
 #include <QBasicTimer>
@@ -19,7 +21,7 @@ class Clock final : public QObject {
 public:
     // `fire(id)` runs the tick of timer `id`; it may add, move or remove
     // any timer, and may end the clock (Stop) on the way.
-    explicit Clock(std::function<void(std::uint64_t id)> fire);
+    Clock(std::function<void(std::uint64_t id)> fire, bool manual);
 
     // Timer `id` ticks every `intervalMs` from now on (again from now when
     // it was already scheduled).
@@ -30,6 +32,15 @@ public:
     // The desktop is going: no tick runs any more. A clock whose tick is
     // on the stack is deleted once that tick has returned.
     void Stop();
+    // The clock's time in milliseconds: real time since it was made, or
+    // the manual clock's reading.
+    std::int64_t Now() const { return manual_ ? manualNow_ : since_.elapsed(); }
+    bool Manual() const { return manual_; }
+    // Moves a manual clock on by `ms`: each due timer ticks at each of its
+    // due times, in time order, with the clock standing at the tick;
+    // `afterTick` runs after every tick. The clock may be stopped on the
+    // way (it is then deleted once Advance has returned).
+    void Advance(std::int64_t ms, const std::function<void()>& afterTick);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -39,7 +50,6 @@ private:
         std::int64_t due = 0;
         std::int32_t interval = 0;
     };
-    std::int64_t Now() const { return since_.elapsed(); }
     void Insert(std::uint64_t id, Entry entry);
     void Rearm();
     void RunDue();
@@ -52,6 +62,8 @@ private:
     std::unordered_map<std::uint64_t, Entry> entries_;
     int ticking_ = 0;
     bool stopped_ = false;
+    bool manual_ = false;
+    std::int64_t manualNow_ = 0;
 };
 
 }  // namespace korvane::tk::qt

@@ -152,7 +152,7 @@ Impl::Impl(QtDesktop& o, Options opts) : DesktopModel(o), options(std::move(opts
     }
     filter = std::make_unique<InputFilter>(*this);
     QApplication::instance()->installEventFilter(filter.get());
-    clock = new Clock([this](std::uint64_t id) { Tick(id); });
+    clock = new Clock([this](std::uint64_t id) { Tick(id); }, options.ManualClock);
 }
 
 // Widgets may outlive the desktop: their Qt objects go now, and they must
@@ -166,8 +166,10 @@ Impl::~Impl() {
     if (overrideCursor && QCoreApplication::instance() != nullptr)
         QGuiApplication::restoreOverrideCursor();
     ++settingFocus;
-    for (const ModalLoop& m : modalLoops)
-        m.Loop->quit();
+    for (const ModalLoop& m : modalLoops) {
+        if (m.Loop != nullptr)
+            m.Loop->quit();
+    }
     for (auto& [id, node] : nodes) {
         if (auto* ref = dynamic_cast<Backref*>(node->object.data()))
             ref->node = nullptr;
@@ -211,7 +213,7 @@ void Impl::Unregister(Node& node) {
         const Hwnd gone = node.hwnd;
         QTimer::singleShot(0, filter.get(), [this, gone] { Guarded([&] { HideOwnedToolWindows(gone); }); });
         for (const ModalLoop& m : modalLoops) {
-            if (m.Form == node.id)
+            if (m.Form == node.id && m.Loop != nullptr)
                 m.Loop->quit();
         }
     }
@@ -382,6 +384,7 @@ std::int16_t QtDesktop::MousePointer() const {
 // back when the pointer returns to the default.
 void QtDesktop::MousePointer(std::int16_t value) {
     impl_->screenPointer = value;
+    model::Record(impl_->pointerHistory, value);
     const bool busy = value == pointer::Hourglass;
     if (busy && !impl_->overrideCursor) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -410,6 +413,7 @@ int QtDesktop::MsgBox(std::string_view prompt, int style, std::string_view title
 Q_LOGGING_CATEGORY(lcToolkit, "korvane.toolkit")
 
 void QtDesktop::Log(std::string_view message) {
+    model::Record(impl_->logged, std::string(message));
     qCWarning(lcToolkit).noquote() << QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
 }
 
@@ -420,9 +424,12 @@ void QtDesktop::Beep() {
 
 void QtDesktop::DoEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    impl_->RunPosted();
 }
 
 std::int64_t QtDesktop::TickCount() const {
+    if (impl_->clock != nullptr && impl_->clock->Manual())
+        return impl_->clock->Now();
     return NowMs() - impl_->startMs;
 }
 
@@ -530,6 +537,7 @@ std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
     auto* control = owner != impl_->byDc.end() ? dynamic_cast<QtUserControl*>(impl_->Get(owner->second)) : nullptr;
     if (control == nullptr)
         return 0;
+    model::Record(impl_->focusRectCalls, {dc, rect});
     auto& rects = impl_->focusRects[dc];
     auto same = std::find(rects.begin(), rects.end(), rect);
     if (same != rects.end()) {
@@ -546,7 +554,8 @@ std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
     return 1;
 }
 
-std::int32_t QtDesktop::MessageBeep(std::uint32_t) {
+std::int32_t QtDesktop::MessageBeep(std::uint32_t type) {
+    model::Record(impl_->messageBeeps, type);
     Beep();
     return 1;
 }
@@ -556,13 +565,22 @@ Hwnd QtDesktop::GetDesktopWindow() {
 }
 
 void QtDesktop::ShellExecuteLater(std::string_view file, std::function<void(std::intptr_t code)> done) {
+    if (impl_->shellAnswer) {
+        Desktop::ShellExecuteLater(file, std::move(done));  // recorded and answered at once
+        return;
+    }
+    model::Record(impl_->shellRequests, {impl_->desktopWindow, "", std::string(file), "", "", 1});
     if (!impl_->opens)
         impl_->opens = std::make_shared<LaterOpens>();
     impl_->opens->Start(std::string(file), std::move(done));
 }
 
-std::intptr_t QtDesktop::ShellExecuteA(Hwnd, std::string_view, std::string_view file, std::string_view,
-                                       std::string_view, std::int32_t) {
+std::intptr_t QtDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
+                                       std::string_view parameters, std::string_view directory, std::int32_t showCmd) {
+    model::Record(impl_->shellRequests, {owner, std::string(operation), std::string(file), std::string(parameters),
+                                         std::string(directory), showCmd});
+    if (impl_->shellAnswer)
+        return *impl_->shellAnswer;
     return OpenWithDesktop(file);
 }
 
@@ -583,6 +601,108 @@ const std::vector<MessageBoxRecord>& QtDesktop::MessageBoxes() const {
 
 std::int32_t QtDesktop::Beeps() const {
     return impl_->beeps;
+}
+
+const std::vector<std::uint32_t>& QtDesktop::MessageBeeps() const {
+    return impl_->messageBeeps;
+}
+
+std::vector<FocusRectRecord> QtDesktop::FocusRects() const {
+    std::vector<FocusRectRecord> all;
+    for (const auto& [dc, rects] : impl_->focusRects) {
+        for (const Rect& r : rects)
+            all.push_back({dc, r});
+    }
+    return all;
+}
+
+const std::vector<FocusRectRecord>& QtDesktop::FocusRectCalls() const {
+    return impl_->focusRectCalls;
+}
+
+const std::vector<std::int16_t>& QtDesktop::PointerHistory() const {
+    return impl_->pointerHistory;
+}
+
+const std::vector<PropertyChangeRecord>& QtDesktop::PropertyChanges() const {
+    return impl_->propertyChanges;
+}
+
+const std::vector<ShellRequest>& QtDesktop::ShellRequests() const {
+    return impl_->shellRequests;
+}
+
+const std::vector<std::string>& QtDesktop::Logged() const {
+    return impl_->logged;
+}
+
+// The focus rectangles are not records: they are what the screen shows,
+// and each is wiped by drawing it again.
+void QtDesktop::ClearRecords() {
+    impl_->messageBoxes.clear();
+    impl_->beeps = 0;
+    impl_->messageBeeps.clear();
+    impl_->focusRectCalls.clear();
+    impl_->logged.clear();
+    impl_->pointerHistory.clear();
+    impl_->propertyChanges.clear();
+    impl_->shellRequests.clear();
+}
+
+void QtDesktop::AnswerShellRequests(std::intptr_t code) {
+    impl_->shellAnswer = code;
+}
+
+void QtDesktop::SetUserLocale(std::string locale) {
+    impl_->userLocale = std::move(locale);
+}
+
+std::string QtDesktop::UserLocale() const {
+    return impl_->userLocale.empty() ? Desktop::UserLocale() : impl_->userLocale;
+}
+
+void QtDesktop::Advance(std::int64_t ms) {
+    Impl& d = *impl_;
+    if (d.clock == nullptr || !d.clock->Manual())
+        Raise(ErrorCode::InvalidProcedureCall, "the desktop's clock runs on real time");
+    if (ms < 0)
+        Raise(ErrorCode::InvalidProcedureCall, "the clock only moves forward");
+    d.Pump();
+    d.clock->Advance(ms, [&d] { d.Pump(); });
+}
+
+void QtDesktop::Post(std::function<void()> work) {
+    impl_->posted.push_back(std::move(work));
+}
+
+void QtDesktop::OnModal(std::function<void(Form& modal)> script) {
+    impl_->modalScripts.push_back(std::move(script));
+}
+
+Widget* QtDesktop::FocusWidget() const {
+    Node* node = impl_->Get(impl_->focus);
+    return node != nullptr ? node->self : nullptr;
+}
+
+std::int32_t QtDesktop::VisibleRows(const ListBox& list) const {
+    const auto* node = dynamic_cast<const QtListBox*>(&list);
+    return node != nullptr ? node->VisibleRows() : 0;
+}
+
+void QtDesktop::Impl::RunPosted() {
+    for (std::size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
+        auto work = std::move(posted.front());
+        posted.pop_front();
+        if (work)
+            work();
+    }
+}
+
+// Deferred deletions wait for the event loop: a step may run inside a
+// handler whose Qt object is one of them.
+void QtDesktop::Impl::Pump() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    RunPosted();
 }
 
 std::vector<Rect> QtDesktop::FocusRects(Hdc dc) const {

@@ -16,8 +16,11 @@
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -107,7 +110,7 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     };
     struct ModalLoop {
         std::uint64_t Form = 0;
-        QEventLoop* Loop = nullptr;
+        QEventLoop* Loop = nullptr;  // none for a loop the manual clock plays (RunScriptedModal)
     };
 
     Impl(QtDesktop& owner, Options options);
@@ -121,6 +124,20 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     std::int16_t screenPointer = 0;
     bool overrideCursor = false;
     std::map<Hdc, std::vector<Rect>> focusRects;
+    // What a person saw and heard, kept for hosts and tests as the
+    // headless desktop keeps it.
+    std::vector<std::uint32_t> messageBeeps;
+    std::vector<FocusRectRecord> focusRectCalls;
+    std::vector<std::int16_t> pointerHistory;
+    std::vector<PropertyChangeRecord> propertyChanges;
+    std::vector<ShellRequest> shellRequests;
+    std::vector<std::string> logged;
+    // Set by AnswerShellRequests: requests are answered with it, nothing opens.
+    std::optional<std::intptr_t> shellAnswer;
+    std::string userLocale;
+    // Work posted by the host (Post) and the scripts of modal loops (OnModal).
+    std::deque<std::function<void()>> posted;
+    std::deque<std::function<void(Form&)>> modalScripts;
     std::int64_t startMs = 0;
     // The last press counted, which Qt hands to each parent in turn while
     // the children ignore it.
@@ -202,6 +219,13 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     void FormHidden(Hwnd hwnd);
     void HideOwnedToolWindows(Hwnd owner);
     void RunModal(std::uint64_t form);
+    // A modal loop on the manual clock: scripts, posted work and Qt's
+    // pending events, and a failure when none is left.
+    void RunScriptedModal(std::uint64_t form);
+    // Runs the work posted so far; work posted meanwhile waits for the next round.
+    void RunPosted();
+    // Qt's pending events, then the posted work.
+    void Pump();
     void EraseFocusRects(Hdc dc, const QRect& areaPx);
     // Enter or Escape left alone by the widget `from`: the default or the
     // cancel button of its window takes it (button.cpp).

@@ -233,8 +233,9 @@ class QtUserControl final : public model::UserControlBase<Node> {
 public:
     QtUserControl(QtDesktop::Impl& desk, Node& parent, std::string name, tk::Ambient ambient);
 
-    // The host saves the form itself; there is no designer to tell.
-    void PropertyChanged(std::string_view) override {}
+    // The host saves the form itself; there is no designer to tell, so
+    // the announcement is only recorded.
+    void PropertyChanged(std::string_view property) override;
     void Repaint() override;
 };
 

@@ -11,9 +11,11 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 
 #include "clock.h"
 #include "korvane/errors.h"
@@ -478,7 +480,7 @@ void QtDesktop::Impl::PresentForm(Node& node, int modal) {
 
 void QtDesktop::Impl::ConcealForm(Node& form) {
     for (const ModalLoop& m : modalLoops) {
-        if (m.Form == form.id)
+        if (m.Form == form.id && m.Loop != nullptr)
             m.Loop->quit();
     }
     if (QWidget* w = form.Q()) {
@@ -533,8 +535,11 @@ void QtDesktop::Impl::HideOwnedToolWindows(Hwnd owner) {
 }
 
 // The nested loop of a modal form: Qt's event loop, timers included, runs
-// until the form is hidden, unloaded or destroyed.
+// until the form is hidden, unloaded or destroyed. On the manual clock
+// nobody sits at the screen: the loop plays the scripts instead.
 void QtDesktop::Impl::RunModal(std::uint64_t formId) {
+    if (clock != nullptr && clock->Manual())
+        return RunScriptedModal(formId);
     QEventLoop loop;
     modalLoops.push_back({formId, &loop});
     struct Leave {
@@ -549,8 +554,75 @@ void QtDesktop::Impl::RunModal(std::uint64_t formId) {
         Node* form = Get(formId);
         return form != nullptr && form->visible;
     };
-    while (waiting())
+    // A script given to OnModal and the posted work run from inside the
+    // loop, once it turns; what they throw ends the loop and comes out of
+    // the modal Show, as it would from a scripted loop.
+    std::exception_ptr failed;
+    while (waiting()) {
+        auto script = std::move(modalScripts.empty() ? std::function<void(Form&)>{} : modalScripts.front());
+        if (!modalScripts.empty())
+            modalScripts.pop_front();
+        QTimer::singleShot(0, &loop, [this, formId, &loop, &failed, script = std::move(script)] {
+            try {
+                Node* form = Get(formId);
+                if (script && form != nullptr && form->visible)
+                    script(static_cast<Form&>(*form->self));
+                RunPosted();
+            } catch (...) {
+                failed = std::current_exception();
+                HideForm(formId);
+                loop.quit();
+            }
+        });
         loop.exec();
+        if (failed)
+            std::rethrow_exception(failed);
+    }
+}
+
+// Each turn runs Qt's pending events, the next script (given to OnModal)
+// and then the posted work; a turn with none of them while the form still
+// waits would wait for ever, so the form is hidden and the loop fails.
+// Posted work that keeps posting more counts as waiting after a while.
+void QtDesktop::Impl::RunScriptedModal(std::uint64_t formId) {
+    constexpr int kMaxRoundsWithoutScript = 10000;
+    int roundsWithoutScript = 0;
+    modalLoops.push_back({formId, nullptr});
+    struct Leave {
+        std::vector<ModalLoop>& loops;
+        ~Leave() { loops.pop_back(); }
+    } leave{modalLoops};
+    auto waiting = [&]() -> Node* {
+        Node* form = Get(formId);
+        return form != nullptr && form->visible ? form : nullptr;
+    };
+    while (waiting() != nullptr) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        Node* form = waiting();
+        if (form == nullptr)
+            return;
+        bool worked = false;
+        if (!modalScripts.empty()) {
+            auto script = std::move(modalScripts.front());
+            modalScripts.pop_front();
+            worked = true;
+            roundsWithoutScript = 0;
+            if (script)
+                script(static_cast<Form&>(*form->self));
+            if (waiting() == nullptr)
+                return;
+        }
+        if (!posted.empty()) {
+            worked = ++roundsWithoutScript <= kMaxRoundsWithoutScript;
+            RunPosted();
+        }
+        form = waiting();
+        if (form != nullptr && !worked) {
+            const std::string formName = form->name;
+            HideForm(formId);
+            Raise(ErrorCode::ToolkitModalStalled, formName);
+        }
+    }
 }
 
 void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
@@ -583,6 +655,11 @@ QtUserControl::QtUserControl(QtDesktop::Impl& d, Node& p, std::string n, tk::Amb
     : UserControlBase(d, p, std::move(n), a) {
     d.byDc[dc] = id;
     Attach(new SurfaceWidget(p.Q()));
+}
+
+void QtUserControl::PropertyChanged(std::string_view property) {
+    if (desk != nullptr)
+        model::Record(desk->propertyChanges, {name, std::string(property)});
 }
 
 // A repaint wipes what was drawn on the surface; Paint draws it again.
