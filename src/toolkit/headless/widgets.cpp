@@ -50,43 +50,16 @@ Hwnd HeadlessDesktop::Impl::NextActive(std::uint64_t /*formId*/, Hwnd /*hidden*/
 }
 
 // The nested loop of a modal form. A test has no user at the keyboard, so
-// the loop plays the scripts given to OnModal, then the posted work; when
-// neither is left and the form still waits, it fails instead of hanging.
-// Posted work that keeps posting more counts as waiting after a while.
+// the loop plays the model's scripted turns until the form stops waiting
+// (or fails, instead of hanging, once nothing is left to play).
 void HeadlessDesktop::Impl::RunModal(std::uint64_t formId) {
-    constexpr int kMaxRoundsWithoutScript = 10000;
     int roundsWithoutScript = 0;
     modalForms.push_back(formId);
     struct Leave {
         std::vector<std::uint64_t>& stack;
         ~Leave() { stack.pop_back(); }
     } leave{modalForms};
-    auto waiting = [&]() -> HeadlessForm* {
-        auto* form = static_cast<HeadlessForm*>(Get(formId));
-        return form != nullptr && form->visible ? form : nullptr;
-    };
-    for (HeadlessForm* form = waiting(); form != nullptr; form = waiting()) {
-        bool worked = false;
-        if (!scripts.empty()) {
-            auto script = std::move(scripts.front());
-            scripts.pop_front();
-            worked = true;
-            roundsWithoutScript = 0;
-            if (script)
-                script(*form);
-            if (waiting() == nullptr)
-                return;
-        }
-        if (!posted.empty()) {
-            worked = ++roundsWithoutScript <= kMaxRoundsWithoutScript;
-            RunPosted();
-        }
-        form = waiting();
-        if (form != nullptr && !worked) {
-            std::string formName = form->name;
-            HideForm(formId);
-            Raise(ErrorCode::ToolkitModalStalled, formName);
-        }
+    while (ScriptedModalTurn(formId, scripts, posted, roundsWithoutScript)) {
     }
 }
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -502,6 +504,45 @@ public:
         PaintTree(*form);
         if (modal == Form::Modal)
             Self().RunModal(formId);
+    }
+
+    // One turn of a modal loop with no user at the keyboard (a test's): the
+    // next script given to OnModal, then the work posted so far. A turn
+    // with neither while the form still waits would wait for ever, so the
+    // form is hidden and the loop fails; posted work that keeps posting more
+    // counts as waiting after a while. False once the form no longer waits.
+    bool ScriptedModalTurn(std::uint64_t formId, std::deque<std::function<void(Form&)>>& scripts,
+                           const std::deque<std::function<void()>>& posted, int& roundsWithoutScript) {
+        constexpr int kMaxRoundsWithoutScript = 10000;
+        auto waiting = [&]() -> NodeT* {
+            NodeT* form = Get(formId);
+            return form != nullptr && form->visible ? form : nullptr;
+        };
+        NodeT* form = waiting();
+        if (form == nullptr)
+            return false;
+        bool worked = false;
+        if (!scripts.empty()) {
+            auto script = std::move(scripts.front());
+            scripts.pop_front();
+            worked = true;
+            roundsWithoutScript = 0;
+            if (script)
+                script(static_cast<Form&>(*form->self));
+            if (waiting() == nullptr)
+                return false;
+        }
+        if (!posted.empty()) {
+            worked = ++roundsWithoutScript <= kMaxRoundsWithoutScript;
+            Self().RunPosted();
+        }
+        form = waiting();
+        if (form != nullptr && !worked) {
+            const std::string formName = form->name;
+            HideForm(formId);
+            Raise(ErrorCode::ToolkitModalStalled, formName);
+        }
+        return form != nullptr;
     }
 
     // Hiding the active form hands the activation to the window the

@@ -580,49 +580,19 @@ void QtDesktop::Impl::RunModal(std::uint64_t formId) {
     }
 }
 
-// Each turn runs Qt's pending events, the next script (given to OnModal)
-// and then the posted work; a turn with none of them while the form still
-// waits would wait for ever, so the form is hidden and the loop fails.
-// Posted work that keeps posting more counts as waiting after a while.
+// Each turn runs Qt's pending events, then the model's scripted turn (the
+// next script given to OnModal, the posted work, or the stalled loop's
+// failure).
 void QtDesktop::Impl::RunScriptedModal(std::uint64_t formId) {
-    constexpr int kMaxRoundsWithoutScript = 10000;
     int roundsWithoutScript = 0;
     modalLoops.push_back({formId, nullptr});
     struct Leave {
         std::vector<ModalLoop>& loops;
         ~Leave() { loops.pop_back(); }
     } leave{modalLoops};
-    auto waiting = [&]() -> Node* {
-        Node* form = Get(formId);
-        return form != nullptr && form->visible ? form : nullptr;
-    };
-    while (waiting() != nullptr) {
+    do {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        Node* form = waiting();
-        if (form == nullptr)
-            return;
-        bool worked = false;
-        if (!modalScripts.empty()) {
-            auto script = std::move(modalScripts.front());
-            modalScripts.pop_front();
-            worked = true;
-            roundsWithoutScript = 0;
-            if (script)
-                script(static_cast<Form&>(*form->self));
-            if (waiting() == nullptr)
-                return;
-        }
-        if (!posted.empty()) {
-            worked = ++roundsWithoutScript <= kMaxRoundsWithoutScript;
-            RunPosted();
-        }
-        form = waiting();
-        if (form != nullptr && !worked) {
-            const std::string formName = form->name;
-            HideForm(formId);
-            Raise(ErrorCode::ToolkitModalStalled, formName);
-        }
-    }
+    } while (ScriptedModalTurn(formId, modalScripts, posted, roundsWithoutScript));
 }
 
 void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
