@@ -1,0 +1,107 @@
+// The Qt Quick desktop with the control on a form of the desktop's own: the
+// form is a window, the drop-down a window of its own above it, and a
+// person's presses and keys reach the control through Qt Quick's events.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTest>
+
+#include "korvane/toolkit/quick.h"
+#include "korvane/ucvKorvane.h"
+
+namespace korvane::tk::quick {
+namespace {
+
+struct Chosen : ucvKorvaneEvents {
+    int clicks = 0;
+    void Click() override { ++clicks; }
+};
+
+// The control takes a row chosen in its drop-down at the next tick of its
+// focus watcher: the event loop runs until then (the desktop's clock is
+// real time), at most two seconds.
+bool RunUntil(const std::function<bool()>& done) {
+    QDeadlineTimer deadline(2000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// The middle of row `row` of a list item, in its window's coordinates.
+QPoint RowCentre(const QQuickItem& list, int row, int rowHeightPx) {
+    return list.mapToScene(QPointF(20, 1 + rowHeightPx * (row + 0.5))).toPoint();
+}
+
+TEST(QuickDesktop, AClickOnTheButtonOpensTheDropDownInAWindowOfItsOwnAndAClickedRowIsChosen) {
+    QuickDesktop desktop;
+    auto form = desktop.CreateForm("frmHost");
+    form->Left(1500);
+    form->Top(1500);
+    form->Width(6000);
+    form->Height(3000);
+    ucvKorvane box(*form, Site{"Currency"});
+    Chosen events;
+    box.Advise(&events);
+    box.InitProperties();
+    box.AddItem("EUR", "Euro", 978);
+    box.AddItem("USD", "US dollar", 840);
+    box.AddItem("JPY", "Yen", 392);
+    form->Show();
+    QQuickWindow* window = desktop.WindowOf(*form);
+    ASSERT_NE(window, nullptr);
+
+    Widget* button = desktop.Find("frmHost.Currency.imgCombo");
+    ASSERT_NE(button, nullptr);
+    QQuickItem* buttonItem = desktop.ItemOf(*button);
+    QTest::mouseClick(window, Qt::LeftButton, {}, buttonItem->mapToScene(QPointF(4, 4)).toPoint());
+
+    Widget* list = desktop.FocusWidget();
+    ASSERT_NE(list, nullptr) << "the drop-down's list has the focus";
+    EXPECT_EQ(list->Name(), "lstCol1");
+    QQuickItem* listItem = desktop.ItemOf(*list);
+    QQuickWindow* dropDown = listItem->window();
+    ASSERT_NE(dropDown, nullptr);
+    EXPECT_NE(dropDown, window) << "a form of the desktop's own opens its drop-down as a window";
+    EXPECT_TRUE(dropDown->isVisible());
+    Rect formRect, listRect = desktop.ScreenRectPx(*list);
+    desktop.GetWindowRect(form->hWnd(), formRect);
+    EXPECT_GT(listRect.Top, formRect.Top) << "under the box";
+
+    const int rowHeight = static_cast<int>(box.Container().TextHeight("X") / desktop.TwipsPerPixelY());
+    QTest::mouseClick(dropDown, Qt::LeftButton, {}, RowCentre(*listItem, 1, rowHeight));
+    ASSERT_TRUE(RunUntil([&] { return events.clicks == 1; }));
+    EXPECT_EQ(box.ListIndex(), 1);
+    EXPECT_EQ(box.Text(), "USD\tUS dollar");
+    EXPECT_FALSE(dropDown->isVisible()) << "the drop-down closed";
+}
+
+TEST(QuickDesktop, KeysTypedIntoAFieldReachTheControl) {
+    QuickDesktop desktop;
+    auto form = desktop.CreateForm("frmHost");
+    form->Width(6000);
+    form->Height(3000);
+    ucvKorvane box(*form, Site{"Currency"});
+    box.InitProperties();
+    box.AddItem("EUR", "Euro", 978);
+    box.ListIndex(0);
+    form->Show();
+    QQuickWindow* window = desktop.WindowOf(*form);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window)) << "the form shown is the active window";
+    Widget* field = desktop.Find("frmHost.Currency.txtCol1");
+    ASSERT_NE(field, nullptr);
+    field->SetFocus();
+    EXPECT_TRUE(desktop.ItemOf(*field)->hasActiveFocus()) << "Qt Quick's focus follows the desktop's";
+    QTest::keyClick(window, Qt::Key_End);
+    QTest::keyClick(window, Qt::Key_S);
+    EXPECT_EQ(box.TextCol(1), "EURs");
+    EXPECT_EQ(box.ListIndex(), -1) << "free text drops the current row";
+    QTest::keyClick(window, Qt::Key_Backspace);
+    EXPECT_EQ(box.TextCol(1), "EUR");
+}
+
+}  // namespace
+}  // namespace korvane::tk::quick
