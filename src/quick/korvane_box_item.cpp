@@ -280,6 +280,10 @@ void KorvaneBox::KeyUp(std::int16_t&, std::int16_t&) {
     });
 }
 
+void KorvaneBox::SearchChanged(std::int32_t& matches) {
+    emit searchChanged(matches);
+}
+
 // --- properties -----------------------------------------------------------------------
 
 KorvaneBox::Style KorvaneBox::boxStyle() const {
@@ -374,6 +378,109 @@ void KorvaneBox::setColumn2Width(int pixels) {
     Call("column2Width", [&] {
         control_->WidthCol2(static_cast<std::int32_t>(std::clamp<std::int64_t>(twips, INT32_MIN, INT32_MAX)));
     });
+}
+
+int KorvaneBox::searchMode() const {
+    return control_ != nullptr ? control_->SearchMode() : 0;
+}
+
+void KorvaneBox::setSearchMode(int mode) {
+    if (mode < INT16_MIN || mode > INT16_MAX) {
+        qmlWarning(this) << "searchMode: " << mode << " is no search mode";
+        return;
+    }
+    Call("searchMode", [&] { control_->SearchMode(static_cast<std::int16_t>(mode)); });
+}
+
+int KorvaneBox::searchColumns() const {
+    return control_ != nullptr ? control_->SearchColumns() : 0;
+}
+
+void KorvaneBox::setSearchColumns(int columns) {
+    if (columns < INT16_MIN || columns > INT16_MAX) {
+        qmlWarning(this) << "searchColumns: " << columns << " names no columns";
+        return;
+    }
+    Call("searchColumns", [&] { control_->SearchColumns(static_cast<std::int16_t>(columns)); });
+}
+
+int KorvaneBox::listViewHeight() const {
+    if (control_ == nullptr)
+        return 0;
+    return static_cast<int>(std::lround(control_->ListHeight() / static_cast<double>(desktop_->TwipsPerPixelY())));
+}
+
+void KorvaneBox::setListViewHeight(int pixels) {
+    const auto twips = static_cast<std::int64_t>(pixels) * desktop_->TwipsPerPixelY();
+    Call("listViewHeight", [&] {
+        control_->ListHeight(static_cast<std::int32_t>(std::clamp<std::int64_t>(twips, INT32_MIN, INT32_MAX)));
+    });
+    FollowControl();
+}
+
+namespace {
+QColor ColorOf(tk::OleColor c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+}  // namespace
+
+QColor KorvaneBox::backColor() const {
+    return control_ != nullptr ? ColorOf(control_->Backcolor()) : QColor();
+}
+
+void KorvaneBox::setBackColor(const QColor& color) {
+    if (!color.isValid()) {
+        qmlWarning(this) << "backColor: not a colour";
+        return;
+    }
+    if (Call("backColor", [&] { control_->Backcolor(tk::Rgb(color.red(), color.green(), color.blue())); }))
+        emit colorsChanged();
+}
+
+QColor KorvaneBox::foreColor() const {
+    return control_ != nullptr ? ColorOf(control_->Forecolor()) : QColor();
+}
+
+void KorvaneBox::setForeColor(const QColor& color) {
+    if (!color.isValid()) {
+        qmlWarning(this) << "foreColor: not a colour";
+        return;
+    }
+    if (Call("foreColor", [&] { control_->Forecolor(tk::Rgb(color.red(), color.green(), color.blue())); }))
+        emit colorsChanged();
+}
+
+QFont KorvaneBox::font() const {
+    QFont f;
+    if (control_ == nullptr)
+        return f;
+    const tk::FontRef font = control_->Font();
+    f.setFamily(FromUtf8(font->Name));
+    if (tk::DrawableSize(*font))
+        f.setPointSizeF(font->Size);
+    f.setBold(font->Bold);
+    f.setItalic(font->Italic);
+    f.setUnderline(font->Underline);
+    f.setStrikeOut(font->Strikethrough);
+    return f;
+}
+
+// The control keeps a font object of its own; a size QML leaves unset
+// (-1, as for a pixel size) keeps the control's.
+void KorvaneBox::setFont(const QFont& f) {
+    auto font = std::make_shared<tk::Font>(*control_->Font());
+    if (!f.family().isEmpty())
+        font->Name = Utf8(f.family());
+    if (f.pointSizeF() > 0)
+        font->Size = static_cast<float>(f.pointSizeF());
+    font->Bold = f.bold();
+    font->Italic = f.italic();
+    font->Underline = f.underline();
+    font->Strikethrough = f.strikeOut();
+    if (Call("font", [&] { control_->Font(font); })) {
+        FollowControl();
+        emit fontChanged();
+    }
 }
 
 // --- methods --------------------------------------------------------------------------

@@ -14,6 +14,8 @@
 
 #include <QtQml/qqmlregistration.h>
 
+#include <QColor>
+#include <QFont>
 #include <QPointer>
 #include <QQuickItem>
 #include <QString>
@@ -56,6 +58,20 @@ class KorvaneBox : public QQuickItem, private ucvKorvaneEvents {
     /// Column widths in pixels.
     Q_PROPERTY(int column1Width READ column1Width WRITE setColumn1Width NOTIFY columnWidthsChanged)
     Q_PROPERTY(int column2Width READ column2Width WRITE setColumn2Width NOTIFY columnWidthsChanged)
+    /// How typing finds rows: 0 off, 1 starts with, 2 contains, 3 every
+    /// typed word starts a word.
+    Q_PROPERTY(int searchMode READ searchMode WRITE setSearchMode NOTIFY searchChanged)
+    /// The columns a search looks in: 1 column 1, 2 column 2, 4 the item
+    /// number, added together.
+    Q_PROPERTY(int searchColumns READ searchColumns WRITE setSearchColumns NOTIFY searchChanged)
+    /// The height of the rows' list in pixels (the drop-down's, or a Simple
+    /// Combo's under its fields).
+    Q_PROPERTY(int listViewHeight READ listViewHeight WRITE setListViewHeight NOTIFY columnWidthsChanged)
+    /// The colours of the fields and the rows.
+    Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor NOTIFY colorsChanged)
+    Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor NOTIFY colorsChanged)
+    /// The font of the fields and the rows.
+    Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY fontChanged)
     /// The control's error of the last refused call (0 for none).
     Q_PROPERTY(int errorNumber READ errorNumber NOTIFY errorChanged)
 
@@ -85,6 +101,18 @@ public:
     int column2Width() const;
     void setColumn2Width(int pixels);
     int errorNumber() const { return error_; }
+    int searchMode() const;
+    void setSearchMode(int mode);
+    int searchColumns() const;
+    void setSearchColumns(int columns);
+    int listViewHeight() const;
+    void setListViewHeight(int pixels);
+    QColor backColor() const;
+    void setBackColor(const QColor& color);
+    QColor foreColor() const;
+    void setForeColor(const QColor& color);
+    QFont font() const;
+    void setFont(const QFont& font);
 
     /// Adds a row; `id` is its item number. Texts must be strings or
     /// numbers, the item number a number.
@@ -118,6 +146,11 @@ signals:
     void countChanged();
     /// The user added row `row` with Enter (autoFill).
     void filled(int row);
+    /// What the typed text shows changed: `matches` rows are shown (also
+    /// when searchMode or searchColumns is written).
+    void searchChanged(int matches);
+    void colorsChanged();
+    void fontChanged();
     void boxStyleChanged();
     void lockedChanged();
     void autoFillChanged();
@@ -135,6 +168,7 @@ private:
     void Click() override;
     void Filled() override;
     void KeyUp(std::int16_t& KeyCode, std::int16_t& Shift) override;
+    void SearchChanged(std::int32_t& Matches) override;
 
     // Makes the control (again) in the style asked for.
     void Build();

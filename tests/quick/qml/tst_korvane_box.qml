@@ -140,6 +140,38 @@ Item {
             verify(highlights.indexOf(1) >= 0, "the row under the pointer was highlighted");
         }
 
+        function test_typingSearchesWithASearchMode() {
+            var box = makeBox();
+            fill(box);
+            var matches = [];
+            box.searchChanged.connect(function(count) { matches.push(count); });
+            box.searchMode = 2;
+            box.searchColumns = 3;
+            compare(box.searchMode, 2);
+            compare(box.searchColumns, 3);
+            box.forceActiveFocus();
+            keyClick(Qt.Key_U);
+            verify(matches.length > 0, "searchChanged after the letter");
+            compare(matches[matches.length - 1], 2, "EUR and USD hold a u");
+            ignoreWarning(/.*searchMode.*/);
+            box.searchMode = 9;
+            compare(box.searchMode, 2);
+        }
+
+        function test_fontColoursAndListHeight() {
+            var box = makeBox();
+            var height = box.implicitHeight;
+            box.font.pointSize = 20;
+            compare(box.font.pointSize, 20);
+            verify(box.implicitHeight > height, "a bigger font makes a higher box");
+            box.backColor = "#102030";
+            compare(box.backColor, Qt.color("#102030"));
+            box.foreColor = "yellow";
+            compare(box.foreColor, Qt.color("yellow"));
+            box.listViewHeight = 200;
+            verify(Math.abs(box.listViewHeight - 200) <= 20, "whole rows of the font");
+        }
+
         function test_implicitSizeIsTheControls() {
             var box = makeBox();
             verify(box.implicitWidth > 100);
