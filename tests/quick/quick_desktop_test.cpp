@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
 
+#include "korvane/errors.h"
 #include "korvane/toolkit/quick.h"
 #include "korvane/ucvKorvane.h"
 
@@ -20,23 +20,13 @@ struct Chosen : ucvKorvaneEvents {
     void Click() override { ++clicks; }
 };
 
-// The control takes a row chosen in its drop-down at the next tick of its
-// focus watcher: the event loop runs until then (the desktop's clock is
-// real time), at most two seconds.
-bool RunUntil(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(2000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
 // The middle of row `row` of a list item, in its window's coordinates.
 QPoint RowCentre(const QQuickItem& list, int row, int rowHeightPx) {
     return list.mapToScene(QPointF(20, 1 + rowHeightPx * (row + 0.5))).toPoint();
 }
 
 TEST(QuickDesktop, AClickOnTheButtonOpensTheDropDownInAWindowOfItsOwnAndAClickedRowIsChosen) {
-    QuickDesktop desktop;
+    QuickDesktop desktop(QuickDesktop::Options{true});
     auto form = desktop.CreateForm("frmHost");
     form->Left(1500);
     form->Top(1500);
@@ -72,7 +62,9 @@ TEST(QuickDesktop, AClickOnTheButtonOpensTheDropDownInAWindowOfItsOwnAndAClicked
 
     const int rowHeight = static_cast<int>(box.Container().TextHeight("X") / desktop.TwipsPerPixelY());
     QTest::mouseClick(dropDown, Qt::LeftButton, {}, RowCentre(*listItem, 1, rowHeight));
-    ASSERT_TRUE(RunUntil([&] { return events.clicks == 1; }));
+    EXPECT_EQ(events.clicks, 0) << "the control takes the row at the next tick of its focus watcher";
+    desktop.Advance(100);
+    EXPECT_EQ(events.clicks, 1);
     EXPECT_EQ(box.ListIndex(), 1);
     EXPECT_EQ(box.Text(), "USD\tUS dollar");
     EXPECT_FALSE(dropDown->isVisible()) << "the drop-down closed";
@@ -101,6 +93,30 @@ TEST(QuickDesktop, KeysTypedIntoAFieldReachTheControl) {
     EXPECT_EQ(box.ListIndex(), -1) << "free text drops the current row";
     QTest::keyClick(window, Qt::Key_Backspace);
     EXPECT_EQ(box.TextCol(1), "EUR");
+}
+
+// Timers tick on the desktop's clock, in time order; a handler may stop or
+// destroy its own timer.
+TEST(QuickDesktop, TimersTickOnTheDesktopsClock) {
+    QuickDesktop desktop(QuickDesktop::Options{true});
+    auto form = desktop.CreateForm("frmHost");
+    auto fast = desktop.CreateTimer(*form, "tmrFast");
+    auto slow = desktop.CreateTimer(*form, "tmrSlow");
+    std::vector<std::string> ticks;
+    fast->OnTimer = [&] { ticks.push_back("fast " + std::to_string(desktop.TickCount())); };
+    slow->OnTimer = [&] {
+        ticks.push_back("slow " + std::to_string(desktop.TickCount()));
+        slow.reset();  // a timer that ends itself
+    };
+    fast->Interval(100);
+    slow->Interval(150);
+    desktop.Advance(350);
+    EXPECT_EQ(ticks, (std::vector<std::string>{"fast 100", "slow 150", "fast 200", "fast 300"}));
+    EXPECT_EQ(desktop.TickCount(), 350);
+    fast->Enabled(false);
+    desktop.Advance(1000);
+    EXPECT_EQ(ticks.size(), 4u);
+    EXPECT_THROW(desktop.Advance(-1), RuntimeError) << "the clock only moves forward";
 }
 
 }  // namespace

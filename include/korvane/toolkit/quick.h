@@ -39,9 +39,20 @@ public:
     /// no QGuiApplication exists.
     static std::shared_ptr<QuickDesktop> Shared();
 
+    /// How the desktop keeps time.
+    struct Options {
+        /// The clock stands still until Advance moves it (for tests that
+        /// play a person's session without waiting on real time); by
+        /// default it is the real time since the desktop was made.
+        bool ManualClock = false;
+    };
+
     /// A desktop on the running QGuiApplication; raises InvalidProcedureCall
     /// (5) when there is none.
     QuickDesktop();
+    /// A desktop with `options`; raises InvalidProcedureCall (5) when no
+    /// QGuiApplication exists.
+    explicit QuickDesktop(Options options);
     /// Ends the desktop; widgets still alive then do nothing.
     ~QuickDesktop() override;
 
@@ -97,6 +108,12 @@ public:
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
     /// How many Beep and MessageBeep calls there were.
     std::int32_t Beeps() const;
+    /// With a manual clock: moves it on by `ms` milliseconds, ticking each
+    /// timer that falls due on the way, one tick at a time in time order
+    /// with the clock standing at the tick. Raises InvalidProcedureCall (5)
+    /// on a real clock or for a negative `ms`, and Overflow (6) past the
+    /// clock's last millisecond.
+    void Advance(std::int64_t ms);
     /// The focus rectangles drawn on a device context and not yet erased.
     std::vector<Rect> FocusRects(Hdc dc) const;
 

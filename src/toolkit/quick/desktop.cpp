@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 
 #include "../model/fonts.h"
 #include "../qt/conversions.h"
@@ -320,7 +321,7 @@ void QuickDesktop::Impl::Unschedule(std::uint64_t timer) {
 }
 
 void QuickDesktop::Impl::Rearm() {
-    if (schedule.empty()) {
+    if (schedule.empty() || manualClock) {
         wake.stop();
         return;
     }
@@ -372,10 +373,41 @@ std::shared_ptr<QuickDesktop> QuickDesktop::Shared() {
     return made;
 }
 
-QuickDesktop::QuickDesktop() {
+QuickDesktop::QuickDesktop() : QuickDesktop(Options{}) {}
+
+QuickDesktop::QuickDesktop(Options options) {
     if (qGuiApp == nullptr)
         Raise(ErrorCode::InvalidProcedureCall, "a QGuiApplication must exist before a QuickDesktop");
     impl_ = std::make_unique<Impl>(*this);
+    impl_->manualClock = options.ManualClock;
+}
+
+// Each tick runs with the clock at its due time; a timer ticks again one
+// interval after it. A handler may add, move or remove timers, or destroy
+// the desktop's widgets.
+void QuickDesktop::Advance(std::int64_t ms) {
+    Impl& d = *impl_;
+    if (!d.manualClock)
+        Raise(ErrorCode::InvalidProcedureCall, "only a manual clock is moved by hand");
+    if (ms < 0)
+        Raise(ErrorCode::InvalidProcedureCall, "the clock only moves forward");
+    if (ms > std::numeric_limits<std::int64_t>::max() - d.manualNow)
+        Raise(ErrorCode::Overflow, "the clock cannot move past its last millisecond");
+    const std::int64_t end = d.manualNow + ms;
+    while (!d.schedule.empty() && d.schedule.begin()->first <= end) {
+        auto first = d.schedule.begin();
+        const std::int64_t due = first->first;
+        const std::uint64_t id = first->second;
+        d.schedule.erase(first);
+        auto* timer = dynamic_cast<QuickTimer*>(d.Get(id));
+        if (timer == nullptr || timer->interval <= 0)
+            continue;
+        d.manualNow = due;
+        if (due <= std::numeric_limits<std::int64_t>::max() - timer->interval)
+            d.schedule.emplace(due + timer->interval, id);
+        Fire(*timer, timer->OnTimer);
+    }
+    d.manualNow = end;
 }
 
 QuickDesktop::~QuickDesktop() = default;

@@ -151,7 +151,9 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     QElapsedTimer started;
     QBasicTimer wake;
     std::multimap<std::int64_t, std::uint64_t> schedule;
-    std::int64_t Now() const { return started.elapsed(); }
+    bool manualClock = false;
+    std::int64_t manualNow = 0;
+    std::int64_t Now() const { return manualClock ? manualNow : started.elapsed(); }
     void Schedule(std::uint64_t timer, std::int64_t due);
     void Unschedule(std::uint64_t timer);
     void Rearm();
