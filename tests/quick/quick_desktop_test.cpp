@@ -7,6 +7,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTest>
+#include <QTimer>
 
 #include "korvane/errors.h"
 #include "korvane/toolkit/quick.h"
@@ -93,6 +94,25 @@ TEST(QuickDesktop, KeysTypedIntoAFieldReachTheControl) {
     EXPECT_EQ(box.ListIndex(), -1) << "free text drops the current row";
     QTest::keyClick(window, Qt::Key_Backspace);
     EXPECT_EQ(box.TextCol(1), "EUR");
+}
+
+// A message box is a modal dialog of the desktop's own: the call returns
+// once the person pressed its OK button.
+TEST(QuickDesktop, AMessageBoxWaitsForItsOKButton) {
+    QuickDesktop desktop(QuickDesktop::Options{true});
+    std::string seen;
+    QTimer::singleShot(0, [&] {
+        Widget* prompt = desktop.Find("KorvaneMessageBox.lblPrompt");
+        Widget* ok = desktop.Find("KorvaneMessageBox.btnOK");
+        ASSERT_NE(prompt, nullptr);
+        ASSERT_NE(ok, nullptr);
+        seen = dynamic_cast<Label*>(prompt)->Caption();
+        QQuickItem* button = desktop.ItemOf(*ok);
+        QTest::mouseClick(button->window(), Qt::LeftButton, {}, button->mapToScene(QPointF(10, 10)).toPoint());
+    });
+    EXPECT_EQ(desktop.MsgBox("Invalid property value", msgbox::Critical, "Currency"), 1);
+    EXPECT_EQ(seen, "Invalid property value");
+    EXPECT_EQ(desktop.Find("KorvaneMessageBox"), nullptr) << "the dialog is gone";
 }
 
 // Timers tick on the desktop's clock, in time order; a handler may stop or

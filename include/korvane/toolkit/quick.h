@@ -74,8 +74,10 @@ public:
     void MousePointer(std::int16_t value) override;
 
     AppInfo App() const override;
-    /// Qt Quick has no message box of its own: unless recording, the message
-    /// goes to the log (category "korvane.quick") and the answer is OK (1).
+    /// Shows the prompt in a modal dialog form of the desktop's own
+    /// ("KorvaneMessageBox", with the label "lblPrompt" and the button
+    /// "btnOK", the default and cancel button) and returns OK (1) once it
+    /// closes; while recording, keeps it in MessageBoxes() instead.
     int MsgBox(std::string_view prompt, int style = msgbox::OkOnly, std::string_view title = {}) override;
     void Beep() override;
     /// Logs under the category "korvane.quick", as a warning.

@@ -472,13 +472,42 @@ AppInfo QuickDesktop::App() const {
     return impl_->app;
 }
 
+// Qt Quick has no message box of its own: the desktop makes one of its own
+// widgets, a dialog form with the prompt and an OK button that is its
+// default and cancel button, shown modal (Enter, Escape or a click on OK
+// closes it).
 int QuickDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
     if (impl_->recording) {
         impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
         return impl_->recordedAnswer;
     }
-    const std::string shown = title.empty() ? impl_->app.Title : std::string(title);
-    qCWarning(korvaneQuick, "%s: %s", shown.c_str(), std::string(prompt).c_str());
+    const float t = impl_->Tpp();
+    auto form = CreateForm("KorvaneMessageBox");
+    form->Dialog(true);
+    form->Caption(title.empty() ? impl_->app.Title : std::string(title));
+    auto label = CreateLabel(*form, "lblPrompt");
+    label->Caption(std::string(prompt));
+    const float margin = 12 * t;
+    const float textWidth = std::clamp(form->TextWidth(prompt), 120 * t, ScreenWidth() * 0.8f);
+    label->Left(margin);
+    label->Top(margin);
+    label->Width(textWidth);
+    label->Height(form->TextHeight(prompt));
+    auto ok = CreateCommandButton(*form, "btnOK");
+    ok->Caption("OK");
+    ok->Default(true);
+    ok->Cancel(true);
+    ok->Width(75 * t);
+    ok->Height(23 * t);
+    ok->Top(label->Top() + label->Height() + margin);
+    form->Width(textWidth + 2 * margin);
+    ok->Left((form->Width() - ok->Width()) / 2);
+    form->Height(ok->Top() + ok->Height() + margin);
+    form->Left((ScreenWidth() - form->Width()) / 2);
+    form->Top((ScreenHeight() - form->Height()) / 2);
+    Form* shown = form.get();
+    ok->OnClick = [shown] { shown->Hide(); };
+    form->Show(Form::Modal);
     return 1;
 }
 

@@ -172,6 +172,20 @@ Item {
             verify(Math.abs(box.listViewHeight - 200) <= 20, "whole rows of the font");
         }
 
+        function test_aDisabledBoxTakesNoClicks() {
+            var box = makeBox();
+            fill(box);
+            box.enabled = false;
+            mouseClick(box, box.width - 4, box.height / 2);
+            var secondRow = box.height + 1 + 13 * 1.5;
+            mouseClick(root, box.x + 20, box.y + secondRow);
+            compare(activatedSpy.count, 0);
+            compare(box.currentIndex, -1);
+            box.enabled = true;
+            box.currentIndex = 2;
+            compare(box.currentText, "JPY");
+        }
+
         function test_implicitSizeIsTheControls() {
             var box = makeBox();
             verify(box.implicitWidth > 100);
