@@ -111,6 +111,14 @@ void KorvaneBox::Build() {
         bag.WriteProperty("Style", static_cast<std::int32_t>(style_), std::int32_t{0});
         control_->ReadProperties(bag);
     }
+    // A Simple Combo's rows take the height its window leaves under the
+    // fields: a new one gets room below them for the list height a new
+    // control saves (1800 twips), as a form gives it.
+    if (style_ == SimpleCombo) {
+        constexpr float kNewListHeight = 1800;
+        tk::UserControl& c = control_->Container();
+        c.Height(c.Height() + kNewListHeight);
+    }
     desktop_->Reparent(control_->Container(), hostWindow_);
     control_->Container().Visible(true);
     control_->Enabled(isEnabled());

@@ -191,6 +191,9 @@ Item {
             verify(box.implicitWidth > 100);
             verify(box.implicitHeight > 10);
             verify(box.column1Width > 0);
+            var simple = makeBox({ boxStyle: KorvaneBox.SimpleCombo });
+            verify(simple.listViewHeight > 100, "a Simple Combo's rows show under its fields");
+            verify(simple.implicitHeight >= box.implicitHeight + simple.listViewHeight);
         }
 
         function test_badValuesAreRefusedWithAWarning() {
