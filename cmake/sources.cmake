@@ -205,6 +205,7 @@ set(KORVANE_QML_MODULE_SOURCES
 set(KORVANE_QUICK_TEST_SOURCES
   tests/quick/contract_on_quick.cpp
   tests/quick/field_keys_on_quick_test.cpp
+  tests/quick/korvane_box_item_test.cpp
   tests/quick/main.cpp
   tests/quick/quick_desktop_test.cpp)
 set(KORVANE_QUICK_QML_TEST_SOURCES
