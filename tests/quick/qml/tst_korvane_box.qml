@@ -186,6 +186,40 @@ Item {
             compare(box.currentText, "JPY");
         }
 
+        function test_autoFillAddsTheTypedPairWithEnter() {
+            var box = makeBox({ autoFill: true });
+            fill(box);
+            compare(box.autoFill, true);
+            var filledRows = [];
+            box.filled.connect(function(row) { filledRows.push(row); });
+            box.forceActiveFocus();
+            keyClick(Qt.Key_G);
+            keyClick(Qt.Key_B);
+            keyClick(Qt.Key_P);
+            keyClick(Qt.Key_Return);  // on to column 2
+            keyClick(Qt.Key_P);
+            keyClick(Qt.Key_O);
+            keyClick(Qt.Key_U);
+            keyClick(Qt.Key_N);
+            keyClick(Qt.Key_D);
+            keyClick(Qt.Key_Return);
+            compare(filledRows, [3]);
+            compare(box.count, 4);
+            compare(box.itemText(3, 1), "gbp");
+            compare(box.itemText(3, 2), "pound");
+        }
+
+        function test_aLockedBoxTakesNoTyping() {
+            var box = makeBox({ locked: true });
+            fill(box);
+            box.currentIndex = 0;
+            box.forceActiveFocus();
+            keyClick(Qt.Key_End);
+            keyClick(Qt.Key_X);
+            wait(0);
+            compare(box.displayText(1), "EUR", "the field keeps its text");
+        }
+
         function test_implicitSizeIsTheControls() {
             var box = makeBox();
             verify(box.implicitWidth > 100);
