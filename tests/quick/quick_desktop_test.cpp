@@ -96,6 +96,39 @@ TEST(QuickDesktop, KeysTypedIntoAFieldReachTheControl) {
     EXPECT_EQ(box.TextCol(1), "EUR");
 }
 
+// The drop-down of a form of the desktop's own takes no focus from the
+// window system: the keys a person types arrive at the form, and go on to
+// the drop-down's list, which has the desktop's focus.
+TEST(QuickDesktop, KeysTypedAtTheFormReachTheOpenDropDown) {
+    QuickDesktop desktop(QuickDesktop::Options{true});
+    auto form = desktop.CreateForm("frmHost");
+    form->Width(6000);
+    form->Height(3000);
+    ucvKorvane box(*form, Site{"Currency"});
+    Chosen events;
+    box.Advise(&events);
+    box.InitProperties();
+    box.AddItem("EUR", "Euro", 978);
+    box.AddItem("USD", "US dollar", 840);
+    box.AddItem("JPY", "Yen", 392);
+    form->Show();
+    QQuickWindow* window = desktop.WindowOf(*form);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    desktop.Find("frmHost.Currency.txtCol1")->SetFocus();
+    QTest::keyClick(window, Qt::Key_F4);
+    Widget* list = desktop.FocusWidget();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->Name(), "lstCol1");
+    EXPECT_NE(desktop.ItemOf(*list)->window(), window) << "the drop-down is a window of its own";
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Down);
+    QTest::keyClick(window, Qt::Key_Return);
+    desktop.Advance(100);
+    EXPECT_EQ(events.clicks, 1);
+    EXPECT_EQ(box.ListIndex(), 1);
+}
+
 // A message box is a modal dialog of the desktop's own: the call returns
 // once the person pressed its OK button.
 TEST(QuickDesktop, AMessageBoxWaitsForItsOKButton) {

@@ -191,6 +191,9 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     void PlaceForm(Node& form);
 
     // input (input.cpp)
+    // Keys at a form's window while the focus is in another window of ours
+    // go on there (installed on every form's own window).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // The user's focus arrived on node `id`'s item from Qt Quick.
     void UserFocus(std::uint64_t id);
     // A press on the item of node `id`: activation and focus move first.

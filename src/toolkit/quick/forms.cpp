@@ -79,6 +79,7 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
             form.window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                   Qt::WindowDoesNotAcceptFocus);
         form.item->setParentItem(form.window->contentItem());
+        form.window->installEventFilter(this);
     }
     PlaceForm(form);
     form.item->setVisible(true);

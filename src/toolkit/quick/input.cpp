@@ -3,6 +3,7 @@
 // its node (Qt's codes turned into the control's by the conversions the Qt
 // Widgets face uses too), and the user's focus moves (a press, Tab, QML
 // giving another item the focus) are folded into the desktop's account.
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QQuickWindow>
@@ -69,6 +70,20 @@ void QuickDesktop::Impl::UserFocus(std::uint64_t id) {
             return;
     }
     SetFocusTo(FocusTarget(*node));
+}
+
+// Keys that reach a window of ours other than the one the desktop's focus
+// is in go on to the focused widget: a drop-down of its own takes no focus
+// from the window system, so the keys for the list it opened with arrive
+// at the form (where Qt Quick may have no active item left to take them).
+bool QuickDesktop::Impl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    Node* focused = Get(focus);
+    if (focused == nullptr || focused->item == nullptr || focused->item->window() == watched)
+        return false;
+    QCoreApplication::sendEvent(focused->item, event);
+    return true;
 }
 
 void QuickDesktop::Impl::PressDialogButton(std::uint64_t from, std::int16_t keyAscii) {
