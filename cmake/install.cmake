@@ -26,6 +26,18 @@ if(TARGET korvane_qt)
   korvane_install_component(Qt korvane_qt)
   list(APPEND KORVANE_INSTALLED_COMPONENTS Qt)
 endif()
+# The Qt Quick desktop, and the QML module Korvane beside Qt's own QML
+# modules under the prefix (lib/<arch>/qt6/qml/Korvane for /usr on Debian),
+# where a QML engine finds `import Korvane` on its default import path.
+if(TARGET korvane_quick)
+  korvane_install_component(Quick korvane_quick)
+  list(APPEND KORVANE_INSTALLED_COMPONENTS Quick)
+  set(KORVANE_QML_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/qt6/qml/Korvane)
+  install(TARGETS korvane_quickplugin LIBRARY DESTINATION ${KORVANE_QML_INSTALL_DIR})
+  install(FILES ${KORVANE_QML_OUTPUT_DIR}/Korvane/qmldir ${KORVANE_QML_OUTPUT_DIR}/Korvane/korvane_quick.qmltypes
+          DESTINATION ${KORVANE_QML_INSTALL_DIR})
+  korvane_install_rpath(korvane_quickplugin ${KORVANE_QML_INSTALL_DIR})
+endif()
 if(TARGET korvane_component)
   korvane_install_component(Component korvane_component)
   list(APPEND KORVANE_INSTALLED_COMPONENTS Component)

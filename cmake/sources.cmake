@@ -207,6 +207,27 @@ set(KORVANE_QT_WIDGET_TEST_SOURCES
   tests/qt_widget/ui_form_test.cpp)
 set(KORVANE_DESIGNER_SOURCES
   src/qt_widget/designer/korvane_box_plugin.cpp)
+# The Qt Quick face, the QML module Korvane and their tests (built by
+# cmake/quick.cmake when Qt 6 Quick is found; listed here in every build).
+set(KORVANE_QUICK_SOURCES
+  src/toolkit/quick/desktop.cpp
+  src/toolkit/quick/forms.cpp
+  src/toolkit/quick/input.cpp
+  src/toolkit/quick/list_box.cpp
+  src/toolkit/quick/text_box.cpp
+  src/toolkit/quick/widgets.cpp)
+set(KORVANE_QUICK_HEADERS
+  include/korvane/toolkit/quick.h)
+set(KORVANE_QML_MODULE_SOURCES
+  src/quick/korvane_box_item.cpp)
+set(KORVANE_QUICK_TEST_SOURCES
+  tests/quick/contract_on_quick.cpp
+  tests/quick/field_keys_on_quick_test.cpp
+  tests/quick/korvane_box_item_test.cpp
+  tests/quick/main.cpp
+  tests/quick/quick_desktop_test.cpp)
+set(KORVANE_QUICK_QML_TEST_SOURCES
+  tests/quick/qml_tests.cpp)
 set(KORVANE_BENCH_SOURCES
   bench/fill_bench.cpp
   bench/rows_bench.cpp

@@ -28,6 +28,7 @@
 
 #include "../model/desktop_model.h"
 #include "../model/text.h"
+#include "conversions.h"
 #include "korvane/toolkit/qt.h"
 
 class QEventLoop;
@@ -44,24 +45,11 @@ class LaterOpens;
 using model::Fire;
 using model::Kind;
 
-// --- text (fonts.cpp) and input codes (input.cpp) ------------------------------
+// --- text (fonts.cpp) and input codes (input.cpp), shared with the Qt Quick
+// face through conversions.h ------------------------------------------------------
 
-QString ToQ(std::string_view utf8);
-std::string FromQ(const QString& text);
-// The Qt font for a toolkit font: a face the machine does not have falls
-// back to the desktop's sans-serif, while the font object keeps its name.
-QFont ToQFont(const Font& font);
 using model::SameName;
 using model::SplitLines;
-std::int16_t KeyCodeOf(const QKeyEvent& event);  // 0 for keys the control has no code for
-std::int16_t ShiftOf(Qt::KeyboardModifiers modifiers);
-std::int16_t ButtonOf(Qt::MouseButton button);
-std::int16_t ButtonsOf(Qt::MouseButtons buttons);
-// The KeyAscii a key makes (0 for none): its text's code point, or the
-// control character of Backspace, Enter, Escape; none with Ctrl or Alt.
-std::int16_t CharOf(const QKeyEvent& event, std::int16_t keyCode);
-QColor ToQColor(OleColor color);
-OleColor FromQColor(const QColor& color);
 
 // --- the shared part of every widget -----------------------------------------
 

@@ -1,0 +1,57 @@
+# The desktop on Qt Quick (Korvane::Quick, libkorvane_quick), the QML module
+# Korvane whose type KorvaneBox is the control as a QQuickItem, and their
+# tests, offscreen. Skipped unless Qt 6 Quick is installed and the Qt
+# Widgets desktop is built: the Quick face calls that face's conversions
+# of text, fonts, colours and key codes (src/toolkit/qt/conversions.h).
+# Source lists are in cmake/sources.cmake.
+if(NOT TARGET korvane_qt)
+  return()
+endif()
+find_package(Qt6 COMPONENTS Quick Qml QUIET)
+if(NOT Qt6Quick_FOUND OR NOT Qt6Qml_FOUND)
+  return()
+endif()
+
+# The face and the KorvaneBox item in one shared library; the QML module's
+# plugin (korvane_quickplugin, in build/qml/Korvane beside its qmldir) only
+# registers the item.
+add_library(korvane_quick ${KORVANE_LIBRARY_TYPE} ${KORVANE_QUICK_SOURCES})
+korvane_library(korvane_quick Quick HEADERS ${KORVANE_QUICK_HEADERS}
+  EXPORT_HEADER korvane/quick/korvane_quick_export.h BASE_NAME KORVANE_QUICK)
+set_target_properties(korvane_quick PROPERTIES AUTOMOC ON)
+# The generated type registration includes the item's header by its name.
+target_include_directories(korvane_quick PRIVATE ${PROJECT_SOURCE_DIR}/src/quick)
+target_link_libraries(korvane_quick PUBLIC korvane Qt6::Quick PRIVATE korvane_qt)
+
+set(KORVANE_QML_OUTPUT_DIR ${PROJECT_BINARY_DIR}/qml)
+qt_add_qml_module(korvane_quick
+  URI Korvane
+  VERSION 1.0
+  SOURCES ${KORVANE_QML_MODULE_SOURCES} src/quick/korvane_box_item.h
+  OUTPUT_DIRECTORY ${KORVANE_QML_OUTPUT_DIR}/Korvane)
+
+if(KORVANE_BUILD_TESTS)
+  find_package(Qt6 COMPONENTS QuickTest Test QUIET)
+  # The toolkit contract suite once more, against the Quick desktop on Qt's
+  # offscreen platform with Qt Quick's software renderer, and the desktop's
+  # own tests.
+  set(KORVANE_QUICK_TEST_ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;QT_FONT_DPI=96;QT_SCALE_FACTOR=1;QT_ENABLE_HIGHDPI_SCALING=0;QML_IMPORT_PATH=${KORVANE_QML_OUTPUT_DIR}")
+  add_executable(korvane_quick_tests ${KORVANE_QUICK_TEST_SOURCES})
+  target_include_directories(korvane_quick_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(korvane_quick_tests PRIVATE korvane_quick korvane_contract_suite GTest::gtest Qt6::Test)
+  add_test(NAME quick_desktop_offscreen COMMAND korvane_quick_tests)
+  set_tests_properties(quick_desktop_offscreen PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
+
+  # The QML module as a QML developer uses it: Qt Quick Test files in
+  # tests/quick/qml, run offscreen.
+  if(Qt6QuickTest_FOUND)
+    add_executable(korvane_quick_qml_tests ${KORVANE_QUICK_QML_TEST_SOURCES})
+    target_link_libraries(korvane_quick_qml_tests PRIVATE Qt6::QuickTest Qt6::Quick)
+    target_compile_definitions(korvane_quick_qml_tests PRIVATE
+      QUICK_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}/tests/quick/qml")
+    add_dependencies(korvane_quick_qml_tests korvane_quickplugin)
+    add_test(NAME quick_qml COMMAND korvane_quick_qml_tests -import ${KORVANE_QML_OUTPUT_DIR})
+    set_tests_properties(quick_qml PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
+  endif()
+endif()

@@ -1,0 +1,216 @@
+// The private model behind the Qt Quick desktop: the state every widget
+// shares (Node, which owns the item that shows it), the item every widget
+// paints and takes input through (NodeItem), and the desktop's own state
+// (Impl) with the model's registry, focus and activation, the foreign items
+// controls are moved into, the windows of forms shown on their own, and the
+// clock.
+//
+// As on the Qt Widgets face, the desktop keeps its own account of the focus
+// and the active window and moves Qt Quick after it: the control reads
+// GetFocus right after SetFocus, while Qt Quick settles the active focus
+// item when its window is active. What the user does (a press, Tab, a
+// click in QML on another item) arrives as item events and is folded into
+// the same account.
+//
+// Widgets refer to each other by id whenever a handler can run in between:
+// any handler may destroy the widget that raised it, its form, or anything
+// else. An item whose event handler is still on the stack is deleted later.
+#pragma once
+
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QQuickPaintedItem>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../model/desktop_model.h"
+#include "../model/text.h"
+#include "korvane/toolkit/quick.h"
+
+class QEventLoop;
+class QQuickWindow;
+
+namespace korvane::tk::quick {
+
+using model::Fire;
+using model::Kind;
+
+struct Node;
+
+// Runs `work`, and keeps whatever it throws inside: nothing may leave
+// through Qt's event loop. What was thrown goes to the log.
+void Guarded(const std::function<void()>& work);
+
+// --- the item that shows a widget --------------------------------------------
+
+// Every widget with a face is one of these: it paints its node and hands
+// its input to the node's desktop. It knows its node by id, so an item that
+// outlives its node (deleted later) does nothing.
+class NodeItem : public QQuickPaintedItem {
+    Q_OBJECT
+public:
+    NodeItem(QuickDesktop::Impl& desk, std::uint64_t id);
+
+    void paint(QPainter* painter) override;
+    // The node is gone: the item forgets it and is deleted later.
+    void Orphan();
+
+    QuickDesktop::Impl* desk;
+    std::uint64_t id;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hoverEnterEvent(QHoverEvent* event) override;
+    void hoverMoveEvent(QHoverEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    Node* Live() const;
+};
+
+// --- the shared part of every widget -----------------------------------------
+
+struct Node : model::NodeBase<Node, QuickDesktop::Impl> {
+    Node(QuickDesktop::Impl& desk, Kind kind, std::string name, Node* parent, Widget& self);
+    ~Node() override;
+
+    QPointer<NodeItem> item;  // none for timers
+    // A form shown on its own has a window of its own; its item is the
+    // window's content.
+    std::unique_ptr<QQuickWindow> window;
+    bool inOverlay = false;  // a form shown over a foreign item's window
+
+    // Makes the item (called once by each widget kind with a face).
+    void MakeItem();
+    // The item the node's item sits in: its foreign item, its parent's item.
+    QQuickItem* HolderItem() const;
+
+    void ApplyGeometry() override;
+    void SetVisible(bool value) override;
+    void SetEnabled(bool value) override;
+    void SetColors(OleColor backColor, OleColor foreColor) override;
+    void SetFont(FontRef value) override;
+    void SetToolTip(std::string value) override;
+    void Repaint() override;
+    // Asks the item to paint again at the next frame.
+    void Update() const;
+    // Draws the widget in the item's pixels.
+    virtual void Paint(QPainter& painter);
+
+    // The user's input, from the item (input.cpp). Each reports whether
+    // the node survived its handlers.
+    bool RaiseMouse(const MouseHandler& handler, std::int16_t buttons, std::int16_t shift, QPointF posPx);
+    // Wheel notches scroll a list (list_box.cpp).
+    virtual void Wheel(int /*notches*/) {}
+};
+
+// --- the desktop's state ---------------------------------------------------------
+
+struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObject {
+    // An item of the host's scene that holds moved windows.
+    struct Foreign {
+        QPointer<QQuickItem> Item;
+        std::string ClassName;
+    };
+
+    explicit Impl(QuickDesktop& owner);
+    ~Impl() override;
+
+    AppInfo app;
+    bool recording = false;
+    int recordedAnswer = 1;
+    std::int16_t screenPointer = 0;
+    std::map<Hdc, std::vector<Rect>> focusRects;
+    std::map<Hwnd, Foreign> foreign;
+    std::vector<Hwnd> activations;  // the windows in the order they were last active, newest last
+    std::map<std::uint64_t, QEventLoop*> modalLoops;
+    std::uint64_t hiddenHost = 0;
+    std::unique_ptr<Form> hiddenHostForm;
+    // Our own focus moves under way: the item focus they cause is no
+    // news from the user.
+    int echo = 0;
+    // The widget the last press went to, for the release (and its drags).
+    std::uint64_t pressed = 0;
+    float tpp = 15;
+    mutable std::vector<std::pair<Font, float>> lineHeights;
+
+    // The clock: every running timer's next due time, one QBasicTimer
+    // that wakes for the earliest (clock.cpp).
+    QElapsedTimer started;
+    QBasicTimer wake;
+    std::multimap<std::int64_t, std::uint64_t> schedule;
+    bool manualClock = false;
+    std::int64_t manualNow = 0;
+    std::int64_t Now() const { return manualClock ? manualNow : started.elapsed(); }
+    void Schedule(std::uint64_t timer, std::int64_t due);
+    void Unschedule(std::uint64_t timer);
+    void Rearm();
+    void timerEvent(QTimerEvent* event) override;
+
+    // registry and screen (desktop.cpp)
+    void Unregister(Node& node);
+    float Tpp() const { return tpp; }
+    std::uint32_t SysColor(int index) const;
+    Rect RectPx(const Node& node) const;
+    QPointF OriginPx(const Node& node) const;  // the node's top-left corner on the screen
+
+    // fonts (desktop.cpp)
+    float LineHeightPx(const Font& font) const;
+    float LineWidthPx(const Font& font, std::string_view line) const;
+
+    // what the model asks of the desktop (desktop.cpp, focus.cpp)
+    bool IsForeign(Hwnd window) const { return foreign.count(window) != 0; }
+    bool ForeignVisible(Hwnd window) const;
+    bool ForeignRect(Hwnd window, Rect& rect) const;
+    std::string ForeignClass(Hwnd window) const;
+    Rect ScreenRect() const;
+    void ShowActivation(Hwnd window, bool fromSystem);
+    void FocusMoved(Node* now, Node* old);
+
+    // forms (forms.cpp)
+    void PresentForm(Node& form, int modal);
+    void ConcealForm(Node& form);
+    Hwnd NextActive(std::uint64_t form, Hwnd hidden) const;
+    void FormHidden(Hwnd window);
+    void RunModal(std::uint64_t form);
+    // The foreign item a drop-down form opens over, else null.
+    QQuickItem* OverlayHolder(const Node& form) const;
+    // Places a form's item where its twips say on the screen.
+    void PlaceForm(Node& form);
+
+    // input (input.cpp)
+    // Keys at a form's window while the focus is in another window of ours
+    // go on there (installed on every form's own window).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The user's focus arrived on node `id`'s item from Qt Quick.
+    void UserFocus(std::uint64_t id);
+    // A press on the item of node `id`: activation and focus move first.
+    void Pressed(std::uint64_t id);
+    // Enter or Escape left alone by widget `from`: the window's default or
+    // cancel button takes it.
+    void PressDialogButton(std::uint64_t from, std::int16_t keyAscii);
+};
+
+// --- the members every widget kind has --------------------------------------
+
+template <class Base>
+using WidgetImpl = model::WidgetBase<Base, Node>;
+
+// Pixels of twips, rounded to the nearest.
+inline qreal Px(float twips, float tpp) {
+    return std::floor(static_cast<double>(twips) / tpp + 0.5);
+}
+
+}  // namespace korvane::tk::quick

@@ -1,0 +1,185 @@
+// Forms on Qt Quick: a form shown on its own is a QQuickWindow whose
+// content is the form's item; the drop-down of a control whose window was
+// moved into an item of the host's scene opens in that item's window, as
+// an item above everything else there (the window's overlay), so it needs
+// no window of its own and moves with the scene. Also here: what the
+// activation and the focus do on the screen, and the modal loop.
+#include <QEventLoop>
+#include <QPainter>
+#include <QQuickWindow>
+
+#include "../qt/conversions.h"
+#include "widget_kinds.h"
+
+namespace korvane::tk::quick {
+
+namespace {
+// Above the items of any scene a host makes.
+constexpr qreal kOverlayZ = 1e6;
+}  // namespace
+
+QuickForm::QuickForm(QuickDesktop::Impl& d, std::string n) : FormBase(d, std::move(n)) {
+    MakeItem();
+}
+
+void QuickForm::ApplyGeometry() {
+    Node::ApplyGeometry();
+    if (desk != nullptr && (window != nullptr || inOverlay))
+        desk->PlaceForm(*this);
+}
+
+void QuickForm::CaptionChanged() {
+    if (window != nullptr)
+        window->setTitle(qt::ToQ(caption));
+}
+
+// A drop-down opens over the scene of the item its combo box was moved
+// into; any other form gets a window of its own.
+QQuickItem* QuickDesktop::Impl::OverlayHolder(const Node& form) const {
+    if (form.role != Role::DropDown)
+        return nullptr;
+    Node* whole = Get(form.roleWhole);
+    if (whole == nullptr)
+        return nullptr;
+    const Hwnd top = TopOf(*whole);
+    auto it = foreign.find(top);
+    if (it == foreign.end() || it->second.Item == nullptr || it->second.Item->window() == nullptr)
+        return nullptr;
+    return it->second.Item;
+}
+
+void QuickDesktop::Impl::PlaceForm(Node& form) {
+    const float t = Tpp();
+    const QRect screenPx(static_cast<int>(Px(form.left, t)), static_cast<int>(Px(form.top, t)),
+                         static_cast<int>(Px(form.width, t)), static_cast<int>(Px(form.GetHeight(), t)));
+    if (form.inOverlay && form.item != nullptr && form.item->parentItem() != nullptr) {
+        form.item->setPosition(form.item->parentItem()->mapFromGlobal(QPointF(screenPx.topLeft())));
+        form.item->setSize(QSizeF(screenPx.size()));
+    } else if (form.window != nullptr) {
+        form.window->setGeometry(screenPx);
+    }
+}
+
+void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
+    if (form.item == nullptr)
+        return;
+    if (QQuickItem* holder = OverlayHolder(form)) {
+        form.inOverlay = true;
+        form.item->setParentItem(holder->window()->contentItem());
+        form.item->setZ(kOverlayZ);
+        PlaceForm(form);
+        form.item->setVisible(true);
+        return;
+    }
+    form.inOverlay = false;
+    if (form.window == nullptr) {
+        form.window = std::make_unique<QQuickWindow>();
+        form.window->setTitle(qt::ToQ(static_cast<QuickForm&>(form).caption));
+        if (form.role == Role::DropDown)
+            form.window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                  Qt::WindowDoesNotAcceptFocus);
+        form.item->setParentItem(form.window->contentItem());
+        form.window->installEventFilter(this);
+    }
+    PlaceForm(form);
+    form.item->setVisible(true);
+    form.window->show();
+}
+
+void QuickDesktop::Impl::ConcealForm(Node& form) {
+    if (form.item != nullptr)
+        form.item->setVisible(false);
+    if (form.window != nullptr)
+        form.window->hide();
+}
+
+// The window last active before, among those still shown.
+Hwnd QuickDesktop::Impl::NextActive(std::uint64_t /*formId*/, Hwnd hidden) const {
+    for (auto it = activations.rbegin(); it != activations.rend(); ++it) {
+        if (*it == hidden)
+            continue;
+        if (IsForeign(*it) ? ForeignVisible(*it) : (FormOf(*it) != nullptr && FormOf(*it)->visible))
+            return *it;
+    }
+    return 0;
+}
+
+void QuickDesktop::Impl::FormHidden(Hwnd window) {
+    if (Node* form = FormOf(window)) {
+        if (auto loop = modalLoops.find(form->id); loop != modalLoops.end())
+            loop->second->quit();
+    }
+}
+
+// A nested event loop until the form is hidden or destroyed; the clock
+// keeps ticking inside it.
+void QuickDesktop::Impl::RunModal(std::uint64_t formId) {
+    Node* form = Get(formId);
+    if (form == nullptr || !form->visible || modalLoops.count(formId) != 0)
+        return;
+    if (form->window != nullptr)
+        form->window->setModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    modalLoops[formId] = &loop;
+    loop.exec();
+    modalLoops.erase(formId);
+    if (Node* still = Get(formId); still != nullptr && still->window != nullptr)
+        still->window->setModality(Qt::NonModal);
+}
+
+// The newly active window comes to the front; a window the system made
+// active already is left as it is.
+void QuickDesktop::Impl::ShowActivation(Hwnd window, bool fromSystem) {
+    if (window == 0)
+        return;
+    activations.erase(std::remove(activations.begin(), activations.end(), window), activations.end());
+    activations.push_back(window);
+    Node* form = FormOf(window);
+    if (fromSystem || form == nullptr || form->window == nullptr || form->role == Role::DropDown)
+        return;
+    form->window->raise();
+    form->window->requestActivate();
+}
+
+// Qt Quick's active focus item follows the desktop's focus.
+void QuickDesktop::Impl::FocusMoved(Node* now, Node* /*old*/) {
+    if (now == nullptr || now->item == nullptr)
+        return;
+    ++echo;
+    now->item->forceActiveFocus(Qt::OtherFocusReason);
+    --echo;
+}
+
+// --- the user control ---------------------------------------------------------------
+
+QuickUserControl::QuickUserControl(QuickDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
+    : UserControlBase(d, p, std::move(n), a) {
+    MakeItem();
+}
+
+void QuickUserControl::PropertyChanged(std::string_view) {}
+
+// Paint is raised when the control comes on view and on Refresh, never
+// from a frame Qt Quick draws, so drawing the highlight cannot loop.
+void QuickUserControl::Repaint() {
+    Update();
+    Fire(*this, OnPaint);
+}
+
+// The background, and the focus rectangles drawn on the control's device
+// context and not yet erased.
+void QuickUserControl::Paint(QPainter& painter) {
+    Node::Paint(painter);
+    if (desk == nullptr)
+        return;
+    auto it = desk->focusRects.find(dc);
+    if (it == desk->focusRects.end())
+        return;
+    QPen pen(qt::ToQColor(fore));
+    pen.setStyle(Qt::DotLine);
+    painter.setPen(pen);
+    for (const Rect& r : it->second)
+        painter.drawRect(QRectF(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1));
+}
+
+}  // namespace korvane::tk::quick

@@ -1,0 +1,126 @@
+// The concrete Qt Quick widgets: one class per widget kind, each built on
+// the model's rules (model/widgets.h, model/list_box.h, model/field_text.h)
+// and painting itself in its item. Forms and the simple kinds live in
+// forms.cpp and widgets.cpp, the text box and the list box in their own
+// files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "../model/field_text.h"
+#include "../model/list_box.h"
+#include "../model/widgets.h"
+#include "desktop.h"
+
+namespace korvane::tk::quick {
+
+class QuickForm final : public model::FormBase<Node> {
+public:
+    QuickForm(QuickDesktop::Impl& desk, std::string name);
+    void ApplyGeometry() override;
+
+protected:
+    void CaptionChanged() override;
+};
+
+class QuickUserControl final : public model::UserControlBase<Node> {
+public:
+    QuickUserControl(QuickDesktop::Impl& desk, Node& parent, std::string name, tk::Ambient ambient);
+
+    void PropertyChanged(std::string_view property) override;
+    void Repaint() override;
+    void Paint(QPainter& painter) override;
+};
+
+class QuickLabel final : public model::LabelBase<Node> {
+public:
+    QuickLabel(QuickDesktop::Impl& desk, Node& parent, std::string name);
+    void Paint(QPainter& painter) override;
+
+protected:
+    void CaptionChanged() override { Update(); }
+};
+
+class QuickCommandButton final : public model::CommandButtonBase<Node> {
+public:
+    QuickCommandButton(QuickDesktop::Impl& desk, Node& parent, std::string name);
+    void Paint(QPainter& painter) override;
+
+protected:
+    void LookChanged() override { Update(); }
+};
+
+class QuickImage final : public model::ImageBase<Node> {
+public:
+    QuickImage(QuickDesktop::Impl& desk, Node& parent, std::string name);
+    void Paint(QPainter& painter) override;
+
+protected:
+    void PictureChanged() override { Update(); }
+};
+
+class QuickTimer final : public model::TimerBase<Node> {
+public:
+    QuickTimer(QuickDesktop::Impl& desk, Node& parent, std::string name);
+    ~QuickTimer() override;
+    void SetVisible(bool value) override { visible = value; }
+    void Repaint() override {}
+
+protected:
+    void Reschedule() override;
+};
+
+class QuickTextBox final : public WidgetImpl<TextBox> {
+public:
+    QuickTextBox(QuickDesktop::Impl& desk, Node& parent, std::string name);
+
+    const std::string& Text() const override { return field.Text(); }
+    void Text(std::string value) override;
+    std::int32_t SelStart() const override { return field.SelStart(); }
+    void SelStart(std::int32_t value) override;
+    std::int32_t SelLength() const override { return field.SelLength(); }
+    void SelLength(std::int32_t value) override;
+    bool Locked() const override { return locked; }
+    void Locked(bool value) override { locked = value; }
+
+    void SetHeight(float value) override;
+    void DefaultKeyDown(std::int16_t keyCode, std::int16_t shift) override;
+    void DefaultChar(std::int16_t keyAscii, std::string_view typed) override;
+    void PressAt(float yPx) override;
+    void Paint(QPainter& painter) override;
+
+    // Where the last press landed across the field, in pixels (the caret
+    // goes there).
+    float pressXPx = 0;
+
+private:
+    // Replaces the units [from, from + count) by `bytes`, leaves the caret
+    // after them and raises Change when the text changed.
+    void Edit(std::int32_t from, std::int32_t count, std::string_view bytes);
+
+    model::FieldText field;
+    bool locked = false;
+};
+
+class QuickListBox final : public model::ListBoxModel<WidgetImpl<ListBox>> {
+public:
+    QuickListBox(QuickDesktop::Impl& desk, Node& parent, std::string name);
+
+    void Paint(QPainter& painter) override;
+    void Wheel(int notches) override;
+    void PressAt(float yPx) override;
+    // Where the last press landed across the list, in pixels: a press on
+    // the scroll bar pages instead of choosing a row.
+    float pressXPx = 0;
+
+protected:
+    void RowsChanged() override { Update(); }
+    void GeometryChanged() override { ApplyGeometry(); }
+
+private:
+    bool ScrollBarShown() const { return ShownCount() > VisibleRows(); }
+};
+
+}  // namespace korvane::tk::quick
