@@ -22,6 +22,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QQuickPaintedItem>
+#include <QRect>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -185,6 +186,10 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     Hwnd NextActive(std::uint64_t form, Hwnd hidden) const;
     void FormHidden(Hwnd window);
     void RunModal(std::uint64_t form);
+    // Where a form lies on the screen, in pixels.
+    QRect ScreenRectPx(const Node& form) const;
+    // The host's scene item a drop-down form's combo box lies in, else null.
+    QQuickItem* SceneItemOf(const Node& form) const;
     // The foreign item a drop-down form opens over, else null.
     QQuickItem* OverlayHolder(const Node& form) const;
     // Places a form's item where its twips say on the screen.

@@ -33,25 +33,40 @@ void QuickForm::CaptionChanged() {
         window->setTitle(qt::ToQ(caption));
 }
 
-// A drop-down opens over the scene of the item its combo box was moved
-// into; any other form gets a window of its own.
-QQuickItem* QuickDesktop::Impl::OverlayHolder(const Node& form) const {
+// Where a form lies on the screen, in pixels.
+QRect QuickDesktop::Impl::ScreenRectPx(const Node& form) const {
+    const float t = Tpp();
+    return {static_cast<int>(Px(form.left, t)), static_cast<int>(Px(form.top, t)), static_cast<int>(Px(form.width, t)),
+            static_cast<int>(Px(form.GetHeight(), t))};
+}
+
+// The item of a host's scene that a drop-down's combo box was moved into,
+// if it is in a window; else null.
+QQuickItem* QuickDesktop::Impl::SceneItemOf(const Node& form) const {
     if (form.role != Role::DropDown)
         return nullptr;
     Node* whole = Get(form.roleWhole);
     if (whole == nullptr)
         return nullptr;
-    const Hwnd top = TopOf(*whole);
-    auto it = foreign.find(top);
+    auto it = foreign.find(TopOf(*whole));
     if (it == foreign.end() || it->second.Item == nullptr || it->second.Item->window() == nullptr)
         return nullptr;
     return it->second.Item;
 }
 
+// A drop-down opens over the scene of its combo box, where the scene's
+// window has room for it; one that would leave the window (a box near the
+// window's bottom edge, or a window no taller than its box) gets a window
+// of its own, as every other form does.
+QQuickItem* QuickDesktop::Impl::OverlayHolder(const Node& form) const {
+    QQuickItem* scene = SceneItemOf(form);
+    if (scene == nullptr || !scene->window()->geometry().contains(ScreenRectPx(form)))
+        return nullptr;
+    return scene;
+}
+
 void QuickDesktop::Impl::PlaceForm(Node& form) {
-    const float t = Tpp();
-    const QRect screenPx(static_cast<int>(Px(form.left, t)), static_cast<int>(Px(form.top, t)),
-                         static_cast<int>(Px(form.width, t)), static_cast<int>(Px(form.GetHeight(), t)));
+    const QRect screenPx = ScreenRectPx(form);
     if (form.inOverlay && form.item != nullptr && form.item->parentItem() != nullptr) {
         form.item->setPosition(form.item->parentItem()->mapFromGlobal(QPointF(screenPx.topLeft())));
         form.item->setSize(QSizeF(screenPx.size()));
@@ -81,6 +96,10 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
         form.item->setParentItem(form.window->contentItem());
         form.window->installEventFilter(this);
     }
+    // The scene's window keeps the keyboard (the drop-down's window takes
+    // no focus): its keys go on to the open list as a form's keys do.
+    if (QQuickItem* scene = SceneItemOf(form))
+        scene->window()->installEventFilter(this);
     PlaceForm(form);
     form.item->setVisible(true);
     form.window->show();
