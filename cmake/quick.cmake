@@ -55,3 +55,12 @@ if(KORVANE_BUILD_TESTS)
     set_tests_properties(quick_qml PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
   endif()
 endif()
+
+# KorvaneBox on Qt Quick beside Qt Quick Controls' ComboBox: filling, opening
+# the drop-down and scrolling it (bench/quick), in a process of its own.
+if(KORVANE_BUILD_BENCH)
+  find_package(Qt6 COMPONENTS Test QUIET)
+  add_executable(korvane_quick_bench ${KORVANE_QUICK_BENCH_SOURCES})
+  target_include_directories(korvane_quick_bench PRIVATE ${PROJECT_SOURCE_DIR}/src/quick)
+  target_link_libraries(korvane_quick_bench PRIVATE korvane_quick benchmark::benchmark Qt6::Qml Qt6::Test)
+endif()

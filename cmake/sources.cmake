@@ -237,6 +237,8 @@ set(KORVANE_QT_BENCH_SOURCES
   bench/qt/qt_form_bench.cpp
   bench/qt/qt_rows_bench.cpp
   bench/qt/qt_search_bench.cpp)
+set(KORVANE_QUICK_BENCH_SOURCES
+  bench/quick/quick_bench.cpp)
 # Built by scripts/fuzz.sh with clang, not by CMake (each target with the
 # sources its fuzz/*.sources file names).
 set(KORVANE_FUZZ_SOURCES
