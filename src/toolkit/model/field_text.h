@@ -6,10 +6,13 @@
 // cost the same at every length of text.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "korvane/toolkit/types.h"
 
 namespace korvane::tk::model {
 
@@ -69,5 +72,76 @@ private:
     mutable std::size_t markByte_ = 0;
     std::uint64_t version_ = 0;
 };
+
+// The keys a plain field (one no user of the desktop drew itself) acts on:
+// arrows collapse the selection or step the caret, and with Shift extend
+// the selection from where it began, as Home and End do; Ctrl+A selects
+// the whole text; Delete, refused while `locked`, edits through
+// `edit(from, count, bytes)`. True when only the caret or the selection
+// moved, so the field draws itself again.
+template <typename Edit>
+bool PlainFieldKeyDown(FieldText& field, std::int16_t keyCode, std::int16_t shiftState, bool locked, Edit&& edit) {
+    const std::int32_t length = field.Units();
+    const std::int32_t start = field.SelStart();
+    const std::int32_t end = start + field.SelLength();
+    const bool extend = (shiftState & shift::Shift) != 0;
+    switch (keyCode) {
+        case key::Left:
+            if (extend)
+                field.MoveCaret(std::max(0, field.Caret() - 1), true);
+            else
+                field.MoveCaret(field.HasSelection() ? start : std::max(0, start - 1), false);
+            return true;
+        case key::Right:
+            if (extend)
+                field.MoveCaret(std::min(length, field.Caret() + 1), true);
+            else
+                field.MoveCaret(field.HasSelection() ? end : std::min(length, end + 1), false);
+            return true;
+        case key::Home:
+            field.MoveCaret(0, extend);
+            return true;
+        case key::End:
+            field.MoveCaret(length, extend);
+            return true;
+        case 'A':
+            if ((shiftState & shift::Ctrl) == 0)
+                return false;
+            field.Select(0, length);
+            return true;
+        case key::Delete:
+            if (locked)
+                return false;
+            if (field.HasSelection()) {
+                edit(start, end - start, std::string_view{});
+            } else if (start < length) {
+                edit(start, 1, std::string_view{});
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+// The characters a plain field takes: Backspace deletes, control
+// characters (Enter, Escape, Tab, ...) are not text, everything else
+// replaces the selection; nothing while `locked`.
+template <typename Edit>
+void PlainFieldChar(FieldText& field, std::int16_t keyAscii, std::string_view typed, bool locked, Edit&& edit) {
+    if (locked)
+        return;
+    const std::int32_t start = field.SelStart();
+    if (keyAscii == key::Back) {
+        if (field.HasSelection()) {
+            edit(start, field.SelLength(), std::string_view{});
+        } else if (start > 0) {
+            edit(start - 1, 1, std::string_view{});
+        }
+        return;
+    }
+    if (keyAscii >= 0 && (keyAscii < 32 || keyAscii == 127))
+        return;
+    edit(start, field.SelLength(), typed);
+}
 
 }  // namespace korvane::tk::model

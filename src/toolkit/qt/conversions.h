@@ -1,7 +1,7 @@
 // What every face of the toolkit on Qt converts alike, declared apart from
 // the Qt Widgets desktop so the Qt Quick face (src/toolkit/quick) calls the
 // same code: UTF-8 and QString (fonts.cpp), toolkit fonts and colours and
-// Qt's (fonts.cpp), and Qt's key, shift and button codes as the control's
+// Qt's, and the lines measured in them (fonts.cpp), and Qt's key, shift and button codes as the control's
 // (input.cpp). Nothing here needs Qt Widgets.
 #pragma once
 
@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "korvane/toolkit/types.h"
 
@@ -32,5 +34,18 @@ std::int16_t ButtonsOf(Qt::MouseButtons buttons);
 std::int16_t CharOf(const QKeyEvent& event, std::int16_t keyCode);
 QColor ToQColor(OleColor color);
 OleColor FromQColor(const QColor& color);
+
+// A line's height and width in a toolkit font, in pixels, as Qt measures
+// them. The last few fonts' heights are kept; a font changed in place
+// (through the shared font object) no longer matches its old measurement
+// and is measured again.
+class LineMeasures {
+public:
+    float HeightPx(const Font& font) const;
+    float WidthPx(const Font& font, std::string_view line) const;
+
+private:
+    mutable std::vector<std::pair<Font, float>> heights_;
+};
 
 }  // namespace korvane::tk::qt

@@ -172,7 +172,7 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     // Measured once per font: a list asks for its row height on every
     // change, and building Qt's font and metrics costs far more than a row.
     float LineHeightPx(const Font& font) const;
-    mutable std::vector<std::pair<Font, float>> lineHeights;  // the fonts measured last
+    LineMeasures lines;  // the fonts measured last
     float LineWidthPx(const Font& font, std::string_view line) const;
 
     // windows, focus and activation (focus.cpp)

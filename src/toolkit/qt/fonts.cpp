@@ -95,21 +95,27 @@ bool SameFont(const Font& a, const Font& b) {
 constexpr std::size_t kMeasuredFonts = 8;
 }  // namespace
 
-// A font changed in place (through the shared font object) no longer
-// matches its old measurement and is measured again.
-float QtDesktop::Impl::LineHeightPx(const Font& font) const {
-    for (const auto& [measured, height] : lineHeights)
+float LineMeasures::HeightPx(const Font& font) const {
+    for (const auto& [measured, height] : heights_)
         if (SameFont(measured, font))
             return height;
     const auto height = static_cast<float>(std::max(1, QFontMetrics(ToQFont(font)).height()));
-    if (lineHeights.size() >= kMeasuredFonts)
-        lineHeights.erase(lineHeights.begin());
-    lineHeights.emplace_back(font, height);
+    if (heights_.size() >= kMeasuredFonts)
+        heights_.erase(heights_.begin());
+    heights_.emplace_back(font, height);
     return height;
 }
 
-float QtDesktop::Impl::LineWidthPx(const Font& font, std::string_view line) const {
+float LineMeasures::WidthPx(const Font& font, std::string_view line) const {
     return static_cast<float>(QFontMetrics(ToQFont(font)).horizontalAdvance(ToQ(line)));
+}
+
+float QtDesktop::Impl::LineHeightPx(const Font& font) const {
+    return lines.HeightPx(font);
+}
+
+float QtDesktop::Impl::LineWidthPx(const Font& font, std::string_view line) const {
+    return lines.WidthPx(font, line);
 }
 
 QColor ToQColor(OleColor c) {

@@ -247,29 +247,12 @@ Rect QuickDesktop::Impl::RectPx(const Node& node) const {
     return r;
 }
 
-namespace {
-bool SameFont(const Font& a, const Font& b) {
-    return a.Size == b.Size && a.Bold == b.Bold && a.Italic == b.Italic && a.Underline == b.Underline &&
-           a.Strikethrough == b.Strikethrough && a.Name == b.Name;
-}
-constexpr std::size_t kMeasuredFonts = 8;
-}  // namespace
-
-// A font changed in place (through the shared font object) no longer
-// matches its old measurement and is measured again.
 float QuickDesktop::Impl::LineHeightPx(const Font& font) const {
-    for (const auto& [measured, height] : lineHeights)
-        if (SameFont(measured, font))
-            return height;
-    const auto height = static_cast<float>(std::max(1, QFontMetrics(ToQFont(font)).height()));
-    if (lineHeights.size() >= kMeasuredFonts)
-        lineHeights.erase(lineHeights.begin());
-    lineHeights.emplace_back(font, height);
-    return height;
+    return lines.HeightPx(font);
 }
 
 float QuickDesktop::Impl::LineWidthPx(const Font& font, std::string_view line) const {
-    return static_cast<float>(QFontMetrics(ToQFont(font)).horizontalAdvance(ToQ(line)));
+    return lines.WidthPx(font, line);
 }
 
 bool QuickDesktop::Impl::ForeignVisible(Hwnd window) const {

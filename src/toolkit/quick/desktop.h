@@ -32,6 +32,7 @@
 
 #include "../model/desktop_model.h"
 #include "../model/text.h"
+#include "../qt/conversions.h"
 #include "korvane/toolkit/quick.h"
 
 class QEventLoop;
@@ -145,7 +146,7 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     // The widget the last press went to, for the release (and its drags).
     std::uint64_t pressed = 0;
     float tpp = 15;
-    mutable std::vector<std::pair<Font, float>> lineHeights;
+    qt::LineMeasures lines;  // the fonts measured last
 
     // The clock: every running timer's next due time, one QBasicTimer
     // that wakes for the earliest (clock.cpp).

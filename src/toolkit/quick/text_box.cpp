@@ -64,69 +64,20 @@ void QuickTextBox::Edit(std::int32_t from, std::int32_t count, std::string_view 
     }
 }
 
-// Arrows collapse the selection or step the caret, and with Shift extend
-// the selection from where it began, as Home and End do; Ctrl+A selects
-// the whole text. Delete is refused while Locked.
+// The plain field's keys and characters, as every desktop's field has them;
+// a moved caret or selection is drawn again.
 void QuickTextBox::DefaultKeyDown(std::int16_t keyCode, std::int16_t shiftState) {
-    const std::int32_t length = field.Units();
-    const std::int32_t start = field.SelStart();
-    const std::int32_t end = start + field.SelLength();
-    const bool extend = (shiftState & shift::Shift) != 0;
-    switch (keyCode) {
-        case key::Left:
-            if (extend)
-                field.MoveCaret(std::max(0, field.Caret() - 1), true);
-            else
-                field.MoveCaret(field.HasSelection() ? start : std::max(0, start - 1), false);
-            break;
-        case key::Right:
-            if (extend)
-                field.MoveCaret(std::min(length, field.Caret() + 1), true);
-            else
-                field.MoveCaret(field.HasSelection() ? end : std::min(length, end + 1), false);
-            break;
-        case key::Home:
-            field.MoveCaret(0, extend);
-            break;
-        case key::End:
-            field.MoveCaret(length, extend);
-            break;
-        case 'A':
-            if ((shiftState & shift::Ctrl) != 0)
-                field.Select(0, length);
-            break;
-        case key::Delete:
-            if (locked)
-                break;
-            if (field.HasSelection()) {
-                Edit(start, end - start, {});
-            } else if (start < length) {
-                Edit(start, 1, {});
-            }
-            return;
-        default:
-            return;
-    }
-    Update();
+    const bool moved = model::PlainFieldKeyDown(
+        field, keyCode, shiftState, locked,
+        [this](std::int32_t from, std::int32_t count, std::string_view bytes) { Edit(from, count, bytes); });
+    if (moved)
+        Update();
 }
 
-// Backspace deletes; control characters (Enter, Escape, Tab, ...) are not
-// text; everything else replaces the selection.
 void QuickTextBox::DefaultChar(std::int16_t keyAscii, std::string_view typed) {
-    if (locked)
-        return;
-    const std::int32_t start = field.SelStart();
-    if (keyAscii == key::Back) {
-        if (field.HasSelection()) {
-            Edit(start, field.SelLength(), {});
-        } else if (start > 0) {
-            Edit(start - 1, 1, {});
-        }
-        return;
-    }
-    if (keyAscii >= 0 && (keyAscii < 32 || keyAscii == 127))
-        return;
-    Edit(start, field.SelLength(), typed);
+    model::PlainFieldChar(
+        field, keyAscii, typed, locked,
+        [this](std::int32_t from, std::int32_t count, std::string_view bytes) { Edit(from, count, bytes); });
 }
 
 // A press puts the caret at the character boundary nearest to it.
