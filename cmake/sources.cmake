@@ -85,6 +85,7 @@ set(KORVANE_QT_SOURCES
   src/toolkit/qt/button.cpp
   src/toolkit/qt/clock.cpp
   src/toolkit/qt/desktop.cpp
+  src/toolkit/qt/host_calls.cpp
   src/toolkit/qt/focus.cpp
   src/toolkit/qt/fonts.cpp
   src/toolkit/qt/input.cpp
