@@ -16,38 +16,47 @@
 #include "korvane/toolkit/property_bag.h"
 #include "korvane/toolkit/quick.h"
 #include "korvane/ucvKorvane.h"
+#include "toolkit/qt/conversions.h"
 
 namespace korvane::quick {
 
 namespace {
 
-QString FromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using tk::qt::AssignFromQ;
+using tk::qt::FromQ;
+using tk::qt::ToQ;
 
-std::string Utf8(const QString& text) {
-    return text.toUtf8().toStdString();
-}
-
-// A text argument from JavaScript: a string or a number; undefined, null
-// and objects are refused.
-bool TextOf(const QVariant& value, std::string& out) {
-    if (!value.isValid() || value.isNull())
-        return false;
+// Whether a value from JavaScript may be a column's text: a string or a
+// number; undefined, null and objects are refused.
+bool IsText(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::QString:
         case QMetaType::Int:
         case QMetaType::Double:
         case QMetaType::LongLong:
-            out = Utf8(value.toString());
             return true;
         default:
             return false;
     }
 }
 
+// A text argument from JavaScript into `out` (whose room is used again).
+bool TextOf(const QVariant& value, std::string& out) {
+    if (!IsText(value))
+        return false;
+    if (value.typeId() == QMetaType::QString)
+        AssignFromQ(*static_cast<const QString*>(value.constData()), out);
+    else
+        AssignFromQ(value.toString(), out);
+    return true;
+}
+
 // An item number from JavaScript: a finite number within 32 bits.
 bool NumberOf(const QVariant& value, std::int32_t& out) {
+    if (value.typeId() == QMetaType::Int) {
+        out = *static_cast<const int*>(value.constData());
+        return true;
+    }
     if (!value.isValid() || value.isNull())
         return false;
     bool ok = false;
@@ -133,7 +142,8 @@ void KorvaneBox::componentComplete() {
     FollowControl();
 }
 
-bool KorvaneBox::Call(const char* what, const std::function<void()>& work) {
+template <class Work>
+bool KorvaneBox::Call(const char* what, Work&& work) {
     QPointer<KorvaneBox> self(this);
     bool done = false;
     ++calls_;
@@ -143,7 +153,7 @@ bool KorvaneBox::Call(const char* what, const std::function<void()>& work) {
     } catch (const RuntimeError& e) {
         if (self != nullptr) {
             error_ = e.Number();
-            errorText_ = FromUtf8(e.Description());
+            errorText_ = ToQ(e.Description());
             qmlWarning(this) << what << ": " << errorText_ << " (error " << error_ << ")";
         }
     } catch (const std::exception& e) {
@@ -175,8 +185,8 @@ void KorvaneBox::Sync() {
     try {
         now.index = control_->ListIndex();
         now.count = control_->ListCount();
-        now.text1 = FromUtf8(control_->TextCol(1));
-        now.text2 = FromUtf8(control_->TextCol(2));
+        now.text1 = control_->TextCol(1);
+        now.text2 = control_->TextCol(2);
         now.locked = control_->Locked();
         now.autoFill = control_->AutoFill();
         now.width1 = control_->WidthCol1();
@@ -323,7 +333,7 @@ void KorvaneBox::setCurrentIndex(int index) {
 }
 
 QString KorvaneBox::currentText() const {
-    return last_.text1;
+    return ToQ(last_.text1);
 }
 
 QVariant KorvaneBox::currentData() const {
@@ -340,14 +350,14 @@ QString KorvaneBox::text() const {
     if (control_ == nullptr)
         return {};
     try {
-        return FromUtf8(control_->Text());
+        return ToQ(control_->Text());
     } catch (const RuntimeError&) {
         return {};
     }
 }
 
 void KorvaneBox::setText(const QString& value) {
-    Call("text", [&] { control_->Text(Utf8(value)); });
+    Call("text", [&] { control_->Text(FromQ(value)); });
 }
 
 bool KorvaneBox::locked() const {
@@ -463,7 +473,7 @@ QFont KorvaneBox::font() const {
     if (control_ == nullptr)
         return f;
     const tk::FontRef font = control_->Font();
-    f.setFamily(FromUtf8(font->Name));
+    f.setFamily(ToQ(font->Name));
     if (tk::DrawableSize(*font))
         f.setPointSizeF(font->Size);
     f.setBold(font->Bold);
@@ -478,7 +488,7 @@ QFont KorvaneBox::font() const {
 void KorvaneBox::setFont(const QFont& f) {
     auto font = std::make_shared<tk::Font>(*control_->Font());
     if (!f.family().isEmpty())
-        font->Name = Utf8(f.family());
+        font->Name = FromQ(f.family());
     if (f.pointSizeF() > 0)
         font->Size = static_cast<float>(f.pointSizeF());
     font->Bold = f.bold();
@@ -507,6 +517,60 @@ void KorvaneBox::addItem(const QVariant& column1, const QVariant& column2, const
     Call("addItem", [&] { control_->AddItem(col1, col2, number); });
 }
 
+namespace {
+
+// One row of addItems: [column1, column2, itemNumber], where column 2 and
+// the number may be left out, or column 1's text alone.
+struct RowArgs {
+    const QVariant* col1 = nullptr;
+    const QVariant* col2 = nullptr;
+    const QVariant* id = nullptr;
+};
+
+bool RowOf(const QVariant& value, RowArgs& row) {
+    static const QVariant empty = QString();
+    static const QVariant zero = 0;
+    if (IsText(value)) {
+        row = {&value, &empty, &zero};
+        return true;
+    }
+    if (value.typeId() != QMetaType::QVariantList)
+        return false;
+    const auto& cells = *static_cast<const QVariantList*>(value.constData());
+    if (cells.isEmpty() || cells.size() > 3)
+        return false;
+    row = {&cells[0], cells.size() > 1 ? &cells[1] : &empty, cells.size() > 2 ? &cells[2] : &zero};
+    std::int32_t number = 0;
+    return IsText(*row.col1) && IsText(*row.col2) && NumberOf(*row.id, number);
+}
+
+}  // namespace
+
+// Every row is checked before the first is added, so a bad row adds none;
+// the rows then go in as one call of the program, with one round of change
+// signals after the last.
+void KorvaneBox::addItems(const QVariantList& rows) {
+    std::vector<RowArgs> checked(static_cast<std::size_t>(rows.size()));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (!RowOf(rows[i], checked[static_cast<std::size_t>(i)])) {
+            qmlWarning(this) << "addItems: row " << i
+                             << " is not [column1, column2, itemNumber] with texts and a whole number of 32 bits;"
+                                " no row was added";
+            return;
+        }
+    }
+    Call("addItems", [&] {
+        std::string col1, col2;
+        for (const RowArgs& row : checked) {
+            std::int32_t number = 0;
+            TextOf(*row.col1, col1);
+            TextOf(*row.col2, col2);
+            NumberOf(*row.id, number);
+            control_->AddItem(col1, col2, number);
+        }
+    });
+}
+
 void KorvaneBox::removeItem(int row) {
     Call("removeItem", [&] { control_->RemoveItem(row); });
 }
@@ -519,7 +583,7 @@ QString KorvaneBox::itemText(int row, int column) const {
     if (control_ == nullptr || row < 0 || row >= last_.count || (column != 1 && column != 2))
         return {};
     try {
-        return FromUtf8(control_->ListCol(static_cast<std::int16_t>(column), row));
+        return ToQ(control_->ListCol(static_cast<std::int16_t>(column), row));
     } catch (const RuntimeError&) {
         return {};
     }
@@ -553,9 +617,9 @@ void KorvaneBox::sort(int column, bool numeric) {
 
 QString KorvaneBox::displayText(int column) const {
     if (column == 1)
-        return last_.text1;
+        return ToQ(last_.text1);
     if (column == 2)
-        return last_.text2;
+        return ToQ(last_.text2);
     return {};
 }
 

@@ -21,6 +21,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <string>
 
 #include "korvane/events.h"
 #include "korvane/toolkit/types.h"
@@ -117,6 +118,10 @@ public:
     /// Adds a row; `id` is its item number. Texts must be strings or
     /// numbers, the item number a number.
     Q_INVOKABLE void addItem(const QVariant& column1, const QVariant& column2, const QVariant& id = 0);
+    /// Adds many rows in one call, each [column1, column2, itemNumber]
+    /// (column 2 and the number may be left out) or column 1's text alone.
+    /// A row that is neither adds no row at all.
+    Q_INVOKABLE void addItems(const QVariantList& rows);
     /// Removes row `row`.
     Q_INVOKABLE void removeItem(int row);
     /// Removes every row.
@@ -174,7 +179,8 @@ private:
     void Build();
     // Runs a call of the control: a refusal becomes a QML warning and the
     // error properties; then the change signals of what changed.
-    bool Call(const char* what, const std::function<void()>& work);
+    template <class Work>
+    bool Call(const char* what, Work&& work);
     // Reads the control into a snapshot and emits the signals of what
     // changed since the last one.
     void Sync();
@@ -186,8 +192,8 @@ private:
     struct Snapshot {
         int index = -1;
         int count = 0;
-        QString text1;
-        QString text2;
+        std::string text1;  // as the control holds them
+        std::string text2;
         bool locked = false;
         bool autoFill = false;
         int width1 = 0;

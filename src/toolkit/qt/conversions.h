@@ -22,6 +22,9 @@ namespace korvane::tk::qt {
 
 QString ToQ(std::string_view utf8);
 std::string FromQ(const QString& text);
+// FromQ into `out`, whose room is used again: a caller converting many
+// texts in a row allocates once.
+void AssignFromQ(QStringView text, std::string& out);
 // The Qt font for a toolkit font: a face the machine does not have falls
 // back to the desktop's sans-serif, while the font object keeps its name.
 QFont ToQFont(const Font& font);

@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QStringEncoder>
 #include <algorithm>
 
 #include "desktop.h"
@@ -35,29 +36,54 @@ QString ToQ(std::string_view utf8) {
     return out;
 }
 
-std::string FromQ(const QString& text) {
-    // The second half of a surrogate pair (U+10080 is D800 DC80) is a
-    // character, not an escaped byte.
-    auto escaped = [&](qsizetype i) {
-        const char16_t c = text.at(i).unicode();
-        return c >= kEscapedByte + 0x80 && c <= kEscapedByte + 0xFF && (i == 0 || !text.at(i - 1).isHighSurrogate());
-    };
-    qsizetype first = 0;
-    while (first < text.size() && !escaped(first))
-        ++first;
-    if (first == text.size())
-        return text.toStdString();
-    std::string out;
-    out.reserve(static_cast<std::size_t>(text.size()));
-    qsizetype from = 0;
-    for (qsizetype i = first; i < text.size(); ++i) {
-        if (!escaped(i))
+namespace {
+
+// The second half of a surrogate pair (U+10080 is D800 DC80) is a
+// character, not an escaped byte.
+bool EscapedAt(QStringView text, qsizetype i) {
+    const char16_t c = text[i].unicode();
+    return c >= kEscapedByte + 0x80 && c <= kEscapedByte + 0xFF && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
+// Appends `text`, which holds no escaped byte, as UTF-8.
+void AppendUtf8(std::string& out, QStringView text) {
+    if (text.isEmpty())
+        return;
+    const std::size_t at = out.size();
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    out.resize(at + static_cast<std::size_t>(encoder.requiredSpace(text.size())));
+    char* end = encoder.appendToBuffer(out.data() + at, text);
+    out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+}  // namespace
+
+void AssignFromQ(QStringView text, std::string& out) {
+    const auto n = static_cast<std::size_t>(text.size());
+    const char16_t* units = text.utf16();
+    // Most texts are ASCII: one pass, no encoder.
+    std::size_t ascii = 0;
+    while (ascii < n && units[ascii] < 0x80)
+        ++ascii;
+    out.resize(ascii);
+    for (std::size_t i = 0; i < ascii; ++i)
+        out[i] = static_cast<char>(units[i]);
+    if (ascii == n)
+        return;
+    qsizetype from = static_cast<qsizetype>(ascii);
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (!EscapedAt(text, i))
             continue;
-        out += QStringView(text).sliced(from, i - from).toUtf8().toStdString();
-        out += static_cast<char>(text.at(i).unicode() - kEscapedByte);
+        AppendUtf8(out, text.sliced(from, i - from));
+        out += static_cast<char>(text[i].unicode() - kEscapedByte);
         from = i + 1;
     }
-    out += QStringView(text).sliced(from).toUtf8().toStdString();
+    AppendUtf8(out, text.sliced(from));
+}
+
+std::string FromQ(const QString& text) {
+    std::string out;
+    AssignFromQ(text, out);
     return out;
 }
 

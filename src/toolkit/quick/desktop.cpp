@@ -54,6 +54,24 @@ void NodeItem::paint(QPainter* painter) {
         Guarded([&] { node->Paint(*painter); });
 }
 
+// A hidden item (a closed drop-down's lists, while rows are added) paints
+// when it is shown.
+void NodeItem::RequestPaint() {
+    if (!isVisible()) {
+        staleWhileHidden_ = true;
+        return;
+    }
+    update();
+}
+
+void NodeItem::itemChange(ItemChange change, const ItemChangeData& value) {
+    QQuickPaintedItem::itemChange(change, value);
+    if (change == ItemVisibleHasChanged && value.boolValue && staleWhileHidden_) {
+        staleWhileHidden_ = false;
+        update();
+    }
+}
+
 void NodeItem::Orphan() {
     desk = nullptr;
     setVisible(false);
@@ -147,7 +165,7 @@ void Node::Repaint() {
 
 void Node::Update() const {
     if (item != nullptr)
-        item->update();
+        item->RequestPaint();
 }
 
 // The plain face: the widget's background.
@@ -682,6 +700,20 @@ Hwnd QuickDesktop::AdoptForeignItem(QQuickItem& item, std::string className) {
         if (d->active == h)
             d->active = 0;
         d->CheckFocus();
+    });
+    // A box moved to another window while its drop-down is open: the box's
+    // window takes the activation, and the drop-down closes as it does when
+    // a person activates another window.
+    QObject::connect(&item, &QQuickItem::windowChanged, d, [d, h](QQuickWindow*) {
+        Guarded([&] {
+            for (auto& [id, node] : d->nodes) {
+                Node* whole = node->role == Role::DropDown && node->visible ? d->Get(node->roleWhole) : nullptr;
+                if (whole != nullptr && d->TopOf(*whole) == h && d->active != h) {
+                    d->Activate(h, false, true);
+                    return;
+                }
+            }
+        });
     });
     return h;
 }

@@ -60,6 +60,8 @@ public:
     NodeItem(QuickDesktop::Impl& desk, std::uint64_t id);
 
     void paint(QPainter* painter) override;
+    // Asks for a paint at the next frame, or once the item is shown.
+    void RequestPaint();
     // The node is gone: the item forgets it and is deleted later.
     void Orphan();
 
@@ -77,9 +79,11 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void itemChange(ItemChange change, const ItemChangeData& value) override;
 
 private:
     Node* Live() const;
+    bool staleWhileHidden_ = false;
 };
 
 // --- the shared part of every widget -----------------------------------------
