@@ -64,3 +64,21 @@ if(KORVANE_BUILD_BENCH)
   target_include_directories(korvane_quick_bench PRIVATE ${PROJECT_SOURCE_DIR}/src/quick)
   target_link_libraries(korvane_quick_bench PRIVATE korvane_quick benchmark::benchmark Qt6::Qml Qt6::Test)
 endif()
+
+# The Qt Quick demo (demo_quick): the three styles in a window, filled from
+# JavaScript; with --screenshots it draws them offscreen into PNGs, which
+# the test run does once. (QtTest sends its keys.)
+find_package(Qt6 COMPONENTS Test QUIET)
+if(NOT TARGET Qt6::Test)
+  return()
+endif()
+add_executable(korvane-demo-quick ${KORVANE_DEMO_QUICK_SOURCES})
+target_link_libraries(korvane-demo-quick PRIVATE Qt6::Quick Qt6::Qml Qt6::Test)
+target_compile_definitions(korvane-demo-quick PRIVATE KORVANE_QML_BUILD_DIR="${KORVANE_QML_OUTPUT_DIR}")
+qt_add_resources(korvane-demo-quick korvane_demo_quick_qml PREFIX /korvane/demo BASE demo_quick FILES demo_quick/Demo.qml)
+add_dependencies(korvane-demo-quick korvane_quickplugin)
+if(KORVANE_BUILD_TESTS)
+  add_test(NAME quick_demo_screenshots
+           COMMAND korvane-demo-quick --screenshots ${PROJECT_BINARY_DIR}/screenshots/demo-quick)
+  set_tests_properties(quick_demo_screenshots PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
+endif()

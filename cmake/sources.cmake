@@ -129,6 +129,7 @@ set(KORVANE_HOST_SOURCES
 # --- programs -------------------------------------------------------------
 set(KORVANE_DEMO_SOURCES demo/main.cpp)
 set(KORVANE_DEMO_QT_SOURCES demo_qt/main.cpp)
+set(KORVANE_DEMO_QUICK_SOURCES demo_quick/main.cpp)
 
 # --- tests and benchmarks --------------------------------------------------
 # The control-level suites, written against the test driver (tests/driver.h)
@@ -257,7 +258,8 @@ set(KORVANE_FUZZ_SOURCES
 function(korvane_check_listed_sources)
   file(GLOB_RECURSE present CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
     ${PROJECT_SOURCE_DIR}/src/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.cpp
-    ${PROJECT_SOURCE_DIR}/demo/*.cpp ${PROJECT_SOURCE_DIR}/demo_qt/*.cpp ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
+    ${PROJECT_SOURCE_DIR}/demo/*.cpp ${PROJECT_SOURCE_DIR}/demo_qt/*.cpp ${PROJECT_SOURCE_DIR}/demo_quick/*.cpp
+    ${PROJECT_SOURCE_DIR}/fuzz/*.cpp)
   set(listed)
   get_cmake_property(variables VARIABLES)
   foreach(variable IN LISTS variables)

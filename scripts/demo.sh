@@ -9,6 +9,11 @@
 #   bash scripts/demo.sh --screenshots DIR  only the PNGs, into DIR
 #   bash scripts/demo.sh --headless         the scripted session on the headless
 #                                           desktop, every event printed
+#   bash scripts/demo.sh --quick            the Qt Quick demo (demo_quick/Demo.qml)
+#                                           on the display; with no display, or
+#                                           with --screenshots DIR after it, its
+#                                           PNGs drawn offscreen into DIR
+#                                           (build/demo-screenshots-quick)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
@@ -18,6 +23,19 @@ if [[ "${1:-}" == "--headless" ]]; then
   shift
   cmake --build "$root/build" -j"$(nproc)" --target korvane-demo
   exec "$root/build/korvane-demo" "$@"
+fi
+
+if [[ "${1:-}" == "--quick" ]]; then
+  shift
+  cmake --build "$root/build" -j"$(nproc)" --target korvane-demo-quick
+  if [[ -n "${DISPLAY:-}" && "${1:-}" != "--screenshots" ]]; then
+    exec "$root/build/korvane-demo-quick" "$@"
+  fi
+  if [[ "${1:-}" == "--screenshots" ]]; then
+    exec "$root/build/korvane-demo-quick" "$@"
+  fi
+  echo "No display: drawing the Qt Quick demo offscreen and saving what it shows."
+  exec "$root/build/korvane-demo-quick" --screenshots "$root/build/demo-screenshots-quick"
 fi
 
 cmake --build "$root/build" -j"$(nproc)" --target korvane-demo-qt
