@@ -8,9 +8,14 @@
 #include <QtQml/qqmlinfo.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMetaMethod>
+#include <QPalette>
 #include <QQmlEngine>
+#include <QQuickWindow>
 #include <QTimer>
 #include <cmath>
+#include <tuple>
 
 #include "korvane/errors.h"
 #include "korvane/toolkit/property_bag.h"
@@ -139,6 +144,7 @@ void KorvaneBox::Build() {
 
 void KorvaneBox::componentComplete() {
     QQuickItem::componentComplete();
+    FollowWindow();
     FollowControl();
 }
 
@@ -245,6 +251,10 @@ void KorvaneBox::itemChange(ItemChange change, const ItemChangeData& value) {
     QQuickItem::itemChange(change, value);
     if (change == ItemEnabledHasChanged && control_ != nullptr)
         Call("enabled", [&] { control_->Enabled(value.boolValue); });
+    if (change == ItemSceneChange) {
+        WatchWindow(value.window);
+        FollowWindow();
+    }
 }
 
 // The part that takes the focus when the box gets it: the first part of
@@ -451,6 +461,7 @@ void KorvaneBox::setBackColor(const QColor& color) {
         qmlWarning(this) << "backColor: not a colour";
         return;
     }
+    ownBackColor_ = true;
     if (Call("backColor", [&] { control_->Backcolor(tk::Rgb(color.red(), color.green(), color.blue())); }))
         emit colorsChanged();
 }
@@ -464,6 +475,7 @@ void KorvaneBox::setForeColor(const QColor& color) {
         qmlWarning(this) << "foreColor: not a colour";
         return;
     }
+    ownForeColor_ = true;
     if (Call("foreColor", [&] { control_->Forecolor(tk::Rgb(color.red(), color.green(), color.blue())); }))
         emit colorsChanged();
 }
@@ -484,8 +496,14 @@ QFont KorvaneBox::font() const {
 }
 
 // The control keeps a font object of its own; a size QML leaves unset
-// (-1, as for a pixel size) keeps the control's.
+// (-1, as for a pixel size) keeps the control's. A font the program sets
+// stays the box's own: the window's font no longer reaches it.
 void KorvaneBox::setFont(const QFont& f) {
+    ownFont_ = true;
+    ApplyFont(f);
+}
+
+void KorvaneBox::ApplyFont(const QFont& f) {
     auto font = std::make_shared<tk::Font>(*control_->Font());
     if (!f.family().isEmpty())
         font->Name = FromQ(f.family());
@@ -495,10 +513,103 @@ void KorvaneBox::setFont(const QFont& f) {
     font->Italic = f.italic();
     font->Underline = f.underline();
     font->Strikethrough = f.strikeOut();
+    const tk::Font& was = *control_->Font();
+    auto fields = [](const tk::Font& x) {
+        return std::tie(x.Name, x.Size, x.Bold, x.Italic, x.Underline, x.Strikethrough);
+    };
+    if (fields(*font) == fields(was))
+        return;
     if (Call("font", [&] { control_->Font(font); })) {
         FollowControl();
         emit fontChanged();
     }
+}
+
+// --- the window's font and palette ------------------------------------------------------
+
+namespace {
+
+// The window's font: an ApplicationWindow's font property, else the
+// application's, as a Text item gets it.
+QFont WindowFont(QQuickWindow* window) {
+    if (window != nullptr) {
+        const QVariant font = window->property("font");
+        if (font.typeId() == QMetaType::QFont)
+            return font.value<QFont>();
+    }
+    return QGuiApplication::font();
+}
+
+// A colour of the window's palette: an ApplicationWindow's palette
+// property (whose groups name their colours), else the application's.
+QColor WindowColor(QQuickWindow* window, const char* name, QPalette::ColorRole role) {
+    if (window != nullptr) {
+        if (auto* palette = window->property("palette").value<QObject*>()) {
+            const QVariant color = palette->property(name);
+            if (color.typeId() == QMetaType::QColor)
+                return color.value<QColor>();
+        }
+    }
+    return QGuiApplication::palette().color(QPalette::Active, role);
+}
+
+}  // namespace
+
+// The font and the colours the program did not set come from the window,
+// as a Text's do, and follow it when the window's or the application's
+// change.
+void KorvaneBox::FollowWindow() {
+    if (control_ == nullptr)
+        return;
+    QQuickWindow* w = window();
+    if (!ownFont_)
+        ApplyFont(WindowFont(w));
+    const QColor base = WindowColor(w, "base", QPalette::Base);
+    const QColor text = WindowColor(w, "text", QPalette::Text);
+    bool changed = false;
+    if (!ownBackColor_ && base.isValid() && base != backColor())
+        changed |= Call("backColor", [&] { control_->Backcolor(tk::Rgb(base.red(), base.green(), base.blue())); });
+    if (!ownForeColor_ && text.isValid() && text != foreColor())
+        changed |= Call("foreColor", [&] { control_->Forecolor(tk::Rgb(text.red(), text.green(), text.blue())); });
+    if (changed)
+        emit colorsChanged();
+}
+
+// Watches the window the box is in: an ApplicationWindow's font and
+// palette signals, and the application's changes, which reach each window.
+void KorvaneBox::WatchWindow(QQuickWindow* w) {
+    for (const QMetaObject::Connection& c : windowWatch_)
+        disconnect(c);
+    windowWatch_.clear();
+    if (watchedWindow_ != nullptr)
+        watchedWindow_->removeEventFilter(this);
+    watchedWindow_ = w;
+    if (w == nullptr)
+        return;
+    w->installEventFilter(this);
+    const QMetaObject* meta = w->metaObject();
+    const QMetaMethod follow = metaObject()->method(metaObject()->indexOfSlot("followWindow()"));
+    for (const char* signal : {"fontChanged()", "paletteChanged()"}) {
+        const int index = meta->indexOfSignal(signal);
+        if (index >= 0)
+            windowWatch_.push_back(connect(w, meta->method(index), this, follow));
+    }
+    if (auto* palette = w->property("palette").value<QObject*>()) {
+        const int index = palette->metaObject()->indexOfSignal("changed()");
+        if (index >= 0)
+            windowWatch_.push_back(connect(palette, palette->metaObject()->method(index), this, follow));
+    }
+}
+
+bool KorvaneBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedWindow_ &&
+        (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange))
+        FollowWindow();
+    return QQuickItem::eventFilter(watched, event);
+}
+
+void KorvaneBox::followWindow() {
+    FollowWindow();
 }
 
 // --- methods --------------------------------------------------------------------------

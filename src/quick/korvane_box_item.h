@@ -18,10 +18,12 @@
 #include <QFont>
 #include <QPointer>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QString>
 #include <QVariant>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "korvane/events.h"
 #include "korvane/toolkit/types.h"
@@ -167,6 +169,10 @@ protected:
     void geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry) override;
     void itemChange(ItemChange change, const ItemChangeData& value) override;
     void focusInEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void followWindow();
 
 private:
     // The control's events (ucvKorvaneEvents).
@@ -188,6 +194,11 @@ private:
     void FocusFirstStop();
     // Gives the item the size the control's window has.
     void FollowControl();
+    // Gives the control the font and the colours of the window that the
+    // program did not set itself.
+    void FollowWindow();
+    void WatchWindow(QQuickWindow* window);
+    void ApplyFont(const QFont& font);
 
     struct Snapshot {
         int index = -1;
@@ -209,6 +220,11 @@ private:
     int calls_ = 0;  // calls of the program under way (their Click is no activation)
     bool sizing_ = false;
     int error_ = 0;
+    bool ownFont_ = false;  // set by the program: the window's no longer reaches the box
+    bool ownBackColor_ = false;
+    bool ownForeColor_ = false;
+    QPointer<QQuickWindow> watchedWindow_;
+    std::vector<QMetaObject::Connection> windowWatch_;
     QString errorText_;
 };
 
