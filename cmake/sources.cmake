@@ -195,6 +195,8 @@ set(KORVANE_QT_BEHAVIOUR_TEST_SOURCES
   tests/qt/behaviour_main.cpp
   tests/qt/qt_driver.cpp)
 set(KORVANE_QT_WIDGET_SOURCES
+  src/qt_widget/find_text.cpp
+  src/qt_widget/find_text.h
   src/qt_widget/korvane_box.cpp
   src/qt_widget/korvane_box_members.cpp
   src/qt_widget/korvane_box_p.h

@@ -4,9 +4,9 @@
 // control through Read or Write, so a refused call is logged under
 // "korvane.qt", remembered for errorNumber(), and never thrown at a Qt
 // program.
-#include <QRegularExpression>
 #include <cmath>
 
+#include "find_text.h"
 #include "korvane_box_p.h"
 
 namespace korvane::qt {
@@ -78,66 +78,8 @@ QString KorvaneBox::itemText(int row, int column) const {
     return listCol(column, row);
 }
 
-namespace {
-
-// Whether `text` matches `wanted` as `flags` ask, the way Qt's item
-// models match a string.
-class Matcher {
-public:
-    Matcher(const QString& wanted, Qt::MatchFlags flags) : wanted_(wanted) {
-        type_ = static_cast<int>((flags & Qt::MatchTypeMask).toInt());
-        cs_ = flags.testFlag(Qt::MatchCaseSensitive) ? Qt::CaseSensitive : Qt::CaseInsensitive;
-        if (type_ == Qt::MatchWildcard) {
-            re_ = QRegularExpression(QRegularExpression::wildcardToRegularExpression(wanted));
-        } else if (type_ == Qt::MatchRegularExpression) {
-            re_ = QRegularExpression(QRegularExpression::anchoredPattern(wanted));
-        }
-        if (cs_ == Qt::CaseInsensitive)
-            re_.setPatternOptions(re_.patternOptions() | QRegularExpression::CaseInsensitiveOption);
-    }
-
-    bool Matches(const QString& text) const {
-        switch (type_) {
-            case Qt::MatchExactly:
-                return text == wanted_;
-            case Qt::MatchFixedString:
-                return text.compare(wanted_, cs_) == 0;
-            case Qt::MatchContains:
-                return text.contains(wanted_, cs_);
-            case Qt::MatchStartsWith:
-                return text.startsWith(wanted_, cs_);
-            case Qt::MatchEndsWith:
-                return text.endsWith(wanted_, cs_);
-            case Qt::MatchWildcard:
-            case Qt::MatchRegularExpression:
-                return re_.isValid() && re_.match(text).hasMatch();
-            default:
-                return false;
-        }
-    }
-
-private:
-    QString wanted_;
-    int type_ = 0;
-    Qt::CaseSensitivity cs_ = Qt::CaseSensitive;
-    QRegularExpression re_;
-};
-
-}  // namespace
-
 int KorvaneBox::findText(const QString& text, int column, Qt::MatchFlags flags) const {
-    if (column != 1 && column != 2)
-        return -1;
-    const Matcher matcher(text, flags);
-    return d->Read("findText", -1, [&] {
-        const std::int32_t rows = d->control->ListCount();
-        const auto col = static_cast<std::int16_t>(column);
-        for (std::int32_t i = 0; i < rows; ++i) {
-            if (matcher.Matches(FromUtf8(d->control->ListCol(col, i))))
-                return static_cast<int>(i);
-        }
-        return -1;
-    });
+    return d->Read("findText", -1, [&] { return FindText(*d->control, text, column, flags); });
 }
 
 // --- properties ----------------------------------------------------------------------------

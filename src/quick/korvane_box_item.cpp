@@ -21,6 +21,7 @@
 #include "korvane/toolkit/property_bag.h"
 #include "korvane/toolkit/quick.h"
 #include "korvane/ucvKorvane.h"
+#include "qt_widget/find_text.h"
 #include "toolkit/qt/conversions.h"
 
 namespace korvane::quick {
@@ -197,6 +198,7 @@ void KorvaneBox::Sync() {
         now.autoFill = control_->AutoFill();
         now.width1 = control_->WidthCol1();
         now.width2 = control_->WidthCol2();
+        now.topIndex = control_->TopIndex();
     } catch (const RuntimeError&) {
         return;  // a sort under way: read again after it
     }
@@ -210,6 +212,11 @@ void KorvaneBox::Sync() {
     emitIf(now.count != was.count, &KorvaneBox::countChanged);
     emitIf(now.index != was.index, &KorvaneBox::currentIndexChanged);
     emitIf(now.text1 != was.text1 || now.text2 != was.text2, &KorvaneBox::currentTextChanged);
+    if (self != nullptr && now.text1 != was.text1)
+        emit editTextChanged(1, ToQ(now.text1));
+    if (self != nullptr && now.text2 != was.text2)
+        emit editTextChanged(2, ToQ(now.text2));
+    emitIf(now.topIndex != was.topIndex, &KorvaneBox::topIndexChanged);
     emitIf(now.locked != was.locked, &KorvaneBox::lockedChanged);
     emitIf(now.autoFill != was.autoFill, &KorvaneBox::autoFillChanged);
     emitIf(now.width1 != was.width1 || now.width2 != was.width2, &KorvaneBox::columnWidthsChanged);
@@ -286,6 +293,9 @@ void KorvaneBox::focusInEvent(QFocusEvent* event) {
 void KorvaneBox::Click() {
     QPointer<KorvaneBox> self(this);
     Sync();
+    if (self == nullptr || control_ == nullptr)
+        return;
+    emit clicked();
     if (self == nullptr || calls_ > 0 || control_ == nullptr)
         return;
     emit activated(control_->ListIndex());
@@ -724,6 +734,45 @@ void KorvaneBox::sort(int column, bool numeric) {
         return;
     }
     Call("sort", [&] { control_->Sort(static_cast<std::int16_t>(column), numeric); });
+}
+
+int KorvaneBox::topIndex() const {
+    return last_.topIndex;
+}
+
+void KorvaneBox::setTopIndex(int row) {
+    Call("topIndex", [&] { control_->TopIndex(row); });
+}
+
+int KorvaneBox::findText(const QString& text, int column, int flags) const {
+    if (control_ == nullptr)
+        return -1;
+    try {
+        return qt::FindText(*control_, text, column, Qt::MatchFlags::fromInt(flags));
+    } catch (const RuntimeError&) {
+        return -1;
+    }
+}
+
+void KorvaneBox::setList(int row, const QString& text) {
+    Call("setList", [&] { control_->List(row, FromQ(text)); });
+}
+
+void KorvaneBox::setItemData(int row, const QVariant& value) {
+    std::int32_t number = 0;
+    if (!NumberOf(value, number)) {
+        qmlWarning(this) << "setItemData: the item number must be a whole number of 32 bits";
+        return;
+    }
+    Call("setItemData", [&] { control_->ItemData(row, number); });
+}
+
+void KorvaneBox::about() {
+    Call("about", [&] { control_->About(); });
+}
+
+void KorvaneBox::refresh() {
+    Call("refresh", [&] { control_->Refresh(); });
 }
 
 QString KorvaneBox::displayText(int column) const {

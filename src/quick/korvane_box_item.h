@@ -75,6 +75,8 @@ class KorvaneBox : public QQuickItem, private ucvKorvaneEvents {
     Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor NOTIFY colorsChanged)
     /// The font of the fields and the rows.
     Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY fontChanged)
+    /// The row at the top of the rows' list; writing it scrolls the list.
+    Q_PROPERTY(int topIndex READ topIndex WRITE setTopIndex NOTIFY topIndexChanged)
     /// The control's error of the last refused call (0 for none).
     Q_PROPERTY(int errorNumber READ errorNumber NOTIFY errorChanged)
 
@@ -110,6 +112,8 @@ public:
     void setSearchColumns(int columns);
     int listViewHeight() const;
     void setListViewHeight(int pixels);
+    int topIndex() const;
+    void setTopIndex(int row);
     QColor backColor() const;
     void setBackColor(const QColor& color);
     QColor foreColor() const;
@@ -135,6 +139,21 @@ public:
     Q_INVOKABLE QVariant itemData(int row) const;
     /// The first row whose column `column` is `text` (case ignored); -1.
     Q_INVOKABLE int find(const QString& text, int column = 1) const;
+    /// The first row whose column `column` (1 or 2) matches `text` as
+    /// `flags` ask, as Qt's models match strings (Qt.MatchExactly,
+    /// Qt.MatchFixedString (case ignored), Qt.MatchContains,
+    /// Qt.MatchStartsWith, Qt.MatchEndsWith, Qt.MatchWildcard,
+    /// Qt.MatchRegularExpression; with Qt.MatchCaseSensitive or not); -1.
+    Q_INVOKABLE int findText(const QString& text, int column = 1,
+                             int flags = Qt::MatchExactly | Qt::MatchCaseSensitive) const;
+    /// Writes column 1's text of row `row`.
+    Q_INVOKABLE void setList(int row, const QString& text);
+    /// Writes the item number of row `row`.
+    Q_INVOKABLE void setItemData(int row, const QVariant& value);
+    /// Shows the control's About box, modal, over the item's window.
+    Q_INVOKABLE void about();
+    /// Draws the control again.
+    Q_INVOKABLE void refresh();
     /// Orders the rows by column `column` (1, 2, or 3 for the item number),
     /// as text or as numbers.
     Q_INVOKABLE void sort(int column, bool numeric = false);
@@ -150,6 +169,13 @@ signals:
     void highlighted(int index);
     void currentIndexChanged();
     void currentTextChanged();
+    /// What column `column` (1 or 2) of the box shows changed: typed, or a
+    /// row chosen.
+    void editTextChanged(int column, const QString& text);
+    /// The control's Click: a row chosen by the user or written by the
+    /// program (activated is the user's alone).
+    void clicked();
+    void topIndexChanged();
     void countChanged();
     /// The user added row `row` with Enter (autoFill).
     void filled(int row);
@@ -209,6 +235,7 @@ private:
         bool autoFill = false;
         int width1 = 0;
         int width2 = 0;
+        int topIndex = 0;
         bool operator==(const Snapshot&) const = default;
     };
 
