@@ -213,10 +213,12 @@ set(KORVANE_DESIGNER_SOURCES
 set(KORVANE_QUICK_SOURCES
   src/toolkit/quick/desktop.cpp
   src/toolkit/quick/forms.cpp
+  src/toolkit/quick/host_calls.cpp
   src/toolkit/quick/input.cpp
   src/toolkit/quick/list_box.cpp
   src/toolkit/quick/text_box.cpp
-  src/toolkit/quick/widgets.cpp)
+  src/toolkit/quick/widgets.cpp
+  src/toolkit/quick/window_functions.cpp)
 set(KORVANE_QUICK_HEADERS
   include/korvane/toolkit/quick.h)
 set(KORVANE_QML_MODULE_SOURCES
