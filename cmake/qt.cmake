@@ -23,7 +23,8 @@ target_link_libraries(korvane-demo-qt PRIVATE korvane_qt)
 # manual clock: no X server, no real time. The program sets its platform
 # up itself (tests/qt/behaviour_main.cpp).
 function(korvane_qt_behaviour_tests)
-  add_executable(korvane_qt_behaviour_tests ${KORVANE_QT_BEHAVIOUR_TEST_SOURCES})
+  add_executable(korvane_qt_behaviour_tests ${KORVANE_QT_WINDOW_SYSTEM_TEST_SOURCES}
+                                            ${KORVANE_QT_BEHAVIOUR_TEST_SOURCES})
   target_include_directories(korvane_qt_behaviour_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_qt_behaviour_tests PRIVATE korvane_qt korvane_behaviour_suite GTest::gtest GTest::gmock)
   add_test(NAME qt_behaviour_offscreen COMMAND $<TARGET_FILE:korvane_qt_behaviour_tests>)

@@ -43,6 +43,31 @@ if(KORVANE_BUILD_TESTS)
   add_test(NAME quick_desktop_offscreen COMMAND korvane_quick_tests)
   set_tests_properties(quick_desktop_offscreen PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
 
+  # The control-level suites (the ones korvane_tests runs on the headless
+  # desktop) once more on the Quick desktop, with the Qt desktop's program
+  # entry (the offscreen screen it sets up) and its input through Qt's
+  # window-system entries, on a manual clock: no X server, no real time.
+  # In the sanitizer build too.
+  add_executable(korvane_quick_behaviour_tests ${KORVANE_QT_WINDOW_SYSTEM_TEST_SOURCES}
+                                               ${KORVANE_QUICK_BEHAVIOUR_TEST_SOURCES})
+  target_include_directories(korvane_quick_behaviour_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(korvane_quick_behaviour_tests PRIVATE korvane_quick korvane_qt korvane_behaviour_suite
+                                                              GTest::gtest GTest::gmock)
+  add_test(NAME quick_behaviour_offscreen COMMAND korvane_quick_behaviour_tests)
+  set_tests_properties(quick_behaviour_offscreen PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
+  # The cases about a screen too small for the drop-down, each in a program
+  # whose screen has the size the case asks for.
+  add_test(NAME quick_behaviour_offscreen_200_high
+           COMMAND korvane_quick_behaviour_tests
+                   --gtest_filter=DropDownPlacement.AboveButTallerThanTheRoomTheWindowStartsAtTheTop)
+  add_test(NAME quick_behaviour_offscreen_100_high
+           COMMAND korvane_quick_behaviour_tests
+                   --gtest_filter=DropDownPlacement.AListThatFitsNeitherWayOpensBelowCutToWholeRows)
+  set_tests_properties(quick_behaviour_offscreen_200_high PROPERTIES
+    ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT};KORVANE_QT_SCREEN=1024x200")
+  set_tests_properties(quick_behaviour_offscreen_100_high PROPERTIES
+    ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT};KORVANE_QT_SCREEN=1024x100")
+
   # The QML module as a QML developer uses it: Qt Quick Test files in
   # tests/quick/qml, run offscreen.
   if(Qt6QuickTest_FOUND)

@@ -134,7 +134,8 @@ set(KORVANE_DEMO_QUICK_SOURCES demo_quick/main.cpp)
 # --- tests and benchmarks --------------------------------------------------
 # The control-level suites, written against the test driver (tests/driver.h)
 # and compiled once: korvane_tests runs them on the headless desktop,
-# korvane_qt_behaviour_tests on the Qt desktop.
+# korvane_qt_behaviour_tests on the Qt desktop and
+# korvane_quick_behaviour_tests on the Qt Quick desktop.
 set(KORVANE_BEHAVIOUR_TEST_SOURCES
   tests/about_test.cpp
   tests/appearance_test.cpp
@@ -189,10 +190,13 @@ set(KORVANE_QT_TEST_SOURCES
   tests/qt/right_to_left_test.cpp)
 # KorvaneBox, the Qt widget, its tests and its Designer plugin (built by
 # cmake/qt_widget.cmake when Qt is found; listed here in every build).
-# The control-level suites on the Qt desktop, offscreen: the driver over
-# the Qt desktop and the program's entry.
-set(KORVANE_QT_BEHAVIOUR_TEST_SOURCES
+# The control-level suites on the two Qt desktops, offscreen: the program's
+# entry and the person's mouse and keys through Qt's window-system entries,
+# which both share, then the driver over the Qt desktop.
+set(KORVANE_QT_WINDOW_SYSTEM_TEST_SOURCES
   tests/qt/behaviour_main.cpp
+  tests/qt/window_system_driver.cpp)
+set(KORVANE_QT_BEHAVIOUR_TEST_SOURCES
   tests/qt/qt_driver.cpp)
 set(KORVANE_QT_WIDGET_SOURCES
   src/qt_widget/find_text.cpp
@@ -216,10 +220,12 @@ set(KORVANE_DESIGNER_SOURCES
 set(KORVANE_QUICK_SOURCES
   src/toolkit/quick/desktop.cpp
   src/toolkit/quick/forms.cpp
+  src/toolkit/quick/host_calls.cpp
   src/toolkit/quick/input.cpp
   src/toolkit/quick/list_box.cpp
   src/toolkit/quick/text_box.cpp
-  src/toolkit/quick/widgets.cpp)
+  src/toolkit/quick/widgets.cpp
+  src/toolkit/quick/window_functions.cpp)
 set(KORVANE_QUICK_HEADERS
   include/korvane/toolkit/quick.h)
 set(KORVANE_QML_MODULE_SOURCES
@@ -230,6 +236,10 @@ set(KORVANE_QUICK_TEST_SOURCES
   tests/quick/korvane_box_item_test.cpp
   tests/quick/main.cpp
   tests/quick/quick_desktop_test.cpp)
+# The control-level suites on the Qt Quick desktop: the driver over it
+# (with KORVANE_QT_WINDOW_SYSTEM_TEST_SOURCES).
+set(KORVANE_QUICK_BEHAVIOUR_TEST_SOURCES
+  tests/quick/quick_driver.cpp)
 set(KORVANE_QUICK_QML_TEST_SOURCES
   tests/quick/qml_tests.cpp)
 set(KORVANE_BENCH_SOURCES

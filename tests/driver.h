@@ -8,10 +8,12 @@
 //
 // The suites are written against TestDesktop only. Each test program makes
 // its drivers with MakeTestDesktop, which it defines once:
-// tests/headless_driver.cpp over the headless desktop (korvane_tests), and
-// tests/qt/qt_driver.cpp over the Qt desktop on Qt's offscreen platform
-// (korvane_qt_behaviour_tests), where every input goes through Qt's own
-// event delivery and the desktop runs on a manual clock.
+// tests/headless_driver.cpp over the headless desktop (korvane_tests),
+// tests/qt/qt_driver.cpp over the Qt desktop (korvane_qt_behaviour_tests)
+// and tests/quick/quick_driver.cpp over the Qt Quick desktop
+// (korvane_quick_behaviour_tests), both on Qt's offscreen platform, where
+// every input goes through Qt's own event delivery and the desktop runs on
+// a manual clock.
 #pragma once
 
 #include <cstdint>
@@ -41,7 +43,7 @@ public:
     virtual tk::Desktop& Toolkit() = 0;
     const tk::Desktop& Toolkit() const { return const_cast<TestDesktop*>(this)->Toolkit(); }
     operator tk::Desktop&() { return Toolkit(); }
-    // "Headless" or "Qt".
+    // "Headless", "Qt" or "Quick".
     virtual std::string Face() const = 0;
     // The headless desktop, for what only a desktop without a screen can
     // be told (the metrics of a font face); nullptr on a real screen.

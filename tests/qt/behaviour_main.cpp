@@ -1,10 +1,10 @@
-// The entry of the control-level suites on the Qt desktop: one QApplication
-// on Qt's offscreen platform, whose one screen is set up as the headless
-// desktop's default (1024 x 768 pixels, or the size KORVANE_QT_SCREEN
-// names, at 96 dpi, windows without frames
-// drawn around them), so the suites' figures hold on both, and in a style whose scroll bars are 16 pixels wide, as
-// the headless desktop's are. No window system and no real time are
-// involved.
+// The entry of the control-level suites on the Qt desktop and on the Qt
+// Quick desktop: one QApplication on Qt's offscreen platform, whose one
+// screen is set up as the headless desktop's default (1024 x 768 pixels,
+// or the size KORVANE_QT_SCREEN names, at 96 dpi, windows without frames
+// drawn around them), so the suites' figures hold on all of them, and in a
+// style whose scroll bars are 16 pixels wide, as the headless desktop's
+// are. No window system and no real time are involved.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -73,5 +73,8 @@ int main(int argc, char** argv) {
     g_qtMessages = qInstallMessageHandler(Messages);
     QApplication app(argc, argv);
     QApplication::setStyle(new TestStyle);  // the application takes it
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // What the tests left to be deleted later goes before the application.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
 }

@@ -27,6 +27,7 @@ class QWidget;
 /// The desktop over Qt 6 Widgets.
 namespace korvane::tk::qt {
 
+using tk::DesktopRecords;
 using tk::FocusRectRecord;
 using tk::MessageBoxRecord;
 using tk::PropertyChangeRecord;
@@ -117,6 +118,9 @@ public:
     /// With recording on, message boxes are kept in MessageBoxes() and
     /// answered with `answer` instead of being shown (for unattended runs).
     void RecordMessageBoxes(bool on, int answer = 1);
+    /// Everything a person saw and heard, in one place (the members
+    /// below read it piece by piece).
+    const DesktopRecords& Records() const;
     /// The message boxes recorded while recording was on.
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
     /// How many Beep and MessageBeep calls there were.

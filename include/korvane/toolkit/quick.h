@@ -39,12 +39,16 @@ public:
     /// no QGuiApplication exists.
     static std::shared_ptr<QuickDesktop> Shared();
 
-    /// How the desktop keeps time.
+    /// How the desktop keeps time and draws its lists.
     struct Options {
         /// The clock stands still until Advance moves it (for tests that
         /// play a person's session without waiting on real time); by
         /// default it is the real time since the desktop was made.
         bool ManualClock = false;
+        /// The width of a list's vertical scroll bar in pixels, which
+        /// GetSystemMetrics reports too (a host may match its scene's
+        /// style; values below 1 count as 1).
+        std::int32_t ScrollBarPx = 12;
     };
 
     /// A desktop on the running QGuiApplication; raises InvalidProcedureCall
@@ -74,13 +78,15 @@ public:
     void MousePointer(std::int16_t value) override;
 
     AppInfo App() const override;
-    /// Shows the prompt in a modal dialog form of the desktop's own
-    /// ("KorvaneMessageBox", with the label "lblPrompt" and the button
-    /// "btnOK", the default and cancel button) and returns OK (1) once it
-    /// closes; while recording, keeps it in MessageBoxes() instead.
+    /// Records the message box, then shows the prompt in a modal dialog
+    /// form of the desktop's own ("KorvaneMessageBox", with the label
+    /// "lblPrompt" and the button "btnOK", the default and cancel button)
+    /// and returns OK (1) once it closes; while recording, answers at once
+    /// instead.
     int MsgBox(std::string_view prompt, int style = msgbox::OkOnly, std::string_view title = {}) override;
     void Beep() override;
-    /// Logs under the category "korvane.quick", as a warning.
+    /// Logs under the category "korvane.quick", as a warning, and keeps
+    /// the line in the records.
     void Log(std::string_view message) override;
     void DoEvents() override;
     std::int64_t TickCount() const override;
@@ -103,21 +109,54 @@ public:
     // --- for hosts and tests ----------------------------------------------
     /// Changes the application's name and version (App).
     void SetApp(AppInfo app);
-    /// With recording on, message boxes are kept in MessageBoxes() and
-    /// answered with `answer` instead of being logged.
+    /// With recording on, message boxes are kept in the records and
+    /// answered with `answer` instead of being shown (for unattended runs).
     void RecordMessageBoxes(bool on, int answer = 1);
-    /// The message boxes recorded while recording was on.
+    /// Everything a person saw and heard: message boxes, beeps, pointer
+    /// shapes, property notifications, documents asked to be opened, the
+    /// log and every DrawFocusRect call.
+    const DesktopRecords& Records() const;
+    /// The message boxes shown or recorded (Records().MessageBoxes).
     const std::vector<MessageBoxRecord>& MessageBoxes() const;
-    /// How many Beep and MessageBeep calls there were.
+    /// How many Beep and MessageBeep calls there were (Records().Beeps).
     std::int32_t Beeps() const;
-    /// With a manual clock: moves it on by `ms` milliseconds, ticking each
+    /// Empties the records (the focus rectangles on the screen stay where
+    /// they are).
+    void ClearRecords();
+    /// From now on documents are not opened: ShellExecuteA records the
+    /// request and answers with `code` at once (42 is success), for
+    /// unattended runs that must start nothing.
+    void AnswerShellRequests(std::intptr_t code);
+    /// The user's locale; empty (the default) takes it from the environment.
+    void SetUserLocale(std::string locale);
+    std::string UserLocale() const override;
+
+    /// With a manual clock: Qt's pending events and the posted work run
+    /// first, then the clock moves on by `ms` milliseconds, ticking each
     /// timer that falls due on the way, one tick at a time in time order
-    /// with the clock standing at the tick. Raises InvalidProcedureCall (5)
-    /// on a real clock or for a negative `ms`, and Overflow (6) past the
-    /// clock's last millisecond.
+    /// with the clock standing at the tick, the pending events and posted
+    /// work run after each tick. Raises InvalidProcedureCall (5) on a real
+    /// clock or for a negative `ms`, and Overflow (6) past the clock's last
+    /// millisecond.
     void Advance(std::int64_t ms);
+    /// Queues work that runs at the next DoEvents, turn of a modal loop or
+    /// Advance, outside Qt's event dispatch: what it throws comes out of
+    /// that call. Work posted by posted work waits for the next round.
+    void Post(std::function<void()> work);
+    /// On a manual clock each modal Show takes the next script and runs it
+    /// inside its loop; the script plays the user (and may Advance the
+    /// clock). A modal loop there with no script, no posted work and no
+    /// Qt event left fails with ToolkitModalStalled, naming the form,
+    /// after hiding it: nobody would ever end it. On a real clock a modal
+    /// loop waits for the person at the screen.
+    void OnModal(std::function<void(Form& modal)> script);
     /// The focus rectangles drawn on a device context and not yet erased.
     std::vector<Rect> FocusRects(Hdc dc) const;
+    /// Rows a list box shows at its present height.
+    std::int32_t VisibleRows(const ListBox& list) const;
+    /// Whether the form with window `window` is top-most: set so with
+    /// SetWindowPos, or a drop-down, which stays above its scene.
+    bool IsTopMost(Hwnd window) const;
 
     /// The item behind a toolkit widget; nullptr for timers. A form's item
     /// is the root of its widgets' items.

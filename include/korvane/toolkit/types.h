@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 /// The toolkit interface: what the control needs of a desktop (widgets,
 /// forms, window functions, a clock), and the types it is made of.
@@ -166,6 +167,22 @@ struct ShellRequest {
 struct PropertyChangeRecord {
     std::string Control;   ///< the user control's name
     std::string Property;  ///< the key it announced
+};
+
+/// What a person saw and heard on a desktop, as hosts and tests read it
+/// back. Each list keeps a window of the newest entries, so a program that
+/// runs for ever does not grow: at least the last 512 of each kind.
+struct DesktopRecords {
+    std::vector<MessageBoxRecord> MessageBoxes;         ///< the message boxes shown or recorded
+    std::int32_t Beeps = 0;                             ///< how many Beep and MessageBeep calls there were
+    std::vector<std::uint32_t> MessageBeeps;            ///< the type of every MessageBeep call
+    std::vector<FocusRectRecord> FocusRectCalls;        ///< every DrawFocusRect call, in order
+    std::vector<std::int16_t> PointerHistory;           ///< every write of the application's MousePointer
+    std::vector<PropertyChangeRecord> PropertyChanges;  ///< every saved property announced as changed
+    std::vector<ShellRequest> ShellRequests;            ///< every document asked to be opened
+    std::vector<std::string> Logged;                    ///< every line written to the desktop's log
+    /// Forgets every record.
+    void Clear() { *this = DesktopRecords{}; }
 };
 
 }  // namespace korvane::tk

@@ -65,17 +65,6 @@ std::uint32_t HeadlessDesktop::Impl::SysColor(int index) const {
     return it == sysColors.end() ? 0 : it->second;
 }
 
-// Runs the work posted so far; work posted meanwhile waits for the next
-// round, so a handler that keeps posting cannot hold the desktop forever.
-void HeadlessDesktop::Impl::RunPosted() {
-    for (std::size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
-        auto work = std::move(posted.front());
-        posted.pop_front();
-        if (work)
-            work();
-    }
-}
-
 // --- windows and z-order ----------------------------------------------------
 
 // Every window sits on whole pixels of its parent, as on a real screen.
@@ -224,7 +213,7 @@ std::int16_t HeadlessDesktop::MousePointer() const {
 }
 void HeadlessDesktop::MousePointer(std::int16_t value) {
     impl_->screenPointer = value;
-    Record(impl_->pointerHistory, value);
+    Record(impl_->records.PointerHistory, value);
 }
 
 AppInfo HeadlessDesktop::App() const {
@@ -239,7 +228,7 @@ int HeadlessDesktop::MsgBox(std::string_view prompt, int style, std::string_view
 }
 
 void HeadlessDesktop::Beep() {
-    ++impl_->beeps;
+    ++impl_->records.Beeps;
 }
 void HeadlessDesktop::DoEvents() {
     impl_->RunPosted();
@@ -323,16 +312,16 @@ std::uint32_t HeadlessDesktop::GetSysColor(int index) {
 }
 
 std::int32_t HeadlessDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
-    Record(impl_->focusRects, {dc, rect});
+    Record(impl_->records.FocusRectCalls, {dc, rect});
     return 1;
 }
 
 void HeadlessDesktop::Log(std::string_view message) {
-    Record(impl_->logged, std::string(message));
+    Record(impl_->records.Logged, std::string(message));
 }
 
 std::int32_t HeadlessDesktop::MessageBeep(std::uint32_t type) {
-    Record(impl_->messageBeeps, type);
+    Record(impl_->records.MessageBeeps, type);
     return 1;
 }
 
@@ -343,8 +332,8 @@ Hwnd HeadlessDesktop::GetDesktopWindow() {
 std::intptr_t HeadlessDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                              std::string_view parameters, std::string_view directory,
                                              std::int32_t showCmd) {
-    Record(impl_->shellRequests, {owner, std::string(operation), std::string(file), std::string(parameters),
-                                  std::string(directory), showCmd});
+    Record(impl_->records.ShellRequests, {owner, std::string(operation), std::string(file), std::string(parameters),
+                                          std::string(directory), showCmd});
     return impl_->shellResult;
 }
 
@@ -411,43 +400,36 @@ void HeadlessDesktop::Reparent(Widget& child, Hwnd newParent) {
 // --- records -----------------------------------------------------------------------
 
 const std::vector<MessageBoxRecord>& HeadlessDesktop::MessageBoxes() const {
-    return impl_->messageBoxes;
+    return impl_->records.MessageBoxes;
 }
 std::int32_t HeadlessDesktop::Beeps() const {
-    return impl_->beeps;
+    return impl_->records.Beeps;
 }
 const std::vector<std::string>& HeadlessDesktop::Logged() const {
-    return impl_->logged;
+    return impl_->records.Logged;
 }
 
 const std::vector<std::uint32_t>& HeadlessDesktop::MessageBeeps() const {
-    return impl_->messageBeeps;
+    return impl_->records.MessageBeeps;
 }
 const std::vector<std::int16_t>& HeadlessDesktop::PointerHistory() const {
-    return impl_->pointerHistory;
+    return impl_->records.PointerHistory;
 }
 const std::vector<PropertyChangeRecord>& HeadlessDesktop::PropertyChanges() const {
-    return impl_->propertyChanges;
+    return impl_->records.PropertyChanges;
 }
 const std::vector<FocusRectRecord>& HeadlessDesktop::FocusRects() const {
-    return impl_->focusRects;
+    return impl_->records.FocusRectCalls;
 }
 const std::vector<ShellRequest>& HeadlessDesktop::ShellRequests() const {
-    return impl_->shellRequests;
+    return impl_->records.ShellRequests;
 }
 const std::vector<SetWindowPosRecord>& HeadlessDesktop::WindowPosCalls() const {
     return impl_->windowPosCalls;
 }
 
 void HeadlessDesktop::ClearRecords() {
-    impl_->messageBoxes.clear();
-    impl_->beeps = 0;
-    impl_->messageBeeps.clear();
-    impl_->logged.clear();
-    impl_->pointerHistory.clear();
-    impl_->propertyChanges.clear();
-    impl_->focusRects.clear();
-    impl_->shellRequests.clear();
+    impl_->records.Clear();
     impl_->windowPosCalls.clear();
 }
 
@@ -550,7 +532,7 @@ std::size_t HeadlessDesktop::PendingEvents() const {
     return impl_->posted.size();
 }
 void HeadlessDesktop::OnModal(std::function<void(Form& modal)> script) {
-    impl_->scripts.push_back(std::move(script));
+    impl_->modalScripts.push_back(std::move(script));
 }
 
 }  // namespace korvane::tk::headless

@@ -61,19 +61,11 @@ struct HeadlessDesktop::Impl : model::DesktopModel<HeadlessDesktop::Impl, Node> 
 
     Options options;
     AppInfo app;
-    std::string userLocale;
     std::map<int, std::uint32_t> sysColors;
     std::vector<std::pair<std::string, FontMeasure>> fonts;
-    int msgBoxAnswer = 1;
     std::intptr_t shellResult = 42;
     std::int16_t screenPointer = 0;
 
-    std::vector<std::uint32_t> messageBeeps;
-    std::vector<std::string> logged;
-    std::vector<std::int16_t> pointerHistory;
-    std::vector<PropertyChangeRecord> propertyChanges;
-    std::vector<FocusRectRecord> focusRects;
-    std::vector<ShellRequest> shellRequests;
     std::vector<SetWindowPosRecord> windowPosCalls;
 
     // Top-level windows and their stacking.
@@ -90,8 +82,6 @@ struct HeadlessDesktop::Impl : model::DesktopModel<HeadlessDesktop::Impl, Node> 
 
     // Clock and queues.
     std::int64_t now = 0;
-    std::deque<std::function<void()>> posted;
-    std::deque<std::function<void(Form&)>> scripts;
 
     // registry (desktop.cpp)
     void Unregister(Node& node);
@@ -99,7 +89,6 @@ struct HeadlessDesktop::Impl : model::DesktopModel<HeadlessDesktop::Impl, Node> 
     float Tpy() const { return options.TwipsPerPixel; }
     float Tpp() const { return options.TwipsPerPixel; }
     std::uint32_t SysColor(int index) const;
-    void RunPosted();
 
     // fonts (fonts.cpp)
     FontMetrics Metrics(const Font& font) const;

@@ -59,7 +59,7 @@ void HeadlessDesktop::Impl::RunModal(std::uint64_t formId) {
         std::vector<std::uint64_t>& stack;
         ~Leave() { stack.pop_back(); }
     } leave{modalForms};
-    while (ScriptedModalTurn(formId, scripts, posted, roundsWithoutScript)) {
+    while (ScriptedModalTurn(formId, roundsWithoutScript)) {
     }
 }
 
@@ -69,7 +69,7 @@ HeadlessUserControl::HeadlessUserControl(HeadlessDesktop::Impl& d, Node& p, std:
     : UserControlBase(d, p, std::move(n), a) {}
 
 void HeadlessUserControl::PropertyChanged(std::string_view property) {
-    Record(desk->propertyChanges, {name, std::string(property)});
+    Record(desk->records.PropertyChanges, {name, std::string(property)});
 }
 
 void HeadlessUserControl::Repaint() {

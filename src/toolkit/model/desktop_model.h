@@ -1,9 +1,11 @@
 // What both desktops decide alike about their widgets (DesktopModel): the
 // registry with the names and window handles of the widgets, windows and
 // their rectangles, the focus, the tab order, the activation and its event
-// order, showing and hiding forms, and the bounded records of what a
-// person saw and heard. A desktop supplies the face: what a widget looks
-// like, how real input arrives, timers and the screen.
+// order, showing and hiding forms, the bounded records of what a person
+// saw and heard, and what hosts and tests hand a desktop to do later (work
+// posted for the next turn of events, scripts for modal loops). A desktop
+// supplies the face: what a widget looks like, how real input arrives,
+// timers and the screen.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -78,8 +81,20 @@ public:
     std::uint64_t presses = 0;
 
     // The records of what a person saw and heard.
-    std::vector<MessageBoxRecord> messageBoxes;
-    std::int32_t beeps = 0;
+    DesktopRecords records;
+    // With recording on, a message box is recorded and answered with
+    // msgBoxAnswer instead of being shown.
+    bool recordMessageBoxes = false;
+    int msgBoxAnswer = 1;
+    // Set: documents are not opened, a request is answered with it.
+    std::optional<std::intptr_t> shellAnswer;
+    // The focus rectangles on the screen, by device context.
+    std::map<Hdc, std::vector<Rect>> focusRects;
+    // Empty: the locale comes from the environment.
+    std::string userLocale;
+    // Work posted by the host (Post) and the scripts of modal loops (OnModal).
+    std::deque<std::function<void()>> posted;
+    std::deque<std::function<void(Form&)>> modalScripts;
 
     Hwnd NewHwnd() {
         const Hwnd h = nextHwnd;
@@ -511,8 +526,7 @@ public:
     // with neither while the form still waits would wait for ever, so the
     // form is hidden and the loop fails; posted work that keeps posting more
     // counts as waiting after a while. False once the form no longer waits.
-    bool ScriptedModalTurn(std::uint64_t formId, std::deque<std::function<void(Form&)>>& scripts,
-                           const std::deque<std::function<void()>>& posted, int& roundsWithoutScript) {
+    bool ScriptedModalTurn(std::uint64_t formId, int& roundsWithoutScript) {
         constexpr int kMaxRoundsWithoutScript = 10000;
         auto waiting = [&]() -> NodeT* {
             NodeT* form = Get(formId);
@@ -522,9 +536,9 @@ public:
         if (form == nullptr)
             return false;
         bool worked = false;
-        if (!scripts.empty()) {
-            auto script = std::move(scripts.front());
-            scripts.pop_front();
+        if (!modalScripts.empty()) {
+            auto script = std::move(modalScripts.front());
+            modalScripts.pop_front();
             worked = true;
             roundsWithoutScript = 0;
             if (script)
@@ -534,7 +548,7 @@ public:
         }
         if (!posted.empty()) {
             worked = ++roundsWithoutScript <= kMaxRoundsWithoutScript;
-            Self().RunPosted();
+            RunPosted();
         }
         form = waiting();
         if (form != nullptr && !worked) {
@@ -584,7 +598,48 @@ public:
     // A message box as the user would see it: the title falls back to the
     // application's.
     void RecordMessageBox(std::string_view prompt, int style, std::string_view title, const std::string& appTitle) {
-        Record(messageBoxes, {std::string(prompt), style, title.empty() ? appTitle : std::string(title)});
+        Record(records.MessageBoxes, {std::string(prompt), style, title.empty() ? appTitle : std::string(title)});
+    }
+
+    // A ShellExecuteA call: recorded, and answered at once when the
+    // desktop opens nothing (shellAnswer); else nullopt, to open it.
+    std::optional<std::intptr_t> RecordShellRequest(ShellRequest request) {
+        Record(records.ShellRequests, std::move(request));
+        return shellAnswer;
+    }
+
+    // The rectangle inverts what is under it, as on a device context:
+    // drawing the same one again takes it away. Every call is recorded.
+    void ToggleFocusRect(Hdc dc, const Rect& rect) {
+        Record(records.FocusRectCalls, {dc, rect});
+        auto& rects = focusRects[dc];
+        auto same = std::find(rects.begin(), rects.end(), rect);
+        if (same != rects.end()) {
+            rects.erase(same);
+        } else {
+            rects.push_back(rect);
+        }
+    }
+
+    // Every focus rectangle on the screen, on any device context.
+    std::vector<FocusRectRecord> ShownFocusRects() const {
+        std::vector<FocusRectRecord> all;
+        for (const auto& [dc, rects] : focusRects) {
+            for (const Rect& r : rects)
+                all.push_back({dc, r});
+        }
+        return all;
+    }
+
+    // Runs the work posted so far; work posted meanwhile waits for the
+    // next round, so work that keeps posting cannot hold the desktop.
+    void RunPosted() {
+        for (std::size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
+            auto work = std::move(posted.front());
+            posted.pop_front();
+            if (work)
+                work();
+        }
     }
 
 private:

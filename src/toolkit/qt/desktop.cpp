@@ -385,7 +385,7 @@ std::int16_t QtDesktop::MousePointer() const {
 // back when the pointer returns to the default.
 void QtDesktop::MousePointer(std::int16_t value) {
     impl_->screenPointer = value;
-    model::Record(impl_->pointerHistory, value);
+    model::Record(impl_->records.PointerHistory, value);
     const bool busy = value == pointer::Hourglass;
     if (busy && !impl_->overrideCursor) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -402,7 +402,7 @@ AppInfo QtDesktop::App() const {
 
 int QtDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
     impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
-    const std::string shownTitle = impl_->messageBoxes.back().Title;
+    const std::string shownTitle = impl_->records.MessageBoxes.back().Title;
     if (impl_->recordMessageBoxes)
         return impl_->msgBoxAnswer;
     QMessageBox box((style & msgbox::Critical) == msgbox::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
@@ -414,12 +414,12 @@ int QtDesktop::MsgBox(std::string_view prompt, int style, std::string_view title
 Q_LOGGING_CATEGORY(lcToolkit, "korvane.toolkit")
 
 void QtDesktop::Log(std::string_view message) {
-    model::Record(impl_->logged, std::string(message));
+    model::Record(impl_->records.Logged, std::string(message));
     qCWarning(lcToolkit).noquote() << QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
 }
 
 void QtDesktop::Beep() {
-    ++impl_->beeps;
+    ++impl_->records.Beeps;
     QApplication::beep();
 }
 
@@ -538,14 +538,7 @@ std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
     auto* control = owner != impl_->byDc.end() ? dynamic_cast<QtUserControl*>(impl_->Get(owner->second)) : nullptr;
     if (control == nullptr)
         return 0;
-    model::Record(impl_->focusRectCalls, {dc, rect});
-    auto& rects = impl_->focusRects[dc];
-    auto same = std::find(rects.begin(), rects.end(), rect);
-    if (same != rects.end()) {
-        rects.erase(same);
-    } else {
-        rects.push_back(rect);
-    }
+    impl_->ToggleFocusRect(dc, rect);
     if (QWidget* w = control->Q())
         w->update();
     for (Node* child : control->children) {
@@ -556,7 +549,7 @@ std::int32_t QtDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
 }
 
 std::int32_t QtDesktop::MessageBeep(std::uint32_t type) {
-    model::Record(impl_->messageBeeps, type);
+    model::Record(impl_->records.MessageBeeps, type);
     Beep();
     return 1;
 }
@@ -570,7 +563,7 @@ void QtDesktop::ShellExecuteLater(std::string_view file, std::function<void(std:
         Desktop::ShellExecuteLater(file, std::move(done));  // recorded and answered at once
         return;
     }
-    model::Record(impl_->shellRequests, {impl_->desktopWindow, "", std::string(file), "", "", 1});
+    model::Record(impl_->records.ShellRequests, {impl_->desktopWindow, "", std::string(file), "", "", 1});
     if (!impl_->opens)
         impl_->opens = std::make_shared<LaterOpens>();
     impl_->opens->Start(std::string(file), std::move(done));
@@ -578,11 +571,9 @@ void QtDesktop::ShellExecuteLater(std::string_view file, std::function<void(std:
 
 std::intptr_t QtDesktop::ShellExecuteA(Hwnd owner, std::string_view operation, std::string_view file,
                                        std::string_view parameters, std::string_view directory, std::int32_t showCmd) {
-    model::Record(impl_->shellRequests, {owner, std::string(operation), std::string(file), std::string(parameters),
-                                         std::string(directory), showCmd});
-    if (impl_->shellAnswer)
-        return *impl_->shellAnswer;
-    return OpenWithDesktop(file);
+    const auto answer = impl_->RecordShellRequest(
+        {owner, std::string(operation), std::string(file), std::string(parameters), std::string(directory), showCmd});
+    return answer ? *answer : OpenWithDesktop(file);
 }
 
 std::unique_ptr<QtDesktop> CreateQtDesktop(int& argc, char** argv, QtDesktop::Options options) {

@@ -107,25 +107,8 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     Options options;
     AppInfo app;
     std::int16_t tpp = 15;
-    bool recordMessageBoxes = false;
-    int msgBoxAnswer = 1;
     std::int16_t screenPointer = 0;
     bool overrideCursor = false;
-    std::map<Hdc, std::vector<Rect>> focusRects;
-    // What a person saw and heard, kept for hosts and tests as the
-    // headless desktop keeps it.
-    std::vector<std::uint32_t> messageBeeps;
-    std::vector<FocusRectRecord> focusRectCalls;
-    std::vector<std::int16_t> pointerHistory;
-    std::vector<PropertyChangeRecord> propertyChanges;
-    std::vector<ShellRequest> shellRequests;
-    std::vector<std::string> logged;
-    // Set by AnswerShellRequests: requests are answered with it, nothing opens.
-    std::optional<std::intptr_t> shellAnswer;
-    std::string userLocale;
-    // Work posted by the host (Post) and the scripts of modal loops (OnModal).
-    std::deque<std::function<void()>> posted;
-    std::deque<std::function<void(Form&)>> modalScripts;
     std::int64_t startMs = 0;
     // The last press counted, which Qt hands to each parent in turn while
     // the children ignore it.
@@ -210,8 +193,6 @@ struct QtDesktop::Impl : model::DesktopModel<QtDesktop::Impl, Node> {
     // A modal loop on the manual clock: scripts, posted work and Qt's
     // pending events, and a failure when none is left.
     void RunScriptedModal(std::uint64_t form);
-    // Runs the work posted so far; work posted meanwhile waits for the next round.
-    void RunPosted();
     // Qt's pending events, then the posted work.
     void Pump();
     void EraseFocusRects(Hdc dc, const QRect& areaPx);

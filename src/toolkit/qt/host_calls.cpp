@@ -25,58 +25,50 @@ void QtDesktop::RecordMessageBoxes(bool on, int answer) {
     impl_->msgBoxAnswer = answer;
 }
 
+const DesktopRecords& QtDesktop::Records() const {
+    return impl_->records;
+}
+
 const std::vector<MessageBoxRecord>& QtDesktop::MessageBoxes() const {
-    return impl_->messageBoxes;
+    return impl_->records.MessageBoxes;
 }
 
 std::int32_t QtDesktop::Beeps() const {
-    return impl_->beeps;
+    return impl_->records.Beeps;
 }
 
 const std::vector<std::uint32_t>& QtDesktop::MessageBeeps() const {
-    return impl_->messageBeeps;
+    return impl_->records.MessageBeeps;
 }
 
 std::vector<FocusRectRecord> QtDesktop::FocusRects() const {
-    std::vector<FocusRectRecord> all;
-    for (const auto& [dc, rects] : impl_->focusRects) {
-        for (const Rect& r : rects)
-            all.push_back({dc, r});
-    }
-    return all;
+    return impl_->ShownFocusRects();
 }
 
 const std::vector<FocusRectRecord>& QtDesktop::FocusRectCalls() const {
-    return impl_->focusRectCalls;
+    return impl_->records.FocusRectCalls;
 }
 
 const std::vector<std::int16_t>& QtDesktop::PointerHistory() const {
-    return impl_->pointerHistory;
+    return impl_->records.PointerHistory;
 }
 
 const std::vector<PropertyChangeRecord>& QtDesktop::PropertyChanges() const {
-    return impl_->propertyChanges;
+    return impl_->records.PropertyChanges;
 }
 
 const std::vector<ShellRequest>& QtDesktop::ShellRequests() const {
-    return impl_->shellRequests;
+    return impl_->records.ShellRequests;
 }
 
 const std::vector<std::string>& QtDesktop::Logged() const {
-    return impl_->logged;
+    return impl_->records.Logged;
 }
 
 // The focus rectangles are not records: they are what the screen shows,
 // and each is wiped by drawing it again.
 void QtDesktop::ClearRecords() {
-    impl_->messageBoxes.clear();
-    impl_->beeps = 0;
-    impl_->messageBeeps.clear();
-    impl_->focusRectCalls.clear();
-    impl_->logged.clear();
-    impl_->pointerHistory.clear();
-    impl_->propertyChanges.clear();
-    impl_->shellRequests.clear();
+    impl_->records.Clear();
 }
 
 void QtDesktop::AnswerShellRequests(std::intptr_t code) {
@@ -117,15 +109,6 @@ Widget* QtDesktop::FocusWidget() const {
 std::int32_t QtDesktop::VisibleRows(const ListBox& list) const {
     const auto* node = dynamic_cast<const QtListBox*>(&list);
     return node != nullptr ? node->VisibleRows() : 0;
-}
-
-void QtDesktop::Impl::RunPosted() {
-    for (std::size_t n = posted.size(); n > 0 && !posted.empty(); --n) {
-        auto work = std::move(posted.front());
-        posted.pop_front();
-        if (work)
-            work();
-    }
 }
 
 // Deferred deletions wait for the event loop: a step may run inside a

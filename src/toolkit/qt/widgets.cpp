@@ -592,7 +592,7 @@ void QtDesktop::Impl::RunScriptedModal(std::uint64_t formId) {
     } leave{modalLoops};
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-    } while (ScriptedModalTurn(formId, modalScripts, posted, roundsWithoutScript));
+    } while (ScriptedModalTurn(formId, roundsWithoutScript));
 }
 
 void QtDesktop::Impl::EraseFocusRects(Hdc dc, const QRect& area) {
@@ -629,7 +629,7 @@ QtUserControl::QtUserControl(QtDesktop::Impl& d, Node& p, std::string n, tk::Amb
 
 void QtUserControl::PropertyChanged(std::string_view property) {
     if (desk != nullptr)
-        model::Record(desk->propertyChanges, {name, std::string(property)});
+        model::Record(desk->records.PropertyChanges, {name, std::string(property)});
 }
 
 // A repaint wipes what was drawn on the surface; Paint draws it again.

@@ -1,7 +1,8 @@
-// The Qt Quick desktop itself: the widget registry and factories, the node
-// every widget shares and the item that shows it, the screen, fonts and
-// their measurements, the window functions, the records, and the clock
-// every timer runs on.
+// The Qt Quick desktop itself: the node every widget shares and the item
+// that shows it, the desktop's state and registry, the screen, fonts and
+// their measurements, the factories and the application's globals. The
+// window functions are in window_functions.cpp, what hosts and tests ask
+// beyond the toolkit interface in host_calls.cpp.
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -9,15 +10,14 @@
 #include <QPalette>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <limits>
 
 #include "../model/fonts.h"
 #include "../qt/conversions.h"
 #include "korvane/errors.h"
-#include "korvane/toolkit/desktop_opener.h"
 #include "widget_kinds.h"
 
 Q_LOGGING_CATEGORY(korvaneQuick, "korvane.quick")
@@ -175,19 +175,28 @@ void Node::Paint(QPainter& painter) {
 
 // --- the desktop's state -------------------------------------------------------------
 
-QuickDesktop::Impl::Impl(QuickDesktop& o) : DesktopModel(o) {
-    started.start();
+QuickDesktop::Impl::Impl(QuickDesktop& o, const Options& options) : DesktopModel(o) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const double dpi = screen->logicalDotsPerInchY();
         if (dpi > 0)
             tpp = static_cast<float>(std::round(1440.0 / dpi));
     }
+    scrollBarPx = std::max<std::int32_t>(1, options.ScrollBarPx);
+    clock = new qt::Clock([this](std::uint64_t id) { Tick(id); }, options.ManualClock);
+    // Told once the state has settled, as the Qt Widgets face is told.
+    QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            QTimer::singleShot(0, this, [this] { Guarded([&] { ApplicationDeactivated(); }); });
+    });
 }
 
 QuickDesktop::Impl::~Impl() {
-    wake.stop();
-    for (auto& [id, loop] : modalLoops)
-        loop->quit();
+    clock->Stop();  // deletes it, or lets it go once its tick has returned
+    clock = nullptr;
+    for (auto& [id, loop] : modalLoops) {
+        if (loop != nullptr)
+            loop->quit();
+    }
     // Widgets may outlive the desktop; they must not reach back into it.
     for (auto& [id, node] : nodes) {
         node->desk = nullptr;
@@ -201,11 +210,11 @@ QuickDesktop::Impl::~Impl() {
 void QuickDesktop::Impl::Unregister(Node& node) {
     if (Inside(pressed, node))
         pressed = 0;
-    Unschedule(node.id);
+    clock->Cancel(node.id);
     Forget(node);
     if (node.kind == Kind::Form) {
         activations.erase(std::remove(activations.begin(), activations.end(), node.hwnd), activations.end());
-        if (auto loop = modalLoops.find(node.id); loop != modalLoops.end())
+        if (auto loop = modalLoops.find(node.id); loop != modalLoops.end() && loop->second != nullptr)
             loop->second->quit();
     }
 }
@@ -304,59 +313,6 @@ Rect QuickDesktop::Impl::ScreenRect() const {
     return {g.left(), g.top(), g.right() + 1, g.bottom() + 1};
 }
 
-// --- the clock ---------------------------------------------------------------------
-
-void QuickDesktop::Impl::Schedule(std::uint64_t timer, std::int64_t due) {
-    Unschedule(timer);
-    schedule.emplace(due, timer);
-    Rearm();
-}
-
-void QuickDesktop::Impl::Unschedule(std::uint64_t timer) {
-    for (auto it = schedule.begin(); it != schedule.end(); ++it) {
-        if (it->second == timer) {
-            schedule.erase(it);
-            break;
-        }
-    }
-}
-
-void QuickDesktop::Impl::Rearm() {
-    if (schedule.empty() || manualClock) {
-        wake.stop();
-        return;
-    }
-    const auto wait = std::max<std::int64_t>(0, schedule.begin()->first - Now());
-    wake.start(static_cast<int>(std::min<std::int64_t>(wait, 1 << 30)), Qt::PreciseTimer, this);
-}
-
-// The due timers tick in time order; each ticks again one interval after
-// its last due time, and ticks missed while the loop was busy are dropped.
-// A handler may add, move or remove timers.
-void QuickDesktop::Impl::timerEvent(QTimerEvent* event) {
-    if (event->timerId() != wake.timerId())
-        return;
-    const std::int64_t now = Now();
-    std::vector<std::uint64_t> due;
-    while (!schedule.empty() && schedule.begin()->first <= now) {
-        auto first = schedule.begin();
-        const std::uint64_t id = first->second;
-        std::int64_t next = first->first;
-        schedule.erase(first);
-        if (auto* timer = dynamic_cast<QuickTimer*>(Get(id)); timer != nullptr && timer->interval > 0) {
-            while (next <= now)
-                next += timer->interval;
-            schedule.emplace(next, id);
-            due.push_back(id);
-        }
-    }
-    for (std::uint64_t id : due) {
-        if (auto* timer = dynamic_cast<QuickTimer*>(Get(id)))
-            Guarded([&] { Fire(*timer, timer->OnTimer); });
-    }
-    Rearm();
-}
-
 // --- QuickDesktop: construction and factories ------------------------------------
 
 namespace {
@@ -379,36 +335,7 @@ QuickDesktop::QuickDesktop() : QuickDesktop(Options{}) {}
 QuickDesktop::QuickDesktop(Options options) {
     if (qGuiApp == nullptr)
         Raise(ErrorCode::InvalidProcedureCall, "a QGuiApplication must exist before a QuickDesktop");
-    impl_ = std::make_unique<Impl>(*this);
-    impl_->manualClock = options.ManualClock;
-}
-
-// Each tick runs with the clock at its due time; a timer ticks again one
-// interval after it. A handler may add, move or remove timers, or destroy
-// the desktop's widgets.
-void QuickDesktop::Advance(std::int64_t ms) {
-    Impl& d = *impl_;
-    if (!d.manualClock)
-        Raise(ErrorCode::InvalidProcedureCall, "only a manual clock is moved by hand");
-    if (ms < 0)
-        Raise(ErrorCode::InvalidProcedureCall, "the clock only moves forward");
-    if (ms > std::numeric_limits<std::int64_t>::max() - d.manualNow)
-        Raise(ErrorCode::Overflow, "the clock cannot move past its last millisecond");
-    const std::int64_t end = d.manualNow + ms;
-    while (!d.schedule.empty() && d.schedule.begin()->first <= end) {
-        auto first = d.schedule.begin();
-        const std::int64_t due = first->first;
-        const std::uint64_t id = first->second;
-        d.schedule.erase(first);
-        auto* timer = dynamic_cast<QuickTimer*>(d.Get(id));
-        if (timer == nullptr || timer->interval <= 0)
-            continue;
-        d.manualNow = due;
-        if (due <= std::numeric_limits<std::int64_t>::max() - timer->interval)
-            d.schedule.emplace(due + timer->interval, id);
-        Fire(*timer, timer->OnTimer);
-    }
-    d.manualNow = end;
+    impl_ = std::make_unique<Impl>(*this, options);
 }
 
 QuickDesktop::~QuickDesktop() = default;
@@ -460,6 +387,7 @@ std::int16_t QuickDesktop::MousePointer() const {
 
 // The busy pointer over the whole application while the control sorts.
 void QuickDesktop::MousePointer(std::int16_t value) {
+    model::Record(impl_->records.PointerHistory, value);
     if (value == impl_->screenPointer)
         return;
     if (impl_->screenPointer == pointer::Hourglass)
@@ -473,55 +401,17 @@ AppInfo QuickDesktop::App() const {
     return impl_->app;
 }
 
-// Qt Quick has no message box of its own: the desktop makes one of its own
-// widgets, a dialog form with the prompt and an OK button that is its
-// default and cancel button, shown modal (Enter, Escape or a click on OK
-// closes it).
-int QuickDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
-    if (impl_->recording) {
-        impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
-        return impl_->recordedAnswer;
-    }
-    const float t = impl_->Tpp();
-    auto form = CreateForm("KorvaneMessageBox");
-    form->Dialog(true);
-    form->Caption(title.empty() ? impl_->app.Title : std::string(title));
-    auto label = CreateLabel(*form, "lblPrompt");
-    label->Caption(std::string(prompt));
-    const float margin = 12 * t;
-    const float textWidth = std::clamp(form->TextWidth(prompt), 120 * t, ScreenWidth() * 0.8f);
-    label->Left(margin);
-    label->Top(margin);
-    label->Width(textWidth);
-    label->Height(form->TextHeight(prompt));
-    auto ok = CreateCommandButton(*form, "btnOK");
-    ok->Caption("OK");
-    ok->Default(true);
-    ok->Cancel(true);
-    ok->Width(75 * t);
-    ok->Height(23 * t);
-    ok->Top(label->Top() + label->Height() + margin);
-    form->Width(textWidth + 2 * margin);
-    ok->Left((form->Width() - ok->Width()) / 2);
-    form->Height(ok->Top() + ok->Height() + margin);
-    form->Left((ScreenWidth() - form->Width()) / 2);
-    form->Top((ScreenHeight() - form->Height()) / 2);
-    Form* shown = form.get();
-    ok->OnClick = [shown] { shown->Hide(); };
-    form->Show(Form::Modal);
-    return 1;
-}
-
 void QuickDesktop::Beep() {
-    ++impl_->beeps;
+    ++impl_->records.Beeps;
 }
 
 void QuickDesktop::Log(std::string_view message) {
+    model::Record(impl_->records.Logged, std::string(message));
     qCWarning(korvaneQuick, "%s", std::string(message).c_str());
 }
 
 void QuickDesktop::DoEvents() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    impl_->Pump();
 }
 
 std::int64_t QuickDesktop::TickCount() const {
@@ -530,210 +420,6 @@ std::int64_t QuickDesktop::TickCount() const {
 
 std::uint64_t QuickDesktop::PressCount() const {
     return impl_->presses;
-}
-
-// --- window functions ------------------------------------------------------------------
-
-Hwnd QuickDesktop::GetFocus() {
-    return impl_->FocusHwnd();
-}
-
-std::int32_t QuickDesktop::GetWindowRect(Hwnd window, Rect& rect) {
-    return impl_->WindowRect(window, rect);
-}
-
-Hwnd QuickDesktop::GetParent(Hwnd window) {
-    return impl_->ParentHwnd(window);
-}
-
-std::int32_t QuickDesktop::GetClassNameA(Hwnd window, std::string& name, std::int32_t maxCount) {
-    return model::CopyClassName(impl_->ClassOf(window), name, maxCount);
-}
-
-// Moves and sizes a window in screen pixels; the stacking only follows a
-// form's own window (a drop-down in an overlay is always on top of the
-// scene).
-std::int32_t QuickDesktop::SetWindowPos(Hwnd window, Hwnd insertAfter, std::int32_t x, std::int32_t y, std::int32_t cx,
-                                        std::int32_t cy, unsigned flags) {
-    Node* node = impl_->NodeOf(window);
-    if (node == nullptr)
-        return impl_->IsForeign(window) ? 1 : 0;
-    const std::uint64_t id = node->id;
-    if (node->kind == Kind::Form && node->window != nullptr) {
-        if (insertAfter == hwnd::TopMost || insertAfter == hwnd::NoTopMost)
-            node->window->setFlag(Qt::WindowStaysOnTopHint, insertAfter == hwnd::TopMost);
-        if (insertAfter == hwnd::Top || insertAfter == hwnd::TopMost)
-            node->window->raise();
-    }
-    const float t = impl_->Tpp();
-    if ((flags & swp::NoMove) == 0) {
-        node->left = static_cast<float>(x) * t;
-        node->top = static_cast<float>(y) * t;
-        node->ApplyGeometry();
-    }
-    if ((flags & swp::NoSize) == 0) {
-        node->SetWidth(static_cast<float>(cx) * t);
-        if (Node* still = impl_->Get(id))
-            still->SetHeight(static_cast<float>(cy) * t);
-    }
-    return 1;
-}
-
-std::int32_t QuickDesktop::GetSystemMetrics(int index) {
-    const Rect s = impl_->ScreenRect();
-    switch (index) {
-        case 0:
-            return s.Right - s.Left;
-        case 1:
-            return s.Bottom - s.Top;
-        case 2:   // vertical scroll bar width
-        case 3:   // horizontal scroll bar height
-        case 20:  // vertical scroll arrow height
-        case 21:  // horizontal scroll arrow width
-            return 12;
-        default:
-            return 0;
-    }
-}
-
-std::uint32_t QuickDesktop::GetSysColor(int index) {
-    return impl_->SysColor(index);
-}
-
-// The same rectangle drawn twice erases it, as an inverting pen does.
-std::int32_t QuickDesktop::DrawFocusRect(Hdc dc, const Rect& rect) {
-    auto& rects = impl_->focusRects[dc];
-    auto it = std::find(rects.begin(), rects.end(), rect);
-    if (it != rects.end()) {
-        rects.erase(it);
-    } else {
-        rects.push_back(rect);
-    }
-    for (auto& [id, node] : impl_->nodes) {
-        if (auto* control = dynamic_cast<QuickUserControl*>(node); control != nullptr && control->dc == dc)
-            control->Update();
-    }
-    return 1;
-}
-
-std::int32_t QuickDesktop::MessageBeep(std::uint32_t) {
-    ++impl_->beeps;
-    return 1;
-}
-
-Hwnd QuickDesktop::GetDesktopWindow() {
-    return impl_->desktopWindow;
-}
-
-std::intptr_t QuickDesktop::ShellExecuteA(Hwnd, std::string_view, std::string_view file, std::string_view,
-                                          std::string_view, std::int32_t) {
-    return tk::OpenWithDesktop(file);
-}
-
-// --- for hosts and tests ---------------------------------------------------------------
-
-void QuickDesktop::SetApp(AppInfo app) {
-    impl_->app = std::move(app);
-}
-
-void QuickDesktop::RecordMessageBoxes(bool on, int answer) {
-    impl_->recording = on;
-    impl_->recordedAnswer = answer;
-}
-
-const std::vector<MessageBoxRecord>& QuickDesktop::MessageBoxes() const {
-    return impl_->messageBoxes;
-}
-
-std::int32_t QuickDesktop::Beeps() const {
-    return impl_->beeps;
-}
-
-std::vector<Rect> QuickDesktop::FocusRects(Hdc dc) const {
-    auto it = impl_->focusRects.find(dc);
-    return it != impl_->focusRects.end() ? it->second : std::vector<Rect>{};
-}
-
-QQuickItem* QuickDesktop::ItemOf(const Widget& widget) const {
-    Node* node = impl_->NodeOf(widget);
-    return node != nullptr ? node->item.data() : nullptr;
-}
-
-QQuickWindow* QuickDesktop::WindowOf(const Form& form) const {
-    Node* node = impl_->NodeOf(form);
-    if (node == nullptr)
-        return nullptr;
-    if (node->window != nullptr)
-        return node->window.get();
-    return node->item != nullptr ? node->item->window() : nullptr;
-}
-
-Widget* QuickDesktop::Find(std::string_view path) const {
-    return impl_->Find(path);
-}
-
-Widget* QuickDesktop::FromHwnd(Hwnd window) const {
-    return impl_->FromHwnd(window);
-}
-
-Widget* QuickDesktop::FocusWidget() const {
-    return impl_->FocusWidget();
-}
-
-Rect QuickDesktop::ScreenRectPx(const Widget& widget) const {
-    Node* node = impl_->NodeOf(widget);
-    return node != nullptr ? impl_->RectPx(*node) : Rect{};
-}
-
-Hwnd QuickDesktop::AdoptForeignItem(QQuickItem& item, std::string className) {
-    const Hwnd h = impl_->NewHwnd();
-    impl_->foreign[h] = Impl::Foreign{&item, std::move(className)};
-    Impl* d = impl_.get();
-    QObject::connect(&item, &QObject::destroyed, d, [d, h] {
-        // What sat in the item stays with its nodes, which no longer show.
-        for (auto& [id, node] : d->nodes) {
-            if (node->foreignParent == h)
-                node->foreignParent = 0;
-        }
-        d->foreign.erase(h);
-        d->activations.erase(std::remove(d->activations.begin(), d->activations.end(), h), d->activations.end());
-        if (d->active == h)
-            d->active = 0;
-        d->CheckFocus();
-    });
-    // A box moved to another window while its drop-down is open: the box's
-    // window takes the activation, and the drop-down closes as it does when
-    // a person activates another window.
-    QObject::connect(&item, &QQuickItem::windowChanged, d, [d, h](QQuickWindow*) {
-        Guarded([&] {
-            for (auto& [id, node] : d->nodes) {
-                Node* whole = node->role == Role::DropDown && node->visible ? d->Get(node->roleWhole) : nullptr;
-                if (whole != nullptr && d->TopOf(*whole) == h && d->active != h) {
-                    d->Activate(h, false, true);
-                    return;
-                }
-            }
-        });
-    });
-    return h;
-}
-
-void QuickDesktop::Reparent(Widget& child, Hwnd newParent) {
-    Node& node = impl_->OwnNode(child);
-    node.foreignParent = impl_->IsForeign(newParent) ? newParent : 0;
-    if (node.item != nullptr) {
-        node.item->setParentItem(node.HolderItem());
-        node.ApplyGeometry();
-    }
-    impl_->CheckFocus();
-}
-
-Form& QuickDesktop::HiddenHostForm() {
-    if (impl_->hiddenHostForm == nullptr) {
-        impl_->hiddenHostForm = CreateForm("KorvaneHiddenHost");
-        impl_->hiddenHost = impl_->NodeOf(*impl_->hiddenHostForm)->id;
-    }
-    return *impl_->hiddenHostForm;
 }
 
 }  // namespace korvane::tk::quick

@@ -1,9 +1,9 @@
 // The private model behind the Qt Quick desktop: the state every widget
 // shares (Node, which owns the item that shows it), the item every widget
 // paints and takes input through (NodeItem), and the desktop's own state
-// (Impl) with the model's registry, focus and activation, the foreign items
-// controls are moved into, the windows of forms shown on their own, and the
-// clock.
+// (Impl) with the model's registry, focus and activation, records, posted
+// work and modal scripts, the foreign items controls are moved into, the
+// windows of forms shown on their own, and the clock.
 //
 // As on the Qt Widgets face, the desktop keeps its own account of the focus
 // and the active window and moves Qt Quick after it: the control reads
@@ -17,8 +17,6 @@
 // else. An item whose event handler is still on the stack is deleted later.
 #pragma once
 
-#include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QQuickPaintedItem>
@@ -32,6 +30,7 @@
 
 #include "../model/desktop_model.h"
 #include "../model/text.h"
+#include "../qt/clock.h"
 #include "../qt/conversions.h"
 #include "korvane/toolkit/quick.h"
 
@@ -97,6 +96,7 @@ struct Node : model::NodeBase<Node, QuickDesktop::Impl> {
     // window's content.
     std::unique_ptr<QQuickWindow> window;
     bool inOverlay = false;  // a form shown over a foreign item's window
+    bool topMost = false;    // a form set top-most (SetWindowPos), also before it has a window
 
     // Makes the item (called once by each widget kind with a face).
     void MakeItem();
@@ -131,16 +131,15 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
         std::string ClassName;
     };
 
-    explicit Impl(QuickDesktop& owner);
+    Impl(QuickDesktop& owner, const Options& options);
     ~Impl() override;
 
     AppInfo app;
-    bool recording = false;
-    int recordedAnswer = 1;
     std::int16_t screenPointer = 0;
-    std::map<Hdc, std::vector<Rect>> focusRects;
     std::map<Hwnd, Foreign> foreign;
     std::vector<Hwnd> activations;  // the windows in the order they were last active, newest last
+    // The modal loops running, by form; a loop the manual clock plays has
+    // no QEventLoop (RunScriptedModal).
     std::map<std::uint64_t, QEventLoop*> modalLoops;
     std::uint64_t hiddenHost = 0;
     std::unique_ptr<Form> hiddenHostForm;
@@ -150,20 +149,18 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     // The widget the last press went to, for the release (and its drags).
     std::uint64_t pressed = 0;
     float tpp = 15;
-    qt::LineMeasures lines;  // the fonts measured last
+    std::int32_t scrollBarPx = 12;  // Options::ScrollBarPx
+    qt::LineMeasures lines;         // the fonts measured last
 
-    // The clock: every running timer's next due time, one QBasicTimer
-    // that wakes for the earliest (clock.cpp).
-    QElapsedTimer started;
-    QBasicTimer wake;
-    std::multimap<std::int64_t, std::uint64_t> schedule;
-    bool manualClock = false;
-    std::int64_t manualNow = 0;
-    std::int64_t Now() const { return manualClock ? manualNow : started.elapsed(); }
-    void Schedule(std::uint64_t timer, std::int64_t due);
-    void Unschedule(std::uint64_t timer);
-    void Rearm();
-    void timerEvent(QTimerEvent* event) override;
+    // Every timer ticks on the clock the Qt Widgets face runs its timers
+    // on (qt/clock.h): one schedule, one Qt timer, or a manual clock that
+    // only Advance moves. It stops with the desktop.
+    qt::Clock* clock = nullptr;
+    std::int64_t Now() const { return clock->Now(); }
+    // The tick of timer `id` (host_calls.cpp).
+    void Tick(std::uint64_t id);
+    // Qt's pending events, then the posted work (host_calls.cpp).
+    void Pump();
 
     // registry and screen (desktop.cpp)
     void Unregister(Node& node);
@@ -191,6 +188,9 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     Hwnd NextActive(std::uint64_t form, Hwnd hidden) const;
     void FormHidden(Hwnd window);
     void RunModal(std::uint64_t form);
+    // A modal loop on the manual clock: Qt's pending events, the scripts
+    // and the posted work, and a failure when none is left.
+    void RunScriptedModal(std::uint64_t form);
     // Where a form lies on the screen, in pixels.
     QRect ScreenRectPx(const Node& form) const;
     // The host's scene item a drop-down form's combo box lies in, else null.
@@ -208,6 +208,10 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     void UserFocus(std::uint64_t id);
     // A press on the item of node `id`: activation and focus move first.
     void Pressed(std::uint64_t id);
+    // The application lost the activation to another program.
+    void ApplicationDeactivated();
+    // Tab (or Shift+Tab) that the handlers of the item's node left alone.
+    void TabFrom(NodeItem& item, bool backwards);
     // Enter or Escape left alone by widget `from`: the window's default or
     // cancel button takes it.
     void PressDialogButton(std::uint64_t from, std::int16_t keyAscii);

@@ -3,10 +3,13 @@
 // moved into an item of the host's scene opens in that item's window, as
 // an item above everything else there (the window's overlay), so it needs
 // no window of its own and moves with the scene. Also here: what the
-// activation and the focus do on the screen, and the modal loop.
+// activation and the focus do on the screen, the modal loop, and the
+// message box, a dialog form of the desktop's own.
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPainter>
 #include <QQuickWindow>
+#include <algorithm>
 
 #include "../qt/conversions.h"
 #include "widget_kinds.h"
@@ -93,6 +96,8 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
         if (form.role == Role::DropDown)
             form.window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                   Qt::WindowDoesNotAcceptFocus);
+        if (form.topMost)
+            form.window->setFlag(Qt::WindowStaysOnTopHint, true);
         form.item->setParentItem(form.window->contentItem());
         form.window->installEventFilter(this);
     }
@@ -125,17 +130,20 @@ Hwnd QuickDesktop::Impl::NextActive(std::uint64_t /*formId*/, Hwnd hidden) const
 
 void QuickDesktop::Impl::FormHidden(Hwnd window) {
     if (Node* form = FormOf(window)) {
-        if (auto loop = modalLoops.find(form->id); loop != modalLoops.end())
+        if (auto loop = modalLoops.find(form->id); loop != modalLoops.end() && loop->second != nullptr)
             loop->second->quit();
     }
 }
 
 // A nested event loop until the form is hidden or destroyed; the clock
-// keeps ticking inside it.
+// keeps ticking inside it. On the manual clock the loop is played
+// (RunScriptedModal).
 void QuickDesktop::Impl::RunModal(std::uint64_t formId) {
     Node* form = Get(formId);
     if (form == nullptr || !form->visible || modalLoops.count(formId) != 0)
         return;
+    if (clock->Manual())
+        return RunScriptedModal(formId);
     if (form->window != nullptr)
         form->window->setModality(Qt::ApplicationModal);
     QEventLoop loop;
@@ -144,6 +152,22 @@ void QuickDesktop::Impl::RunModal(std::uint64_t formId) {
     modalLoops.erase(formId);
     if (Node* still = Get(formId); still != nullptr && still->window != nullptr)
         still->window->setModality(Qt::NonModal);
+}
+
+// Each turn runs Qt's pending events, then the model's scripted turn (the
+// next script given to OnModal, the posted work, or the stalled loop's
+// failure).
+void QuickDesktop::Impl::RunScriptedModal(std::uint64_t formId) {
+    int roundsWithoutScript = 0;
+    modalLoops[formId] = nullptr;
+    struct Leave {
+        std::map<std::uint64_t, QEventLoop*>& loops;
+        std::uint64_t form;
+        ~Leave() { loops.erase(form); }
+    } leave{modalLoops, formId};
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    } while (ScriptedModalTurn(formId, roundsWithoutScript));
 }
 
 // The newly active window comes to the front; a window the system made
@@ -169,6 +193,46 @@ void QuickDesktop::Impl::FocusMoved(Node* now, Node* /*old*/) {
     --echo;
 }
 
+// --- the message box -----------------------------------------------------------------
+
+// Qt Quick has no message box of its own: the desktop makes one of its own
+// widgets, a dialog form with the prompt and an OK button that is its
+// default and cancel button, shown modal (Enter, Escape or a click on OK
+// closes it).
+int QuickDesktop::MsgBox(std::string_view prompt, int style, std::string_view title) {
+    impl_->RecordMessageBox(prompt, style, title, impl_->app.Title);
+    if (impl_->recordMessageBoxes)
+        return impl_->msgBoxAnswer;
+    const float t = impl_->Tpp();
+    auto form = CreateForm("KorvaneMessageBox");
+    form->Dialog(true);
+    form->Caption(title.empty() ? impl_->app.Title : std::string(title));
+    auto label = CreateLabel(*form, "lblPrompt");
+    label->Caption(std::string(prompt));
+    const float margin = 12 * t;
+    const float textWidth = std::clamp(form->TextWidth(prompt), 120 * t, ScreenWidth() * 0.8f);
+    label->Left(margin);
+    label->Top(margin);
+    label->Width(textWidth);
+    label->Height(form->TextHeight(prompt));
+    auto ok = CreateCommandButton(*form, "btnOK");
+    ok->Caption("OK");
+    ok->Default(true);
+    ok->Cancel(true);
+    ok->Width(75 * t);
+    ok->Height(23 * t);
+    ok->Top(label->Top() + label->Height() + margin);
+    form->Width(textWidth + 2 * margin);
+    ok->Left((form->Width() - ok->Width()) / 2);
+    form->Height(ok->Top() + ok->Height() + margin);
+    form->Left((ScreenWidth() - form->Width()) / 2);
+    form->Top((ScreenHeight() - form->Height()) / 2);
+    Form* shown = form.get();
+    ok->OnClick = [shown] { shown->Hide(); };
+    form->Show(Form::Modal);
+    return 1;
+}
+
 // --- the user control ---------------------------------------------------------------
 
 QuickUserControl::QuickUserControl(QuickDesktop::Impl& d, Node& p, std::string n, tk::Ambient a)
@@ -176,7 +240,11 @@ QuickUserControl::QuickUserControl(QuickDesktop::Impl& d, Node& p, std::string n
     MakeItem();
 }
 
-void QuickUserControl::PropertyChanged(std::string_view) {}
+// The host saves its forms itself: the notification is only recorded.
+void QuickUserControl::PropertyChanged(std::string_view property) {
+    if (desk != nullptr)
+        model::Record(desk->records.PropertyChanges, {name, std::string(property)});
+}
 
 // Paint is raised when the control comes on view and on Refresh, never
 // from a frame Qt Quick draws, so drawing the highlight cannot loop.

@@ -4,6 +4,7 @@
 // Widgets face uses too), and the user's focus moves (a press, Tab, QML
 // giving another item the focus) are folded into the desktop's account.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QQuickWindow>
@@ -86,6 +87,38 @@ bool QuickDesktop::Impl::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
+// On a form of the desktop's own the focus walks the form's stops in the
+// model's order, as on every desktop: a user control with no stops of its
+// own (Dropdown List) is a stop itself, which Qt Quick's focus chain would
+// pass over. In a host's scene Tab walks Qt Quick's focus chain, passing
+// over the items that hold the control (a KorvaneBox hands its focus back
+// inside), so it leaves the control for the host's next item.
+void QuickDesktop::Impl::TabFrom(NodeItem& from, bool backwards) {
+    Node* node = Get(from.id);
+    if (node != nullptr && FormOf(TopOf(*node)) != nullptr) {
+        if (Node* next = NextStop(backwards))
+            SetFocusTo(next);
+        return;
+    }
+    QQuickItem* next = from.nextItemInFocusChain(!backwards);
+    for (int guard = 0; next != nullptr && next != &from && next->isAncestorOf(&from) && guard < 1000; ++guard)
+        next = next->nextItemInFocusChain(!backwards);
+    if (next != nullptr && next != &from)
+        next->forceActiveFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
+
+// The whole application lost the activation (the user went to another
+// program, or pressed the bare screen): no window of ours is active and
+// nothing of ours has the focus; an open drop-down closes. A modal loop
+// keeps its form.
+void QuickDesktop::Impl::ApplicationDeactivated() {
+    if (!modalLoops.empty() || echo > 0)
+        return;
+    if (QGuiApplication::focusWindow() != nullptr || QGuiApplication::applicationState() == Qt::ApplicationActive)
+        return;
+    Activate(0, true, true);
+}
+
 void QuickDesktop::Impl::PressDialogButton(std::uint64_t from, std::int16_t keyAscii) {
     if (Node* button = DialogButton(from, keyAscii))
         static_cast<QuickCommandButton*>(button)->Click();
@@ -93,11 +126,15 @@ void QuickDesktop::Impl::PressDialogButton(std::uint64_t from, std::int16_t keyA
 
 // --- the item's events -------------------------------------------------------------
 
+// The item takes the mouse before any handler runs: a release that
+// arrives while a handler lets events run (a tap, whose press and release
+// come together) reaches this item, as it would once the press was over.
 void NodeItem::mousePressEvent(QMouseEvent* event) {
     event->accept();
     Node* node = Live();
     if (node == nullptr || !node->desk->EffectivelyEnabled(*node))
         return;
+    grabMouse();
     Guarded([&] {
         QuickDesktop::Impl* d = desk;
         const std::uint64_t me = id;
@@ -196,15 +233,7 @@ void NodeItem::keyPressEvent(QKeyEvent* event) {
                 return;
             node = d->Get(me);
             if (code == key::Tab && (s & (shift::Alt | shift::Ctrl)) == 0) {
-                const bool backwards = (s & shift::Shift) != 0 || event->key() == Qt::Key_Backtab;
-                // The item that holds the control (a KorvaneBox) hands its
-                // focus back inside: Tab passes over it.
-                QQuickItem* next = nextItemInFocusChain(!backwards);
-                for (int guard = 0; next != nullptr && next != this && next->isAncestorOf(this) && guard < 1000;
-                     ++guard)
-                    next = next->nextItemInFocusChain(!backwards);
-                if (next != nullptr && next != this)
-                    next->forceActiveFocus(backwards ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+                d->TabFrom(*this, (s & shift::Shift) != 0 || event->key() == Qt::Key_Backtab);
                 return;
             }
             if (code != 0 && (s & shift::Alt) == 0) {

@@ -16,7 +16,6 @@ using qt::ToQColor;
 using qt::ToQFont;
 
 namespace {
-constexpr qreal kScrollBarPx = 12;  // GetSystemMetrics(CxVScroll)
 constexpr int kRowsPerNotch = 3;
 }  // namespace
 
@@ -35,7 +34,7 @@ void QuickListBox::Wheel(int notches) {
 // A press on the scroll bar pages up or down, above or below its thumb; a
 // press on the rows selects the row there.
 void QuickListBox::PressAt(float yPx) {
-    if (item != nullptr && ScrollBarShown() && pressXPx >= item->width() - kScrollBarPx) {
+    if (item != nullptr && ScrollBarShown() && pressXPx >= item->width() - ScrollBarPx()) {
         const qreal track = item->height() - 2;
         const qreal thumbTop = track * FirstShown() / std::max(1, ShownCount());
         const std::int32_t page = std::max(1, VisibleRows() - 1);
@@ -62,7 +61,7 @@ void QuickListBox::Paint(QPainter& painter) {
     painter.setFont(f);
     const QFontMetricsF metrics(f);
     const qreal rowPx = RowPx();
-    const qreal textWidth = r.width() - 2 - (ScrollBarShown() ? kScrollBarPx : 0);
+    const qreal textWidth = r.width() - 2 - (ScrollBarShown() ? ScrollBarPx() : 0);
     painter.setClipRect(QRectF(1, 1, textWidth, r.height() - 2));
     const std::int32_t rows = VisibleRows();
     for (std::int32_t row = 0; row <= rows; ++row) {
@@ -103,7 +102,7 @@ void QuickListBox::Paint(QPainter& painter) {
     }
     painter.setClipping(false);
     if (ScrollBarShown()) {
-        const QRectF bar(r.width() - 1 - kScrollBarPx, 1, kScrollBarPx, r.height() - 2);
+        const QRectF bar(r.width() - 1 - ScrollBarPx(), 1, ScrollBarPx(), r.height() - 2);
         painter.fillRect(bar, ToQColor(desk->SysColor(15)));
         const qreal count = std::max(1, ShownCount());
         const QRectF thumb(bar.left() + 2, bar.top() + bar.height() * FirstShown() / count, bar.width() - 4,

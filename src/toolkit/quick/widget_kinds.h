@@ -121,6 +121,8 @@ protected:
 
 private:
     bool ScrollBarShown() const { return ShownCount() > VisibleRows(); }
+    // GetSystemMetrics(CxVScroll), the desktop's Options::ScrollBarPx.
+    qreal ScrollBarPx() const { return desk != nullptr ? desk->scrollBarPx : 12; }
 };
 
 }  // namespace korvane::tk::quick

@@ -114,17 +114,17 @@ QuickTimer::QuickTimer(QuickDesktop::Impl& d, Node& p, std::string n) : TimerBas
 
 QuickTimer::~QuickTimer() {
     if (desk != nullptr)
-        desk->Unschedule(id);
+        desk->clock->Cancel(id);
 }
 
+// The timer ticks on the desktop's one clock, every interval from now.
 void QuickTimer::Reschedule() {
     if (desk == nullptr)
         return;
     if (enabled && interval > 0) {
-        desk->Schedule(id, desk->Now() + interval);
+        desk->clock->Schedule(id, interval);
     } else {
-        desk->Unschedule(id);
-        desk->Rearm();
+        desk->clock->Cancel(id);
     }
 }
 
