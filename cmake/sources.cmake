@@ -211,6 +211,11 @@ set(KORVANE_DESIGNER_SOURCES
 # The Qt Quick face, the QML module Korvane and their tests (built by
 # cmake/quick.cmake when Qt 6 Quick is found; listed here in every build).
 set(KORVANE_QUICK_SOURCES
+  src/toolkit/quick/accessibility.cpp
+  src/toolkit/quick/accessible_combo_box.cpp
+  src/toolkit/quick/accessible_events.cpp
+  src/toolkit/quick/accessible_parts.cpp
+  src/toolkit/quick/accessible_rows.cpp
   src/toolkit/quick/desktop.cpp
   src/toolkit/quick/forms.cpp
   src/toolkit/quick/input.cpp

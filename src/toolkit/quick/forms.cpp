@@ -84,6 +84,7 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
         form.item->setZ(kOverlayZ);
         PlaceForm(form);
         form.item->setVisible(true);
+        AccessibleDropDownShown(form);
         return;
     }
     form.inOverlay = false;
@@ -103,6 +104,7 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
     PlaceForm(form);
     form.item->setVisible(true);
     form.window->show();
+    AccessibleDropDownShown(form);
 }
 
 void QuickDesktop::Impl::ConcealForm(Node& form) {
@@ -110,6 +112,7 @@ void QuickDesktop::Impl::ConcealForm(Node& form) {
         form.item->setVisible(false);
     if (form.window != nullptr)
         form.window->hide();
+    AccessibleDropDownShown(form);
 }
 
 // The window last active before, among those still shown.
@@ -164,9 +167,11 @@ void QuickDesktop::Impl::ShowActivation(Hwnd window, bool fromSystem) {
 void QuickDesktop::Impl::FocusMoved(Node* now, Node* /*old*/) {
     if (now == nullptr || now->item == nullptr)
         return;
+    const std::uint64_t id = now->id;
     ++echo;
     now->item->forceActiveFocus(Qt::OtherFocusReason);
     --echo;
+    AccessibleFocusMoved(*this, id);
 }
 
 // --- the user control ---------------------------------------------------------------
