@@ -227,6 +227,7 @@ set(KORVANE_QUICK_HEADERS
 set(KORVANE_QML_MODULE_SOURCES
   src/quick/korvane_box_item.cpp)
 set(KORVANE_QUICK_TEST_SOURCES
+  tests/quick/accessibility_on_quick_test.cpp
   tests/quick/contract_on_quick.cpp
   tests/quick/field_keys_on_quick_test.cpp
   tests/quick/korvane_box_item_test.cpp
