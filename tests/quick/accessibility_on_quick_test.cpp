@@ -279,6 +279,37 @@ TEST(QuickAccessibility, OpenTheDropDownShowsTheRowsAsListItems) {
     }
 }
 
+// A form no taller than the box opens the drop-down in a window of its
+// own: that window is named as the box and holds the list, whose parent is
+// still the box.
+TEST(QuickAccessibility, ADropDownInAWindowOfItsOwnHoldsTheBoxsList) {
+    Form form(DropdownList);
+    QAccessibleInterface* korvane = form.Korvane();
+    ASSERT_NE(korvane, nullptr);
+    form.window->resize(form.window->width(), static_cast<int>(form.box->y() + form.box->height()));
+    form.Focus();
+    Act(korvane, QAccessibleActionInterface::pressAction());
+    ASSERT_TRUE(Poll([&] { return bool(korvane->state().expanded); }));
+    QWindow* own = nullptr;
+    for (QWindow* w : QGuiApplication::topLevelWindows()) {
+        if (w != form.window.get() && w->isVisible())
+            own = w;
+    }
+    ASSERT_NE(own, nullptr) << "the drop-down has a window of its own";
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(own);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Korvane");
+    ASSERT_EQ(window->childCount(), 1);
+    ASSERT_EQ(korvane->childCount(), 1);
+    EXPECT_EQ(window->child(0), korvane->child(0)) << "the list, as the box's child";
+    EXPECT_EQ(window->child(0)->parent(), korvane);
+    EXPECT_EQ(window->child(0)->childCount(), 11);
+    form.Key(Qt::Key_Escape);
+    ASSERT_TRUE(Poll([&] { return !korvane->state().expanded; }));
+    EXPECT_EQ(window->childCount(), 0);
+}
+
 // Rows of the table: each style locked, then disabled. A locked box keeps
 // its fields but is read-only; a disabled one says so and its actions do
 // nothing.
