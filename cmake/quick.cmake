@@ -40,8 +40,22 @@ if(KORVANE_BUILD_TESTS)
   add_executable(korvane_quick_tests ${KORVANE_QUICK_TEST_SOURCES})
   target_include_directories(korvane_quick_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(korvane_quick_tests PRIVATE korvane_quick korvane_contract_suite GTest::gtest Qt6::Test)
-  add_test(NAME quick_desktop_offscreen COMMAND korvane_quick_tests)
+  # The accessibility tests load their forms from tests/quick/scenes.
+  target_compile_definitions(korvane_quick_tests PRIVATE
+    KORVANE_QUICK_SCENES="${PROJECT_SOURCE_DIR}/tests/quick/scenes")
+  add_dependencies(korvane_quick_tests korvane_quickplugin)
+  add_test(NAME quick_desktop_offscreen COMMAND korvane_quick_tests --gtest_filter=-QuickAtSpi*)
   set_tests_properties(quick_desktop_offscreen PROPERTIES ENVIRONMENT "${KORVANE_QUICK_TEST_ENVIRONMENT}")
+  # A screen reader's walk over AT-SPI, on a private D-Bus session and X
+  # server (AT-SPI needs Qt's X11 platform): the box beside Qt Quick
+  # Controls' ComboBox, and what the reader hears in process.
+  add_test(NAME quick_atspi
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/run_with_atspi.sh $<TARGET_FILE:korvane_quick_tests>
+                   --gtest_filter=QuickAtSpi*:QuickAccessibility*)
+  set_tests_properties(quick_atspi PROPERTIES
+    SKIP_RETURN_CODE 77
+    RESOURCE_LOCK korvane_x_server
+    ENVIRONMENT "QT_QUICK_BACKEND=software;QML_IMPORT_PATH=${KORVANE_QML_OUTPUT_DIR}")
 
   # The control-level suites (the ones korvane_tests runs on the headless
   # desktop) once more on the Quick desktop, with the Qt desktop's program

@@ -218,6 +218,11 @@ set(KORVANE_DESIGNER_SOURCES
 # The Qt Quick face, the QML module Korvane and their tests (built by
 # cmake/quick.cmake when Qt 6 Quick is found; listed here in every build).
 set(KORVANE_QUICK_SOURCES
+  src/toolkit/quick/accessibility.cpp
+  src/toolkit/quick/accessible_combo_box.cpp
+  src/toolkit/quick/accessible_events.cpp
+  src/toolkit/quick/accessible_parts.cpp
+  src/toolkit/quick/accessible_rows.cpp
   src/toolkit/quick/desktop.cpp
   src/toolkit/quick/forms.cpp
   src/toolkit/quick/host_calls.cpp
@@ -231,6 +236,7 @@ set(KORVANE_QUICK_HEADERS
 set(KORVANE_QML_MODULE_SOURCES
   src/quick/korvane_box_item.cpp)
 set(KORVANE_QUICK_TEST_SOURCES
+  tests/quick/accessibility_on_quick_test.cpp
   tests/quick/contract_on_quick.cpp
   tests/quick/field_keys_on_quick_test.cpp
   tests/quick/korvane_box_item_test.cpp

@@ -87,6 +87,7 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
         form.item->setZ(kOverlayZ);
         PlaceForm(form);
         form.item->setVisible(true);
+        AccessibleDropDownShown(form);
         return;
     }
     form.inOverlay = false;
@@ -108,6 +109,7 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
     PlaceForm(form);
     form.item->setVisible(true);
     form.window->show();
+    AccessibleDropDownShown(form);
 }
 
 void QuickDesktop::Impl::ConcealForm(Node& form) {
@@ -115,6 +117,7 @@ void QuickDesktop::Impl::ConcealForm(Node& form) {
         form.item->setVisible(false);
     if (form.window != nullptr)
         form.window->hide();
+    AccessibleDropDownShown(form);
 }
 
 // The window last active before, among those still shown.
@@ -188,9 +191,11 @@ void QuickDesktop::Impl::ShowActivation(Hwnd window, bool fromSystem) {
 void QuickDesktop::Impl::FocusMoved(Node* now, Node* /*old*/) {
     if (now == nullptr || now->item == nullptr)
         return;
+    const std::uint64_t id = now->id;
     ++echo;
     now->item->forceActiveFocus(Qt::OtherFocusReason);
     --echo;
+    AccessibleFocusMoved(*this, id);
 }
 
 // --- the message box -----------------------------------------------------------------

@@ -179,6 +179,8 @@ void QuickDesktop::Reparent(Widget& child, Hwnd newParent) {
     if (node.item != nullptr) {
         node.item->setParentItem(node.HolderItem());
         node.ApplyGeometry();
+        if (QQuickItem* holder = node.foreignParent != 0 ? node.HolderItem() : nullptr)
+            AccessibleHolderAdopted(*holder, node);
     }
     impl_->CheckFocus();
 }

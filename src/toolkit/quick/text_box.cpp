@@ -32,6 +32,7 @@ QuickTextBox::QuickTextBox(QuickDesktop::Impl& d, Node& p, std::string n)
 void QuickTextBox::Text(std::string value) {
     if (field.Assign(std::move(value))) {
         Update();
+        AccessibleValueChanged(*this);
         Fire(*this, OnChange);
     }
 }

@@ -12,6 +12,7 @@
 #include "../model/field_text.h"
 #include "../model/list_box.h"
 #include "../model/widgets.h"
+#include "accessibility.h"
 #include "desktop.h"
 
 namespace korvane::tk::quick {
@@ -40,7 +41,10 @@ public:
     void Paint(QPainter& painter) override;
 
 protected:
-    void CaptionChanged() override { Update(); }
+    void CaptionChanged() override {
+        Update();
+        AccessibleValueChanged(*this);
+    }
 };
 
 class QuickCommandButton final : public model::CommandButtonBase<Node> {
@@ -94,6 +98,8 @@ public:
     // Where the last press landed across the field, in pixels (the caret
     // goes there).
     float pressXPx = 0;
+    // The text, caret and selection (what a screen reader reads).
+    const model::FieldText& Field() const { return field; }
 
 private:
     // Replaces the units [from, from + count) by `bytes`, leaves the caret
@@ -118,6 +124,13 @@ public:
 protected:
     void RowsChanged() override { Update(); }
     void GeometryChanged() override { ApplyGeometry(); }
+    // A screen reader hears of the new row, and of a search's new number
+    // of matches.
+    void SelectionChanged() override {
+        Update();
+        AccessibleRowChanged(*this);
+    }
+    void ViewChanged() override { AccessibleDescriptionChanged(*this); }
 
 private:
     bool ScrollBarShown() const { return ShownCount() > VisibleRows(); }

@@ -1,0 +1,263 @@
+// What a screen reader finds of a control on the Qt Quick desktop: the
+// item of the host's scene that holds the control (the QML KorvaneBox) is
+// one combo box, as Qt Quick Controls' ComboBox is, with the control's
+// editable fields and, while it shows, its list of rows as children.
+// Everything else the control is made of (labels, the button, pictures,
+// the second column's list, the drop-down's form) has no face a reader
+// meets. The pieces are known by the role the control gave them (tk::Role),
+// never by their names.
+//
+// Qt Quick lists only the items it counts as accessible: those with an
+// Accessible attached object that is not ignored. The desktop attaches one
+// to the holder when a combo box moves into it; the items of our own
+// widgets never get one, so a reader meets them only through the combo
+// box's face.
+//
+// This file holds the factory that picks an item's face, the attaching,
+// and where the parts of a combo box are; the faces live in
+// accessible_combo_box.cpp (the combo box and a drop-down's own window),
+// accessible_rows.cpp (the list of rows and each row) and
+// accessible_parts.cpp (fields, parts a reader never meets), and what the
+// reader is told when things change in accessible_events.cpp.
+#include <QtQml/qqml.h>
+
+#include <QMetaType>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QStringList>
+
+#include "accessibility_p.h"
+
+namespace korvane::tk::quick::a11y {
+
+Node* NodeOfItem(const QObject* object) {
+    const auto* item = qobject_cast<const NodeItem*>(object);
+    return item != nullptr && item->desk != nullptr ? item->desk->Get(item->id) : nullptr;
+}
+
+Node* ComboOfHolder(const QQuickItem& holder) {
+    if (Node* own = NodeOfItem(&holder); own != nullptr && own->role == Role::ComboBox && own->foreignParent == 0)
+        return own;
+    for (QQuickItem* child : holder.childItems()) {
+        Node* node = NodeOfItem(child);
+        if (node != nullptr && node->role == Role::ComboBox && node->foreignParent != 0)
+            return node;
+    }
+    return nullptr;
+}
+
+QQuickItem* HolderOf(const Node& combo) {
+    if (combo.foreignParent != 0) {
+        if (QQuickItem* holder = combo.HolderItem())
+            return holder;
+    }
+    return combo.item.data();
+}
+
+QAccessibleInterface* FaceOf(const Node* node) {
+    if (node == nullptr)
+        return nullptr;
+    QQuickItem* item = node->role == Role::ComboBox ? HolderOf(*node) : node->item.data();
+    return item != nullptr ? QAccessible::queryAccessibleInterface(item) : nullptr;
+}
+
+std::string Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+QString ReaderText(std::string_view utf8) {
+    QString text = qt::ToQ(utf8);
+    text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
+    return text;
+}
+
+Node* ComboOf(const Node& part) {
+    if (part.desk == nullptr)
+        return nullptr;
+    if (part.role == Role::ComboBox)
+        return const_cast<Node*>(&part);
+    if (part.role == Role::DropDown)
+        return part.desk->Get(part.roleWhole);
+    Node* parent = part.parent;
+    if (parent != nullptr && parent->role == Role::DropDown)
+        return ComboOf(*parent);
+    return parent != nullptr && parent->role == Role::ComboBox ? parent : nullptr;
+}
+
+Node* DropDownOf(const Node& combo) {
+    if (combo.desk == nullptr)
+        return nullptr;
+    for (const auto& [id, node] : combo.desk->nodes) {
+        if (node->role == Role::DropDown && node->roleWhole == combo.id)
+            return node;
+    }
+    return nullptr;
+}
+
+Node* ChildWithRole(const Node& parent, Role role, bool visibleOnly) {
+    for (Node* child : parent.children) {
+        if (child->role == role && (child->visible || !visibleOnly))
+            return child;
+    }
+    return nullptr;
+}
+
+bool OnScreen(const Node& node) {
+    const QQuickItem* item = node.item.data();
+    return node.visible && item != nullptr && item->isVisible() && item->window() != nullptr &&
+           item->window()->isVisible();
+}
+
+QuickListBox* RowsOf(const Node& combo) {
+    if (Node* own = ChildWithRole(combo, Role::RowList, true))
+        return static_cast<QuickListBox*>(own);
+    Node* drop = DropDownOf(combo);
+    Node* list = drop != nullptr ? ChildWithRole(*drop, Role::RowList, false) : nullptr;
+    return static_cast<QuickListBox*>(list);
+}
+
+Node* ShownRowList(const Node& combo) {
+    if (Node* own = ChildWithRole(combo, Role::RowList, true))
+        return own;
+    Node* drop = DropDownOf(combo);
+    if (drop == nullptr || !OnScreen(*drop))
+        return nullptr;
+    return ChildWithRole(*drop, Role::RowList, true);
+}
+
+bool Expandable(const Node& combo) {
+    return ChildWithRole(combo, Role::DropDownButton, true) != nullptr;
+}
+
+bool Expanded(const Node& combo) {
+    Node* drop = DropDownOf(combo);
+    return Expandable(combo) && drop != nullptr && OnScreen(*drop);
+}
+
+QString RowText(const Node& list, std::int32_t row) {
+    QStringList parts;
+    if (list.parent == nullptr)
+        return {};
+    for (Node* column : list.parent->children) {
+        if ((column->role != Role::RowList && column->role != Role::RowListColumn) || column->width <= 0)
+            continue;
+        auto* l = static_cast<QuickListBox*>(column);
+        if (row >= 0 && row < l->ListCount())
+            parts << ReaderText(Trimmed(l->EntryText(row)));
+    }
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(" "));
+}
+
+QString Position(std::int32_t row, std::int32_t count) {
+    return QStringLiteral("row %1 of %2").arg(row + 1).arg(count);
+}
+
+QRect ScreenRect(const QQuickItem& item) {
+    if (item.window() == nullptr)
+        return {};
+    const QRectF scene = item.mapRectToScene(QRectF(0, 0, item.width(), item.height()));
+    return {item.window()->mapToGlobal(scene.topLeft().toPoint()), scene.size().toSize()};
+}
+
+namespace {
+
+// The drop-down form whose own window `window` is; null for other windows.
+Node* DropDownOfWindow(const QQuickWindow& window) {
+    for (QQuickItem* child : window.contentItem()->childItems()) {
+        if (Node* node = NodeOfItem(child); node != nullptr && node->role == Role::DropDown && node->window != nullptr)
+            return node;
+    }
+    return nullptr;
+}
+
+// The face of an item of our own, by the role the control gave its node.
+QAccessibleInterface* FaceByRole(QQuickItem* item, const Node& node) {
+    switch (node.role) {
+        case Role::ComboBox:
+            return node.foreignParent == 0 ? NewComboBoxFace(item) : NewUnshownFace(item);
+        case Role::Editor:
+            return node.kind == Kind::TextBox ? NewFieldFace(item) : NewUnshownFace(item);
+        case Role::RowList:
+            return NewRowListFace(item);
+        case Role::ShownValue:
+        case Role::RowListColumn:
+        case Role::DropDownButton:
+        case Role::Decoration:
+        case Role::DropDown:
+            return NewUnshownFace(item);
+        case Role::Plain:
+            break;
+    }
+    return nullptr;
+}
+
+// Asked for every class of an object from the most derived up; we answer
+// at the most derived one, before Qt Quick's own factory is asked.
+QAccessibleInterface* Factory(const QString& className, QObject* object) {
+    if (object == nullptr || className != QLatin1String(object->metaObject()->className()))
+        return nullptr;
+    if (auto* window = qobject_cast<QQuickWindow*>(object))
+        return DropDownOfWindow(*window) != nullptr ? NewDropDownFace(window) : nullptr;
+    auto* item = qobject_cast<QQuickItem*>(object);
+    if (item == nullptr)
+        return nullptr;
+    if (Node* node = NodeOfItem(item))
+        return FaceByRole(item, *node);
+    return ComboOfHolder(*item) != nullptr ? NewComboBoxFace(item) : nullptr;
+}
+
+void InstallFactoryOnce() {
+    static const bool installed = [] {
+        QAccessible::installFactory(Factory);
+        return true;
+    }();
+    (void)installed;
+}
+
+// The type of Qt Quick's Accessible attached object. Qt Quick registers it
+// when a QML engine first imports QtQuick; a box made from C++ before any
+// did has a throwaway engine import it.
+const QMetaObject* AccessibleAttachedType() {
+    const char* const name = "QQuickAccessibleAttached*";
+    QMetaType type = QMetaType::fromName(name);
+    if (!type.isValid()) {
+        QQmlEngine engine;
+        QQmlComponent component(&engine);
+        component.setData("import QtQuick\nQtObject {}", QUrl());
+        delete component.create();
+        type = QMetaType::fromName(name);
+    }
+    return type.isValid() ? type.metaObject() : nullptr;
+}
+
+}  // namespace
+
+// Qt Quick's attached object holds what QML says of the item (its
+// Accessible.name and description, which the combo box's face reads) and
+// makes Qt Quick list the item among the scene's accessible ones.
+QObject* AccessibleAttached(QQuickItem& item, bool create) {
+    static const QMetaObject* const type = AccessibleAttachedType();
+    if (type == nullptr)
+        return nullptr;
+    return qmlAttachedPropertiesObject(&item, qmlAttachedPropertiesFunction(&item, type), create);
+}
+
+}  // namespace korvane::tk::quick::a11y
+
+namespace korvane::tk::quick {
+
+void AccessibleHolderAdopted(QQuickItem& holder, Node& combo) {
+    if (combo.role != Role::ComboBox)
+        return;
+    a11y::InstallFactoryOnce();
+    if (QObject* attached = a11y::AccessibleAttached(holder, true))
+        attached->setProperty("ignored", false);
+}
+
+}  // namespace korvane::tk::quick
