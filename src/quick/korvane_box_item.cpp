@@ -311,11 +311,7 @@ void KorvaneBox::Filled() {
 // A typed character is in the field once the key is over: the text is read
 // again then.
 void KorvaneBox::KeyUp(std::int16_t&, std::int16_t&) {
-    QPointer<KorvaneBox> self(this);
-    QTimer::singleShot(0, this, [self] {
-        if (self != nullptr)
-            self->Sync();
-    });
+    QueueSync();
 }
 
 void KorvaneBox::SearchChanged(std::int32_t& matches) {
@@ -611,11 +607,40 @@ void KorvaneBox::WatchWindow(QQuickWindow* w) {
     }
 }
 
+// The window's input may have scrolled the box's lists (its scroll bar, the
+// wheel), which the control raises no event for: the box reads itself again
+// once the input is handled.
 bool KorvaneBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == watchedWindow_ &&
-        (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange))
-        FollowWindow();
+    if (watched == watchedWindow_) {
+        switch (event->type()) {
+            case QEvent::ApplicationFontChange:
+            case QEvent::ApplicationPaletteChange:
+                FollowWindow();
+                break;
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyRelease:
+                QueueSync();
+                break;
+            default:
+                break;
+        }
+    }
     return QQuickItem::eventFilter(watched, event);
+}
+
+void KorvaneBox::QueueSync() {
+    if (syncQueued_)
+        return;
+    syncQueued_ = true;
+    QPointer<KorvaneBox> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self == nullptr)
+            return;
+        self->syncQueued_ = false;
+        self->Sync();
+    });
 }
 
 void KorvaneBox::followWindow() {

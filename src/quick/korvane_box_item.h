@@ -216,6 +216,8 @@ private:
     // Reads the control into a snapshot and emits the signals of what
     // changed since the last one.
     void Sync();
+    // Sync at the next turn of the event loop (once for many calls).
+    void QueueSync();
     // Makes the control's first Tab stop the part the box's focus goes to.
     void FocusFirstStop();
     // Gives the item the size the control's window has.
@@ -247,6 +249,7 @@ private:
     int calls_ = 0;  // calls of the program under way (their Click is no activation)
     bool sizing_ = false;
     int error_ = 0;
+    bool syncQueued_ = false;
     bool ownFont_ = false;  // set by the program: the window's no longer reaches the box
     bool ownBackColor_ = false;
     bool ownForeColor_ = false;

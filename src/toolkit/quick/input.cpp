@@ -144,9 +144,10 @@ void NodeItem::mousePressEvent(QMouseEvent* event) {
         if (node == nullptr)
             return;
         const QPointF at = event->position();
+        auto* list = dynamic_cast<QuickListBox*>(node);
+        if (list != nullptr && event->button() == Qt::LeftButton && list->ScrollBarPress(at))
+            return;
         if (event->button() == Qt::LeftButton) {
-            if (auto* list = dynamic_cast<QuickListBox*>(node))
-                list->pressXPx = static_cast<float>(at.x());
             if (auto* text = dynamic_cast<QuickTextBox*>(node))
                 text->pressXPx = static_cast<float>(at.x());
             node->PressAt(static_cast<float>(at.y()) - node->ClientInsetPx());
@@ -162,6 +163,9 @@ void NodeItem::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     if (Node* node = Live())
         Guarded([&] {
+            auto* list = dynamic_cast<QuickListBox*>(node);
+            if (list != nullptr && list->ScrollBarDrag(event->position()))
+                return;
             node->RaiseMouse(node->self->OnMouseMove, ButtonsOf(event->buttons()), ShiftOf(event->modifiers()),
                              event->position());
         });
@@ -178,6 +182,9 @@ void NodeItem::hoverMoveEvent(QHoverEvent* event) {
     if (node == nullptr || !node->desk->EffectivelyEnabled(*node))
         return;
     Guarded([&] {
+        auto* list = dynamic_cast<QuickListBox*>(node);
+        if (list != nullptr && list->OverScrollBar(event->position()))
+            return;
         node->RaiseMouse(node->self->OnMouseMove, button::None, ShiftOf(event->modifiers()), event->position());
     });
 }
@@ -191,6 +198,9 @@ void NodeItem::mouseReleaseEvent(QMouseEvent* event) {
         QuickDesktop::Impl* d = desk;
         const std::uint64_t me = id;
         d->pressed = 0;
+        auto* list = dynamic_cast<QuickListBox*>(node);
+        if (list != nullptr && event->button() == Qt::LeftButton && list->ScrollBarRelease())
+            return;
         const QPointF at = event->position();
         const bool inside = contains(at);
         if (!node->RaiseMouse(node->self->OnMouseUp, ButtonOf(event->button()), ShiftOf(event->modifiers()), at))

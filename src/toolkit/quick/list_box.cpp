@@ -1,7 +1,8 @@
 // The list box on Qt Quick: the model's list (entries, selection, top row,
 // whole-row height, keys, the row under a point) drawn row by row in its
-// item, with a scroll bar when the rows do not all show. Wheel notches and
-// presses on the scroll bar scroll as a person would (raising Scroll).
+// item, with a scroll bar when the rows do not all show. Wheel notches,
+// presses on the scroll bar's track and drags of its thumb scroll as a
+// person would (raising Scroll).
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
@@ -31,17 +32,64 @@ void QuickListBox::Wheel(int notches) {
     UserScroll(FirstShown() - notches * kRowsPerNotch);
 }
 
-// A press on the scroll bar pages up or down, above or below its thumb; a
-// press on the rows selects the row there.
-void QuickListBox::PressAt(float yPx) {
-    if (item != nullptr && ScrollBarShown() && pressXPx >= item->width() - ScrollBarPx()) {
-        const qreal track = item->height() - 2;
-        const qreal thumbTop = track * FirstShown() / std::max(1, ShownCount());
-        const std::int32_t page = std::max(1, VisibleRows() - 1);
-        UserScroll(FirstShown() + (yPx < thumbTop ? -page : page));
-        return;
+QuickListBox::ScrollBarRects QuickListBox::ScrollBarGeometry() const {
+    const QRectF bar(item->width() - 1 - ScrollBarPx(), 1, ScrollBarPx(), item->height() - 2);
+    const qreal count = std::max(1, ShownCount());
+    const qreal rows = VisibleRows();
+    // The thumb is at least 8 pixels long, and travels the track from the
+    // first row to the last top row.
+    const qreal length = std::clamp<qreal>(bar.height() * rows / count, std::min<qreal>(8, bar.height()), bar.height());
+    const qreal lastTop = std::max<qreal>(1, count - rows);
+    const qreal share = std::clamp<qreal>(FirstShown() / lastTop, 0, 1);
+    const QRectF thumb(bar.left() + 2, bar.top() + (bar.height() - length) * share, bar.width() - 4, length);
+    return {bar, thumb};
+}
+
+std::int32_t QuickListBox::RowAtThumb(qreal thumbTop) const {
+    const ScrollBarRects r = ScrollBarGeometry();
+    const qreal travel = r.bar.height() - r.thumb.height();
+    if (travel <= 0)
+        return FirstShown();
+    const qreal lastTop = std::max(0, ShownCount() - VisibleRows());
+    const qreal share = std::clamp<qreal>((thumbTop - r.bar.top()) / travel, 0, 1);
+    return static_cast<std::int32_t>(std::lround(share * lastTop));
+}
+
+bool QuickListBox::OverScrollBar(QPointF px) const {
+    return item != nullptr && ScrollBarShown() && px.x() >= ScrollBarGeometry().bar.left();
+}
+
+bool QuickListBox::ScrollBarPress(QPointF px) {
+    if (!OverScrollBar(px))
+        return false;
+    const ScrollBarRects r = ScrollBarGeometry();
+    if (px.y() >= r.thumb.top() && px.y() < r.thumb.bottom()) {
+        gesture_ = BarGesture::Thumb;
+        grabPx_ = px.y() - r.thumb.top();
+        return true;
     }
-    ListBoxModel::PressAt(yPx);
+    gesture_ = BarGesture::Track;
+    const std::int32_t page = std::max(1, VisibleRows() - 1);
+    UserScroll(FirstShown() + (px.y() < r.thumb.top() ? -page : page));
+    return true;
+}
+
+bool QuickListBox::ScrollBarDrag(QPointF px) {
+    if (gesture_ == BarGesture::None)
+        return false;
+    if (gesture_ == BarGesture::Thumb) {
+        const std::int32_t row = RowAtThumb(px.y() - grabPx_);
+        if (row != FirstShown())
+            UserScroll(row);
+    }
+    return true;
+}
+
+bool QuickListBox::ScrollBarRelease() {
+    if (gesture_ == BarGesture::None)
+        return false;
+    gesture_ = BarGesture::None;
+    return true;
 }
 
 // The rows from the top row down, the selected one in the highlight
@@ -102,12 +150,9 @@ void QuickListBox::Paint(QPainter& painter) {
     }
     painter.setClipping(false);
     if (ScrollBarShown()) {
-        const QRectF bar(r.width() - 1 - ScrollBarPx(), 1, ScrollBarPx(), r.height() - 2);
-        painter.fillRect(bar, ToQColor(desk->SysColor(15)));
-        const qreal count = std::max(1, ShownCount());
-        const QRectF thumb(bar.left() + 2, bar.top() + bar.height() * FirstShown() / count, bar.width() - 4,
-                           std::max<qreal>(8, bar.height() * rows / count));
-        painter.fillRect(thumb, ToQColor(desk->SysColor(16)));
+        const ScrollBarRects bar = ScrollBarGeometry();
+        painter.fillRect(bar.bar, ToQColor(desk->SysColor(15)));
+        painter.fillRect(bar.thumb, ToQColor(desk->SysColor(16)));
     }
 }
 

@@ -116,10 +116,15 @@ public:
 
     void Paint(QPainter& painter) override;
     void Wheel(int notches) override;
-    void PressAt(float yPx) override;
-    // Where the last press landed across the list, in pixels: a press on
-    // the scroll bar pages instead of choosing a row.
-    float pressXPx = 0;
+
+    // The scroll bar is a part of its own: a press on its track pages, a
+    // press on its thumb drags it, and the rows and the control never see
+    // those presses, the moves while one lasts, its release, or the pointer
+    // passing over the bar. Each reports whether the bar took the event.
+    bool ScrollBarPress(QPointF px);
+    bool ScrollBarDrag(QPointF px);
+    bool ScrollBarRelease();
+    bool OverScrollBar(QPointF px) const;
 
 protected:
     void RowsChanged() override { Update(); }
@@ -133,6 +138,19 @@ protected:
     void ViewChanged() override { AccessibleDescriptionChanged(*this); }
 
 private:
+    // The bar's track and thumb in the item's pixels: one geometry for
+    // drawing, pressing and dragging.
+    struct ScrollBarRects {
+        QRectF bar;
+        QRectF thumb;
+    };
+    ScrollBarRects ScrollBarGeometry() const;
+    // The first row for a thumb whose top is at `thumbTop`.
+    std::int32_t RowAtThumb(qreal thumbTop) const;
+    enum class BarGesture { None, Track, Thumb };
+    BarGesture gesture_ = BarGesture::None;
+    qreal grabPx_ = 0;  // where the thumb was taken, below its top
+
     bool ScrollBarShown() const { return ShownCount() > VisibleRows(); }
     // GetSystemMetrics(CxVScroll), the desktop's Options::ScrollBarPx.
     qreal ScrollBarPx() const { return desk != nullptr ? desk->scrollBarPx : 12; }
