@@ -92,6 +92,7 @@ set(KORVANE_QT_SOURCES
   src/toolkit/qt/list_box.cpp
   src/toolkit/qt/opener.cpp
   src/toolkit/qt/field_editing.cpp
+  src/toolkit/qt/field_editor.cpp
   src/toolkit/qt/field_view.cpp
   src/toolkit/qt/field_widget.cpp
   src/toolkit/qt/text_box.cpp
@@ -213,6 +214,7 @@ set(KORVANE_DESIGNER_SOURCES
 # cmake/quick.cmake when Qt 6 Quick is found; listed here in every build).
 set(KORVANE_QUICK_SOURCES
   src/toolkit/quick/desktop.cpp
+  src/toolkit/quick/field_item.cpp
   src/toolkit/quick/forms.cpp
   src/toolkit/quick/input.cpp
   src/toolkit/quick/list_box.cpp

@@ -98,8 +98,9 @@ struct Node : model::NodeBase<Node, QuickDesktop::Impl> {
     std::unique_ptr<QQuickWindow> window;
     bool inOverlay = false;  // a form shown over a foreign item's window
 
-    // Makes the item (called once by each widget kind with a face).
-    void MakeItem();
+    // Makes the item (called once by each widget kind with a face); a kind
+    // whose item does more than paint and hand on input makes its own.
+    void MakeItem(NodeItem* made = nullptr);
     // The item the node's item sits in: its foreign item, its parent's item.
     QQuickItem* HolderItem() const;
 
