@@ -175,13 +175,17 @@ set(KORVANE_COMPONENT_TEST_SOURCES
   tests/component/dispatch_test.cpp
   tests/component/registry_test.cpp
   tests/component/type_info_test.cpp)
+# The field editing suite, built once and played on both Qt faces
+# (tests/qt/field_on_qt.cpp, tests/quick/field_on_quick.cpp).
+set(KORVANE_FIELD_TEST_SOURCES
+  tests/field/field_editing_test.cpp)
 # tests/qt/contract_on_qt.cpp instantiates the toolkit contract suite for
 # the Qt desktop.
 set(KORVANE_QT_TEST_SOURCES
   tests/qt/accessibility_test.cpp
   tests/qt/contract_on_qt.cpp
   tests/qt/end_to_end_test.cpp
-  tests/qt/field_test.cpp
+  tests/qt/field_on_qt.cpp
   tests/qt/hostile_text_test.cpp
   tests/qt/main.cpp
   tests/qt/qt_desktop_test.cpp
@@ -226,7 +230,7 @@ set(KORVANE_QML_MODULE_SOURCES
   src/quick/korvane_box_item.cpp)
 set(KORVANE_QUICK_TEST_SOURCES
   tests/quick/contract_on_quick.cpp
-  tests/quick/field_keys_on_quick_test.cpp
+  tests/quick/field_on_quick.cpp
   tests/quick/korvane_box_item_test.cpp
   tests/quick/main.cpp
   tests/quick/quick_desktop_test.cpp)
