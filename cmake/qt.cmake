@@ -15,6 +15,16 @@ korvane_library(korvane_qt Qt HEADERS ${KORVANE_QT_HEADERS}
 # xcb: the pointer's exact screen position above 100 % (src/toolkit/qt/input.cpp).
 target_link_libraries(korvane_qt PUBLIC korvane Qt6::Widgets PRIVATE xcb)
 
+# The field editing suite (tests/field), built once: the Qt Widgets and the
+# Qt Quick test programs each play it on their face's text box, with keys
+# sent through QTest.
+if(KORVANE_BUILD_TESTS)
+  find_package(Qt6 COMPONENTS Test REQUIRED)
+  add_library(korvane_field_suite OBJECT ${KORVANE_FIELD_TEST_SOURCES})
+  target_include_directories(korvane_field_suite PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(korvane_field_suite PUBLIC korvane Qt6::Gui Qt6::Test GTest::gtest)
+endif()
+
 add_executable(korvane-demo-qt ${KORVANE_DEMO_QT_SOURCES})
 target_link_libraries(korvane-demo-qt PRIVATE korvane_qt)
 
@@ -50,7 +60,8 @@ if(KORVANE_SANITIZE)
     add_executable(korvane_qt_tests ${KORVANE_QT_TEST_SOURCES})
     target_include_directories(korvane_qt_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt ${PROJECT_SOURCE_DIR}/tests
                                                         ${PROJECT_SOURCE_DIR}/src)
-    target_link_libraries(korvane_qt_tests PRIVATE korvane_qt korvane_contract_suite GTest::gtest GTest::gmock)
+    target_link_libraries(korvane_qt_tests PRIVATE korvane_qt korvane_contract_suite korvane_field_suite GTest::gtest
+      GTest::gmock)
     add_test(NAME qt_desktop_offscreen
              COMMAND $<TARGET_FILE:korvane_qt_tests>
                      --gtest_filter=-EndToEnd*:AtSpi*:QtAccessibility*:*SetWindowPosWithNoMoveNoSizeOnlyRestacks*)
@@ -68,7 +79,8 @@ if(KORVANE_BUILD_TESTS)
   add_executable(korvane_qt_tests ${KORVANE_QT_TEST_SOURCES})
   target_include_directories(korvane_qt_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/qt ${PROJECT_SOURCE_DIR}/tests
                                                       ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(korvane_qt_tests PRIVATE korvane_qt korvane_contract_suite GTest::gtest GTest::gmock)
+  target_link_libraries(korvane_qt_tests PRIVATE korvane_qt korvane_contract_suite korvane_field_suite GTest::gtest
+      GTest::gmock)
   # Tests on a real X server: a private Xvfb per run; skipped (not failed)
   # where none can be started. Screenshots go into the build folder.
   set(KORVANE_QT_RUN ${PROJECT_SOURCE_DIR}/tests/qt/run_under_xvfb.sh)

@@ -39,7 +39,8 @@ if(KORVANE_BUILD_TESTS)
     "QT_QPA_PLATFORM=offscreen;QT_QUICK_BACKEND=software;QT_FONT_DPI=96;QT_SCALE_FACTOR=1;QT_ENABLE_HIGHDPI_SCALING=0;QML_IMPORT_PATH=${KORVANE_QML_OUTPUT_DIR}")
   add_executable(korvane_quick_tests ${KORVANE_QUICK_TEST_SOURCES})
   target_include_directories(korvane_quick_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(korvane_quick_tests PRIVATE korvane_quick korvane_contract_suite GTest::gtest Qt6::Test)
+  target_link_libraries(korvane_quick_tests PRIVATE korvane_quick korvane_contract_suite korvane_field_suite
+    GTest::gtest Qt6::Test)
   # The accessibility tests load their forms from tests/quick/scenes.
   target_compile_definitions(korvane_quick_tests PRIVATE
     KORVANE_QUICK_SCENES="${PROJECT_SOURCE_DIR}/tests/quick/scenes")

@@ -92,6 +92,7 @@ set(KORVANE_QT_SOURCES
   src/toolkit/qt/list_box.cpp
   src/toolkit/qt/opener.cpp
   src/toolkit/qt/field_editing.cpp
+  src/toolkit/qt/field_editor.cpp
   src/toolkit/qt/field_view.cpp
   src/toolkit/qt/field_widget.cpp
   src/toolkit/qt/text_box.cpp
@@ -175,13 +176,17 @@ set(KORVANE_COMPONENT_TEST_SOURCES
   tests/component/dispatch_test.cpp
   tests/component/registry_test.cpp
   tests/component/type_info_test.cpp)
+# The field editing suite, built once and played on both Qt faces
+# (tests/qt/field_on_qt.cpp, tests/quick/field_on_quick.cpp).
+set(KORVANE_FIELD_TEST_SOURCES
+  tests/field/field_editing_test.cpp)
 # tests/qt/contract_on_qt.cpp instantiates the toolkit contract suite for
 # the Qt desktop.
 set(KORVANE_QT_TEST_SOURCES
   tests/qt/accessibility_test.cpp
   tests/qt/contract_on_qt.cpp
   tests/qt/end_to_end_test.cpp
-  tests/qt/field_test.cpp
+  tests/qt/field_on_qt.cpp
   tests/qt/hostile_text_test.cpp
   tests/qt/main.cpp
   tests/qt/qt_desktop_test.cpp
@@ -224,6 +229,7 @@ set(KORVANE_QUICK_SOURCES
   src/toolkit/quick/accessible_parts.cpp
   src/toolkit/quick/accessible_rows.cpp
   src/toolkit/quick/desktop.cpp
+  src/toolkit/quick/field_item.cpp
   src/toolkit/quick/forms.cpp
   src/toolkit/quick/host_calls.cpp
   src/toolkit/quick/input.cpp
@@ -238,7 +244,7 @@ set(KORVANE_QML_MODULE_SOURCES
 set(KORVANE_QUICK_TEST_SOURCES
   tests/quick/accessibility_on_quick_test.cpp
   tests/quick/contract_on_quick.cpp
-  tests/quick/field_keys_on_quick_test.cpp
+  tests/quick/field_on_quick.cpp
   tests/quick/korvane_box_item_test.cpp
   tests/quick/main.cpp
   tests/quick/quick_desktop_test.cpp)

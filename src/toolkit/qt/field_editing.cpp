@@ -1,11 +1,11 @@
-// The field's editing on Qt: edits with their undo history, the caret
-// moving by graphemes and words, the clipboard, and the keys and typed
-// characters the control's handlers leave to the field.
+// The field's editing on both Qt faces (field_editor.h): edits with their
+// undo history, the caret moving by graphemes and words, the clipboard,
+// and the keys and typed characters the control's handlers leave to the
+// field.
 #include <QGuiApplication>
-#include <QPointer>
 
-#include "field_widget_p.h"
-#include "text/utf8.h"
+#include "conversions.h"
+#include "field_editor.h"
 
 namespace korvane::tk::qt {
 
@@ -13,68 +13,71 @@ using namespace field;
 
 // An edit by the user through the text box, remembered for undo. The
 // handlers of Change may do anything, the field's death included.
-bool FieldWidget::Impl::Edit(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
-    QtTextBox* box = Box();
-    if (box == nullptr || box->locked)
+bool FieldEditor::Edit(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
+    model::FieldText* text = face_.Text();
+    if (text == nullptr || face_.ReadOnly())
         return true;
-    model::FieldText& f = box->field;
+    const model::FieldText& f = *text;
     from = std::clamp(from, 0, f.Units());
     count = std::clamp(count, 0, f.Units() - from);
     std::string removed(f.Slice(from, from + count));
     if (removed.empty() && bytes.empty())
         return true;
-    const bool joins = typing && count == 0 && !undo.empty() && undo.back().typing && typingEnd == from;
+    const bool joins = typing && count == 0 && !undo_.empty() && undo_.back().typing && typingEnd_ == from;
     if (joins) {
-        undo.back().inserted.append(bytes);
+        undo_.back().inserted.append(bytes);
     } else {
-        undo.push_back({f.ByteOf(from), std::move(removed), std::string(bytes), typing});
-        if (undo.size() > kUndoSteps)
-            undo.pop_front();
+        undo_.push_back({f.ByteOf(from), std::move(removed), std::string(bytes), typing});
+        if (undo_.size() > kUndoSteps)
+            undo_.pop_front();
     }
-    redo.clear();
+    redo_.clear();
     return Apply(from, count, bytes, typing);
 }
 
-// Puts an edit into the text box; its Change handlers may do anything.
-bool FieldWidget::Impl::Apply(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
-    QPointer<FieldWidget> alive(&w);
-    const bool lives = Box()->UserEdit(from, count, bytes);
-    if (!lives || alive.isNull() || Box() == nullptr)
+// Puts an edit into the text box; its Change handlers may do anything,
+// this editor's death included.
+bool FieldEditor::Apply(std::int32_t from, std::int32_t count, std::string_view bytes, bool typing) {
+    const std::weak_ptr<bool> alive = alive_;
+    const bool lives = face_.UserEdit(from, count, bytes);
+    if (alive.expired() || !lives || face_.Text() == nullptr)
         return false;
-    typingEnd = typing ? Box()->field.Caret() : -1;
+    typingEnd_ = typing ? face_.Text()->Caret() : -1;
     Changed();
     return true;
 }
 
-bool FieldWidget::Impl::DeleteSelectionOr(std::int32_t from, std::int32_t to) {
-    const model::FieldText& f = Box()->field;
-    if (f.HasSelection())
-        return Edit(f.SelStart(), f.SelLength(), {}, false);
+bool FieldEditor::DeleteSelectionOr(std::int32_t from, std::int32_t to) {
+    const model::FieldText* f = face_.Text();
+    if (f == nullptr)
+        return true;
+    if (f->HasSelection())
+        return Edit(f->SelStart(), f->SelLength(), {}, false);
     if (to <= from)
         return true;
     return Edit(from, to - from, {}, false);
 }
 
 // Undo and redo put back the text of one step and select it.
-bool FieldWidget::Impl::Revert(bool back) {
-    QtTextBox* box = Box();
-    if (box == nullptr || box->locked || (back ? undo.empty() : redo.empty()))
+bool FieldEditor::Revert(bool back) {
+    const model::FieldText* field = face_.Text();
+    if (field == nullptr || face_.ReadOnly() || (back ? undo_.empty() : redo_.empty()))
         return true;
-    Step step = back ? std::move(undo.back()) : std::move(redo.back());
+    Step step = back ? std::move(undo_.back()) : std::move(redo_.back());
     if (back)
-        undo.pop_back();
+        undo_.pop_back();
     else
-        redo.pop_back();
+        redo_.pop_back();
     const std::string now = back ? step.inserted : step.removed;
     const std::string then = back ? step.removed : step.inserted;
-    const std::size_t begin = std::min(step.from, box->field.Text().size());
+    const std::size_t begin = std::min(step.from, field->Text().size());
     if (back)
-        redo.push_back(std::move(step));
+        redo_.push_back(std::move(step));
     else
-        undo.push_back(std::move(step));
+        undo_.push_back(std::move(step));
     // The step's bytes may share units with their neighbours: those units
     // are replaced whole, their outer bytes kept, so every byte comes back.
-    const model::FieldText& f = box->field;
+    const model::FieldText& f = *field;
     const std::string& text = f.Text();
     const std::size_t end = std::min(begin + now.size(), text.size());
     const std::int32_t first = f.UnitAt(begin);
@@ -86,35 +89,35 @@ bool FieldWidget::Impl::Revert(bool back) {
     bytes += text.substr(end, outerEnd - end);
     if (!Apply(first, last - first, bytes, false))
         return false;
-    model::FieldText& after = Box()->field;
+    model::FieldText& after = *face_.Text();
     after.Select(after.UnitAt(begin), after.UnitFrom(begin + then.size()));
     Changed();
     return true;
 }
 
-void FieldWidget::Impl::Move(std::int32_t unit, bool extend) {
-    QtTextBox* box = Box();
-    if (box == nullptr)
+void FieldEditor::Move(std::int32_t unit, bool extend) {
+    model::FieldText* f = face_.Text();
+    if (f == nullptr)
         return;
-    box->field.MoveCaret(unit, extend);
-    typingEnd = -1;
+    f->MoveCaret(unit, extend);
+    typingEnd_ = -1;
     Changed();
 }
 
 // The next or previous place the caret may stand, by characters (whole
 // graphemes) or by words.
-std::int32_t FieldWidget::Impl::Next(std::int32_t from, int direction, QTextLayout::CursorMode mode) {
+std::int32_t FieldEditor::Next(std::int32_t from, int direction, QTextLayout::CursorMode mode) {
     Piece& p = Around(from);
     const int offset = p.Offset(from);
     const int next =
         direction > 0 ? p.layout.nextCursorPosition(offset, mode) : p.layout.previousCursorPosition(offset, mode);
     if (next == offset)
-        return std::clamp(from + direction, 0, Box()->field.Units());
+        return std::clamp(from + direction, 0, face_.Text()->Units());
     return p.UnitOf(next);
 }
 
 // The word under the pointer, without the blanks after it.
-void FieldWidget::Impl::SelectWordAt(std::int32_t unit) {
+void FieldEditor::SelectWordAt(std::int32_t unit) {
     Piece& p = Around(unit);
     const int offset = p.Offset(unit);
     const QString text = p.layout.text();
@@ -123,23 +126,39 @@ void FieldWidget::Impl::SelectWordAt(std::int32_t unit) {
     int end = p.layout.nextCursorPosition(start, QTextLayout::SkipWords);
     while (end > offset && end > 0 && text.at(end - 1).isSpace())
         --end;
-    Box()->field.Select(p.UnitOf(start), p.UnitOf(end));
-    typingEnd = -1;
+    face_.Text()->Select(p.UnitOf(start), p.UnitOf(end));
+    typingEnd_ = -1;
     Changed();
 }
 
-void FieldWidget::Impl::Copy(QClipboard::Mode mode) const {
-    const model::FieldText& f = Box()->field;
-    if (f.HasSelection())
-        QGuiApplication::clipboard()->setText(ToQ(f.Slice(f.SelStart(), f.SelStart() + f.SelLength())), mode);
+void FieldEditor::Copy(QClipboard::Mode mode) const {
+    const model::FieldText* f = face_.Text();
+    if (f != nullptr && f->HasSelection())
+        QGuiApplication::clipboard()->setText(ToQ(f->Slice(f->SelStart(), f->SelStart() + f->SelLength())), mode);
 }
 
-bool FieldWidget::Impl::Paste(QClipboard::Mode mode) {
-    const std::string clip = FromQ(QGuiApplication::clipboard()->text(mode));
-    const model::FieldText& f = Box()->field;
-    if (clip.empty() && !f.HasSelection())
+bool FieldEditor::Paste(QClipboard::Mode mode) {
+    const model::FieldText* f = face_.Text();
+    if (f == nullptr)
         return true;
-    return Edit(f.SelStart(), f.SelLength(), clip, false);
+    const std::string clip = FromQ(QGuiApplication::clipboard()->text(mode));
+    if (clip.empty() && !f->HasSelection())
+        return true;
+    return Edit(f->SelStart(), f->SelLength(), clip, false);
+}
+
+void FieldEditor::Cut() {
+    Copy(QClipboard::Clipboard);
+    DeleteSelectionOr(0, 0);
+}
+
+void FieldEditor::SelectAll() {
+    model::FieldText* f = face_.Text();
+    if (f == nullptr)
+        return;
+    f->Select(0, f->Units());
+    typingEnd_ = -1;
+    Changed();
 }
 
 namespace {
@@ -205,9 +224,9 @@ const Binding* BindingOf(const QKeyEvent& e) {
 
 // The field's own handling of a key the handlers left: the caret keys,
 // Delete and the clipboard keys.
-void FieldWidget::Impl::Key(QKeyEvent& e) {
-    QtTextBox* box = Box();
-    if (box == nullptr)
+void FieldEditor::Key(const QKeyEvent& e) {
+    model::FieldText* text = face_.Text();
+    if (text == nullptr)
         return;
     static const Binding kPlainDelete{QKeySequence::Delete, Does::Delete, 1};
     const Binding* b = BindingOf(e);
@@ -215,9 +234,9 @@ void FieldWidget::Impl::Key(QKeyEvent& e) {
         b = &kPlainDelete;
     if (b == nullptr)
         return;
-    const model::FieldText& f = box->field;
+    const model::FieldText& f = *text;
     const std::int32_t caret = f.Caret();
-    const int shown = w.layoutDirection() == Qt::RightToLeft ? -b->Direction : b->Direction;
+    const int shown = face_.Direction() == Qt::RightToLeft ? -b->Direction : b->Direction;
     switch (b->What) {
         case Does::StepOrCollapse:
             if (f.HasSelection()) {
@@ -235,17 +254,14 @@ void FieldWidget::Impl::Key(QKeyEvent& e) {
             Move(f.Units(), b->Extend);
             break;
         case Does::SelectAll:
-            box->field.Select(0, f.Units());
-            typingEnd = -1;
-            Changed();
+            SelectAll();
             break;
         case Does::Copy:
             Copy(QClipboard::Clipboard);
             break;
         case Does::Cut:
             Copy(QClipboard::Clipboard);
-            if (!box->locked)
-                DeleteSelectionOr(caret, caret);
+            DeleteSelectionOr(caret, caret);
             break;
         case Does::Paste:
             Paste(QClipboard::Clipboard);
@@ -267,26 +283,23 @@ void FieldWidget::Impl::Key(QKeyEvent& e) {
 
 // A character the handlers left: Backspace deletes one unit back;
 // other control characters are not text; the rest replaces the
-// selection, as typed or as the handlers changed it.
-void FieldWidget::Impl::Char(const QKeyEvent& e, std::int16_t ascii, bool asTyped) {
-    QtTextBox* box = Box();
-    if (box == nullptr || box->locked)
+// selection with `typed`, as typed or as the handlers changed it.
+void FieldEditor::Char(std::int16_t ascii, std::string_view typed) {
+    const model::FieldText* f = face_.Text();
+    if (f == nullptr || face_.ReadOnly())
         return;
-    const model::FieldText& f = box->field;
     if (ascii == key::Back) {
-        DeleteSelectionOr(std::max(0, f.Caret() - 1), f.Caret());
+        DeleteSelectionOr(std::max(0, f->Caret() - 1), f->Caret());
         return;
     }
     if (ascii > 0 && (ascii < 32 || ascii == 127))
         return;
-    const std::string typed =
-        asTyped ? FromQ(e.text()) : utf8::Encode(static_cast<char32_t>(static_cast<std::uint16_t>(ascii)));
-    Edit(f.SelStart(), f.SelLength(), typed, true);
+    Edit(f->SelStart(), f->SelLength(), typed, true);
 }
 
 // Whether the field itself uses the key, so that no shortcut of the
 // window takes it first: every key it binds, and the characters it types.
-bool FieldWidget::Impl::OwnsKey(const QKeyEvent& e) {
+bool FieldEditor::OwnsKey(const QKeyEvent& e) {
     if (BindingOf(e) != nullptr)
         return true;
     const Qt::KeyboardModifiers m = e.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);

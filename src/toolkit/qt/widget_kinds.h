@@ -109,9 +109,10 @@ protected:
 // key and a long text would make typing slow. The field lays out only the
 // piece of text it shows, or the piece around the caret it works on, so a
 // key costs the same at every length. The text, caret and selection live
-// in the text box (the shared field text); the field keeps its view: which
-// unit is at its left edge, the undo history, an input method's pending
-// text and the caret's blink.
+// in the text box (the shared field text); the field's editor
+// (field_editor.h, which the Qt Quick text box holds too) keeps its view:
+// which unit is at its left edge, the undo history, an input method's
+// pending text and the caret's blink.
 class FieldWidget final : public QWidget, public Backref {
 public:
     explicit FieldWidget(QWidget* parent);
@@ -150,7 +151,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 

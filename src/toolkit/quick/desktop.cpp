@@ -103,8 +103,8 @@ Node::~Node() {
     }
 }
 
-void Node::MakeItem() {
-    item = new NodeItem(*desk, id);
+void Node::MakeItem(NodeItem* made) {
+    item = made != nullptr ? made : new NodeItem(*desk, id);
     item->setParentItem(HolderItem());
     item->setVisible(visible && kind != Kind::Form);
     ApplyGeometry();

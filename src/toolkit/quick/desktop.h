@@ -98,8 +98,9 @@ struct Node : model::NodeBase<Node, QuickDesktop::Impl> {
     bool inOverlay = false;  // a form shown over a foreign item's window
     bool topMost = false;    // a form set top-most (SetWindowPos), also before it has a window
 
-    // Makes the item (called once by each widget kind with a face).
-    void MakeItem();
+    // Makes the item (called once by each widget kind with a face); a kind
+    // whose item does more than paint and hand on input makes its own.
+    void MakeItem(NodeItem* made = nullptr);
     // The item the node's item sits in: its foreign item, its parent's item.
     QQuickItem* HolderItem() const;
 

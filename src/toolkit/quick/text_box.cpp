@@ -1,17 +1,21 @@
 // The text box on Qt Quick: the shared field text (UTF-8 edited by units,
-// a caret and a selection counted in units), the keys and characters a
-// person edits with, a press that puts the caret, and the field drawn with
-// its caret and selection, scrolled so the caret shows.
-#include <QFontMetricsF>
+// a caret and a selection counted in units), edited by the editor the Qt
+// Widgets field uses too (qt/field_editor.h: the keys, undo, the
+// clipboard, the mouse's selection, input methods, pieces of the text laid
+// out), and drawn in its frame. The item that takes its input is a
+// FieldItem (field_item.h).
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QPainter>
 #include <algorithm>
 
 #include "../qt/conversions.h"
+#include "../qt/field_editor.h"
+#include "field_item.h"
 #include "widget_kinds.h"
 
 namespace korvane::tk::quick {
 
-using qt::ToQ;
 using qt::ToQColor;
 using qt::ToQFont;
 
@@ -19,19 +23,59 @@ namespace {
 constexpr qreal kMarginPx = 2;
 }
 
+// The text box as its editor's face: the item's size, focus and pixels.
+struct QuickTextBox::EditorFace final : qt::FieldEditor::Face {
+    QuickTextBox& box;
+
+    explicit EditorFace(QuickTextBox& b) : box(b) {}
+
+    model::FieldText* Text() override { return box.desk != nullptr ? &box.field : nullptr; }
+    bool ReadOnly() const override { return box.locked; }
+    bool UserEdit(std::int32_t from, std::int32_t count, std::string_view bytes) override {
+        if (!box.field.Replace(from, count, bytes))
+            return true;
+        box.Update();
+        return Fire(box, box.OnChange);
+    }
+    QFont TextFont() const override { return ToQFont(*box.font); }
+    // As on Qt Widgets, the control keeps its left-to-right layout in a
+    // right-to-left application; the text runs in its own direction inside.
+    Qt::LayoutDirection Direction() const override { return Qt::LeftToRight; }
+    QRectF TextArea() const override {
+        if (box.item == nullptr)
+            return {};
+        return {kMarginPx, 1, std::max<qreal>(0, box.item->width() - 2 * kMarginPx),
+                std::max<qreal>(0, box.item->height() - 2)};
+    }
+    bool Focused() const override { return box.item != nullptr && box.item->hasActiveFocus(); }
+    void Redraw() override { box.Update(); }
+    void Changed() override {
+        box.Update();
+        TellInputMethod();
+    }
+    void TellInputMethod() override {
+        if (Focused())
+            QGuiApplication::inputMethod()->update(Qt::ImQueryAll);
+    }
+};
+
 QuickTextBox::QuickTextBox(QuickDesktop::Impl& d, Node& p, std::string n)
-    : WidgetBase(d, Kind::TextBox, std::move(n), &p) {
+    : WidgetBase(d, Kind::TextBox, std::move(n), &p),
+      face_(std::make_unique<EditorFace>(*this)),
+      editor_(std::make_unique<qt::FieldEditor>(*face_)) {
     width = 1215;
     height = 285;
-    MakeItem();
+    MakeItem(new FieldItem(d, id));
     item->setActiveFocusOnTab(true);
 }
+
+QuickTextBox::~QuickTextBox() = default;
 
 // Change is raised only when the text really changes, as an edit field
 // notifies only real changes; the caret goes back to the start.
 void QuickTextBox::Text(std::string value) {
     if (field.Assign(std::move(value))) {
-        Update();
+        editor_->TextReplaced();
         AccessibleValueChanged(*this);
         Fire(*this, OnChange);
     }
@@ -39,12 +83,17 @@ void QuickTextBox::Text(std::string value) {
 
 void QuickTextBox::SelStart(std::int32_t value) {
     field.Select(value, value);
-    Update();
+    editor_->CaretMoved();
 }
 
 void QuickTextBox::SelLength(std::int32_t value) {
     const std::int32_t start = field.SelStart();
     field.Select(start, start + std::max(0, value));
+    editor_->CaretMoved();
+}
+
+void QuickTextBox::Locked(bool value) {
+    locked = value;
     Update();
 }
 
@@ -56,83 +105,42 @@ void QuickTextBox::SetHeight(float value) {
     ApplyGeometry();
 }
 
-void QuickTextBox::Edit(std::int32_t from, std::int32_t count, std::string_view bytes) {
-    if (field.Replace(from, count, bytes)) {
-        Update();
-        Fire(*this, OnChange);
-    } else {
-        Update();
-    }
+void QuickTextBox::SetFont(FontRef value) {
+    Node::SetFont(std::move(value));
+    editor_->Relayout();
 }
 
-// The plain field's keys and characters, as every desktop's field has them;
-// a moved caret or selection is drawn again.
-void QuickTextBox::DefaultKeyDown(std::int16_t keyCode, std::int16_t shiftState) {
-    const bool moved = model::PlainFieldKeyDown(
-        field, keyCode, shiftState, locked,
-        [this](std::int32_t from, std::int32_t count, std::string_view bytes) { Edit(from, count, bytes); });
-    if (moved)
-        Update();
+// The key as Qt delivered it, which the platform's bindings are matched
+// against: keys reach a text box only through its item.
+void QuickTextBox::DefaultKeyDown(std::int16_t, std::int16_t) {
+    const auto* at = dynamic_cast<const FieldItem*>(item.data());
+    if (at != nullptr && at->key != nullptr)
+        editor_->Key(*at->key);
 }
 
 void QuickTextBox::DefaultChar(std::int16_t keyAscii, std::string_view typed) {
-    model::PlainFieldChar(
-        field, keyAscii, typed, locked,
-        [this](std::int32_t from, std::int32_t count, std::string_view bytes) { Edit(from, count, bytes); });
+    editor_->Char(keyAscii, typed);
 }
 
-// A press puts the caret at the character boundary nearest to it.
+// A press of the left button puts the caret (Shift extends the selection)
+// and starts selecting with the pointer.
 void QuickTextBox::PressAt(float) {
-    if (desk == nullptr)
-        return;
-    const QFontMetricsF metrics(ToQFont(*font));
-    const qreal x = pressXPx - kMarginPx;
-    std::int32_t best = 0;
-    qreal bestDistance = std::abs(x);
-    for (std::int32_t unit = 1; unit <= field.Units(); ++unit) {
-        const std::string_view before = field.Slice(0, unit);
-        const qreal at = metrics.horizontalAdvance(ToQ(before));
-        const qreal distance = std::abs(at - x);
-        if (distance < bestDistance) {
-            best = unit;
-            bestDistance = distance;
-        }
-        if (at > x)
-            break;
-    }
-    field.Select(best, best);
-    Update();
+    const auto* at = dynamic_cast<const FieldItem*>(item.data());
+    const bool extend = at != nullptr && (at->pressModifiers & Qt::ShiftModifier) != 0;
+    editor_->Press(pressXPx, Qt::LeftButton, extend);
 }
 
-// The text from its start, shifted left when the caret would fall past the
-// right edge; the selection in the highlight colours, the caret while the
-// field has the focus.
+// The frame, then the text with its selection in the highlight colours and
+// the caret while the field has the focus.
 void QuickTextBox::Paint(QPainter& painter) {
     const QRectF r(0, 0, item->width(), item->height());
     painter.fillRect(r, ToQColor(back));
     painter.setPen(ToQColor(fore).darker(150));
     painter.drawRect(r.adjusted(0, 0, -1, -1));
-    const QFont f = ToQFont(*font);
-    const QFontMetricsF metrics(f);
-    painter.setFont(f);
-    painter.setClipRect(r.adjusted(1, 1, -1, -1));
-    const QString text = ToQ(field.Text());
-    const qreal caretX = metrics.horizontalAdvance(ToQ(field.Slice(0, field.Caret())));
-    const qreal shift = std::max<qreal>(0, caretX - (r.width() - 2 * kMarginPx - 1));
-    const qreal baseline = (r.height() - metrics.height()) / 2 + metrics.ascent();
-    const bool focused = item->hasActiveFocus();
-    if (field.HasSelection()) {
-        const qreal from = metrics.horizontalAdvance(ToQ(field.Slice(0, field.SelStart())));
-        const qreal to = metrics.horizontalAdvance(ToQ(field.Slice(0, field.SelStart() + field.SelLength())));
-        painter.fillRect(QRectF(kMarginPx + from - shift, 1, to - from, r.height() - 2),
-                         ToQColor(desk != nullptr ? desk->SysColor(syscolor::Highlight) : fore));
-    }
-    painter.setPen(enabled ? ToQColor(fore) : ToQColor(fore).lighter(200));
-    painter.drawText(QPointF(kMarginPx - shift, baseline), text);
-    if (focused && !field.HasSelection()) {
-        painter.setPen(ToQColor(fore));
-        painter.drawLine(QPointF(kMarginPx + caretX - shift, 2), QPointF(kMarginPx + caretX - shift, r.height() - 3));
-    }
+    painter.setFont(ToQFont(*font));
+    const QColor highlight = ToQColor(desk != nullptr ? desk->SysColor(syscolor::Highlight) : fore);
+    const QColor highlighted = ToQColor(desk != nullptr ? desk->SysColor(syscolor::HighlightText) : back);
+    editor_->Draw(painter, {enabled ? ToQColor(fore) : ToQColor(fore).lighter(200), highlight, highlighted, 1});
 }
 
 }  // namespace korvane::tk::quick

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,10 @@
 #include "../model/widgets.h"
 #include "accessibility.h"
 #include "desktop.h"
+
+namespace korvane::tk::qt {
+class FieldEditor;
+}
 
 namespace korvane::tk::quick {
 
@@ -76,9 +81,13 @@ protected:
     void Reschedule() override;
 };
 
+// The text box: the shared field text, edited by the editor the Qt Widgets
+// field uses too (qt/field_editor.h), which its item (field_item.h) hands
+// the keys, the mouse, the focus and an input method's text.
 class QuickTextBox final : public WidgetImpl<TextBox> {
 public:
     QuickTextBox(QuickDesktop::Impl& desk, Node& parent, std::string name);
+    ~QuickTextBox() override;
 
     const std::string& Text() const override { return field.Text(); }
     void Text(std::string value) override;
@@ -87,13 +96,16 @@ public:
     std::int32_t SelLength() const override { return field.SelLength(); }
     void SelLength(std::int32_t value) override;
     bool Locked() const override { return locked; }
-    void Locked(bool value) override { locked = value; }
+    void Locked(bool value) override;
 
     void SetHeight(float value) override;
+    void SetFont(FontRef value) override;
     void DefaultKeyDown(std::int16_t keyCode, std::int16_t shift) override;
     void DefaultChar(std::int16_t keyAscii, std::string_view typed) override;
     void PressAt(float yPx) override;
     void Paint(QPainter& painter) override;
+
+    qt::FieldEditor& Editor() { return *editor_; }
 
     // Where the last press landed across the field, in pixels (the caret
     // goes there).
@@ -102,12 +114,12 @@ public:
     const model::FieldText& Field() const { return field; }
 
 private:
-    // Replaces the units [from, from + count) by `bytes`, leaves the caret
-    // after them and raises Change when the text changed.
-    void Edit(std::int32_t from, std::int32_t count, std::string_view bytes);
+    struct EditorFace;
 
     model::FieldText field;
     bool locked = false;
+    std::unique_ptr<EditorFace> face_;
+    std::unique_ptr<qt::FieldEditor> editor_;
 };
 
 class QuickListBox final : public model::ListBoxModel<WidgetImpl<ListBox>> {
