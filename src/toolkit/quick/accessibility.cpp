@@ -22,6 +22,7 @@
 #include <QtQml/qqml.h>
 
 #include <QMetaType>
+#include <QPointer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
@@ -252,12 +253,24 @@ QObject* AccessibleAttached(QQuickItem& item, bool create) {
 
 namespace korvane::tk::quick {
 
+// The attached object is made at the next turn of the event loop: the
+// QML KorvaneBox moves its control into itself from its constructor, while
+// QML is still making it, and QML gives the item its own QML data once it
+// is made, which would orphan data made for an attached object now.
 void AccessibleHolderAdopted(QQuickItem& holder, Node& combo) {
     if (combo.role != Role::ComboBox)
         return;
     a11y::InstallFactoryOnce();
-    if (QObject* attached = a11y::AccessibleAttached(holder, true))
-        attached->setProperty("ignored", false);
+    QPointer<QQuickItem> item(&holder);
+    QMetaObject::invokeMethod(
+        &holder,
+        [item] {
+            if (item == nullptr)
+                return;
+            if (QObject* attached = a11y::AccessibleAttached(*item, true))
+                attached->setProperty("ignored", false);
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace korvane::tk::quick

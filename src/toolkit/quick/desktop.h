@@ -149,6 +149,9 @@ struct QuickDesktop::Impl : model::DesktopModel<QuickDesktop::Impl, Node>, QObje
     int echo = 0;
     // The widget the last press went to, for the release (and its drags).
     std::uint64_t pressed = 0;
+    // Where the person's pointer last moved to, in screen pixels: hover
+    // delivered again at the same place is no move.
+    QPointF pointerAt{-1e9, -1e9};
     float tpp = 15;
     std::int32_t scrollBarPx = 12;  // Options::ScrollBarPx
     qt::LineMeasures lines;         // the fonts measured last

@@ -161,6 +161,8 @@ void NodeItem::mousePressEvent(QMouseEvent* event) {
 
 void NodeItem::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
+    if (desk != nullptr)
+        desk->pointerAt = event->globalPosition();
     if (Node* node = Live())
         Guarded([&] {
             auto* list = dynamic_cast<QuickListBox*>(node);
@@ -177,10 +179,18 @@ void NodeItem::hoverEnterEvent(QHoverEvent* event) {
     hoverMoveEvent(event);
 }
 
+// Qt Quick delivers hover again at a pointer that has not moved, when the
+// items under it change (a list scrolled by the keys, a drop-down opened):
+// that is no move of the person's, and would drag an open list's
+// highlight back under a resting pointer.
 void NodeItem::hoverMoveEvent(QHoverEvent* event) {
     Node* node = Live();
     if (node == nullptr || !node->desk->EffectivelyEnabled(*node))
         return;
+    const QPointF global = event->globalPosition();
+    if (global == desk->pointerAt)
+        return;
+    desk->pointerAt = global;
     Guarded([&] {
         auto* list = dynamic_cast<QuickListBox*>(node);
         if (list != nullptr && list->OverScrollBar(event->position()))
