@@ -50,13 +50,19 @@ if(KORVANE_BUILD_TESTS)
   # A screen reader's walk over AT-SPI, on a private D-Bus session and X
   # server (AT-SPI needs Qt's X11 platform): the box beside Qt Quick
   # Controls' ComboBox, and what the reader hears in process.
-  add_test(NAME quick_atspi
-           COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/run_with_atspi.sh $<TARGET_FILE:korvane_quick_tests>
-                   --gtest_filter=QuickAtSpi*:QuickAccessibility*)
-  set_tests_properties(quick_atspi PROPERTIES
-    SKIP_RETURN_CODE 77
-    RESOURCE_LOCK korvane_x_server
-    ENVIRONMENT "QT_QUICK_BACKEND=software;QML_IMPORT_PATH=${KORVANE_QML_OUTPUT_DIR}")
+  # Under the sanitizers it is left out, as the Qt desktop's is: on X, Qt
+  # Quick's software renderer keeps the textures it made for a scene's
+  # pictures (a ComboBox's indicator) in its own cache past the window. The
+  # same accessibility tests run offscreen under the sanitizers above.
+  if(NOT KORVANE_SANITIZE)
+    add_test(NAME quick_atspi
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/qt/run_with_atspi.sh $<TARGET_FILE:korvane_quick_tests>
+                     --gtest_filter=QuickAtSpi*:QuickAccessibility*)
+    set_tests_properties(quick_atspi PROPERTIES
+      SKIP_RETURN_CODE 77
+      RESOURCE_LOCK korvane_x_server
+      ENVIRONMENT "QT_QUICK_BACKEND=software;QML_IMPORT_PATH=${KORVANE_QML_OUTPUT_DIR}")
+  endif()
 
   # The control-level suites (the ones korvane_tests runs on the headless
   # desktop) once more on the Quick desktop, with the Qt desktop's program
