@@ -30,8 +30,10 @@ QuickTextBox::QuickTextBox(QuickDesktop::Impl& d, Node& p, std::string n)
 // Change is raised only when the text really changes, as an edit field
 // notifies only real changes; the caret goes back to the start.
 void QuickTextBox::Text(std::string value) {
+    const FieldEditNews news = AccessibleFieldEditing(*this, 0, field.Units());
     if (field.Assign(std::move(value))) {
         Update();
+        AccessibleFieldRewritten(*this, news);
         AccessibleValueChanged(*this);
         Fire(*this, OnChange);
     }
@@ -40,12 +42,14 @@ void QuickTextBox::Text(std::string value) {
 void QuickTextBox::SelStart(std::int32_t value) {
     field.Select(value, value);
     Update();
+    AccessibleCaretMoved(*this);
 }
 
 void QuickTextBox::SelLength(std::int32_t value) {
     const std::int32_t start = field.SelStart();
     field.Select(start, start + std::max(0, value));
     Update();
+    AccessibleCaretMoved(*this);
 }
 
 // A field lower than one line of its font would cut the text: a lower
@@ -57,8 +61,10 @@ void QuickTextBox::SetHeight(float value) {
 }
 
 void QuickTextBox::Edit(std::int32_t from, std::int32_t count, std::string_view bytes) {
+    const FieldEditNews news = AccessibleFieldEditing(*this, from, count);
     if (field.Replace(from, count, bytes)) {
         Update();
+        AccessibleFieldEdited(*this, news, bytes);
         Fire(*this, OnChange);
     } else {
         Update();
@@ -71,8 +77,10 @@ void QuickTextBox::DefaultKeyDown(std::int16_t keyCode, std::int16_t shiftState)
     const bool moved = model::PlainFieldKeyDown(
         field, keyCode, shiftState, locked,
         [this](std::int32_t from, std::int32_t count, std::string_view bytes) { Edit(from, count, bytes); });
-    if (moved)
+    if (moved) {
         Update();
+        AccessibleCaretMoved(*this);
+    }
 }
 
 void QuickTextBox::DefaultChar(std::int16_t keyAscii, std::string_view typed) {
@@ -102,6 +110,7 @@ void QuickTextBox::PressAt(float) {
     }
     field.Select(best, best);
     Update();
+    AccessibleCaretMoved(*this);
 }
 
 // The text from its start, shifted left when the caret would fall past the

@@ -100,6 +100,12 @@ public:
     float pressXPx = 0;
     // The text, caret and selection (what a screen reader reads).
     const model::FieldText& Field() const { return field; }
+    // A screen reader's edit, as a person's (accessible_parts.cpp); none
+    // while locked.
+    void ReaderEdit(std::int32_t from, std::int32_t count, std::string_view bytes) {
+        if (!locked)
+            Edit(from, count, bytes);
+    }
 
 private:
     // Replaces the units [from, from + count) by `bytes`, leaves the caret
