@@ -226,6 +226,7 @@ set(KORVANE_QUICK_SOURCES
   src/toolkit/quick/accessibility.cpp
   src/toolkit/quick/accessible_combo_box.cpp
   src/toolkit/quick/accessible_events.cpp
+  src/toolkit/quick/accessible_forms.cpp
   src/toolkit/quick/accessible_parts.cpp
   src/toolkit/quick/accessible_rows.cpp
   src/toolkit/quick/desktop.cpp

@@ -647,6 +647,10 @@ void KorvaneBox::followWindow() {
     FollowWindow();
 }
 
+void KorvaneBox::readAgain() {
+    QueueSync();
+}
+
 // --- methods --------------------------------------------------------------------------
 
 void KorvaneBox::addItem(const QVariant& column1, const QVariant& column2, const QVariant& id) {

@@ -199,6 +199,9 @@ protected:
 
 private slots:
     void followWindow();
+    // The control changed outside the window's input (a screen reader
+    // edited a field): the box reads itself again once the call is over.
+    void readAgain();
 
 private:
     // The control's events (ucvKorvaneEvents).

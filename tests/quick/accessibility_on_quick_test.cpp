@@ -4,8 +4,10 @@
 // value is the current row (both columns) and whose description says which
 // row of how many, with the states the screen shows, the actions Press and
 // ShowMenu, its editable fields and (while shown) its list of rows as
-// children, and nothing hidden, decorative or unnamed. Driven as a person
-// and a reader would: keys to the form's window, the reader's actions.
+// children, and nothing hidden, decorative or unnamed; its fields editable
+// through the reader's text interface; the About box and the message box
+// dialogs of what a person sees on them. Driven as a person and a reader
+// would: keys to the form's window, the reader's actions and edits.
 // Checked through QAccessible in process (QuickAccessibility*), and through
 // a real AT-SPI client over D-Bus (QuickAtSpi*, run by run_with_atspi.sh).
 #include <gtest/gtest.h>
@@ -19,12 +21,16 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include "korvane/toolkit/quick.h"
 
 // Texts in a failure's message.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -352,6 +358,8 @@ struct Heard {
     QAccessible::Role role;
     QString name;
     bool expandedChanged;
+    QString text;  // what a text event says came, went or now is
+    int offset;    // where, or where the caret went
 };
 std::vector<Heard> g_heard;
 
@@ -359,10 +367,20 @@ void Hear(QAccessibleEvent* event) {
     QAccessibleInterface* iface = event->accessibleInterface();
     if (iface == nullptr || !iface->isValid())
         return;
-    Heard h{event->type(), iface->role(), iface->text(QAccessible::Name), false};
+    Heard h{event->type(), iface->role(), iface->text(QAccessible::Name), false, QString(), -1};
     if (event->type() == QAccessible::StateChanged) {
         const auto changed = static_cast<QAccessibleStateChangeEvent*>(event)->changedStates();
         h.expandedChanged = changed.expanded || changed.collapsed;
+    } else if (event->type() == QAccessible::TextInserted) {
+        h.text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+        h.offset = static_cast<QAccessibleTextInsertEvent*>(event)->changePosition();
+    } else if (event->type() == QAccessible::TextRemoved) {
+        h.text = static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+        h.offset = static_cast<QAccessibleTextRemoveEvent*>(event)->changePosition();
+    } else if (event->type() == QAccessible::TextUpdated) {
+        h.text = static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
+    } else if (event->type() == QAccessible::TextCaretMoved) {
+        h.offset = static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
     }
     g_heard.push_back(h);
 }
@@ -382,13 +400,18 @@ bool HeardOf(QAccessible::Event type, QAccessible::Role role, const QString& nam
     });
 }
 
+// Whether a reader listens here: the bridge to a reader's bus switches on
+// once it has connected (run_with_atspi.sh gives one a bus).
+bool ReaderListens() {
+    return Poll([] { return QAccessible::isActive(); }, std::getenv("KORVANE_ATSPI_WALKER") != nullptr ? 10000 : 0);
+}
+
 // Down on the closed box changes its value; opening expands it and the
 // focus goes to the current row; Down there focuses the next row; Enter
 // closes it again, and the focus is back in the box.
 TEST(QuickAccessibility, AReaderHearsTheValueTheDropDownAndTheFocus) {
     Listening reader;
-    // The bridge to a reader's bus switches on once it has connected.
-    if (!Poll([] { return QAccessible::isActive(); }, std::getenv("KORVANE_ATSPI_WALKER") != nullptr ? 10000 : 0))
+    if (!ReaderListens())
         GTEST_SKIP() << "no reader can listen here (run_with_atspi.sh gives one a bus)";
     for (const StyleCase& c : StyleCases()) {
         SCOPED_TRACE(c.label);
@@ -420,6 +443,269 @@ TEST(QuickAccessibility, AReaderHearsTheValueTheDropDownAndTheFocus) {
             << "the focus is back in the box";
         EXPECT_TRUE(korvane->state().focused);
     }
+}
+
+// --- fields a reader edits ---------------------------------------------------------------
+
+// The box's first field, as its face's first child (the Dropdown Combo's
+// "Column 1").
+QAccessibleInterface* FirstField(QAccessibleInterface* korvane) {
+    return korvane != nullptr && korvane->childCount() > 0 ? korvane->child(0) : nullptr;
+}
+
+struct EditCase {
+    const char* label;
+    int column;  // 1 or 2: the field edited
+    std::function<void(QAccessibleEditableTextInterface&)> edit;
+    QString field;  // the field's text afterwards
+    int caret;      // where the caret stands afterwards
+};
+
+// Rows of the table: each edit a reader (or voice control) makes through
+// the field's editable text. The field shows it, the caret stands after
+// it, the box's value and text follow, and the control tells its program
+// of the edit as of a person's.
+TEST(QuickAccessibility, AReaderEditsAFieldThroughItsEditableText) {
+    const std::vector<EditCase> cases = {
+        {"insert at the end", 1, [](QAccessibleEditableTextInterface& e) { e.insertText(3, QStringLiteral(" X")); },
+         QStringLiteral("GBP X"), 5},
+        {"insert at the start", 1, [](QAccessibleEditableTextInterface& e) { e.insertText(0, QStringLiteral("£")); },
+         QStringLiteral("£GBP"), 1},
+        {"delete a letter", 1, [](QAccessibleEditableTextInterface& e) { e.deleteText(0, 1); }, QStringLiteral("BP"),
+         0},
+        {"replace a word", 2, [](QAccessibleEditableTextInterface& e) { e.replaceText(0, 5, QStringLiteral("Euro")); },
+         QStringLiteral("Euro sterling"), 4},
+        {"delete everything", 2, [](QAccessibleEditableTextInterface& e) { e.deleteText(0, 14); }, QString(), 0},
+    };
+    for (const EditCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        Form form(DropdownCombo);
+        QAccessibleInterface* korvane = form.Korvane();
+        ASSERT_NE(korvane, nullptr);
+        QAccessibleInterface* field = korvane->child(c.column - 1);
+        ASSERT_NE(field, nullptr);
+        ASSERT_NE(field->editableTextInterface(), nullptr) << "a field is editable text";
+        QSignalSpy edited(form.box, SIGNAL(editTextChanged(int, QString)));
+        c.edit(*field->editableTextInterface());
+        EXPECT_EQ(field->text(QAccessible::Value), c.field);
+        ASSERT_TRUE(Poll([&] { return edited.count() > 0; }, 500)) << "the program hears of the edit";
+        EXPECT_EQ(field->textInterface()->cursorPosition(), c.caret);
+        EXPECT_EQ(edited.count(), 1);
+        EXPECT_EQ(edited.at(0).at(0).toInt(), c.column);
+        EXPECT_EQ(edited.at(0).at(1).toString(), c.field);
+        const QStringList columns = form.box->property("text").toString().split('\t');
+        EXPECT_EQ(columns.value(c.column - 1), c.field) << "the box's text";
+        EXPECT_TRUE(korvane->text(QAccessible::Value).contains(c.field)) << "the combo box's value";
+    }
+}
+
+// A reader selects and moves the caret as a person does; a locked field
+// keeps its text whatever a reader's edits ask, and says it is read-only.
+TEST(QuickAccessibility, AReaderSelectsInAFieldAndALockedFieldRefusesItsEdits) {
+    Form form(DropdownCombo);
+    QAccessibleInterface* field = FirstField(form.Korvane());
+    ASSERT_NE(field, nullptr);
+    QAccessibleTextInterface* text = field->textInterface();
+    ASSERT_NE(text, nullptr);
+    text->setSelection(0, 1, 3);
+    int start = -1;
+    int end = -1;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(text->selectionCount(), 1);
+    EXPECT_EQ(start, 1);
+    EXPECT_EQ(end, 3);
+    field->editableTextInterface()->insertText(1, QStringLiteral("-"));
+    EXPECT_EQ(field->text(QAccessible::Value), "G-BP") << "an insertion leaves the selection";
+    text->setCursorPosition(2);
+    EXPECT_EQ(text->cursorPosition(), 2);
+    EXPECT_EQ(text->selectionCount(), 0);
+
+    form.box->setProperty("locked", true);
+    QSignalSpy edited(form.box, SIGNAL(editTextChanged(int, QString)));
+    EXPECT_TRUE(field->state().readOnly);
+    field->editableTextInterface()->insertText(0, QStringLiteral("X"));
+    field->editableTextInterface()->deleteText(0, 2);
+    field->editableTextInterface()->replaceText(0, 4, QStringLiteral("EUR"));
+    field->setText(QAccessible::Value, QStringLiteral("EUR"));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(field->text(QAccessible::Value), "G-BP") << "locked";
+    EXPECT_EQ(edited.count(), 0);
+}
+
+// A person types into the focused field: the reader hears each letter come
+// and go at its place and the caret move; a row chosen writes the field
+// anew, which the reader hears as the field's new text.
+TEST(QuickAccessibility, AReaderHearsWhatAPersonTypes) {
+    Listening reader;
+    if (!ReaderListens())
+        GTEST_SKIP() << "no reader can listen here (run_with_atspi.sh gives one a bus)";
+    Form form(DropdownCombo);
+    QAccessibleInterface* field = FirstField(form.Korvane());
+    ASSERT_NE(field, nullptr);
+    form.Focus();
+    form.Key(Qt::Key_End);
+    g_heard.clear();
+    form.Key(Qt::Key_X);
+    auto heard = [](QAccessible::Event type, const QString& text, int offset) {
+        return std::any_of(g_heard.begin(), g_heard.end(), [&](const Heard& h) {
+            return h.type == type && h.role == QAccessible::EditableText && h.name == "Column 1" &&
+                   (text.isNull() || h.text == text) && (offset < 0 || h.offset == offset);
+        });
+    };
+    EXPECT_TRUE(heard(QAccessible::TextInserted, QStringLiteral("x"), 3)) << "the letter typed";
+    EXPECT_TRUE(heard(QAccessible::TextCaretMoved, QString(), 4)) << "the caret after it";
+    g_heard.clear();
+    form.Key(Qt::Key_Backspace);
+    EXPECT_TRUE(heard(QAccessible::TextRemoved, QStringLiteral("x"), 3)) << "the letter rubbed out";
+    g_heard.clear();
+    form.Key(Qt::Key_Left);
+    EXPECT_TRUE(heard(QAccessible::TextCaretMoved, QString(), 2)) << "the caret moved";
+    g_heard.clear();
+    form.Key(Qt::Key_Down);
+    ASSERT_TRUE(Poll([&] { return heard(QAccessible::TextUpdated, QString(), -1); }, 500))
+        << "a row written into the field";
+    const auto update = std::find_if(g_heard.rbegin(), g_heard.rend(), [](const Heard& h) {
+        return h.type == QAccessible::TextUpdated && h.name == "Column 1";
+    });
+    EXPECT_EQ(update->text, field->text(QAccessible::Value)) << "the text the field shows now";
+}
+
+// --- the desktop's own forms ----------------------------------------------------------------
+
+// The visible window of ours titled `title`, other than the scene's.
+QQuickWindow* ShownWindow(const QString& title) {
+    for (QWindow* w : QGuiApplication::topLevelWindows()) {
+        if (w->isVisible() && w->title() == title)
+            return qobject_cast<QQuickWindow*>(w);
+    }
+    return nullptr;
+}
+
+// One line for each object under `iface`: role, name, description and
+// actions, indented by depth.
+QString Outline(QAccessibleInterface* iface, int depth = 0) {
+    QString line = QString(depth * 2, ' ') + QString::number(iface->role(), 16) + " '" +
+                   iface->text(QAccessible::Name).replace('\n', "|") + "' '" + iface->text(QAccessible::Description) +
+                   "'";
+    if (iface->actionInterface() != nullptr)
+        line += ' ' + iface->actionInterface()->actionNames().join(',');
+    QString out = line + '\n';
+    for (int i = 0; i < iface->childCount(); ++i)
+        out += Outline(iface->child(i), depth + 1);
+    return out;
+}
+
+// The child of `iface` with `role` named `name`, or null.
+QAccessibleInterface* ChildNamed(QAccessibleInterface* iface, QAccessible::Role role, const QString& name) {
+    for (int i = 0; i < iface->childCount(); ++i) {
+        if (iface->child(i)->role() == role && iface->child(i)->text(QAccessible::Name) == name)
+            return iface->child(i);
+    }
+    return nullptr;
+}
+
+// The About box is a dialog named by its caption holding what a person
+// reads on it: its text, the control's picture described, OK as a push
+// button a reader presses, the two addresses as links, and nothing
+// unnamed (its frame is only a line). Pressing OK through the reader
+// closes it and ends the call.
+TEST(QuickAccessibility, TheAboutBoxIsADialogOfWhatAPersonSeesAndOKClosesIt) {
+    Form form(DropdownCombo);
+    ASSERT_NE(form.box, nullptr);
+    bool walked = false;
+    // The box shows inside the call, after it let events run once.
+    QTimer shown;
+    QObject::connect(&shown, &QTimer::timeout, [&] {
+        QQuickWindow* about = ShownWindow(QStringLiteral("About"));
+        if (about == nullptr || walked)
+            return;
+        shown.stop();
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(about);
+        ASSERT_NE(dialog, nullptr);
+        SCOPED_TRACE(Outline(dialog).toStdString());
+        walked = true;
+        EXPECT_EQ(dialog->role(), QAccessible::Dialog);
+        EXPECT_EQ(dialog->text(QAccessible::Name), "About");
+        EXPECT_FALSE(dialog->state().invisible);
+        const int app = QAccessible::queryAccessibleInterface(qApp)->indexOfChild(dialog);
+        EXPECT_GE(app, 0) << "the application lists the dialog";
+        EXPECT_EQ(RolesOf(dialog), Roles({QAccessible::StaticText, QAccessible::Graphic, QAccessible::PushButton,
+                                          QAccessible::Link, QAccessible::StaticText, QAccessible::Link}));
+        QAccessibleInterface* text = dialog->child(0);
+        EXPECT_TRUE(text->text(QAccessible::Name).contains("Copyright")) << "the text as it shows";
+        EXPECT_TRUE(text->text(QAccessible::Name).endsWith("address:"))
+            << "the lines it shows, without those the links cover";
+        EXPECT_EQ(dialog->child(1)->text(QAccessible::Description), "KorvaneIcon");
+        EXPECT_NE(ChildNamed(dialog, QAccessible::Link, QStringLiteral("maintainers@korvane.example")), nullptr);
+        EXPECT_NE(ChildNamed(dialog, QAccessible::Link, QStringLiteral("https://korvane.example/")), nullptr);
+        EXPECT_NE(ChildNamed(dialog, QAccessible::StaticText, QStringLiteral("or check for updates on the web:")),
+                  nullptr);
+        for (int i = 0; i < dialog->childCount(); ++i) {
+            EXPECT_EQ(dialog->child(i)->parent(), dialog);
+            EXPECT_EQ(dialog->indexOfChild(dialog->child(i)), i);
+            EXPECT_FALSE(dialog->child(i)->state().invisible);
+            EXPECT_TRUE(dialog->rect().contains(dialog->child(i)->rect().center()));
+        }
+        QAccessibleInterface* ok = ChildNamed(dialog, QAccessible::PushButton, QStringLiteral("OK"));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->state().defaultButton);
+        ASSERT_NE(ok->actionInterface(), nullptr);
+        EXPECT_EQ(ok->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+        ok->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    });
+    shown.start(0);
+    QMetaObject::invokeMethod(form.box, "about");
+    EXPECT_TRUE(walked);
+    EXPECT_EQ(ShownWindow(QStringLiteral("About")), nullptr) << "OK closed the box";
+}
+
+// The desktop's message box is an alert named by its title, holding its
+// prompt and its OK button; the reader's Press on OK answers it.
+TEST(QuickAccessibility, AMessageBoxIsAnAlertWithItsPromptAndOK) {
+    tk::quick::QuickDesktop desktop(tk::quick::QuickDesktop::Options{true});
+    bool walked = false;
+    desktop.OnModal([&](tk::Form&) {
+        QQuickWindow* box = ShownWindow(QStringLiteral("Currency"));
+        ASSERT_NE(box, nullptr);
+        QAccessibleInterface* alert = QAccessible::queryAccessibleInterface(box);
+        ASSERT_NE(alert, nullptr);
+        SCOPED_TRACE(Outline(alert).toStdString());
+        walked = true;
+        EXPECT_EQ(alert->role(), QAccessible::AlertMessage);
+        EXPECT_EQ(alert->text(QAccessible::Name), "Currency");
+        ASSERT_EQ(RolesOf(alert), Roles({QAccessible::StaticText, QAccessible::PushButton}));
+        EXPECT_EQ(alert->child(0)->text(QAccessible::Name), "Invalid property value");
+        EXPECT_EQ(alert->child(1)->text(QAccessible::Name), "OK");
+        EXPECT_EQ(alert->child(1)->parent(), alert);
+        alert->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    });
+    EXPECT_EQ(desktop.MsgBox("Invalid property value", tk::msgbox::Critical, "Currency"), 1);
+    EXPECT_TRUE(walked);
+    EXPECT_EQ(desktop.Find("KorvaneMessageBox"), nullptr) << "OK answered it";
+}
+
+// A reader is told when the message box shows, as of a QMessageBox: a
+// dialog starts and alerts; and when it ends.
+TEST(QuickAccessibility, AReaderIsToldOfTheMessageBox) {
+    Listening reader;
+    if (!ReaderListens())
+        GTEST_SKIP() << "no reader can listen here (run_with_atspi.sh gives one a bus)";
+    tk::quick::QuickDesktop desktop(tk::quick::QuickDesktop::Options{true});
+    bool started = false;
+    bool alerted = false;
+    desktop.OnModal([&](tk::Form&) {
+        started = HeardOf(QAccessible::DialogStart, QAccessible::AlertMessage, QStringLiteral("Currency"));
+        alerted = HeardOf(QAccessible::Alert, QAccessible::AlertMessage, QStringLiteral("Currency"));
+        if (QQuickWindow* box = ShownWindow(QStringLiteral("Currency")))
+            QAccessible::queryAccessibleInterface(box)->child(1)->actionInterface()->doAction(
+                QAccessibleActionInterface::pressAction());
+    });
+    desktop.MsgBox("Invalid property value", tk::msgbox::Critical, "Currency");
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(alerted);
+    EXPECT_TRUE(std::any_of(g_heard.begin(), g_heard.end(), [](const Heard& h) {
+        return h.type == QAccessible::DialogEnd;
+    })) << "and that it ended";
 }
 
 // --- over AT-SPI ---------------------------------------------------------------------

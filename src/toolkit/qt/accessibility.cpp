@@ -18,6 +18,7 @@
 // accessible_parts.cpp (fields, hidden parts, widgets outside a combo box),
 // and what the reader is told when things change in accessible_events.cpp.
 #include "accessibility_p.h"
+#include "reader_role.h"
 
 namespace korvane::tk::qt {
 
@@ -185,7 +186,8 @@ QAccessibleInterface* FaceForRole(QWidget* w, Node& node) {
     return nullptr;
 }
 
-// The face of a widget of its own.
+// The face of a widget of its own, of the role every face gives it
+// (model/reader.h); forms and push buttons keep Qt's own faces.
 QAccessibleInterface* PlainFace(QWidget* w, const Node& node) {
     switch (node.kind) {
         case Kind::TextBox:
@@ -193,11 +195,9 @@ QAccessibleInterface* PlainFace(QWidget* w, const Node& node) {
                 return NewFieldFace(field);
             return nullptr;
         case Kind::ListBox:
-            return NewPieceFace(w, QAccessible::List);
         case Kind::Image:
-            return NewPieceFace(w, QAccessible::Graphic);
         case Kind::Label:
-            return NewPieceFace(w, QAccessible::StaticText);
+            return NewPieceFace(w, ToQRole(model::ReaderKindOf(node, false)));
         default:
             return nullptr;
     }

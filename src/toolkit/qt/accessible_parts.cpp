@@ -3,6 +3,7 @@
 // its own, and a widget of ours outside any combo box.
 #include <algorithm>
 
+#include "../model/reader.h"
 #include "accessibility_p.h"
 
 namespace korvane::tk::qt::a11y {
@@ -25,13 +26,20 @@ public:
 };
 
 // A widget of our own outside any combo box: a list with its current row
-// as value, a label as text.
+// as value, a label as text. Named and described as on every face
+// (model/reader.h): a label by what it shows, a picture by what it shows.
 class Piece final : public QAccessibleWidget, Counted {
 public:
     Piece(QWidget* w, QAccessible::Role role) : QAccessibleWidget(w, role) {}
 
     QString text(QAccessible::Text t) const override {
         Node* node = NodeOfInterface(*this);
+        if (node != nullptr && (t == QAccessible::Name || t == QAccessible::Description)) {
+            const std::string said =
+                t == QAccessible::Name ? model::ReaderName(*node) : model::ReaderDescription(*node);
+            if (!said.empty())
+                return ReaderText(said);
+        }
         if (node != nullptr && t == QAccessible::Value) {
             if (auto* list = ListBoxOf(node); list != nullptr && list->ListIndex() >= 0)
                 return ReaderText(list->EntryText(list->ListIndex()));

@@ -5,7 +5,9 @@
 // Everything else the control is made of (labels, the button, pictures,
 // the second column's list, the drop-down's form) has no face a reader
 // meets. The pieces are known by the role the control gave them (tk::Role),
-// never by their names.
+// never by their names. A form of the desktop's own (a host's form, the
+// About box, the message box) is a window or a dialog holding its widgets
+// as a person sees them, read as on the Qt Widgets face (model/reader.h).
 //
 // Qt Quick lists only the items it counts as accessible: those with an
 // Accessible attached object that is not ignored. The desktop attaches one
@@ -16,9 +18,10 @@
 // This file holds the factory that picks an item's face, the attaching,
 // and where the parts of a combo box are; the faces live in
 // accessible_combo_box.cpp (the combo box and a drop-down's own window),
-// accessible_rows.cpp (the list of rows and each row) and
-// accessible_parts.cpp (fields, parts a reader never meets), and what the
-// reader is told when things change in accessible_events.cpp.
+// accessible_rows.cpp (the list of rows and each row),
+// accessible_parts.cpp (fields, parts a reader never meets) and
+// accessible_forms.cpp (forms of the desktop's own and their widgets), and
+// what the reader is told when things change in accessible_events.cpp.
 #include <QtQml/qqml.h>
 
 #include <QMetaType>
@@ -166,6 +169,79 @@ QRect ScreenRect(const QQuickItem& item) {
     return {item.window()->mapToGlobal(scene.topLeft().toPoint()), scene.size().toSize()};
 }
 
+Node* OwnFormOf(const Node& node) {
+    const Node* top = &node;
+    while (top->parent != nullptr && top->foreignParent == 0)
+        top = top->parent;
+    // What was moved into a host's scene is the scene's, whatever form
+    // holds it in the desktop's tree.
+    if (top->foreignParent != 0)
+        return nullptr;
+    if (top->kind != Kind::Form || top->role != Role::Plain || top->inOverlay)
+        return nullptr;
+    return const_cast<Node*>(top);
+}
+
+Node* OwnFormOfWindow(const QQuickWindow& window) {
+    for (QQuickItem* child : window.contentItem()->childItems()) {
+        Node* node = NodeOfItem(child);
+        if (node != nullptr && node->kind == Kind::Form && node->window.get() == &window && OwnFormOf(*node) == node)
+            return node;
+    }
+    return nullptr;
+}
+
+model::ReaderKind ReaderKindOf(const Node& node) {
+    return model::ReaderKindOf(node, node.messageBox);
+}
+
+namespace {
+
+void CollectReaderChildren(const Node& parent, std::vector<Node*>& out) {
+    for (Node* child : parent.children) {
+        if (!child->visible || child->item == nullptr || !child->item->isVisible())
+            continue;
+        if (child->role == Role::ComboBox && child->foreignParent == 0) {
+            out.push_back(child);
+        } else if (child->role == Role::Plain && child->kind == Kind::UserControl) {
+            CollectReaderChildren(*child, out);
+        } else if (child->role == Role::Plain && model::ReaderMeets(*child, ReaderKindOf(*child))) {
+            out.push_back(child);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Node*> ReaderChildren(const Node& form) {
+    std::vector<Node*> out;
+    CollectReaderChildren(form, out);
+    return out;
+}
+
+QAccessibleInterface* ParentFaceOf(const Node& node) {
+    Node* combo = ComboOf(node);
+    if (combo != nullptr && combo != &node)
+        return FaceOf(combo);
+    Node* form = OwnFormOf(node);
+    if (form == nullptr || form == &node || form->window == nullptr)
+        return nullptr;
+    return QAccessible::queryAccessibleInterface(form->window.get());
+}
+
+int Utf16Offset(const QuickTextBox& box, std::int32_t unit) {
+    return static_cast<int>(ReaderText(box.Field().Slice(0, unit)).size());
+}
+
+std::int32_t UnitOfUtf16(const QuickTextBox& box, int offset) {
+    const model::FieldText& field = box.Field();
+    int at = 0;
+    std::int32_t unit = 0;
+    for (; unit < field.Units() && at < offset; ++unit)
+        at += static_cast<int>(ReaderText(field.Slice(unit, unit + 1)).size());
+    return unit;
+}
+
 namespace {
 
 // The drop-down form whose own window `window` is; null for other windows.
@@ -195,7 +271,11 @@ QAccessibleInterface* FaceByRole(QQuickItem* item, const Node& node) {
         case Role::Plain:
             break;
     }
-    return nullptr;
+    // Widgets of the desktop's own: a face where a person sees them on a
+    // form of its own; the form's item is its window's.
+    if (OwnFormOf(node) == nullptr || node.kind == Kind::Form || ReaderKindOf(node) == model::ReaderKind::None)
+        return NewUnshownFace(item);
+    return node.kind == Kind::TextBox ? NewFieldFace(item) : NewPieceFace(item);
 }
 
 // Asked for every class of an object from the most derived up; we answer
@@ -203,8 +283,11 @@ QAccessibleInterface* FaceByRole(QQuickItem* item, const Node& node) {
 QAccessibleInterface* Factory(const QString& className, QObject* object) {
     if (object == nullptr || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
-    if (auto* window = qobject_cast<QQuickWindow*>(object))
-        return DropDownOfWindow(*window) != nullptr ? NewDropDownFace(window) : nullptr;
+    if (auto* window = qobject_cast<QQuickWindow*>(object)) {
+        if (DropDownOfWindow(*window) != nullptr)
+            return NewDropDownFace(window);
+        return OwnFormOfWindow(*window) != nullptr ? NewOwnFormFace(window) : nullptr;
+    }
     auto* item = qobject_cast<QQuickItem*>(object);
     if (item == nullptr)
         return nullptr;
@@ -252,6 +335,10 @@ QObject* AccessibleAttached(QQuickItem& item, bool create) {
 }  // namespace korvane::tk::quick::a11y
 
 namespace korvane::tk::quick {
+
+void InstallAccessibleFaces() {
+    a11y::InstallFactoryOnce();
+}
 
 // The attached object is made at the next turn of the event loop: the
 // QML KorvaneBox moves its control into itself from its constructor, while

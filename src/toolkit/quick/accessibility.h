@@ -3,7 +3,9 @@
 // accessible_*.cpp files, see accessibility_p.h).
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <string_view>
 
 #include "desktop.h"
 
@@ -26,7 +28,26 @@ void AccessibleDescriptionChanged(Node& part);
 // The desktop's focus moved to `id`: the part of a combo box that has it
 // (or the list's current row) is focused.
 void AccessibleFocusMoved(QuickDesktop::Impl& desk, std::uint64_t id);
-// A drop-down showed or hid: its combo box expanded or collapsed.
-void AccessibleDropDownShown(Node& form);
+// A form showed or hid: a drop-down's combo box expanded or collapsed; a
+// dialog of the desktop's own started or ended (the message box an alert).
+void AccessibleFormShown(Node& form);
+// The faces answer before Qt Quick's own from now on (the desktop's
+// construction).
+void InstallAccessibleFaces();
+
+// What a listening reader is told of an edit of a field, gathered before
+// the edit: where it is in the reader's UTF-16 offsets and what goes.
+struct FieldEditNews {
+    bool listening = false;
+    int offset = 0;
+    QString gone;
+};
+FieldEditNews AccessibleFieldEditing(const Node& box, std::int32_t from, std::int32_t count);
+// A person's (or a reader's) edit: what went and what came, then the caret.
+void AccessibleFieldEdited(Node& box, const FieldEditNews& news, std::string_view inserted);
+// Code wrote the whole text: the text was updated.
+void AccessibleFieldRewritten(Node& box, const FieldEditNews& news);
+// The caret or the selection of a field moved.
+void AccessibleCaretMoved(Node& box);
 
 }  // namespace korvane::tk::quick

@@ -1,17 +1,21 @@
 // What the accessible faces of the Qt Quick desktop share (accessibility.cpp
 // and the accessible_*.cpp files beside it): where the parts of a combo box
 // are (the item that stands for it, its drop-down, its lists and fields),
-// the texts a reader gets, and the faces each file makes.
+// which widgets are on a form of the desktop's own, the texts a reader
+// gets, and the faces each file makes.
 #pragma once
 
 #include <QAccessible>
 #include <QAccessibleObject>
+#include <QQuickItem>
 #include <QRect>
 #include <QString>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "../model/reader.h"
 #include "accessibility.h"
 #include "widget_kinds.h"
 
@@ -63,6 +67,46 @@ QString Position(std::int32_t row, std::int32_t count);
 // An item's rectangle on the screen, in pixels.
 QRect ScreenRect(const QQuickItem& item);
 
+// The form of the desktop's own (one the control gave no role: a host's
+// form, the About box, the message box) that `node` is on; null for the
+// control's drop-down and for what lies in a host's scene.
+Node* OwnFormOf(const Node& node);
+// The form of the desktop's own whose window `window` is.
+Node* OwnFormOfWindow(const QQuickWindow& window);
+// What a widget of the desktop's own is to a reader (model/reader.h).
+model::ReaderKind ReaderKindOf(const Node& node);
+// What a reader meets on a form of the desktop's own, in the form's order:
+// its shown widgets, read through the host's user controls, a combo box
+// as one.
+std::vector<Node*> ReaderChildren(const Node& form);
+// The face that lists a part: its combo box's, else its form's window's.
+QAccessibleInterface* ParentFaceOf(const Node& node);
+
+// A field's text in the reader's UTF-16 offsets: where unit `unit` starts,
+// and the unit at an offset.
+int Utf16Offset(const QuickTextBox& box, std::int32_t unit);
+std::int32_t UnitOfUtf16(const QuickTextBox& box, int offset);
+
+// What every face of an item of ours has: its window, place and parent
+// (the combo box it belongs to, or its form's window).
+class ItemFace : public QAccessibleObject {
+public:
+    explicit ItemFace(QQuickItem* item) : QAccessibleObject(item) {}
+
+    QQuickItem* Item() const { return static_cast<QQuickItem*>(object()); }
+    Node* NodeOf() const { return NodeOfItem(object()); }
+    QWindow* window() const override { return Item() != nullptr ? Item()->window() : nullptr; }
+    QRect rect() const override { return Item() != nullptr ? ScreenRect(*Item()) : QRect(); }
+    QAccessibleInterface* parent() const override {
+        Node* node = NodeOf();
+        return node != nullptr ? ParentFaceOf(*node) : nullptr;
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+};
+
 // The faces (accessible_combo_box.cpp, accessible_rows.cpp,
 // accessible_parts.cpp).
 QAccessibleInterface* NewComboBoxFace(QQuickItem* holder);
@@ -70,6 +114,10 @@ QAccessibleInterface* NewDropDownFace(QQuickWindow* window);
 QAccessibleInterface* NewRowListFace(QQuickItem* item);
 QAccessibleInterface* NewFieldFace(QQuickItem* item);
 QAccessibleInterface* NewUnshownFace(QQuickItem* item);
+// A widget on a form of the desktop's own, and that form's window
+// (accessible_forms.cpp).
+QAccessibleInterface* NewPieceFace(QQuickItem* item);
+QAccessibleInterface* NewOwnFormFace(QQuickWindow* window);
 
 // The face of the current row of a list of rows, or null when the list has
 // no face of rows or its current row is not among the rows shown.

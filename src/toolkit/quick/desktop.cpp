@@ -183,6 +183,7 @@ QuickDesktop::Impl::Impl(QuickDesktop& o, const Options& options) : DesktopModel
     }
     scrollBarPx = std::max<std::int32_t>(1, options.ScrollBarPx);
     clock = new qt::Clock([this](std::uint64_t id) { Tick(id); }, options.ManualClock);
+    InstallAccessibleFaces();
     // Told once the state has settled, as the Qt Widgets face is told.
     QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state != Qt::ApplicationActive)

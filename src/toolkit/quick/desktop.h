@@ -95,8 +95,9 @@ struct Node : model::NodeBase<Node, QuickDesktop::Impl> {
     // A form shown on its own has a window of its own; its item is the
     // window's content.
     std::unique_ptr<QQuickWindow> window;
-    bool inOverlay = false;  // a form shown over a foreign item's window
-    bool topMost = false;    // a form set top-most (SetWindowPos), also before it has a window
+    bool inOverlay = false;   // a form shown over a foreign item's window
+    bool topMost = false;     // a form set top-most (SetWindowPos), also before it has a window
+    bool messageBox = false;  // the desktop's message box, an alert to a screen reader
 
     // Makes the item (called once by each widget kind with a face); a kind
     // whose item does more than paint and hand on input makes its own.

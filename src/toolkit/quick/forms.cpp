@@ -87,19 +87,21 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
         form.item->setZ(kOverlayZ);
         PlaceForm(form);
         form.item->setVisible(true);
-        AccessibleDropDownShown(form);
+        AccessibleFormShown(form);
         return;
     }
     form.inOverlay = false;
     if (form.window == nullptr) {
         form.window = std::make_unique<QQuickWindow>();
+        // The form's item first: a reader asking for the window's face
+        // finds the form in it.
+        form.item->setParentItem(form.window->contentItem());
         form.window->setTitle(qt::ToQ(static_cast<QuickForm&>(form).caption));
         if (form.role == Role::DropDown)
             form.window->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                                   Qt::WindowDoesNotAcceptFocus);
         if (form.topMost)
             form.window->setFlag(Qt::WindowStaysOnTopHint, true);
-        form.item->setParentItem(form.window->contentItem());
         form.window->installEventFilter(this);
     }
     // The scene's window keeps the keyboard (the drop-down's window takes
@@ -109,7 +111,7 @@ void QuickDesktop::Impl::PresentForm(Node& form, int /*modal*/) {
     PlaceForm(form);
     form.item->setVisible(true);
     form.window->show();
-    AccessibleDropDownShown(form);
+    AccessibleFormShown(form);
 }
 
 void QuickDesktop::Impl::ConcealForm(Node& form) {
@@ -117,7 +119,7 @@ void QuickDesktop::Impl::ConcealForm(Node& form) {
         form.item->setVisible(false);
     if (form.window != nullptr)
         form.window->hide();
-    AccessibleDropDownShown(form);
+    AccessibleFormShown(form);
 }
 
 // The window last active before, among those still shown.
@@ -210,6 +212,7 @@ int QuickDesktop::MsgBox(std::string_view prompt, int style, std::string_view ti
         return impl_->msgBoxAnswer;
     const float t = impl_->Tpp();
     auto form = CreateForm("KorvaneMessageBox");
+    impl_->OwnNode(*form).messageBox = true;
     form->Dialog(true);
     form->Caption(title.empty() ? impl_->app.Title : std::string(title));
     auto label = CreateLabel(*form, "lblPrompt");

@@ -31,10 +31,14 @@ struct QuickTextBox::EditorFace final : qt::FieldEditor::Face {
 
     model::FieldText* Text() override { return box.desk != nullptr ? &box.field : nullptr; }
     bool ReadOnly() const override { return box.locked; }
+    // A person's edit, typed or made through a screen reader: the reader
+    // hears what was inserted and removed where.
     bool UserEdit(std::int32_t from, std::int32_t count, std::string_view bytes) override {
+        const FieldEditNews news = AccessibleFieldEditing(box, from, count);
         if (!box.field.Replace(from, count, bytes))
             return true;
         box.Update();
+        AccessibleFieldEdited(box, news, bytes);
         return Fire(box, box.OnChange);
     }
     QFont TextFont() const override { return ToQFont(*box.font); }
@@ -52,6 +56,7 @@ struct QuickTextBox::EditorFace final : qt::FieldEditor::Face {
     void Changed() override {
         box.Update();
         TellInputMethod();
+        AccessibleCaretMoved(box);
     }
     void TellInputMethod() override {
         if (Focused())
@@ -71,11 +76,18 @@ QuickTextBox::QuickTextBox(QuickDesktop::Impl& d, Node& p, std::string n)
 
 QuickTextBox::~QuickTextBox() = default;
 
+void QuickTextBox::ReaderEdit(std::int32_t from, std::int32_t count, std::string_view bytes) {
+    if (!locked)
+        face_->UserEdit(from, count, bytes);
+}
+
 // Change is raised only when the text really changes, as an edit field
 // notifies only real changes; the caret goes back to the start.
 void QuickTextBox::Text(std::string value) {
+    const FieldEditNews news = AccessibleFieldEditing(*this, 0, field.Units());
     if (field.Assign(std::move(value))) {
         editor_->TextReplaced();
+        AccessibleFieldRewritten(*this, news);
         AccessibleValueChanged(*this);
         Fire(*this, OnChange);
     }

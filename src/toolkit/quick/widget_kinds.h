@@ -112,6 +112,9 @@ public:
     float pressXPx = 0;
     // The text, caret and selection (what a screen reader reads).
     const model::FieldText& Field() const { return field; }
+    // A screen reader's edit, as a person's (accessible_parts.cpp); none
+    // while locked.
+    void ReaderEdit(std::int32_t from, std::int32_t count, std::string_view bytes);
 
 private:
     struct EditorFace;
