@@ -36,8 +36,8 @@ Item {
             return box;
         }
 
-        // Each signal, what makes the user's action raise it, and the style
-        // it is raised in.
+        // Each signal, what raises it (the user's keys, or the program's
+        // write), and the style it is raised in.
         function test_destroyedInsideEachHandler_data() {
             return [
                 { tag: "activated by Down", signal: "activated", style: KorvaneBox.SimpleCombo, keys: [Qt.Key_Down] },
@@ -47,6 +47,22 @@ Item {
                 { tag: "countChanged by autoFill", signal: "countChanged", style: KorvaneBox.DropdownCombo, keys: [Qt.Key_Q, Qt.Key_Return, Qt.Key_Q, Qt.Key_Return], autoFill: true },
                 { tag: "filled by Enter", signal: "filled", style: KorvaneBox.DropdownCombo, keys: [Qt.Key_Q, Qt.Key_Return, Qt.Key_Q, Qt.Key_Return], autoFill: true },
                 { tag: "searchChanged by a letter", signal: "searchChanged", style: KorvaneBox.DropdownCombo, keys: [Qt.Key_U], searchMode: 2 },
+                { tag: "editTextChanged by typing", signal: "editTextChanged", style: KorvaneBox.SimpleCombo, keys: [Qt.Key_Q] },
+                { tag: "clicked by Down", signal: "clicked", style: KorvaneBox.SimpleCombo, keys: [Qt.Key_Down] },
+                { tag: "topIndexChanged by the program", signal: "topIndexChanged", style: KorvaneBox.SimpleCombo, keys: [],
+                  act: function(box) { box.listViewHeight = 20; box.topIndex = 2; } },
+                { tag: "errorChanged by a refused row", signal: "errorChanged", style: KorvaneBox.DropdownCombo, keys: [],
+                  act: function(box) { box.currentIndex = 99; }, warning: /.*currentIndex.*error 6.*/ },
+                { tag: "lockedChanged by the program", signal: "lockedChanged", style: KorvaneBox.DropdownCombo, keys: [],
+                  act: function(box) { box.locked = true; } },
+                { tag: "autoFillChanged by the program", signal: "autoFillChanged", style: KorvaneBox.DropdownCombo, keys: [],
+                  act: function(box) { box.autoFill = true; } },
+                { tag: "columnWidthsChanged by the program", signal: "columnWidthsChanged", style: KorvaneBox.DropdownCombo, keys: [],
+                  act: function(box) { box.column1Width = 80; } },
+                { tag: "colorsChanged by the program", signal: "colorsChanged", style: KorvaneBox.DropdownCombo, keys: [],
+                  act: function(box) { box.backColor = "teal"; } },
+                { tag: "fontChanged by the program", signal: "fontChanged", style: KorvaneBox.DropdownCombo, keys: [],
+                  act: function(box) { box.font.pointSize = 14; } },
             ];
         }
 
@@ -62,6 +78,10 @@ Item {
                 box.destroy();
             });
             box.forceActiveFocus();
+            if (data.warning)
+                ignoreWarning(data.warning);
+            if (data.act)
+                data.act(box);
             for (var i = 0; i < data.keys.length; ++i)
                 keyClick(data.keys[i]);
             wait(0);
