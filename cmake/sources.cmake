@@ -84,6 +84,7 @@ set(KORVANE_QT_SOURCES
   src/toolkit/qt/accessible_rows.cpp
   src/toolkit/qt/button.cpp
   src/toolkit/qt/clock.cpp
+  src/toolkit/qt/combo_reading.cpp
   src/toolkit/qt/desktop.cpp
   src/toolkit/qt/host_calls.cpp
   src/toolkit/qt/focus.cpp

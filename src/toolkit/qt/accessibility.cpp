@@ -18,6 +18,7 @@
 // accessible_parts.cpp (fields, hidden parts, widgets outside a combo box),
 // and what the reader is told when things change in accessible_events.cpp.
 #include "accessibility_p.h"
+#include "combo_reading.h"
 #include "reader_role.h"
 
 namespace korvane::tk::qt {
@@ -49,36 +50,18 @@ QAccessibleInterface* FaceOf(const Node* node) {
 }
 
 std::string Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+    return reading::Trimmed(text);
 }
 
-// Text as a reader gets it: a NUL would cut the string short on the bus.
 QString ReaderText(std::string_view utf8) {
-    QString text = ToQ(utf8);
-    text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
-    return text;
+    return reading::ReaderText(utf8);
 }
 
-// The combo box a part belongs to: a drop-down's is named by its role, the
-// other parts' is their parent.
 Node* ComboOf(const Node& part) {
-    if (part.desk == nullptr)
-        return nullptr;
-    if (part.role == Role::ComboBox)
-        return const_cast<Node*>(&part);
-    if (part.role == Role::DropDown)
-        return part.desk->Get(part.roleWhole);
-    Node* parent = part.parent;
-    if (parent != nullptr && parent->role == Role::DropDown)
-        return ComboOf(*parent);
-    return parent != nullptr && parent->role == Role::ComboBox ? parent : nullptr;
+    return reading::ComboOf(part);
 }
 
-// The drop-down window of a combo box, shown or not; null before the
-// control made one.
+// The desktop's tool controls name a combo box's drop-down first.
 Node* DropDownOf(const Node& combo) {
     if (combo.desk == nullptr)
         return nullptr;
@@ -86,19 +69,11 @@ Node* DropDownOf(const Node& combo) {
         if (Node* form = combo.desk->Get(it->second); form != nullptr && form->role == Role::DropDown)
             return form;
     }
-    for (const auto& [id, node] : combo.desk->nodes) {
-        if (node->role == Role::DropDown && node->roleWhole == combo.id)
-            return node;
-    }
-    return nullptr;
+    return reading::DropDownAmongNodes(combo);
 }
 
 Node* ChildWithRole(const Node& parent, Role role, bool visibleOnly) {
-    for (Node* child : parent.children) {
-        if (child->role == role && (child->visible || !visibleOnly))
-            return child;
-    }
-    return nullptr;
+    return reading::ChildWithRole(parent, role, visibleOnly);
 }
 
 bool OnScreen(const Node& node) {
@@ -106,28 +81,17 @@ bool OnScreen(const Node& node) {
     return node.visible && w != nullptr && w->isVisible();
 }
 
-// The list that holds the combo box's rows: Simple Combo's own, else the
-// drop-down's first column (there even while closed).
 QtListBox* RowsOf(const Node& combo) {
-    if (Node* own = ChildWithRole(combo, Role::RowList, true))
-        return static_cast<QtListBox*>(own);
-    Node* drop = DropDownOf(combo);
-    Node* list = drop != nullptr ? ChildWithRole(*drop, Role::RowList, false) : nullptr;
-    return static_cast<QtListBox*>(list);
+    return reading::RowsOf<QtListBox>(combo, DropDownOf(combo));
 }
 
-// The rows' list a reader may enter: Simple Combo's, or the open drop-down's.
 Node* ShownRowList(const Node& combo) {
-    if (Node* own = ChildWithRole(combo, Role::RowList, true))
-        return own;
     Node* drop = DropDownOf(combo);
-    if (drop == nullptr || !OnScreen(*drop))
-        return nullptr;
-    return ChildWithRole(*drop, Role::RowList, true);
+    return reading::ShownRowList(combo, drop, drop != nullptr && OnScreen(*drop));
 }
 
 bool Expandable(const Node& combo) {
-    return ChildWithRole(combo, Role::DropDownButton, true) != nullptr;
+    return reading::Expandable(combo);
 }
 
 bool Expanded(const Node& combo) {
@@ -135,25 +99,12 @@ bool Expanded(const Node& combo) {
     return Expandable(combo) && drop != nullptr && OnScreen(*drop);
 }
 
-// The columns of a row, from a list and the lists of further columns beside
-// it, trimmed as the control shows them.
 QString RowText(const Node& list, std::int32_t row) {
-    QStringList parts;
-    if (list.parent == nullptr)
-        return {};
-    for (Node* column : list.parent->children) {
-        if ((column->role != Role::RowList && column->role != Role::RowListColumn) || column->width <= 0)
-            continue;
-        auto* l = static_cast<QtListBox*>(column);
-        if (row >= 0 && row < l->ListCount())
-            parts << ReaderText(Trimmed(l->EntryText(row)));
-    }
-    parts.removeAll(QString());
-    return parts.join(QStringLiteral(" "));
+    return reading::RowText<QtListBox>(list, row);
 }
 
 QString Position(std::int32_t row, std::int32_t count) {
-    return QStringLiteral("row %1 of %2").arg(row + 1).arg(count);
+    return reading::Position(row, count);
 }
 
 }  // namespace a11y

@@ -32,6 +32,7 @@
 #include <QQuickWindow>
 #include <QStringList>
 
+#include "../qt/combo_reading.h"
 #include "accessibility_p.h"
 
 namespace korvane::tk::quick::a11y {
@@ -68,47 +69,23 @@ QAccessibleInterface* FaceOf(const Node* node) {
 }
 
 std::string Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+    return qt::reading::Trimmed(text);
 }
 
 QString ReaderText(std::string_view utf8) {
-    QString text = qt::ToQ(utf8);
-    text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
-    return text;
+    return qt::reading::ReaderText(utf8);
 }
 
 Node* ComboOf(const Node& part) {
-    if (part.desk == nullptr)
-        return nullptr;
-    if (part.role == Role::ComboBox)
-        return const_cast<Node*>(&part);
-    if (part.role == Role::DropDown)
-        return part.desk->Get(part.roleWhole);
-    Node* parent = part.parent;
-    if (parent != nullptr && parent->role == Role::DropDown)
-        return ComboOf(*parent);
-    return parent != nullptr && parent->role == Role::ComboBox ? parent : nullptr;
+    return qt::reading::ComboOf(part);
 }
 
 Node* DropDownOf(const Node& combo) {
-    if (combo.desk == nullptr)
-        return nullptr;
-    for (const auto& [id, node] : combo.desk->nodes) {
-        if (node->role == Role::DropDown && node->roleWhole == combo.id)
-            return node;
-    }
-    return nullptr;
+    return qt::reading::DropDownAmongNodes(combo);
 }
 
 Node* ChildWithRole(const Node& parent, Role role, bool visibleOnly) {
-    for (Node* child : parent.children) {
-        if (child->role == role && (child->visible || !visibleOnly))
-            return child;
-    }
-    return nullptr;
+    return qt::reading::ChildWithRole(parent, role, visibleOnly);
 }
 
 bool OnScreen(const Node& node) {
@@ -118,24 +95,16 @@ bool OnScreen(const Node& node) {
 }
 
 QuickListBox* RowsOf(const Node& combo) {
-    if (Node* own = ChildWithRole(combo, Role::RowList, true))
-        return static_cast<QuickListBox*>(own);
-    Node* drop = DropDownOf(combo);
-    Node* list = drop != nullptr ? ChildWithRole(*drop, Role::RowList, false) : nullptr;
-    return static_cast<QuickListBox*>(list);
+    return qt::reading::RowsOf<QuickListBox>(combo, DropDownOf(combo));
 }
 
 Node* ShownRowList(const Node& combo) {
-    if (Node* own = ChildWithRole(combo, Role::RowList, true))
-        return own;
     Node* drop = DropDownOf(combo);
-    if (drop == nullptr || !OnScreen(*drop))
-        return nullptr;
-    return ChildWithRole(*drop, Role::RowList, true);
+    return qt::reading::ShownRowList(combo, drop, drop != nullptr && OnScreen(*drop));
 }
 
 bool Expandable(const Node& combo) {
-    return ChildWithRole(combo, Role::DropDownButton, true) != nullptr;
+    return qt::reading::Expandable(combo);
 }
 
 bool Expanded(const Node& combo) {
@@ -144,22 +113,11 @@ bool Expanded(const Node& combo) {
 }
 
 QString RowText(const Node& list, std::int32_t row) {
-    QStringList parts;
-    if (list.parent == nullptr)
-        return {};
-    for (Node* column : list.parent->children) {
-        if ((column->role != Role::RowList && column->role != Role::RowListColumn) || column->width <= 0)
-            continue;
-        auto* l = static_cast<QuickListBox*>(column);
-        if (row >= 0 && row < l->ListCount())
-            parts << ReaderText(Trimmed(l->EntryText(row)));
-    }
-    parts.removeAll(QString());
-    return parts.join(QStringLiteral(" "));
+    return qt::reading::RowText<QuickListBox>(list, row);
 }
 
 QString Position(std::int32_t row, std::int32_t count) {
-    return QStringLiteral("row %1 of %2").arg(row + 1).arg(count);
+    return qt::reading::Position(row, count);
 }
 
 QRect ScreenRect(const QQuickItem& item) {
