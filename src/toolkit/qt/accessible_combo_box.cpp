@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "accessibility_p.h"
+#include "combo_reading.h"
 
 namespace korvane::tk::qt::a11y {
 
@@ -86,25 +87,11 @@ public:
 
     // Its fields, then its list while a reader may enter it.
     int childCount() const override { return static_cast<int>(Parts().size()); }
-    QAccessibleInterface* child(int index) const override {
-        const auto parts = Parts();
-        return index >= 0 && index < static_cast<int>(parts.size()) ? FaceOf(parts[index]) : nullptr;
-    }
+    QAccessibleInterface* child(int index) const override { return reading::ChildFace(Parts(), index, FaceOf); }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        const auto parts = Parts();
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            if (child != nullptr && FaceOf(parts[i]) == child)
-                return static_cast<int>(i);
-        }
-        return -1;
+        return reading::IndexOfChildFace(Parts(), child, FaceOf);
     }
-    QAccessibleInterface* childAt(int x, int y) const override {
-        for (Node* part : Parts()) {
-            if (QAccessibleInterface* face = FaceOf(part); face != nullptr && face->rect().contains(x, y))
-                return face;
-        }
-        return nullptr;
-    }
+    QAccessibleInterface* childAt(int x, int y) const override { return reading::ChildFaceAt(Parts(), x, y, FaceOf); }
 
     // The actions (QAccessibleWidget's QAccessibleActionInterface): both
     // open or close the drop-down, as the button does; Simple Combo's list

@@ -7,11 +7,13 @@
 // face's to say.
 #pragma once
 
+#include <QAccessibleInterface>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "korvane/toolkit/widgets.h"
 
@@ -104,6 +106,33 @@ QString RowText(const NodeT& list, std::int32_t row) {
     }
     parts.removeAll(QString());
     return parts.join(QStringLiteral(" "));
+}
+
+// A face whose children are the faces of its parts (a combo box's fields
+// and rows, a form's widgets): the child at an index, the index of a
+// child, the child at a point. `faceOf` gives a part's face.
+template <class NodeT, class FaceOfF>
+QAccessibleInterface* ChildFace(const std::vector<NodeT*>& parts, int index, FaceOfF faceOf) {
+    return index >= 0 && index < static_cast<int>(parts.size()) ? faceOf(parts[static_cast<std::size_t>(index)])
+                                                                : nullptr;
+}
+
+template <class NodeT, class FaceOfF>
+int IndexOfChildFace(const std::vector<NodeT*>& parts, const QAccessibleInterface* child, FaceOfF faceOf) {
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (child != nullptr && faceOf(parts[i]) == child)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+template <class NodeT, class FaceOfF>
+QAccessibleInterface* ChildFaceAt(const std::vector<NodeT*>& parts, int x, int y, FaceOfF faceOf) {
+    for (NodeT* part : parts) {
+        if (QAccessibleInterface* face = faceOf(part); face != nullptr && face->rect().contains(x, y))
+            return face;
+    }
+    return nullptr;
 }
 
 }  // namespace korvane::tk::qt::reading

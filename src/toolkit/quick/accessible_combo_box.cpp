@@ -10,6 +10,7 @@
 #include <QQuickWindow>
 #include <vector>
 
+#include "../qt/combo_reading.h"
 #include "accessibility_p.h"
 
 namespace korvane::tk::quick::a11y {
@@ -119,24 +120,12 @@ public:
 
     // Its fields, then its list while a reader may enter it.
     int childCount() const override { return static_cast<int>(Children().size()); }
-    QAccessibleInterface* child(int index) const override {
-        const auto parts = Children();
-        return index >= 0 && index < static_cast<int>(parts.size()) ? FaceOf(parts[index]) : nullptr;
-    }
+    QAccessibleInterface* child(int index) const override { return qt::reading::ChildFace(Children(), index, FaceOf); }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        const auto parts = Children();
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            if (child != nullptr && FaceOf(parts[i]) == child)
-                return static_cast<int>(i);
-        }
-        return -1;
+        return qt::reading::IndexOfChildFace(Children(), child, FaceOf);
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        for (Node* part : Children()) {
-            if (QAccessibleInterface* face = FaceOf(part); face != nullptr && face->rect().contains(x, y))
-                return face;
-        }
-        return nullptr;
+        return qt::reading::ChildFaceAt(Children(), x, y, FaceOf);
     }
 
     // QAccessibleActionInterface: Press and ShowMenu open or close the

@@ -12,6 +12,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 
+#include "../qt/combo_reading.h"
 #include "../qt/reader_role.h"
 #include "accessibility_p.h"
 
@@ -138,24 +139,12 @@ public:
         return {};
     }
     int childCount() const override { return static_cast<int>(Parts().size()); }
-    QAccessibleInterface* child(int index) const override {
-        const auto parts = Parts();
-        return index >= 0 && index < static_cast<int>(parts.size()) ? FaceOf(parts[index]) : nullptr;
-    }
+    QAccessibleInterface* child(int index) const override { return qt::reading::ChildFace(Parts(), index, FaceOf); }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        const auto parts = Parts();
-        for (std::size_t i = 0; i < parts.size(); ++i) {
-            if (child != nullptr && FaceOf(parts[i]) == child)
-                return static_cast<int>(i);
-        }
-        return -1;
+        return qt::reading::IndexOfChildFace(Parts(), child, FaceOf);
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        for (Node* part : Parts()) {
-            if (QAccessibleInterface* face = FaceOf(part); face != nullptr && face->rect().contains(x, y))
-                return face;
-        }
-        return nullptr;
+        return qt::reading::ChildFaceAt(Parts(), x, y, FaceOf);
     }
 
 private:
