@@ -242,7 +242,11 @@ set(KORVANE_QUICK_SOURCES
 set(KORVANE_QUICK_HEADERS
   include/korvane/toolkit/quick.h)
 set(KORVANE_QML_MODULE_SOURCES
-  src/quick/korvane_box_item.cpp)
+  src/quick/korvane_box_item.cpp
+  src/quick/korvane_box_item_p.h
+  src/quick/korvane_box_properties.cpp
+  src/quick/korvane_box_rows.cpp
+  src/quick/korvane_box_window.cpp)
 set(KORVANE_QUICK_TEST_SOURCES
   tests/quick/accessibility_on_quick_test.cpp
   tests/quick/contract_on_quick.cpp
