@@ -8,6 +8,7 @@
 #include <QQuickWindow>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #include "korvane/errors.h"
 #include "korvane/toolkit/quick.h"
@@ -26,22 +27,39 @@ QPoint RowCentre(const QQuickItem& list, int row, int rowHeightPx) {
     return list.mapToScene(QPointF(20, 1 + rowHeightPx * (row + 0.5))).toPoint();
 }
 
-TEST(QuickDesktop, AClickOnTheButtonOpensTheDropDownInAWindowOfItsOwnAndAClickedRowIsChosen) {
-    QuickDesktop desktop(QuickDesktop::Options{true});
-    auto form = desktop.CreateForm("frmHost");
-    form->Left(1500);
-    form->Top(1500);
-    form->Width(6000);
-    form->Height(3000);
-    ucvKorvane box(*form, Site{"Currency"});
+// A form of the desktop's own with a Dropdown Combo of three currencies,
+// on the manual clock; shown by Show.
+struct CurrencyForm {
+    QuickDesktop desktop{QuickDesktop::Options{true}};
+    std::unique_ptr<Form> form = desktop.CreateForm("frmHost");
+    std::unique_ptr<ucvKorvane> box;
     Chosen events;
-    box.Advise(&events);
-    box.InitProperties();
-    box.AddItem("EUR", "Euro", 978);
-    box.AddItem("USD", "US dollar", 840);
-    box.AddItem("JPY", "Yen", 392);
-    form->Show();
-    QQuickWindow* window = desktop.WindowOf(*form);
+
+    CurrencyForm() {
+        form->Width(6000);
+        form->Height(3000);
+        box = std::make_unique<ucvKorvane>(*form, Site{"Currency"});
+        box->Advise(&events);
+        box->InitProperties();
+        box->AddItem("EUR", "Euro", 978);
+        box->AddItem("USD", "US dollar", 840);
+        box->AddItem("JPY", "Yen", 392);
+    }
+    // Shows the form; its window.
+    QQuickWindow* Show() {
+        form->Show();
+        return desktop.WindowOf(*form);
+    }
+};
+
+TEST(QuickDesktop, AClickOnTheButtonOpensTheDropDownInAWindowOfItsOwnAndAClickedRowIsChosen) {
+    CurrencyForm host;
+    host.form->Left(1500);
+    host.form->Top(1500);
+    QuickDesktop& desktop = host.desktop;
+    ucvKorvane& box = *host.box;
+    Chosen& events = host.events;
+    QQuickWindow* window = host.Show();
     ASSERT_NE(window, nullptr);
 
     Widget* button = desktop.Find("frmHost.Currency.imgCombo");
@@ -58,7 +76,7 @@ TEST(QuickDesktop, AClickOnTheButtonOpensTheDropDownInAWindowOfItsOwnAndAClicked
     EXPECT_NE(dropDown, window) << "a form of the desktop's own opens its drop-down as a window";
     EXPECT_TRUE(dropDown->isVisible());
     Rect formRect, listRect = desktop.ScreenRectPx(*list);
-    desktop.GetWindowRect(form->hWnd(), formRect);
+    desktop.GetWindowRect(host.form->hWnd(), formRect);
     EXPECT_GT(listRect.Top, formRect.Top) << "under the box";
 
     const int rowHeight = static_cast<int>(box.Container().TextHeight("X") / desktop.TwipsPerPixelY());
@@ -100,19 +118,11 @@ TEST(QuickDesktop, KeysTypedIntoAFieldReachTheControl) {
 // window system: the keys a person types arrive at the form, and go on to
 // the drop-down's list, which has the desktop's focus.
 TEST(QuickDesktop, KeysTypedAtTheFormReachTheOpenDropDown) {
-    QuickDesktop desktop(QuickDesktop::Options{true});
-    auto form = desktop.CreateForm("frmHost");
-    form->Width(6000);
-    form->Height(3000);
-    ucvKorvane box(*form, Site{"Currency"});
-    Chosen events;
-    box.Advise(&events);
-    box.InitProperties();
-    box.AddItem("EUR", "Euro", 978);
-    box.AddItem("USD", "US dollar", 840);
-    box.AddItem("JPY", "Yen", 392);
-    form->Show();
-    QQuickWindow* window = desktop.WindowOf(*form);
+    CurrencyForm host;
+    QuickDesktop& desktop = host.desktop;
+    ucvKorvane& box = *host.box;
+    Chosen& events = host.events;
+    QQuickWindow* window = host.Show();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     desktop.Find("frmHost.Currency.txtCol1")->SetFocus();
