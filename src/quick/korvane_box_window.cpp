@@ -3,6 +3,7 @@
 // itself again.
 #include <QGuiApplication>
 #include <QMetaMethod>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QQuickWindow>
 #include <QTimer>
@@ -98,8 +99,13 @@ bool KorvaneBox::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::ApplicationPaletteChange:
                 FollowWindow();
                 break;
-            case QEvent::MouseButtonRelease:
             case QEvent::MouseMove:
+                // A drag may scroll (a scroll bar's thumb); the pointer
+                // passing over the window does not.
+                if (static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+                    QueueSync();
+                break;
+            case QEvent::MouseButtonRelease:
             case QEvent::Wheel:
             case QEvent::KeyRelease:
                 QueueSync();
